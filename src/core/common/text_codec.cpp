@@ -1,0 +1,197 @@
+#include "core/common/text_codec.h"
+
+#include <array>
+#include <cstdint>
+#include <unordered_map>
+
+namespace zv {
+
+namespace {
+
+// Unicode values of bytes 0x80..0xFF in Windows-1250 (0xFFFD where the code page has none).
+constexpr std::array<char16_t, 128> kCp1250 = {
+    0x20AC, 0xFFFD, 0x201A, 0xFFFD, 0x201E, 0x2026, 0x2020, 0x2021,
+    0xFFFD, 0x2030, 0x0160, 0x2039, 0x015A, 0x0164, 0x017D, 0x0179,
+    0xFFFD, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+    0xFFFD, 0x2122, 0x0161, 0x203A, 0x015B, 0x0165, 0x017E, 0x017A,
+    0x00A0, 0x02C7, 0x02D8, 0x0141, 0x00A4, 0x0104, 0x00A6, 0x00A7,
+    0x00A8, 0x00A9, 0x015E, 0x00AB, 0x00AC, 0x00AD, 0x00AE, 0x017B,
+    0x00B0, 0x00B1, 0x02DB, 0x0142, 0x00B4, 0x00B5, 0x00B6, 0x00B7,
+    0x00B8, 0x0105, 0x015F, 0x00BB, 0x013D, 0x02DD, 0x013E, 0x017C,
+    0x0154, 0x00C1, 0x00C2, 0x0102, 0x00C4, 0x0139, 0x0106, 0x00C7,
+    0x010C, 0x00C9, 0x0118, 0x00CB, 0x011A, 0x00CD, 0x00CE, 0x010E,
+    0x0110, 0x0143, 0x0147, 0x00D3, 0x00D4, 0x0150, 0x00D6, 0x00D7,
+    0x0158, 0x016E, 0x00DA, 0x0170, 0x00DC, 0x00DD, 0x0162, 0x00DF,
+    0x0155, 0x00E1, 0x00E2, 0x0103, 0x00E4, 0x013A, 0x0107, 0x00E7,
+    0x010D, 0x00E9, 0x0119, 0x00EB, 0x011B, 0x00ED, 0x00EE, 0x010F,
+    0x0111, 0x0144, 0x0148, 0x00F3, 0x00F4, 0x0151, 0x00F6, 0x00F7,
+    0x0159, 0x016F, 0x00FA, 0x0171, 0x00FC, 0x00FD, 0x0163, 0x02D9,
+};
+
+// Unicode values of bytes 0xA0..0xFF in ISO-8859-2 (0x80..0x9F are C1 controls).
+constexpr std::array<char16_t, 96> kIso88592 = {
+    0x00A0, 0x0104, 0x02D8, 0x0141, 0x00A4, 0x013D, 0x015A, 0x00A7,
+    0x00A8, 0x0160, 0x015E, 0x0164, 0x0179, 0x00AD, 0x017D, 0x017B,
+    0x00B0, 0x0105, 0x02DB, 0x0142, 0x00B4, 0x013E, 0x015B, 0x02C7,
+    0x00B8, 0x0161, 0x015F, 0x0165, 0x017A, 0x02DD, 0x017E, 0x017C,
+    0x0154, 0x00C1, 0x00C2, 0x0102, 0x00C4, 0x0139, 0x0106, 0x00C7,
+    0x010C, 0x00C9, 0x0118, 0x00CB, 0x011A, 0x00CD, 0x00CE, 0x010E,
+    0x0110, 0x0143, 0x0147, 0x00D3, 0x00D4, 0x0150, 0x00D6, 0x00D7,
+    0x0158, 0x016E, 0x00DA, 0x0170, 0x00DC, 0x00DD, 0x0162, 0x00DF,
+    0x0155, 0x00E1, 0x00E2, 0x0103, 0x00E4, 0x013A, 0x0107, 0x00E7,
+    0x010D, 0x00E9, 0x0119, 0x00EB, 0x011B, 0x00ED, 0x00EE, 0x010F,
+    0x0111, 0x0144, 0x0148, 0x00F3, 0x00F4, 0x0151, 0x00F6, 0x00F7,
+    0x0159, 0x016F, 0x00FA, 0x0171, 0x00FC, 0x00FD, 0x0163, 0x02D9,
+};
+
+char16_t unicodeOf(uint8_t b, TextEncoding enc)
+{
+    if (b < 0x80)
+        return b;
+    if (enc == TextEncoding::Iso8859_2)
+        return b < 0xA0 ? char16_t(b) : kIso88592[b - 0xA0];
+    return kCp1250[b - 0x80];
+}
+
+bool isValidUtf8(QByteArrayView bytes)
+{
+    const auto *p = reinterpret_cast<const uint8_t *>(bytes.data());
+    const auto *end = p + bytes.size();
+    while (p < end) {
+        const uint8_t c = *p;
+        if (c < 0x80) { ++p; continue; }
+        int n;
+        uint32_t cp;
+        if ((c & 0xE0) == 0xC0) { n = 1; cp = c & 0x1F; }
+        else if ((c & 0xF0) == 0xE0) { n = 2; cp = c & 0x0F; }
+        else if ((c & 0xF8) == 0xF0) { n = 3; cp = c & 0x07; }
+        else return false;
+        if (end - p <= n)
+            return false;
+        for (int i = 1; i <= n; ++i) {
+            if ((p[i] & 0xC0) != 0x80)
+                return false;
+            cp = (cp << 6) | (p[i] & 0x3F);
+        }
+        // Overlong forms, surrogates and values past U+10FFFF are not UTF-8.
+        if ((n == 1 && cp < 0x80) || (n == 2 && cp < 0x800) || (n == 3 && cp < 0x10000)
+            || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+            return false;
+        p += n + 1;
+    }
+    return true;
+}
+
+// The Polish letters ą ś ź Ą Ś Ź sit on different bytes in the two code pages; every other
+// Polish letter has the same byte in both. Windows-1250 puts them on 0xB9 0x9C 0x9F 0xA5 0x8C
+// 0x8F, ISO-8859-2 on 0xB1 0xB6 0xBC 0xA1 0xA6 0xAC. Count which set the file uses; ISO-8859-2
+// wins only when it has strictly more hits, since Windows-1250 is by far the common case.
+TextEncoding chooseEightBitEncoding(QByteArrayView bytes)
+{
+    qsizetype win = 0, iso = 0;
+    for (char ch : bytes) {
+        switch (static_cast<uint8_t>(ch)) {
+        case 0xB9: case 0x9C: case 0x9F: case 0xA5: case 0x8C: case 0x8F: ++win; break;
+        case 0xB1: case 0xB6: case 0xBC: case 0xA1: case 0xA6: case 0xAC: ++iso; break;
+        default: break;
+        }
+    }
+    return iso > win ? TextEncoding::Iso8859_2 : TextEncoding::Windows1250;
+}
+
+bool hasUtf8Bom(QByteArrayView bytes)
+{
+    return bytes.size() >= 3 && uint8_t(bytes[0]) == 0xEF && uint8_t(bytes[1]) == 0xBB
+        && uint8_t(bytes[2]) == 0xBF;
+}
+
+} // namespace
+
+TextEncoding detectEncoding(QByteArrayView bytes)
+{
+    if (hasUtf8Bom(bytes))
+        return TextEncoding::Utf8Bom;
+    if (isValidUtf8(bytes))
+        return TextEncoding::Utf8;
+    return chooseEightBitEncoding(bytes);
+}
+
+QString decodeAs(QByteArrayView bytes, TextEncoding encoding)
+{
+    switch (encoding) {
+    case TextEncoding::Utf8Bom:
+        return QString::fromUtf8(hasUtf8Bom(bytes) ? bytes.sliced(3) : bytes);
+    case TextEncoding::Utf8:
+        return QString::fromUtf8(bytes);
+    case TextEncoding::Windows1250:
+    case TextEncoding::Iso8859_2:
+        break;
+    }
+    QString out(bytes.size(), Qt::Uninitialized);
+    char16_t *dst = reinterpret_cast<char16_t *>(out.data());
+    for (qsizetype i = 0; i < bytes.size(); ++i)
+        dst[i] = unicodeOf(static_cast<uint8_t>(bytes[i]), encoding);
+    return out;
+}
+
+DecodedText decodeText(QByteArrayView bytes)
+{
+    const TextEncoding enc = detectEncoding(bytes);
+    return {decodeAs(bytes, enc), enc};
+}
+
+QByteArray encodeText(const QString &text, TextEncoding encoding)
+{
+    if (encoding == TextEncoding::Utf8)
+        return text.toUtf8();
+    if (encoding == TextEncoding::Utf8Bom)
+        return QByteArray("\xEF\xBB\xBF") + text.toUtf8();
+
+    static const auto reverse = [](TextEncoding enc) {
+        std::unordered_map<char16_t, char> m;
+        for (int b = 0x80; b < 0x100; ++b) {
+            const char16_t u = unicodeOf(uint8_t(b), enc);
+            if (u != 0xFFFD)
+                m.emplace(u, char(b));
+        }
+        return m;
+    };
+    static const auto toCp1250 = reverse(TextEncoding::Windows1250);
+    static const auto toIso = reverse(TextEncoding::Iso8859_2);
+    const auto &map = encoding == TextEncoding::Iso8859_2 ? toIso : toCp1250;
+
+    QByteArray out;
+    out.reserve(text.size());
+    for (QChar qc : text) {
+        const char16_t u = qc.unicode();
+        if (u < 0x80) {
+            out.append(char(u));
+            continue;
+        }
+        const auto it = map.find(u);
+        out.append(it == map.end() ? '?' : it->second);
+    }
+    return out;
+}
+
+QStringList splitLines(const QString &text)
+{
+    QStringList lines;
+    const qsizetype n = text.size();
+    const QChar *d = text.constData();
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < n; ++i) {
+        const QChar c = d[i];
+        if (c != u'\n' && c != u'\r')
+            continue;
+        lines.append(text.mid(start, i - start));
+        if (c == u'\r' && i + 1 < n && d[i + 1] == u'\n')
+            ++i;
+        start = i + 1;
+    }
+    if (start < n)
+        lines.append(text.mid(start));
+    return lines;
+}
+
+} // namespace zv

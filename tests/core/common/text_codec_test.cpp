@@ -1,0 +1,59 @@
+#include "core/common/text_codec.h"
+
+#include <gtest/gtest.h>
+
+using namespace zv;
+
+namespace {
+const QString kPangram = QStringLiteral("Zażółć gęślą jaźń ĄŚŹ");
+}
+
+TEST(TextCodec, DecodesEachEncodingOfPolishText)
+{
+    struct Case { TextEncoding enc; TextEncoding expectDetected; };
+    const Case cases[] = {
+        {TextEncoding::Utf8, TextEncoding::Utf8},
+        {TextEncoding::Utf8Bom, TextEncoding::Utf8Bom},
+        {TextEncoding::Windows1250, TextEncoding::Windows1250},
+        {TextEncoding::Iso8859_2, TextEncoding::Iso8859_2},
+    };
+    for (const Case &c : cases) {
+        const QByteArray bytes = encodeText(kPangram, c.enc);
+        const DecodedText d = decodeText(bytes);
+        EXPECT_EQ(d.encoding, c.expectDetected) << int(c.enc);
+        EXPECT_EQ(d.text, kPangram) << int(c.enc);
+    }
+}
+
+TEST(TextCodec, EightBitChoiceFollowsTheDifferingLetters)
+{
+    // Only letters common to both pages: Windows-1250 is the default.
+    EXPECT_EQ(detectEncoding(encodeText(QStringLiteral("żółć"), TextEncoding::Windows1250)),
+              TextEncoding::Windows1250);
+    // "ś" alone decides.
+    EXPECT_EQ(detectEncoding(QByteArray("\xb6wiat")), TextEncoding::Iso8859_2);
+    EXPECT_EQ(detectEncoding(QByteArray("\x9cwiat")), TextEncoding::Windows1250);
+    // Plain ASCII is valid UTF-8.
+    EXPECT_EQ(detectEncoding(QByteArray("abc")), TextEncoding::Utf8);
+}
+
+TEST(TextCodec, RejectsMalformedUtf8)
+{
+    // Overlong slash, lone continuation byte, truncated sequence, encoded surrogate.
+    for (const char *s : {"\xc0\xaf", "a\x80", "\xe2\x82", "\xed\xa0\x80"})
+        EXPECT_NE(detectEncoding(QByteArray(s)), TextEncoding::Utf8) << s;
+}
+
+TEST(TextCodec, SplitsOnEveryLineBreakKind)
+{
+    EXPECT_EQ(splitLines(QStringLiteral("a\r\nb\nc\rd")), (QStringList{"a", "b", "c", "d"}));
+    EXPECT_EQ(splitLines(QStringLiteral("a\r\n")), QStringList{"a"});
+    EXPECT_EQ(splitLines(QStringLiteral("\n\nx")), (QStringList{"", "", "x"}));
+    EXPECT_TRUE(splitLines(QString()).isEmpty());
+}
+
+TEST(TextCodec, UnmappableCharactersBecomeQuestionMarks)
+{
+    EXPECT_EQ(encodeText(QStringLiteral("a€日"), TextEncoding::Iso8859_2), QByteArray("a??"));
+    EXPECT_EQ(encodeText(QStringLiteral("a€"), TextEncoding::Windows1250), QByteArray("a\x80"));
+}
