@@ -1,0 +1,179 @@
+#include "core/files/get_typ.h"
+
+#include <QFile>
+
+#include <algorithm>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace zv {
+
+namespace {
+
+bool isBlankOrControl(QChar c)
+{
+    return c.unicode() <= 0x20;
+}
+
+bool isOneOf(QChar c, QStringView set)
+{
+    return set.contains(c);
+}
+
+// A line can start a subtitle only if, trimmed, it begins with a digit or a bracket and its
+// second character (when it has one) is a digit or a colon. Comments, blank lines and text
+// lines are dropped this way wherever they stand.
+bool isCandidateLine(QStringView line)
+{
+    qsizetype first = 0;
+    qsizetype last = line.size() - 1;
+    while (first <= last && isBlankOrControl(line[first]))
+        ++first;
+    while (last >= first && isBlankOrControl(line[last]))
+        --last;
+    if (first > last)
+        return false;
+    if (!isOneOf(line[first], u"[{0123456789"))
+        return false;
+    return last == first || isOneOf(line[first + 1], u":0123456789");
+}
+
+// Reads a whole regular file, refusing anything that could block (FIFOs, devices) or that is
+// too large to be a subtitle file. The type is checked on the opened descriptor, so a file
+// swapped for a FIFO after the caller's stat cannot hang us.
+bool readRegularFile(const QString &path, QByteArray &out)
+{
+    const QByteArray native = QFile::encodeName(path);
+    const int fd = ::open(native.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0)
+        return false;
+    struct FdCloser {
+        int fd;
+        ~FdCloser() { ::close(fd); }
+    } closer{fd};
+
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > kMaxSubtitleFileBytes)
+        return false;
+
+    out.resize(qsizetype(st.st_size));
+    qsizetype filled = 0;
+    for (;;) {
+        if (filled == out.size()) {
+            // The file may have grown since fstat; keep reading up to the limit.
+            if (out.size() > kMaxSubtitleFileBytes)
+                return false;
+            out.resize(std::min<qsizetype>(out.size() + 64 * 1024, kMaxSubtitleFileBytes + 1));
+        }
+        const ssize_t n = ::read(fd, out.data() + filled, size_t(out.size() - filled));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        if (n == 0)
+            break;
+        filled += n;
+    }
+    if (filled > kMaxSubtitleFileBytes)
+        return false;
+    out.truncate(filled);
+    return true;
+}
+
+} // namespace
+
+QStringView fileExtension(QStringView path)
+{
+    const qsizetype slash = path.lastIndexOf(u'/');
+    const QStringView name = path.sliced(slash + 1);
+    const qsizetype dot = name.lastIndexOf(u'.');
+    return dot < 0 ? QStringView() : name.sliced(dot);
+}
+
+FileKind subtitleFormatOfLine(QStringView line)
+{
+    if (line.startsWith(u'{'))
+        return kindFrameSubtitle;
+    if (line.startsWith(u'['))
+        return kindBracketSubtitle;
+    // Characters 2 to 5 (1-based), as far as the line reaches.
+    for (qsizetype i = 1; i <= 4 && i < line.size(); ++i) {
+        if (line[i] == u':')
+            return kindTimeSubtitle;
+    }
+    return kindUnrecognisedSubtitle;
+}
+
+FileKind detectSubtitleFormat(const QString &path, QStringList &scratchLines, TextEncoding *encoding)
+{
+    scratchLines.clear();
+    QByteArray bytes;
+    if (!readRegularFile(path, bytes))
+        return kindUnreadable;
+
+    DecodedText decoded = decodeText(bytes);
+    bytes = QByteArray();
+    if (encoding)
+        *encoding = decoded.encoding;
+    scratchLines = splitLines(decoded.text);
+    decoded.text = QString();
+
+    scratchLines.erase(std::remove_if(scratchLines.begin(), scratchLines.end(),
+                                      [](const QString &l) { return !isCandidateLine(l); }),
+                       scratchLines.end());
+    if (scratchLines.isEmpty())
+        return kindUnreadable;
+    return subtitleFormatOfLine(scratchLines.constFirst());
+}
+
+FileClassifier::FileClassifier(const QString &fileTypes)
+    : fileTypesLower_(fileTypes.toLower())
+{
+}
+
+FileKind FileClassifier::classify(const QString &path, bool mediaFallback, QStringList &scratchLines,
+                                  TextEncoding *encoding) const
+{
+    if (path.isEmpty())
+        return kindMissing;
+    const QByteArray native = QFile::encodeName(path);
+    struct stat st {};
+    if (::stat(native.constData(), &st) != 0) {
+        // A directory entry that cannot be followed (dangling or looping link) exists but has
+        // no readable attributes.
+        struct stat lst {};
+        return ::lstat(native.constData(), &lst) == 0 ? kindUnrecognisedSubtitle : kindMissing;
+    }
+    return classifyExisting(path, S_ISDIR(st.st_mode), mediaFallback, scratchLines, encoding);
+}
+
+FileKind FileClassifier::classifyExisting(const QString &path, bool isDirectory, bool mediaFallback,
+                                          QStringList &scratchLines, TextEncoding *encoding) const
+{
+    const QString extLower = fileExtension(path).toString().toLower();
+
+    if (extLower == u".m3u" || extLower == u".zvl")
+        return kindPlaylist;
+    if (isDirectory)
+        return kindFolder;
+
+    const QStringView bare = QStringView(extLower).sliced(extLower.isEmpty() ? 0 : 1);
+    if (!bare.isEmpty() && fileTypesLower_.contains(bare))
+        return kindMedia;
+
+    if (!extLower.isEmpty() && QStringView(kSubtitleExtensionPattern).contains(extLower))
+        return detectSubtitleFormat(path, scratchLines, encoding);
+
+    return mediaFallback ? kindMedia : kindOther;
+}
+
+FileKind GetTyp(const QString &path, bool mediaFallback, const QString &fileTypes,
+                QStringList &scratchLines, TextEncoding *encoding)
+{
+    return FileClassifier(fileTypes).classify(path, mediaFallback, scratchLines, encoding);
+}
+
+} // namespace zv

@@ -1,0 +1,63 @@
+#pragma once
+
+#include "core/common/text_codec.h"
+#include "core/files/file_kind.h"
+
+#include <QString>
+#include <QStringList>
+#include <QStringView>
+
+namespace zv {
+
+// The subtitle open dialog's pattern; an extension that occurs anywhere inside it sends the file
+// to the content test.
+inline constexpr char16_t kSubtitleExtensionPattern[] = u"*.txt;*.lrc;*.sfl";
+
+// Subtitle files larger than this are not read at all (kindUnreadable): real ones are a few
+// hundred kilobytes, and the whole file is held in memory as lines.
+inline constexpr qint64 kMaxSubtitleFileBytes = 64 * 1024 * 1024;
+
+// Classifies `path` (the first rule that applies decides):
+//   attributes unreadable -> kindMissing, or kindUnrecognisedSubtitle when a directory entry of
+//   that name exists (a dangling or looping symbolic link); ".m3u"/".zvl" -> kindPlaylist, even
+//   for a folder; folder -> kindFolder; extension inside `fileTypes` ("/"-separated, substring
+//   match, case-insensitive) -> kindMedia; extension inside the subtitle pattern -> content test;
+//   otherwise kindMedia when `mediaFallback`, else kindOther.
+// The content test reads the file into `scratchLines`, keeps only the candidate lines (in file
+// order, untouched) and decides the format from the first one. `scratchLines` is left alone for
+// paths that never reach the content test and emptied when the file cannot be read. When the
+// file was read, `*encoding` (if given) receives the encoding it was decoded from, so that it
+// can be written back the same way.
+// Only regular files are opened; FIFOs, sockets and devices are kindUnreadable.
+FileKind GetTyp(const QString &path, bool mediaFallback, const QString &fileTypes,
+                QStringList &scratchLines, TextEncoding *encoding = nullptr);
+
+// GetTyp with the `fileTypes` text prepared once, for callers that classify many paths.
+class FileClassifier {
+public:
+    explicit FileClassifier(const QString &fileTypes);
+
+    FileKind classify(const QString &path, bool mediaFallback, QStringList &scratchLines,
+                      TextEncoding *encoding = nullptr) const;
+
+    // The rules after the attribute test, for an entry already known to exist (a folder scan
+    // knows this from the directory listing and saves a stat per file).
+    FileKind classifyExisting(const QString &path, bool isDirectory, bool mediaFallback,
+                              QStringList &scratchLines, TextEncoding *encoding = nullptr) const;
+
+private:
+    QString fileTypesLower_;
+};
+
+// The extension of the last path component, from its last "." on (dot included); empty when
+// the name has no dot.
+QStringView fileExtension(QStringView path);
+
+// The content test alone: reads a regular file and decides its subtitle format.
+FileKind detectSubtitleFormat(const QString &path, QStringList &scratchLines,
+                              TextEncoding *encoding = nullptr);
+
+// The format of a candidate line as it stands in the file (leading blanks kept).
+FileKind subtitleFormatOfLine(QStringView line);
+
+} // namespace zv

@@ -1,0 +1,160 @@
+#include "core/files/add_plan.h"
+
+#include "files_test_util.h"
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+using namespace zv;
+using zv::test::FileTree;
+
+namespace {
+
+const QString kTypes = QStringLiteral("mp3/wav/avi/mpg/mpeg/mpe/asf/mid/m3u/zvl");
+
+// One path of every kind, with a playlist between two media files.
+const QList<ClassifiedPath> kBatch = {
+    {"m1.avi", kindMedia},
+    {"t.txt", kindTimeSubtitle},
+    {"p.m3u", kindPlaylist},
+    {"f.txt", kindFrameSubtitle},
+    {"other.xyz", kindOther},
+    {"folder", kindFolder},
+    {"bad.txt", kindUnrecognisedSubtitle},
+    {"empty.txt", kindUnreadable},
+    {"gone.avi", kindMissing},
+    {"m2.avi", kindMedia},
+    {"b.lrc", kindBracketSubtitle},
+};
+
+} // namespace
+
+TEST(PlanAdd, ModeDecidesWhereEachKindGoes)
+{
+    const QStringList media{"m1.avi", "p1.avi", "p2.avi", "m2.avi"};
+    const QStringList subs{"t.txt", "f.txt", "b.lrc"};
+    struct Case {
+        int mode;
+        QStringList media;
+        QStringList subtitles;
+        int playlistReads;
+    };
+    const Case cases[] = {
+        {1, media, {}, 1},
+        {11, media, {}, 1},
+        {2, {}, subs, 0}, // playlists are not even read
+        {3, media, subs, 1},
+        {31, media, subs, 1},
+        {0, {}, {}, 0},
+        {4, {}, {}, 0},
+    };
+    for (const Case &c : cases) {
+        int reads = 0;
+        const PlaylistReader reader = [&](const QString &p) {
+            ++reads;
+            EXPECT_EQ(p, QStringLiteral("p.m3u"));
+            return QStringList{"p1.avi", "p2.avi"};
+        };
+        const AddPlan plan = PlanAdd(kBatch, c.mode, AddFlags{}, reader);
+        EXPECT_EQ(plan.media, c.media) << "mode " << c.mode;
+        EXPECT_EQ(plan.subtitles, c.subtitles) << "mode " << c.mode;
+        EXPECT_EQ(reads, c.playlistReads) << "mode " << c.mode;
+    }
+}
+
+TEST(PlanAdd, FlagsBecomeTheCallsAndTheirArguments)
+{
+    const QList<ClassifiedPath> mediaOnly{{"a.avi", kindMedia}};
+    const QList<ClassifiedPath> subsOnly{{"a.txt", kindTimeSubtitle}, {"b.txt", kindFrameSubtitle}};
+    const QList<ClassifiedPath> nothing{{"x", kindOther}};
+    struct Case {
+        const char *label;
+        QList<ClassifiedPath> batch;
+        int mode;
+        AddFlags flags;
+        bool pls;
+        bool txt;
+        int openIndex;
+        QString subtitleToLoad;
+    };
+    const Case cases[] = {
+        {"hand-off", mediaOnly, 31, {true, true, true, true}, true, false, 0, {}},
+        {"saved playlist", mediaOnly, 31, {true, true, false, false}, true, false, -1, {}},
+        {"clear with nothing to add", nothing, 31, {true, true, true, true}, false, false, -1, {}},
+        {"subtitles, last one loaded", subsOnly, 2, {false, true, false, true}, false, true, -1, "b.txt"},
+        {"subtitles, none loaded", subsOnly, 2, {false, true, false, false}, false, true, -1, {}},
+        {"open asked, only subtitles", subsOnly, 3, {true, true, true, true}, false, true, -1, "b.txt"},
+        {"subtitles in media mode", subsOnly, 1, {false, true, true, true}, false, false, -1, {}},
+    };
+    for (const Case &c : cases) {
+        const AddPlan plan = PlanAdd(c.batch, c.mode, c.flags, {});
+        EXPECT_EQ(plan.callsPlsAddProc(), c.pls) << c.label;
+        EXPECT_EQ(plan.callsTxtAddProc(), c.txt) << c.label;
+        EXPECT_EQ(plan.openIndex(), c.openIndex) << c.label;
+        EXPECT_EQ(plan.subtitleToLoad(), c.subtitleToLoad) << c.label;
+        EXPECT_EQ(plan.clearFirst, c.flags.ClearFirst) << c.label;
+    }
+
+    AddFlags drop;
+    drop.AppendAtEnd = false;
+    drop.DropPoint = QPoint(5, 40);
+    const AddPlan plan = PlanAdd(mediaOnly, 11, drop, {});
+    EXPECT_FALSE(plan.appendAtEnd);
+    EXPECT_EQ(plan.dropPoint, QPoint(5, 40));
+    EXPECT_EQ(AddFlags{}.DropPoint, QPoint(1, 10000));
+}
+
+TEST(PrepareAdd, ExpandsClassifiesAndPlansOneBatch)
+{
+    FileTree t;
+    t.file("dir/a.avi");
+    t.file("dir/sub/b.mp3");
+    t.file("dir/napisy.txt", "{1}{2}x");
+    t.file("dir/x.xyz");                 // never collected from a folder
+    const QString clip = t.file("clip.xyz"); // named directly: media when unknowns count
+    const QString list = t.file("list.m3u");
+    const QString text = t.path("dir") + "\r\n" + clip + "\r\n" + list + "\r\n" + t.path("gone.avi");
+
+    struct Case {
+        const char *label;
+        int mode;
+        bool shift;
+        QStringList media;
+        QStringList subtitles;
+    };
+    const QStringList fromList{"from-list.avi"};
+    const Case cases[] = {
+        {"31 recursive", 31, false,
+         {t.path("dir/a.avi"), t.path("dir/sub/b.mp3"), clip, "from-list.avi", t.path("moved.avi")},
+         {t.path("dir/napisy.txt")}},
+        {"3 with shift", 3, true,
+         {t.path("dir/a.avi"), "from-list.avi", t.path("moved.avi")}, {t.path("dir/napisy.txt")}},
+        {"11", 11, false,
+         {t.path("dir/a.avi"), t.path("dir/sub/b.mp3"), clip, "from-list.avi", t.path("moved.avi")}, {}},
+        {"2", 2, false, {}, {t.path("dir/napisy.txt")}},
+    };
+    const QString moved = t.file("moved.avi");
+    for (const Case &c : cases) {
+        AddHooks hooks;
+        hooks.shiftHeld = [&] { return c.shift; };
+        hooks.findMovedFile = [&](const QString &p) { return p.endsWith(QStringLiteral("gone.avi")) ? moved : QString(); };
+        hooks.readPlaylist = [&](const QString &) { return fromList; };
+        AddPlan plan = PrepareAdd(text, c.mode, AddFlags{}, kTypes, hooks);
+        // Inside the folder the order is the file system's.
+        std::sort(plan.media.begin(), plan.media.begin() + std::min<qsizetype>(plan.media.size(), c.shift ? 1 : 2));
+        EXPECT_EQ(plan.media, c.media) << c.label;
+        EXPECT_EQ(plan.subtitles, c.subtitles) << c.label;
+    }
+}
+
+TEST(PrepareAdd, FailingPlaylistReadPropagatesBeforeAnythingIsHandedOn)
+{
+    FileTree t;
+    const QString list = t.file("list.zvl");
+    AddHooks hooks;
+    hooks.readPlaylist = [](const QString &) -> QStringList { throw std::runtime_error("read"); };
+    EXPECT_THROW(PrepareAdd(list, 31, AddFlags{}, kTypes, hooks), std::runtime_error);
+    // Without hooks at all nothing breaks: no lookup, no reader, no key state.
+    EXPECT_TRUE(PrepareAdd(list + "\r\n" + t.path("gone.avi"), 31, AddFlags{}, kTypes, {}).media.isEmpty());
+}

@@ -1,0 +1,210 @@
+#include "core/files/get_typ.h"
+
+#include "files_test_util.h"
+
+#include <gtest/gtest.h>
+
+#include <QElapsedTimer>
+
+using namespace zv;
+using zv::test::FileTree;
+
+namespace {
+
+const QString kDefaultTypes = QStringLiteral("mp3/wav/avi/mpg/mpeg/mpe/asf/mid/m3u/zvl");
+
+FileKind typ(const QString &path, bool fallback = false, const QString &types = kDefaultTypes)
+{
+    QStringList scratch;
+    return GetTyp(path, fallback, types, scratch);
+}
+
+} // namespace
+
+// Everything decided before the content test: attributes, extensions, folders, fallback.
+TEST(GetTyp, ClassifiesByAttributesAndExtension)
+{
+    FileTree t;
+    t.file("film.AVI");
+    t.file("a.mp");
+    t.file("a.pe");
+    t.file("list.M3U", "not a playlist at all");
+    t.file("list.zvl");
+    t.folder("x.m3u");
+    t.folder("plain");
+    t.folder("dir.avi");
+    t.file("movie.xyz");
+    t.file("noext");
+    t.file("trailing.");
+    t.file("a.mkv");
+    t.link("dead.avi", t.path("nowhere.avi"));
+    t.link("loop.txt", t.path("loop.txt"));
+
+    struct Case {
+        const char *name;
+        bool fallback;
+        QString types;
+        FileKind want;
+    };
+    const Case cases[] = {
+        {"film.AVI", false, kDefaultTypes, kindMedia},
+        {"a.mp", false, kDefaultTypes, kindMedia},       // substring of "mp3"
+        {"a.pe", false, kDefaultTypes, kindMedia},       // substring of "mpeg"
+        {"list.M3U", false, kDefaultTypes, kindPlaylist},
+        {"list.zvl", false, QString(), kindPlaylist},    // not taken from the option
+        {"x.m3u", false, kDefaultTypes, kindPlaylist},   // before the folder test
+        {"plain", false, kDefaultTypes, kindFolder},
+        {"dir.avi", true, kDefaultTypes, kindFolder},    // folder before media
+        {"movie.xyz", false, kDefaultTypes, kindOther},
+        {"movie.xyz", true, kDefaultTypes, kindMedia},
+        {"noext", false, kDefaultTypes, kindOther},
+        {"noext", true, kDefaultTypes, kindMedia},
+        {"a.mkv", false, QStringLiteral("AVI/MKV"), kindMedia}, // option compared lower-cased
+        {"a.mkv", false, kDefaultTypes, kindOther},
+        {"missing.avi", true, kDefaultTypes, kindMissing},
+        {"missing.m3u", false, kDefaultTypes, kindMissing}, // before any extension test
+        {"dead.avi", false, kDefaultTypes, kindUnrecognisedSubtitle}, // entry without attributes
+        {"loop.txt", false, kDefaultTypes, kindUnrecognisedSubtitle},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(typ(t.path(c.name), c.fallback, c.types), c.want) << c.name << " fallback " << c.fallback;
+
+    EXPECT_EQ(typ(QString()), kindMissing);
+    // A lone dot is part of the pattern, so such a file goes to the content test (empty: -2).
+    EXPECT_EQ(typ(t.path("trailing.")), kindUnreadable);
+}
+
+TEST(GetTyp, SubtitleExtensionsAreMatchedAsSubstringsCaseInsensitively)
+{
+    FileTree t;
+    const QByteArray frame = "{1}{2}x\r\n";
+    for (const char *name : {"a.txt", "b.TXT", "c.lrc", "d.Sfl", "e.t", "f.lr", ".txt"})
+        EXPECT_EQ(typ(t.file(name, frame)), kindFrameSubtitle) << name;
+    // Not in the pattern: ".tx t", ".srt".
+    EXPECT_EQ(typ(t.file("g.srt", frame)), kindOther);
+    // A media type wins over the pattern when the option lists it.
+    EXPECT_EQ(typ(t.file("h.txt", frame), false, QStringLiteral("txt")), kindMedia);
+}
+
+TEST(GetTyp, ContentTestFindsTheFormatOfTheFirstCandidateLine)
+{
+    struct Case {
+        const char *label;
+        QByteArray bytes;
+        FileKind want;
+        QStringList lines; // ScratchLines afterwards
+    };
+    const Case cases[] = {
+        {"frame", "{100}{200}Tekst", kindFrameSubtitle, {"{100}{200}Tekst"}},
+        {"bracket", "[01:02]Tekst", kindBracketSubtitle, {"[01:02]Tekst"}},
+        {"time h", "0:01:02:Tekst", kindTimeSubtitle, {"0:01:02:Tekst"}},
+        {"time hh", "00:01:02:Tekst", kindTimeSubtitle, {"00:01:02:Tekst"}},
+        {"digits only", "12345 Tekst", kindUnrecognisedSubtitle, {"12345 Tekst"}},
+        {"two chars with colon", "1:", kindTimeSubtitle, {"1:"}},
+        {"two digits", "12", kindUnrecognisedSubtitle, {"12"}},
+        {"one char", "{", kindFrameSubtitle, {"{"}},
+        {"colon at 5", "1234:x", kindTimeSubtitle, {"1234:x"}},
+        {"colon at 6", "12345:x", kindUnrecognisedSubtitle, {"12345:x"}},
+        {"letters only", "Ala ma kota\nI psa\n", kindUnreadable, {}},
+        {"empty", "", kindUnreadable, {}},
+        {"blank lines", "\r\n \t\r\n", kindUnreadable, {}},
+        {"second char letter", "1a\n{x", kindUnreadable, {}},
+        {"skipped lines anywhere",
+         "# komentarz\r\n\r\nTekst\r\n{1}{2}a\r\nplik\r\n  \r\n{3}{4}b\r\n# koniec",
+         kindFrameSubtitle, {"{1}{2}a", "{3}{4}b"}},
+        // The line is judged trimmed but kept and decided untrimmed.
+        {"indented frame", "  {1}{2}x\n{3}{4}y", kindUnrecognisedSubtitle, {"  {1}{2}x", "{3}{4}y"}},
+        {"indented time", " 1:02:03:x", kindTimeSubtitle, {" 1:02:03:x"}},
+        {"tab before bracket", "\t[00:01]x", kindTimeSubtitle, {"\t[00:01]x"}},
+        {"trailing blanks kept", "{1}{2}x  \t", kindFrameSubtitle, {"{1}{2}x  \t"}},
+        {"CR only", "x\r{1}{2}a\r{3}{4}b\r", kindFrameSubtitle, {"{1}{2}a", "{3}{4}b"}},
+        {"LF CR mixed", "[00:01]a\n\r[00:02]b", kindBracketSubtitle, {"[00:01]a", "[00:02]b"}},
+        {"NUL bytes", QByteArray("{1}{2}a\0b\n\0\0\n", 14), kindFrameSubtitle,
+         {QString::fromUtf8("{1}{2}a\0b", 9)}},
+        {"BOM before first line", "\xEF\xBB\xBF[00:01]a", kindBracketSubtitle, {"[00:01]a"}},
+    };
+    FileTree t;
+    int n = 0;
+    for (const Case &c : cases) {
+        const QString path = t.file(QStringLiteral("s%1.txt").arg(n++), c.bytes);
+        QStringList scratch{QStringLiteral("stale")};
+        EXPECT_EQ(GetTyp(path, false, kDefaultTypes, scratch), c.want) << c.label;
+        EXPECT_EQ(scratch, c.lines) << c.label;
+    }
+}
+
+TEST(GetTyp, ScratchLinesAreDecodedAndTheEncodingReported)
+{
+    const QString polish = QStringLiteral("{1}{2}Zażółć gęślą jaźń");
+    struct Case {
+        TextEncoding written;
+        TextEncoding reported;
+    };
+    const Case cases[] = {
+        {TextEncoding::Utf8, TextEncoding::Utf8},
+        {TextEncoding::Utf8Bom, TextEncoding::Utf8Bom},
+        {TextEncoding::Windows1250, TextEncoding::Windows1250},
+        {TextEncoding::Iso8859_2, TextEncoding::Iso8859_2},
+    };
+    FileTree t;
+    int n = 0;
+    for (const Case &c : cases) {
+        const QString path = t.file(QStringLiteral("p%1.txt").arg(n++),
+                                    encodeText(QStringLiteral("# nagłówek\r\n") + polish, c.written));
+        QStringList scratch;
+        TextEncoding enc = TextEncoding::Utf8;
+        EXPECT_EQ(GetTyp(path, false, kDefaultTypes, scratch, &enc), kindFrameSubtitle);
+        EXPECT_EQ(scratch, QStringList{polish}) << int(c.written);
+        EXPECT_EQ(enc, c.reported);
+    }
+}
+
+TEST(GetTyp, ScratchLinesAreLeftAloneForFilesWithoutContentTest)
+{
+    FileTree t;
+    QStringList scratch{QStringLiteral("kept")};
+    for (const QString &p : {t.file("a.avi"), t.folder("d"), t.path("gone.txt"), t.file("x.m3u")})
+        GetTyp(p, true, kDefaultTypes, scratch);
+    EXPECT_EQ(scratch, QStringList{QStringLiteral("kept")});
+}
+
+// Files that must not be opened or that are too big come back as unreadable, quickly.
+TEST(GetTyp, UnreadableAndSpecialFilesNeitherHangNorCrash)
+{
+    FileTree t;
+    const QString fifo = t.fifo("pipe.txt");
+    const QString device = t.link("zero.txt", QStringLiteral("/dev/zero"));
+    const QString huge = t.file("huge.txt", "{1}{2}x\n");
+    ASSERT_TRUE(QFile::resize(huge, kMaxSubtitleFileBytes + 1)); // sparse: nothing is written
+    const QString locked = t.file("locked.txt", "{1}{2}x");
+    const zv::test::ScopedPermissions noAccess(locked, QFileDevice::Permissions());
+
+    for (const QString &p : {fifo, device, huge})
+        EXPECT_EQ(typ(p), kindUnreadable) << qPrintable(p);
+
+    zv::test::AsUnprivileged user;
+    if (user.ok()) {
+        EXPECT_EQ(typ(locked), kindUnreadable);
+    }
+}
+
+TEST(GetTyp, LargeInputsStayLinear)
+{
+    FileTree t;
+    const QByteArray longLine = "{1}{2}" + QByteArray(5 * 1024 * 1024, 'a');
+    QByteArray manyLines;
+    manyLines.reserve(9 * 1000000);
+    for (int i = 0; i < 1000000; ++i)
+        manyLines += i % 2 ? "{1}{2}ab\n" : "komentarz\n";
+
+    QElapsedTimer clock;
+    clock.start();
+    QStringList scratch;
+    EXPECT_EQ(GetTyp(t.file("long.txt", longLine), false, kDefaultTypes, scratch), kindFrameSubtitle);
+    ASSERT_EQ(scratch.size(), 1);
+    EXPECT_EQ(scratch.first().size(), longLine.size());
+    EXPECT_EQ(GetTyp(t.file("many.txt", manyLines), false, kDefaultTypes, scratch), kindFrameSubtitle);
+    EXPECT_EQ(scratch.size(), 500000);
+    // Generous even under sanitizers; a quadratic filter would take minutes.
+    EXPECT_LT(clock.elapsed(), 20000);
+}
