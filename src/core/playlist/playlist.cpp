@@ -1,0 +1,264 @@
+#include "core/playlist/playlist.h"
+
+#include "core/common/text_codec.h"
+
+#include <QByteArray>
+
+#include <algorithm>
+#include <cmath>
+#include <numeric>
+#include <vector>
+
+namespace zv {
+
+QStringList TPlaylist::paths() const
+{
+    QStringList out;
+    out.reserve(entries_.size());
+    for (const TPlaylistEntry &e : entries_)
+        out << e.Path;
+    return out;
+}
+
+QString TPlaylist::bareFileName(const QString &path)
+{
+    return path.mid(path.lastIndexOf(u'/') + 1);
+}
+
+bool TPlaylist::PlsAddProc(const QStringList &paths, bool clearFirst, bool appendAtEnd, int dropRow)
+{
+    QList<TPlaylistEntry> added;
+    added.reserve(paths.size());
+    for (const QString &p : paths) {
+        if (!p.isEmpty())
+            added.append({p, QString()});
+    }
+    if (added.isEmpty())
+        return false;
+
+    if (clearFirst)
+        entries_.clear();
+    if (appendAtEnd || dropRow < 0 || dropRow >= count()) {
+        entries_.append(added);
+    } else {
+        // Every file goes to the same row, pushing the ones before it down: the batch lands
+        // there in reverse order. Built in one pass; inserting one by one is quadratic.
+        std::reverse(added.begin(), added.end());
+        QList<TPlaylistEntry> merged;
+        merged.reserve(entries_.size() + added.size());
+        merged.append(entries_.mid(0, dropRow));
+        merged.append(added);
+        merged.append(entries_.mid(dropRow));
+        entries_.swap(merged);
+    }
+    LadujMediaPlikiDoJumpa();
+    return true;
+}
+
+bool TPlaylist::PlsAddProc(const QString &text, bool clearFirst, bool appendAtEnd, int dropRow)
+{
+    return PlsAddProc(splitLines(text), clearFirst, appendAtEnd, dropRow);
+}
+
+int TPlaylist::GetPLSIndex(const QString &path) const
+{
+    for (int i = count() - 1; i >= 0; --i) {
+        if (entries_[i].Path == path)
+            return i;
+    }
+    return 0;
+}
+
+int TPlaylist::firstIndexOf(const QString &path) const
+{
+    for (int i = 0; i < count(); ++i) {
+        if (entries_[i].Path == path)
+            return i;
+    }
+    return -1;
+}
+
+std::optional<QString> TPlaylist::LadujMedia(int index) const
+{
+    if (index < 0 || index >= count())
+        return std::nullopt;
+    return entries_[index].Path;
+}
+
+PlaylistStep TPlaylist::nextStep(const QString &currentMediaPath, bool repeat) const
+{
+    PlaylistStep step;
+    if (count() == 1 && repeat) {
+        step.play = true;
+        return step;
+    }
+    if (isEmpty())
+        return step;
+    int next = GetPLSIndex(currentMediaPath) + 1;
+    if (entries_.last().Path == currentMediaPath) {
+        if (!repeat)
+            return step;   // end of the list reached
+        next = 0;
+    }
+    if (next < count())
+        step.open = next;
+    return step;
+}
+
+PlaylistStep TPlaylist::previousStep(const QString &currentMediaPath, bool repeat) const
+{
+    PlaylistStep step;
+    if (isEmpty())
+        return step;
+    int prev = GetPLSIndex(currentMediaPath) - 1;
+    if (entries_.first().Path == currentMediaPath) {
+        if (!repeat)
+            return step;
+        prev = count() - 1;
+    }
+    // "Play / Pauza" follows even when there was nothing to open (a current file that is not
+    // in the list gives -1).
+    if (prev >= 0 && prev < count())
+        step.open = prev;
+    step.playPause = true;
+    return step;
+}
+
+QString TPlaylist::formatPlayTime(double seconds)
+{
+    // Beyond ~31 000 years a double no longer fits the integer below; no real file lasts that.
+    if (!std::isfinite(seconds) || seconds < 0 || seconds >= 1e12)
+        return {};
+    const qint64 whole = qint64(seconds);   // truncation, not rounding
+    const qint64 s = whole % 60;
+    const qint64 m = whole / 60 % 60;
+    const QChar zero(u'0');
+    if (seconds > 3599) {
+        const qint64 h = whole / 3600;
+        return QStringLiteral("%1:%2:%3").arg(h).arg(m, 2, 10, zero).arg(s, 2, 10, zero);
+    }
+    return QStringLiteral("%1:%2").arg(m).arg(s, 2, 10, zero);
+}
+
+bool TPlaylist::DodajCzasDoPlalisty(const QString &path, double seconds)
+{
+    const QString text = formatPlayTime(seconds);
+    bool changed = false;
+    for (TPlaylistEntry &e : entries_) {
+        if (e.Path == path && e.TimeText != text) {
+            e.TimeText = text;
+            changed = true;
+        }
+    }
+    return changed;
+}
+
+void TPlaylist::LadujMediaPlikiDoJumpa()
+{
+    jumpNames_.clear();
+    jumpNames_.reserve(entries_.size());
+    for (const TPlaylistEntry &e : entries_)
+        jumpNames_ << bareFileName(e.Path);
+}
+
+void TPlaylist::SortujPLS(int mode)
+{
+    if (mode != 0 && mode != 1)
+        return;
+    // A bubble sort that swaps only on "greater than" is stable, and a stable sort's result is
+    // unique, so std::stable_sort on the same byte order gives exactly its result.
+    std::vector<QByteArray> keys;
+    keys.reserve(entries_.size());
+    for (const TPlaylistEntry &e : entries_)
+        keys.push_back((mode == 0 ? e.Path : bareFileName(e.Path)).toUtf8());
+    std::vector<int> order(entries_.size());
+    std::iota(order.begin(), order.end(), 0);
+    // QByteArray compares like memcmp: unsigned bytes, a prefix first.
+    std::stable_sort(order.begin(), order.end(), [&keys](int a, int b) { return keys[a] < keys[b]; });
+
+    QList<TPlaylistEntry> sorted;
+    sorted.reserve(entries_.size());
+    for (int i : order)
+        sorted.append(std::move(entries_[i]));
+    entries_.swap(sorted);
+}
+
+void TPlaylist::clear()
+{
+    entries_.clear();
+    LadujMediaPlikiDoJumpa();
+}
+
+void TPlaylist::removeAt(int index)
+{
+    if (index < 0 || index >= count())
+        return;
+    entries_.removeAt(index);
+    LadujMediaPlikiDoJumpa();
+}
+
+void TPlaylist::removeRows(const QList<int> &rows)
+{
+    std::vector<bool> drop(entries_.size(), false);
+    bool any = false;
+    for (int r : rows) {
+        if (r >= 0 && r < count()) {
+            drop[r] = true;
+            any = true;
+        }
+    }
+    if (!any)
+        return;
+    QList<TPlaylistEntry> kept;
+    kept.reserve(entries_.size());
+    for (int i = 0; i < count(); ++i) {
+        if (!drop[i])
+            kept.append(std::move(entries_[i]));
+    }
+    entries_.swap(kept);
+    LadujMediaPlikiDoJumpa();
+}
+
+void TPlaylist::keepRows(const QList<int> &rows)
+{
+    std::vector<bool> keep(entries_.size(), false);
+    for (int r : rows) {
+        if (r >= 0 && r < count())
+            keep[r] = true;
+    }
+    QList<int> drop;
+    for (int i = 0; i < count(); ++i) {
+        if (!keep[i])
+            drop << i;
+    }
+    removeRows(drop);
+}
+
+void TPlaylist::move(int from, int to)
+{
+    if (from < 0 || from >= count() || to < 0 || to >= count() || from == to)
+        return;
+    entries_.move(from, to);
+}
+
+void TPlaylist::exchange(int a, int b)
+{
+    if (a < 0 || a >= count() || b < 0 || b >= count() || a == b)
+        return;
+    entries_.swapItemsAt(a, b);
+}
+
+std::optional<int> scrollTopToShow(int index, int top, double rows)
+{
+    // A list without height shows nothing to scroll to.
+    if (index < 0 || !std::isfinite(rows) || rows <= 0)
+        return std::nullopt;
+    if (top <= index && index < top + rows)
+        return std::nullopt;
+    // Half-way cases round to even, as the default floating-point rounding mode does.
+    const double half = std::nearbyint(rows / 2);
+    const double newTop = index - half + 1;
+    return newTop < 0 ? 0 : int(newTop);
+}
+
+} // namespace zv

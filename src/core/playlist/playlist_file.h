@@ -1,0 +1,64 @@
+#pragma once
+
+#include "core/common/text_codec.h"
+
+#include <QString>
+#include <QStringList>
+
+namespace zv {
+
+class MovedFileFinder;
+class TPlaylist;
+
+// Playlist files (".m3u", ".zvl" and the temporary playlist) are one path per line. Reading
+// skips empty lines and lines starting with '#' (extended M3U headers and information lines),
+// keeps each line that names an existing file, and otherwise takes what FindMovedFile finds;
+// the rest is dropped silently. Lines are not classified: a playlist named in a playlist
+// becomes an entry and is not opened; folders are dropped.
+
+struct PlaylistReadResult {
+    bool ok = false;       // false: the file could not be read; paths is then empty
+    QString error;         // short reason when !ok
+    QStringList paths;     // in file order
+    TextEncoding encoding = TextEncoding::Utf8;
+};
+
+// Files larger than this are refused rather than loaded into memory (a 100 000-entry playlist
+// is a few megabytes).
+inline constexpr qint64 kMaxPlaylistFileSize = 128LL * 1024 * 1024;
+
+// Relative lines are tested against baseDir and become absolute paths, so the entry keeps
+// pointing at the same file whatever the current directory is later.
+QStringList parsePlaylistText(const QString &text, const QString &baseDir, const MovedFileFinder &finder);
+
+// Reads and decodes (BOM or valid UTF-8, else Windows-1250 / ISO-8859-2) a playlist file.
+PlaylistReadResult readPlaylistFile(const QString &fileName, const QString &baseDir,
+                                    const MovedFileFinder &finder);
+// baseDir = the process's current directory, finder = the default mount roots and program folder.
+PlaylistReadResult readPlaylistFile(const QString &fileName);
+
+// The bytes of a playlist file: every path followed by CR LF, nothing else. Paths that hold a
+// line break or NUL cannot be written as one line and are left out (they would come back as
+// other, possibly existing, paths).
+QByteArray playlistFileBytes(const QStringList &paths, TextEncoding encoding);
+
+// The encoding SavePlaylist uses for `fileName`: the one an existing file was written in when
+// every path fits it (so a Windows-1250 playlist stays Windows-1250), otherwise UTF-8, which
+// holds every path; new files are UTF-8.
+TextEncoding chooseSaveEncoding(const QString &fileName, const QStringList &paths);
+
+// Replaces the file atomically with the playlist's paths (an empty playlist gives an empty
+// file). On failure the old file is untouched, false is returned and *error says why.
+bool SavePlaylist(const TPlaylist &playlist, const QString &fileName, QString *error = nullptr);
+
+// The temporary playlist (Paths::tempPlaylist()), saved at exit and restored at start.
+bool saveTemporaryPlaylist(const TPlaylist &playlist, QString *error = nullptr);
+// Replaces the playlist with the temporary playlist's entries (nothing opened). A missing file
+// is looked for with FindMovedFile; when nothing is found, or the file yields no entry, the
+// playlist is left as it is and false is returned. *error is set only when a file existed but
+// could not be read.
+bool loadTemporaryPlaylist(TPlaylist &playlist, const QString &baseDir, const MovedFileFinder &finder,
+                           QString *error = nullptr);
+bool loadTemporaryPlaylist(TPlaylist &playlist, QString *error = nullptr);
+
+} // namespace zv
