@@ -1,0 +1,103 @@
+// Subtitle database at 100 000 rows: file read and write, adding one file with the duplicate
+// pass, and the lookup of a film associated near the end of the rows.
+#include "core/library/database_file.h"
+#include "core/library/subtitle_database.h"
+#include "core/library/subtitle_lookup.h"
+
+#include <QCoreApplication>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+
+using namespace zv;
+
+namespace {
+
+constexpr int kRows = 100000;
+
+TSubtitleDatabase makeDatabase()
+{
+    TSubtitleDatabase db;
+    for (int i = 0; i < kRows; ++i) {
+        const QString name = QStringLiteral("Napisy do filmu numer %1 (wersja ąęł).txt").arg(i);
+        db.append({name, QStringLiteral("tmp"),
+                   i % 3 ? QStringLiteral("Film numer %1.avi").arg(i) : QString(),
+                   FormatKilobytes(1000 + i * 37),
+                   QStringLiteral("/home/użytkownik/Filmy/kolekcja %1/").arg(i % 500) + name});
+    }
+    return db;
+}
+
+const TSubtitleDatabase &database()
+{
+    static const TSubtitleDatabase db = makeDatabase();
+    return db;
+}
+
+void BM_WriteDatabase(benchmark::State &state)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("zentavista.zvd");
+    for (auto _ : state) {
+        if (!ZapiszBazenapisow(database(), nullptr, path))
+            state.SkipWithError("write failed");
+    }
+}
+BENCHMARK(BM_WriteDatabase)->Unit(benchmark::kMillisecond);
+
+void BM_ReadDatabase(benchmark::State &state)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("zentavista.zvd");
+    ZapiszBazenapisow(database(), nullptr, path);
+    for (auto _ : state) {
+        TSubtitleDatabase db;
+        const DatabaseReadResult r = OdczytajBazeNapisow(db, path);
+        if (r.rowsRead != kRows)
+            state.SkipWithError("read failed");
+        benchmark::DoNotOptimize(db);
+    }
+}
+BENCHMARK(BM_ReadDatabase)->Unit(benchmark::kMillisecond);
+
+void BM_TxtAddProcOneFile(benchmark::State &state)
+{
+    const auto kind = [](const QString &) { return 0; };
+    const auto size = [](const QString &) { return qint64(42000); };
+    const QStringList one{QStringLiteral("/home/użytkownik/Filmy/nowy film.txt")};
+    for (auto _ : state) {
+        state.PauseTiming();
+        TSubtitleDatabase db = database();
+        db.append({});  // detach the copy outside the timed part
+        db.removeRows({db.size() - 1});
+        state.ResumeTiming();
+        db.TxtAddProc(one, 10000, true, true, kind, size);
+        benchmark::DoNotOptimize(db);
+    }
+}
+BENCHMARK(BM_TxtAddProcOneFile)->Unit(benchmark::kMillisecond);
+
+void BM_TryToFindFile(benchmark::State &state)
+{
+    // Row kRows - 2 is the last associated one (every third row has no film).
+    const QString last = database().at(kRows - 2).FullPath;
+    const auto exists = [&](const QString &p) { return p == last; };
+    const QString film = QStringLiteral("/media/dysk/FILM NUMER %1.AVI").arg(kRows - 2);
+    for (auto _ : state) {
+        const QString found = TryToFindFile(database().rows(), film, QString(), exists);
+        if (found != last)
+            state.SkipWithError("lookup failed");
+        benchmark::DoNotOptimize(found);
+    }
+}
+BENCHMARK(BM_TryToFindFile)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,296 @@
+#include "core/library/database_file.h"
+
+#include "core/common/atomic_file.h"
+#include "core/common/text_codec.h"
+#include "core/config/paths.h"
+#include "core/library/subtitle_database.h"
+
+#include <QDateTime>
+#include <QFile>
+#include <QFileInfo>
+
+#include <array>
+#include <cstring>
+
+namespace zv {
+
+namespace {
+
+constexpr char kFieldEnd = 0x06;
+constexpr char kRecordSeparator = 0x08;
+constexpr char kEscape = 0x10;
+constexpr int kFieldCount = 5;
+// Longer than any path the system accepts: such a field is damage, not data.
+constexpr qsizetype kMaxFieldBytes = 64 * 1024;
+// Far beyond any real database; refusing it keeps a stray huge file from eating the memory.
+constexpr qint64 kMaxFileBytes = qint64(1) << 30;
+
+bool isRecordEnd(char c)
+{
+    return c == kRecordSeparator || c == '\r' || c == '\n';
+}
+
+// Appends the field as UTF-8 with control bytes escaped, then its 0x06. `out` must have room
+// for 3 bytes per UTF-16 unit plus one (see encodeDatabase).
+char *putField(char *dst, const QString &field)
+{
+    const char16_t *d = reinterpret_cast<const char16_t *>(field.constData());
+    const char16_t *const e = d + field.size();
+    while (d < e) {
+        char32_t u = *d++;
+        if (u < 0x80) {
+            if (u < 0x20) {
+                *dst++ = kEscape;
+                u += 0x40;
+            }
+            *dst++ = char(u);
+            continue;
+        }
+        if (u < 0x800) {
+            *dst++ = char(0xC0 | (u >> 6));
+            *dst++ = char(0x80 | (u & 0x3F));
+            continue;
+        }
+        if (QChar::isHighSurrogate(u) && d < e && QChar::isLowSurrogate(*d)) {
+            u = QChar::surrogateToUcs4(char16_t(u), *d++);
+            *dst++ = char(0xF0 | (u >> 18));
+            *dst++ = char(0x80 | ((u >> 12) & 0x3F));
+        } else {
+            if (QChar::isSurrogate(u))
+                u = QChar::ReplacementCharacter;  // a lone half cannot be written as UTF-8
+            *dst++ = char(0xE0 | (u >> 12));
+        }
+        *dst++ = char(0x80 | ((u >> 6) & 0x3F));
+        *dst++ = char(0x80 | (u & 0x3F));
+    }
+    *dst++ = kFieldEnd;
+    return dst;
+}
+
+// One record's bytes, split into at most five fields; `valid` is false when the record holds
+// bytes that no writer of this file produces (control bytes, a broken escape, a huge field).
+struct RawRecord {
+    std::array<QByteArrayView, kFieldCount> fields;
+    bool escaped[kFieldCount] = {};
+    bool eightBit = false;
+    bool valid = true;
+    bool extraFields = false;
+};
+
+RawRecord scanRecord(const char *begin, const char *end)
+{
+    RawRecord rec;
+    int field = 0;
+    const char *fieldStart = begin;
+    bool fieldEscaped = false;
+    auto closeField = [&](const char *at) {
+        if (at - fieldStart > kMaxFieldBytes)
+            rec.valid = false;
+        if (field < kFieldCount) {
+            rec.fields[field] = QByteArrayView(fieldStart, at - fieldStart);
+            rec.escaped[field] = fieldEscaped;
+        } else {
+            rec.extraFields = true;
+        }
+        ++field;
+        fieldEscaped = false;
+    };
+    for (const char *p = begin; p < end; ++p) {
+        const uchar c = uchar(*p);
+        if (c >= 0x20) {
+            if (c >= 0x80)
+                rec.eightBit = true;
+            continue;
+        }
+        if (c == uchar(kFieldEnd)) {
+            closeField(p);
+            fieldStart = p + 1;
+        } else if (c == uchar(kEscape)) {
+            if (p + 1 >= end || uchar(p[1]) < 0x40 || uchar(p[1]) > 0x5F) {
+                rec.valid = false;
+                return rec;
+            }
+            fieldEscaped = true;
+            ++p;
+        } else if (c != '\t') {
+            rec.valid = false;
+            return rec;
+        }
+    }
+    // A last field without its 0x06 still counts; a trailing 0x06 adds no empty field.
+    if (fieldStart < end)
+        closeField(end);
+    return rec;
+}
+
+QByteArray unescape(QByteArrayView raw)
+{
+    QByteArray out;
+    out.reserve(raw.size());
+    for (qsizetype i = 0; i < raw.size(); ++i) {
+        if (raw[i] == kEscape && i + 1 < raw.size()) {
+            out.append(char(raw[i + 1] - 0x40));
+            ++i;
+        } else {
+            out.append(raw[i]);
+        }
+    }
+    return out;
+}
+
+QString asideName(const QString &path)
+{
+    const QString base = path + QStringLiteral(".bad-")
+        + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    QString name = base;
+    for (int n = 2; QFileInfo::exists(name); ++n)
+        name = base + u'-' + QString::number(n);
+    return name;
+}
+
+} // namespace
+
+QByteArray encodeDatabase(const TSubtitleDatabase &db)
+{
+    QByteArray out;
+    if (db.isEmpty())
+        return out;
+    // Worst case: 3 bytes per UTF-16 unit (an escape takes 2, a surrogate pair 4 for 2).
+    qsizetype room = 2;
+    for (const TSubtitleRecord &r : db.rows()) {
+        room += 3 * (r.FileName.size() + r.Format.size() + r.AssociatedWith.size()
+                     + r.SizeText.size() + r.FullPath.size()) + kFieldCount + 1;
+    }
+    out.resize(room);
+    char *const begin = out.data();
+    char *dst = begin;
+    bool first = true;
+    for (const TSubtitleRecord &r : db.rows()) {
+        if (!first)
+            *dst++ = kRecordSeparator;
+        first = false;
+        dst = putField(dst, r.FileName);
+        dst = putField(dst, r.Format);
+        dst = putField(dst, r.AssociatedWith);
+        dst = putField(dst, r.SizeText);
+        dst = putField(dst, r.FullPath);
+    }
+    *dst++ = '\r';
+    *dst++ = '\n';
+    out.truncate(dst - begin);
+    return out;
+}
+
+DecodedDatabase decodeDatabase(const QByteArray &bytes, TSubtitleDatabase &db)
+{
+    DecodedDatabase result;
+    // No writer of this file ever puts a NUL in it (a NUL in a field is escaped).
+    if (bytes.contains('\0')) {
+        result.binary = true;
+        return result;
+    }
+    const char *p = bytes.constData();
+    const char *const end = p + bytes.size();
+    if (bytes.startsWith("\xEF\xBB\xBF"))
+        p += 3;
+
+    // Records that are not UTF-8 come from older versions in one of the Polish code pages,
+    // chosen from the whole file. A file that is UTF-8 throughout needs no check per record.
+    const TextEncoding fileEncoding = detectEncoding(QByteArrayView(p, end - p));
+    const bool allUtf8 = fileEncoding == TextEncoding::Utf8 || fileEncoding == TextEncoding::Utf8Bom;
+    const TextEncoding eightBit = allUtf8 ? TextEncoding::Windows1250 : fileEncoding;
+
+    while (p < end) {
+        const char *q = p;
+        while (q < end && !isRecordEnd(*q))
+            ++q;
+        if (q > p) {
+            const RawRecord raw = scanRecord(p, q);
+            if (!raw.valid) {
+                ++result.recordsSkipped;
+            } else {
+                if (raw.extraFields)
+                    ++result.recordsSkipped;
+                TextEncoding enc = TextEncoding::Utf8;
+                if (raw.eightBit && !allUtf8
+                    && detectEncoding(QByteArrayView(p, q - p)) != TextEncoding::Utf8)
+                    enc = eightBit;
+                TSubtitleRecord row;
+                QString *targets[kFieldCount] = {&row.FileName, &row.Format, &row.AssociatedWith,
+                                                 &row.SizeText, &row.FullPath};
+                for (int i = 0; i < kFieldCount; ++i) {
+                    if (raw.fields[i].isEmpty())
+                        continue;
+                    *targets[i] = raw.escaped[i] ? decodeAs(unescape(raw.fields[i]), enc)
+                                                 : decodeAs(raw.fields[i], enc);
+                }
+                db.append(row);
+            }
+        }
+        if (q < end && *q == '\r' && q + 1 < end && q[1] == '\n')
+            ++q;
+        p = q + 1;
+    }
+    return result;
+}
+
+DatabaseReadResult OdczytajBazeNapisow(TSubtitleDatabase &db, const QString &path)
+{
+    const QString file = path.isEmpty() ? Paths::databaseFile() : path;
+    DatabaseReadResult result;
+    const QFileInfo info(file);
+    if (!info.exists())
+        return result;
+
+    QByteArray bytes;
+    bool readable = info.isFile() && info.size() <= kMaxFileBytes;
+    if (readable) {
+        QFile f(file);
+        readable = f.open(QIODevice::ReadOnly);
+        if (readable) {
+            bytes = f.readAll();
+            readable = f.error() == QFileDevice::NoError;
+        }
+    }
+
+    if (readable) {
+        const qsizetype before = db.size();
+        const DecodedDatabase decoded = decodeDatabase(bytes, db);
+        result.rowsRead = int(db.size() - before);
+        result.recordsSkipped = decoded.recordsSkipped;
+        if (decoded.recordsSkipped == 0 && !decoded.binary)
+            return result;
+    }
+    result.status = result.rowsRead > 0 ? DatabaseReadResult::Status::PartlyRead
+                                        : DatabaseReadResult::Status::Unreadable;
+    const QString aside = asideName(file);
+    if (QFile::rename(file, aside))
+        result.keptAsidePath = aside;
+    return result;
+}
+
+bool ZapiszBazenapisow(const TSubtitleDatabase &db, QString *error, const QString &path)
+{
+    const QString file = path.isEmpty() ? Paths::databaseFile() : path;
+    return writeFileAtomically(file, encodeDatabase(db), error);
+}
+
+QString databaseReadMessage(const DatabaseReadResult &result)
+{
+    using S = DatabaseReadResult::Status;
+    if (result.status == S::Ok)
+        return QString();
+    QString text = result.status == S::Unreadable
+        ? QStringLiteral("Nie udało się odczytać bazy tekstów.")
+        : QStringLiteral("Część bazy tekstów była nieczytelna i została pominięta.");
+    if (!result.keptAsidePath.isEmpty())
+        text += QStringLiteral("\nUszkodzony plik zachowano jako:\n") + result.keptAsidePath;
+    return text;
+}
+
+QString databaseWriteMessage(const QString &path, const QString &reason)
+{
+    return QStringLiteral("Nie udało się zapisać bazy tekstów:\n%1\n%2").arg(path, reason);
+}
+
+} // namespace zv

@@ -1,0 +1,81 @@
+#include "core/library/subtitle_lookup.h"
+
+namespace zv {
+
+namespace {
+
+QString withSlash(const QString &dir)
+{
+    return dir.isEmpty() || dir.endsWith(u'/') ? dir : dir + u'/';
+}
+
+void addCandidate(QStringList &out, const QString &path)
+{
+    if (!out.contains(path))
+        out.append(path);
+    QString underscored = path;
+    underscored.replace(u' ', u'_');
+    if (!out.contains(underscored))
+        out.append(underscored);
+}
+
+} // namespace
+
+QStringList subtitleCandidates(const QString &filmPath, const QString &autoLoadtextDir)
+{
+    QStringList out;
+    if (filmPath.isEmpty())
+        return out;
+    const qsizetype slash = filmPath.lastIndexOf(u'/');
+    const QString dir = filmPath.left(slash + 1);
+    QString base = filmPath.mid(slash + 1);
+    // Only the last extension goes; a leading dot marks a hidden file, not an extension.
+    const qsizetype dot = base.lastIndexOf(u'.');
+    if (dot > 0)
+        base.truncate(dot);
+    const QString name = base + QStringLiteral(".txt");
+    addCandidate(out, dir + name);
+    if (!autoLoadtextDir.isEmpty())
+        addCandidate(out, withSlash(autoLoadtextDir) + name);
+    return out;
+}
+
+QString TryToFindFile(const QList<TSubtitleRecord> &rows, const QString &filmPath,
+                      const QString &autoLoadtextDir, const TSubtitleDatabase::FileExists &exists)
+{
+    const QStringView film = lib::bareFileName(filmPath);
+    if (film.isEmpty())
+        return QString();
+    const qsizetype n = film.size();
+    for (const TSubtitleRecord &r : rows) {
+        // The bare name is the text's tail after a '/': lengths rule out nearly every row
+        // without reading its text. Case folding keeps UTF-16 lengths, so this is exact.
+        const QString &a = r.AssociatedWith;
+        if (a.size() < n || (a.size() > n && a.at(a.size() - n - 1) != u'/'))
+            continue;
+        if (QStringView(a).last(n).compare(film, Qt::CaseInsensitive) == 0 && exists(r.FullPath))
+            return r.FullPath;
+    }
+    for (const QString &candidate : subtitleCandidates(filmPath, autoLoadtextDir)) {
+        if (exists(candidate))
+            return candidate;
+    }
+    return QString();
+}
+
+AutoLoadDecision autoLoadTextDecision(const QList<TSubtitleRecord> &rows, const QString &filmPath,
+                                      const AutoLoadSettings &settings, bool subtitlesShown,
+                                      const TSubtitleDatabase::FileExists &exists)
+{
+    AutoLoadDecision d;
+    if (!settings.autoLoadText)
+        return d;
+    d.path = TryToFindFile(rows, filmPath, settings.autoLoadtextDir, exists);
+    if (!d.path.isEmpty())
+        d.action = AutoLoadDecision::Action::Load;
+    else if (subtitlesShown)
+        d.action = AutoLoadDecision::Action::SwitchDisplayOff;
+    return d;
+}
+
+} // namespace zv
