@@ -1,0 +1,62 @@
+#pragma once
+
+#include "core/subtitles/subtitle_table.h"
+#include "core/subtitles/time_list.h"
+
+#include <QStringList>
+
+#include <functional>
+#include <span>
+
+namespace zv {
+
+// Called from inside a load at most about every 100 ms with the lines done so far and their
+// total, so that the caller can pump events and show progress without paying per line.
+using LoadProgress = std::function<void(qsizetype done, qsizetype total)>;
+
+struct LoadSettings {
+    // Frames per second of the open media: -1 while a clip opens, 0 before any; below 1 the
+    // frame loader assumes 25.
+    double MediaFrameRate = 0;
+    int TextDelay = 4; // seconds; fills an empty end frame
+    TimeListShift shift;
+    LoadProgress progress;
+};
+
+struct LoadResult {
+    SubtitleTable table; // CurrentSubtitleFile empty: the caller sets the path
+    TimeLists lists;
+    qsizetype unrecognised = 0; // lines (bracket lines: tags) counted as not understood
+    bool failed = false;        // the load stopped early; table holds the lines read until then
+};
+
+// Frames per second used for frame lines, by the loader and the timer alike: the clip's rate,
+// or 25 while none is known (no clip yet, one still opening, or a rate that is not a number).
+double effectiveFrameRate(double mediaFrameRate);
+
+// The loaders take the candidate lines of a classified file (pass them with std::move to let
+// the loader reuse their memory for the texts) and build a complete new table.
+LoadResult LoadProc0(QStringList lines, const LoadSettings &settings); // h:mm:ss:text
+LoadResult LoadProc1(QStringList lines, const LoadSettings &settings); // {start}{end}text
+LoadResult LoadProc2(QStringList lines, const LoadSettings &settings); // [mm:ss]text
+
+// How a failure that stops a whole load is reported.
+enum class LoadFailureReport {
+    General,     // the caller's general message
+    FrameLoader, // the frame loader's own message
+    Silent,      // swallowed
+};
+
+// One row per subtitle line format; kind is the classifier's code for it.
+struct SubtitleFormat {
+    int kind;
+    const char *name;
+    LoadResult (*parse)(QStringList lines, const LoadSettings &settings);
+    int unrecognisedErrorCode; // ends the unrecognised-lines message
+    LoadFailureReport failureReport;
+};
+
+std::span<const SubtitleFormat> subtitleFormats();
+const SubtitleFormat *subtitleFormat(int kind); // nullptr for a kind that is no subtitle format
+
+} // namespace zv

@@ -1,0 +1,132 @@
+#include "core/subtitles/subtitle_table.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numeric>
+
+namespace zv {
+
+void SortujTekst(QList<TimeEntry> &timeTable)
+{
+    const auto byStart = [](const TimeEntry &a, const TimeEntry &b) { return a.start < b.start; };
+    // Files are nearly always in order already; checking costs one pass.
+    if (!std::is_sorted(timeTable.cbegin(), timeTable.cend(), byStart))
+        std::stable_sort(timeTable.begin(), timeTable.end(), byStart);
+}
+
+SubtitleTable SubtitleTable::fromTimeTable(QList<TimeEntry> timeTable)
+{
+    SubtitleTable t;
+    t.time_ = std::move(timeTable);
+    t.buildTimeIndex();
+    return t;
+}
+
+SubtitleTable SubtitleTable::fromFrameTable(QList<FrameEntry> frameTable, QList<TimeEntry> timeTable)
+{
+    SubtitleTable t;
+    t.frame_ = std::move(frameTable);
+    t.time_ = std::move(timeTable);
+    t.frameTimed_ = true;
+    t.buildTimeIndex();
+    t.buildFrameIndex();
+    return t;
+}
+
+void SubtitleTable::CzyscListe()
+{
+    *this = SubtitleTable();
+}
+
+void SubtitleTable::buildTimeIndex()
+{
+    starts_.resize(size_t(time_.size()));
+    for (qsizetype i = 0; i < time_.size(); ++i)
+        starts_[size_t(i)] = time_[i].start;
+    startsSorted_ = std::is_sorted(starts_.begin(), starts_.end());
+}
+
+void SubtitleTable::buildFrameIndex()
+{
+    frameEdges_.clear();
+    frameOwner_.clear();
+    frameEdges_.reserve(size_t(frame_.size()) * 2);
+    for (const FrameEntry &e : frame_) {
+        if (e.startFrame < e.endFrame) { // an empty or reversed interval never matches
+            frameEdges_.push_back(e.startFrame);
+            frameEdges_.push_back(e.endFrame);
+        }
+    }
+    std::sort(frameEdges_.begin(), frameEdges_.end());
+    frameEdges_.erase(std::unique(frameEdges_.begin(), frameEdges_.end()), frameEdges_.end());
+    if (frameEdges_.size() < 2)
+        return;
+
+    // Paint every elementary segment with the first line covering it: lines are visited in
+    // file order and each segment is painted once, the union-find skipping painted runs.
+    const size_t segments = frameEdges_.size() - 1;
+    frameOwner_.assign(segments, -1);
+    std::vector<uint32_t> nextFree(segments + 1);
+    std::iota(nextFree.begin(), nextFree.end(), 0u);
+    const auto find = [&nextFree](uint32_t k) {
+        uint32_t root = k;
+        while (nextFree[root] != root)
+            root = nextFree[root];
+        while (nextFree[k] != root) {
+            const uint32_t up = nextFree[k];
+            nextFree[k] = root;
+            k = up;
+        }
+        return root;
+    };
+    const auto edgeIndex = [this](int32_t v) {
+        return uint32_t(std::lower_bound(frameEdges_.begin(), frameEdges_.end(), v) - frameEdges_.begin());
+    };
+    for (qsizetype i = 0; i < frame_.size(); ++i) {
+        const FrameEntry &e = frame_[i];
+        if (e.startFrame >= e.endFrame)
+            continue;
+        const uint32_t end = edgeIndex(e.endFrame);
+        for (uint32_t k = find(edgeIndex(e.startFrame)); k < end; k = find(k + 1)) {
+            frameOwner_[k] = int32_t(i);
+            nextFree[k] = k + 1;
+        }
+    }
+}
+
+qsizetype SubtitleTable::findTimeLine(int64_t t, int64_t delay) const
+{
+    const qsizetype n = time_.size();
+    if (n < 2)
+        return -1;
+    if (!startsSorted_) {
+        for (qsizetype i = 0; i + 1 < n; ++i) {
+            const int64_t s = starts_[size_t(i)];
+            if (s <= t && t < s + delay && t < starts_[size_t(i) + 1])
+                return i;
+        }
+        return -1;
+    }
+    // In a sorted table only the last entry starting at or before t can have its successor
+    // start after t, so it is the one candidate.
+    const auto it = std::upper_bound(starts_.begin(), starts_.end(), t,
+                                     [](int64_t v, int32_t s) { return v < s; });
+    const qsizetype j = (it - starts_.begin()) - 1;
+    if (j < 0 || j > n - 2)
+        return -1;
+    return t < int64_t(starts_[size_t(j)]) + delay ? j : -1;
+}
+
+qsizetype SubtitleTable::findFrameLine(double f) const
+{
+    if (frameOwner_.empty() || std::isnan(f))
+        return -1;
+    const auto it = std::upper_bound(frameEdges_.begin(), frameEdges_.end(), f,
+                                     [](double v, int32_t edge) { return v < double(edge); });
+    const qsizetype k = (it - frameEdges_.begin()) - 1;
+    if (k < 0 || size_t(k) >= frameOwner_.size())
+        return -1;
+    return frameOwner_[size_t(k)];
+}
+
+} // namespace zv

@@ -1,0 +1,78 @@
+#include "core/subtitles/subtitle_text.h"
+
+#include <cmath>
+
+namespace zv::subtitle_text {
+
+std::optional<int32_t> toInt32(QStringView s)
+{
+    qsizetype i = 0;
+    const qsizetype n = s.size();
+    while (i < n && (s[i] == u' ' || s[i] == u'\t'))
+        ++i;
+    bool negative = false;
+    if (i < n && (s[i] == u'+' || s[i] == u'-')) {
+        negative = s[i] == u'-';
+        ++i;
+    }
+    if (i == n)
+        return std::nullopt;
+    // Accumulate in 64 bits and stop as soon as the value leaves 32 bits, so that a field of
+    // any length is rejected without overflowing.
+    int64_t value = 0;
+    for (; i < n; ++i) {
+        const char16_t c = s[i].unicode();
+        if (c < u'0' || c > u'9')
+            return std::nullopt;
+        value = value * 10 + (c - u'0');
+        if (value > int64_t(INT32_MAX) + 1)
+            return std::nullopt;
+    }
+    if (negative)
+        value = -value;
+    if (value > INT32_MAX || value < INT32_MIN)
+        return std::nullopt;
+    return int32_t(value);
+}
+
+bool isBlank(QStringView s)
+{
+    for (QChar c : s) {
+        if (c.unicode() > u' ')
+            return false;
+    }
+    return true;
+}
+
+QStringView trimmed(QStringView s)
+{
+    qsizetype b = 0, e = s.size();
+    while (b < e && s[b].unicode() <= u' ')
+        ++b;
+    while (e > b && s[e - 1].unicode() <= u' ')
+        --e;
+    return s.sliced(b, e - b);
+}
+
+double roundHalfEven(double x)
+{
+    const double f = std::floor(x);
+    const double diff = x - f;
+    if (diff > 0.5)
+        return f + 1;
+    if (diff < 0.5)
+        return f;
+    return std::fmod(f, 2.0) == 0 ? f : f + 1;
+}
+
+std::optional<int64_t> roundToRange(double x, int64_t lo, int64_t hi)
+{
+    if (std::isnan(x))
+        return std::nullopt;
+    const double r = roundHalfEven(x);
+    if (r < double(lo) || r > double(hi))
+        return std::nullopt;
+    return int64_t(r);
+}
+
+} // namespace zv::subtitle_text

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "core/subtitles/subtitle_table.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+namespace zv {
+
+// The inverse time correction of the timing wizard: a subtitle second t is listed as
+// t * ShiftFactorInverse + ShiftOffsetInverse when OffsetEnabled is on.
+struct TimeListShift {
+    bool OffsetEnabled = false;
+    double ShiftFactorInverse = 1.0;
+    double ShiftOffsetInverse = 0.0;
+};
+
+// One listed line per time entry except the sentinel: "h:mm:ss", five blanks, the text, trimmed.
+// Lines are formatted when asked for, so a list costs nothing at load time whatever the size of
+// the file; the list shares the table's entries and stays valid after the table is replaced.
+class TimeList {
+public:
+    TimeList() = default;
+    TimeList(QList<TimeEntry> timeTable, TimeListShift shift);
+
+    qsizetype count() const { return entries_.isEmpty() ? 0 : entries_.size() - 1; }
+    QString line(qsizetype i) const; // 0 <= i < count()
+    QStringList toStringList() const;
+
+private:
+    QList<TimeEntry> entries_;
+    TimeListShift shift_;
+};
+
+struct TimeLists {
+    TimeList TimeListPlain;
+    TimeList TimeListShifted;
+};
+
+// Rebuilds both lists from the table; the shifted one applies `shift` when it is enabled.
+TimeLists LadujOpisyDoOpcji(const SubtitleTable &table, const TimeListShift &shift);
+
+// Empties the table (with CurrentSubtitleFile) and both lists.
+void CzyscListe(SubtitleTable &table, TimeLists &lists);
+
+// "h:mm:ss" with the hours unpadded; negative seconds get a leading "-".
+QString formatListTime(int64_t seconds);
+
+} // namespace zv
