@@ -1,7 +1,5 @@
 #include "core/files/add_plan.h"
 
-#include "core/files/get_typ.h"
-
 namespace zv {
 
 AddPlan PlanAdd(const QList<ClassifiedPath> &paths, int mode, const AddFlags &flags,
@@ -35,16 +33,10 @@ AddPlan PrepareAdd(const QString &text, int mode, const AddFlags &flags, const Q
                    const AddHooks &hooks)
 {
     const bool recurse = !(hooks.shiftHeld && hooks.shiftHeld());
-    const QStringList files = ExpandPathList(text, recurse, fileTypes, hooks.findMovedFile, hooks.scan);
-
-    const FileClassifier classifier(fileTypes);
-    const bool fallback = addModeCountsUnknownAsMedia(mode);
-    QStringList scratch;
-    QList<ClassifiedPath> classified;
-    classified.reserve(files.size());
-    for (const QString &f : files)
-        classified.append({f, classifier.classify(f, fallback, scratch)});
-    return PlanAdd(classified, mode, flags, hooks.readPlaylist);
+    const QList<ClassifiedPath> paths =
+        ExpandAndClassify(text, recurse, addModeCountsUnknownAsMedia(mode), fileTypes,
+                          hooks.findMovedFile, hooks.scan);
+    return PlanAdd(paths, mode, flags, hooks.readPlaylist);
 }
 
 } // namespace zv

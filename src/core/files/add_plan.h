@@ -43,11 +43,6 @@ struct AddFlags {
     QPoint DropPoint{1, 10000}; // the default for callers without a real drop
 };
 
-struct ClassifiedPath {
-    QString path;
-    FileKind kind;
-};
-
 // Reads a playlist file into the paths it names (moved files already looked up, unusable
 // lines dropped). May throw; nothing has been handed on at that point.
 using PlaylistReader = std::function<QStringList(const QString &path)>;

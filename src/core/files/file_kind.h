@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+
 #include <cstdint>
 
 namespace zv {
@@ -30,5 +32,10 @@ constexpr bool isCollectableKind(FileKind kind)
 {
     return kind >= kindTimeSubtitle && kind <= kindMedia;
 }
+
+struct ClassifiedPath {
+    QString path;
+    FileKind kind;
+};
 
 } // namespace zv

@@ -9,6 +9,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <set>
+#include <type_traits>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
@@ -65,6 +66,12 @@ bool decodeName(const char *raw, QString &out)
 
 } // namespace
 
+QString scanProgressText(qsizetype filesFound)
+{
+    return QStringLiteral("Przeszukiwanie folderów... znaleziono plików: %1 (przytrzymaj Esc, aby przerwać)")
+        .arg(filesFound);
+}
+
 FolderScan::FolderScan(const QString &fileTypes, ScanHooks hooks)
     : classifier_(fileTypes), hooks_(std::move(hooks))
 {
@@ -86,6 +93,17 @@ void FolderScan::afterEntry()
 }
 
 bool FolderScan::collect(QStringList &result, const QString &folder, bool recurse)
+{
+    return scan(folder, recurse, &result, nullptr);
+}
+
+bool FolderScan::collect(QList<ClassifiedPath> &result, const QString &folder, bool recurse)
+{
+    return scan(folder, recurse, nullptr, &result);
+}
+
+bool FolderScan::scan(const QString &folder, bool recurse, QStringList *paths,
+                      QList<ClassifiedPath> *classified)
 {
     if (cancelled_)
         return false;
@@ -152,7 +170,10 @@ bool FolderScan::collect(QStringList &result, const QString &folder, bool recurs
             QString path = top.prefix + name;
             const FileKind kind = classifier_.classifyExisting(path, false, false, scratch_);
             if (isCollectableKind(kind)) {
-                result.append(std::move(path));
+                if (paths)
+                    paths->append(std::move(path));
+                else
+                    classified->append({std::move(path), kind});
                 ++found_;
             }
         }
@@ -168,11 +189,21 @@ bool CollectFolderFiles(QStringList &result, const QString &folder, bool recurse
     return scan.collect(result, folder, recurse);
 }
 
-QStringList ExpandPathList(const QString &text, bool recurse, const QString &fileTypes,
-                           const MovedFileLookup &findMovedFile, const ScanHooks &hooks)
+namespace {
+
+// Shared by both expansions: `classify` is empty when kinds are not wanted.
+template <typename Result, typename Classify>
+Result expand(const QString &text, bool recurse, const QString &fileTypes,
+              const MovedFileLookup &findMovedFile, const ScanHooks &hooks, Classify classify)
 {
-    QStringList result;
+    Result result;
     FolderScan scan(fileTypes, hooks);
+    const auto keep = [&](QString path) {
+        if constexpr (std::is_same_v<Result, QStringList>)
+            result.append(std::move(path));
+        else
+            result.append(classify(std::move(path)));
+    };
     for (const QString &line : splitLines(text)) {
         if (line.isEmpty())
             continue;
@@ -181,15 +212,36 @@ QStringList ExpandPathList(const QString &text, bool recurse, const QString &fil
             if (findMovedFile) {
                 QString moved = findMovedFile(line);
                 if (!moved.isEmpty())
-                    result.append(std::move(moved));
+                    keep(std::move(moved));
             }
         } else if (S_ISDIR(st.st_mode)) {
             scan.collect(result, line, recurse);
         } else {
-            result.append(line);
+            keep(line);
         }
     }
     return result;
+}
+
+} // namespace
+
+QStringList ExpandPathList(const QString &text, bool recurse, const QString &fileTypes,
+                           const MovedFileLookup &findMovedFile, const ScanHooks &hooks)
+{
+    return expand<QStringList>(text, recurse, fileTypes, findMovedFile, hooks, nullptr);
+}
+
+QList<ClassifiedPath> ExpandAndClassify(const QString &text, bool recurse, bool mediaFallback,
+                                        const QString &fileTypes, const MovedFileLookup &findMovedFile,
+                                        const ScanHooks &hooks)
+{
+    const FileClassifier classifier(fileTypes);
+    QStringList scratch;
+    return expand<QList<ClassifiedPath>>(
+        text, recurse, fileTypes, findMovedFile, hooks, [&](QString path) {
+            const FileKind kind = classifier.classify(path, mediaFallback, scratch);
+            return ClassifiedPath{std::move(path), kind};
+        });
 }
 
 } // namespace zv

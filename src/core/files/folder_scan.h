@@ -3,6 +3,7 @@
 #include "core/files/get_typ.h"
 
 #include <QElapsedTimer>
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -24,6 +25,12 @@ struct ScanHooks {
     std::chrono::milliseconds progressInterval{100};
 };
 
+// Scans that last longer than this show their progress in the main window's status label.
+inline constexpr qint64 kScanProgressDelayMs = 500;
+
+// The status label's text while a long scan runs: the files found so far and how to stop it.
+QString scanProgressText(qsizetype filesFound);
+
 // Returns the path where a missing file now lives, or an empty string.
 using MovedFileLookup = std::function<QString(const QString &path)>;
 
@@ -40,12 +47,15 @@ public:
     // devices and names that are not valid UTF-8 (they could not be opened again by name)
     // are left out. Returns false when the scan was cancelled; what was found stays in `result`.
     bool collect(QStringList &result, const QString &folder, bool recurse);
+    // The same, keeping the kind found for each file so that it need not be classified again.
+    bool collect(QList<ClassifiedPath> &result, const QString &folder, bool recurse);
 
     qsizetype filesFound() const { return found_; }
     bool cancelled() const { return cancelled_; }
 
 private:
     void afterEntry();
+    bool scan(const QString &folder, bool recurse, QStringList *paths, QList<ClassifiedPath> *classified);
 
     FileClassifier classifier_;
     QStringList scratch_;
@@ -68,5 +78,13 @@ bool CollectFolderFiles(QStringList &result, const QString &folder, bool recurse
 // the text are not scanned; plain paths after it are still kept.
 QStringList ExpandPathList(const QString &text, bool recurse, const QString &fileTypes,
                            const MovedFileLookup &findMovedFile, const ScanHooks &hooks = {});
+
+// ExpandPathList with each path's kind: files found in folders keep the kind the scan gave
+// them (unknown extensions never reach the result there, so `mediaFallback` cannot change it);
+// every other path is classified with `mediaFallback`. Saves a second stat and a second read
+// of every subtitle file in large folders.
+QList<ClassifiedPath> ExpandAndClassify(const QString &text, bool recurse, bool mediaFallback,
+                                        const QString &fileTypes, const MovedFileLookup &findMovedFile,
+                                        const ScanHooks &hooks = {});
 
 } // namespace zv
