@@ -15,7 +15,9 @@ bool writeFileAtomically(const QString &path, const QByteArray &data, QString *e
         return false;
     }
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
+    // Unbuffered, so a short write (full disk, file size limit) is seen here rather than
+    // swallowed by the buffer and then committed as a truncated file.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         if (error)
             *error = file.errorString();
         return false;

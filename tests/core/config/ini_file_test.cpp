@@ -171,9 +171,8 @@ TEST(IniFile, HandOffKeysThroughTheFile)
     EXPECT_FALSE(writeIniKey(folder, "Main", "ParamFile", "/x.avi", &error));
 }
 
-// Disabled: writeFileAtomically buffers its write, so a short write (full disk, file-size limit)
-// goes unnoticed and a truncated file replaces the old one. Enable once it writes unbuffered.
-TEST(IniFile, DISABLED_ShortWriteLeavesTheOldFile)
+// A short write (full disk, file-size limit) must fail the save and keep the old file.
+TEST(IniFile, ShortWriteLeavesTheOldFile)
 {
     QTemporaryDir tmp;
     const QString path = tmp.filePath("zentavista.ini");
