@@ -343,10 +343,10 @@ double MpvEngine::volumeToPercent(int centibels)
 
 int MpvEngine::volumeFromPercent(double percent)
 {
-    const double silent = volumeToPercent(kSilentVolume + 1);
-    if (!(percent > silent))
+    if (!(percent > 0.0))
         return kSilentVolume;
-    return std::min(kFullVolume, int(std::lround(6000.0 * std::log10(percent / 100.0))));
+    const long centibels = std::lround(6000.0 * std::log10(percent / 100.0));
+    return int(std::clamp<long>(centibels, kSilentVolume, kFullVolume));
 }
 
 double MpvEngine::CurrentPosition() const
