@@ -48,9 +48,9 @@ struct AddFlags {
 using PlaylistReader = std::function<QStringList(const QString &path)>;
 
 // What the caller does with one batch, in this order:
-//   1. if callsPlsAddProc(): PlsAddProc(media, clearFirst, dropPoint, openFirst, appendAtEnd)
+//   1. if callsPlsAddProc(): PlsAddProc(mediaText(), clearFirst, dropPoint, openFirst, appendAtEnd)
 //      (which opens entry 0 when openFirst);
-//   2. if callsTxtAddProc(): TxtAddProc(subtitles, dropPoint, loadSubtitle, appendAtEnd)
+//   2. if callsTxtAddProc(): TxtAddProc(subtitleText(), dropPoint, loadSubtitle, appendAtEnd)
 //      (which loads subtitleToLoad() when loadSubtitle).
 // A batch without media never touches the playlist, even with ClearFirst.
 struct AddPlan {
@@ -61,6 +61,10 @@ struct AddPlan {
     bool openFirst = false;
     bool loadSubtitle = false;
     QPoint dropPoint{1, 10000};
+
+    // The lists as the CR LF separated texts PlsAddProc and TxtAddProc take.
+    QString mediaText() const { return media.join(QStringLiteral("\r\n")); }
+    QString subtitleText() const { return subtitles.join(QStringLiteral("\r\n")); }
 
     bool callsPlsAddProc() const { return !media.isEmpty(); }
     bool callsTxtAddProc() const { return !subtitles.isEmpty(); }

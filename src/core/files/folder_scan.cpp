@@ -107,6 +107,8 @@ bool FolderScan::scan(const QString &folder, bool recurse, QStringList *paths,
 {
     if (cancelled_)
         return false;
+    if (folder.contains(QChar(0)))
+        return true;
 
     std::set<FolderId> entered;
     std::vector<OpenFolder> stack;
@@ -205,7 +207,8 @@ Result expand(const QString &text, bool recurse, const QString &fileTypes,
             result.append(classify(std::move(path)));
     };
     for (const QString &line : splitLines(text)) {
-        if (line.isEmpty())
+        // A NUL would cut the native path short and name some other file.
+        if (line.isEmpty() || line.contains(QChar(0)))
             continue;
         struct stat st {};
         if (::stat(QFile::encodeName(line).constData(), &st) != 0) {

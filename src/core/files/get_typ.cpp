@@ -45,6 +45,8 @@ bool isCandidateLine(QStringView line)
 // swapped for a FIFO after the caller's stat cannot hang us.
 bool readRegularFile(const QString &path, QByteArray &out)
 {
+    if (path.contains(QChar(0)))
+        return false;
     const QByteArray native = QFile::encodeName(path);
     const int fd = ::open(native.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (fd < 0)
@@ -137,7 +139,8 @@ FileClassifier::FileClassifier(const QString &fileTypes)
 FileKind FileClassifier::classify(const QString &path, bool mediaFallback, QStringList &scratchLines,
                                   TextEncoding *encoding) const
 {
-    if (path.isEmpty())
+    // A NUL would cut the native path short and name some other file.
+    if (path.isEmpty() || path.contains(QChar(0)))
         return kindMissing;
     const QByteArray native = QFile::encodeName(path);
     struct stat st {};

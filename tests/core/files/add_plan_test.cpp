@@ -93,16 +93,8 @@ TEST(PlanAdd, FlagsBecomeTheCallsAndTheirArguments)
         EXPECT_EQ(plan.callsTxtAddProc(), c.txt) << c.label;
         EXPECT_EQ(plan.openIndex(), c.openIndex) << c.label;
         EXPECT_EQ(plan.subtitleToLoad(), c.subtitleToLoad) << c.label;
-        EXPECT_EQ(plan.clearFirst, c.flags.ClearFirst) << c.label;
     }
-
-    AddFlags drop;
-    drop.AppendAtEnd = false;
-    drop.DropPoint = QPoint(5, 40);
-    const AddPlan plan = PlanAdd(mediaOnly, 11, drop, {});
-    EXPECT_FALSE(plan.appendAtEnd);
-    EXPECT_EQ(plan.dropPoint, QPoint(5, 40));
-    EXPECT_EQ(AddFlags{}.DropPoint, QPoint(1, 10000));
+    EXPECT_EQ(PlanAdd(subsOnly, 2, AddFlags{}, {}).subtitleText(), QStringLiteral("a.txt\r\nb.txt"));
 }
 
 TEST(PrepareAdd, ExpandsClassifiesAndPlansOneBatch)

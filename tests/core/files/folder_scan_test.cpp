@@ -211,7 +211,8 @@ TEST(ExpandPathList, ExpandsFoldersLooksUpMissingPathsAndKeepsTheRest)
         asked.append(p);
         return p.endsWith(QStringLiteral("place.avi")) ? moved : QString();
     };
-    const QString text = t.path("dir") + "\r\n" + plain + "\r\n\r\n" + t.path("old/place.avi")
+    const QString text = t.path("dir") + "\r\n" + plain + "\r\n\r\n" + plain + QChar(0) + "x\r\n"
+        + t.path("old/place.avi")
         + "\r" + t.path("lost.avi") + "\n";
 
     struct Case {

@@ -70,6 +70,8 @@ TEST(GetTyp, ClassifiesByAttributesAndExtension)
         EXPECT_EQ(typ(t.path(c.name), c.fallback, c.types), c.want) << c.name << " fallback " << c.fallback;
 
     EXPECT_EQ(typ(QString()), kindMissing);
+    // A NUL must not cut the path down to an existing file.
+    EXPECT_EQ(typ(t.path("film.AVI") + QChar(0) + QStringLiteral("x")), kindMissing);
     // A lone dot is part of the pattern, so such a file goes to the content test (empty: -2).
     EXPECT_EQ(typ(t.path("trailing.")), kindUnreadable);
 }
