@@ -63,38 +63,26 @@ TEST(PlanAdd, ModeDecidesWhereEachKindGoes)
     }
 }
 
-TEST(PlanAdd, FlagsBecomeTheCallsAndTheirArguments)
+// Nothing to add means no call at all: ClearFirst must not empty the playlist, and nothing
+// is opened or loaded.
+TEST(PlanAdd, CallsFollowWhatTheBatchHolds)
 {
-    const QList<ClassifiedPath> mediaOnly{{"a.avi", kindMedia}};
-    const QList<ClassifiedPath> subsOnly{{"a.txt", kindTimeSubtitle}, {"b.txt", kindFrameSubtitle}};
-    const QList<ClassifiedPath> nothing{{"x", kindOther}};
-    struct Case {
-        const char *label;
-        QList<ClassifiedPath> batch;
-        int mode;
-        AddFlags flags;
-        bool pls;
-        bool txt;
-        int openIndex;
-        QString subtitleToLoad;
-    };
-    const Case cases[] = {
-        {"hand-off", mediaOnly, 31, {true, true, true, true}, true, false, 0, {}},
-        {"saved playlist", mediaOnly, 31, {true, true, false, false}, true, false, -1, {}},
-        {"clear with nothing to add", nothing, 31, {true, true, true, true}, false, false, -1, {}},
-        {"subtitles, last one loaded", subsOnly, 2, {false, true, false, true}, false, true, -1, "b.txt"},
-        {"subtitles, none loaded", subsOnly, 2, {false, true, false, false}, false, true, -1, {}},
-        {"open asked, only subtitles", subsOnly, 3, {true, true, true, true}, false, true, -1, "b.txt"},
-        {"subtitles in media mode", subsOnly, 1, {false, true, true, true}, false, false, -1, {}},
-    };
-    for (const Case &c : cases) {
-        const AddPlan plan = PlanAdd(c.batch, c.mode, c.flags, {});
-        EXPECT_EQ(plan.callsPlsAddProc(), c.pls) << c.label;
-        EXPECT_EQ(plan.callsTxtAddProc(), c.txt) << c.label;
-        EXPECT_EQ(plan.openIndex(), c.openIndex) << c.label;
-        EXPECT_EQ(plan.subtitleToLoad(), c.subtitleToLoad) << c.label;
-    }
-    EXPECT_EQ(PlanAdd(subsOnly, 2, AddFlags{}, {}).subtitleText(), QStringLiteral("a.txt\r\nb.txt"));
+    const AddFlags all{true, true, true, true};
+    const AddPlan none = PlanAdd({{"x", kindOther}, {"y.txt", kindUnreadable}}, 31, all, {});
+    EXPECT_FALSE(none.callsPlsAddProc());
+    EXPECT_FALSE(none.callsTxtAddProc());
+    EXPECT_EQ(none.openIndex(), -1);
+    EXPECT_TRUE(none.subtitleToLoad().isEmpty());
+
+    const AddPlan subs = PlanAdd({{"a.txt", kindTimeSubtitle}, {"b.txt", kindFrameSubtitle}}, 3, all, {});
+    EXPECT_FALSE(subs.callsPlsAddProc());
+    EXPECT_EQ(subs.openIndex(), -1);
+    EXPECT_EQ(subs.subtitleText(), QStringLiteral("a.txt\r\nb.txt"));
+    EXPECT_EQ(subs.subtitleToLoad(), QStringLiteral("b.txt"));
+
+    const AddPlan media = PlanAdd({{"a.avi", kindMedia}}, 1, all, {});
+    EXPECT_EQ(media.openIndex(), 0);
+    EXPECT_EQ(AddFlags{}.DropPoint, QPoint(1, 10000));
 }
 
 TEST(PrepareAdd, ExpandsClassifiesAndPlansOneBatch)

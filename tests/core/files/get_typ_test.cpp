@@ -161,15 +161,6 @@ TEST(GetTyp, ScratchLinesAreDecodedAndTheEncodingReported)
     }
 }
 
-TEST(GetTyp, ScratchLinesAreLeftAloneForFilesWithoutContentTest)
-{
-    FileTree t;
-    QStringList scratch{QStringLiteral("kept")};
-    for (const QString &p : {t.file("a.avi"), t.folder("d"), t.path("gone.txt"), t.file("x.m3u")})
-        GetTyp(p, true, kDefaultTypes, scratch);
-    EXPECT_EQ(scratch, QStringList{QStringLiteral("kept")});
-}
-
 // Files that must not be opened or that are too big come back as unreadable, quickly.
 TEST(GetTyp, UnreadableAndSpecialFilesNeitherHangNorCrash)
 {
