@@ -1,0 +1,261 @@
+#pragma once
+
+#include <QList>
+#include <QMainWindow>
+#include <QPoint>
+#include <QStringList>
+
+#include <memory>
+#include <optional>
+
+class QAction;
+class QFrame;
+class QLabel;
+class QMenu;
+class QTimer;
+class QToolBar;
+class QToolButton;
+
+class TForm2;
+class TForm3;
+class TForm4;
+class TForm5;
+class TForm6;
+class TForm7;
+class TForm8;
+class TForm9;
+class TForm10;
+class TForm11;
+class TForm12;
+class TForm13;
+class TJumpToTextFrm;
+
+namespace zv {
+struct CommandRow;
+struct Settings;
+class SingleInstance;
+} // namespace zv
+
+// The main window and the switchboard of the program: it owns every other window and the shared
+// state, builds its menu bar from the command table (command_table.h) and routes each command
+// to the classes that do the work. Methods are grouped by subsystem; each subsystem keeps its
+// method bodies in a main_window_<subsystem>.cpp file of its own.
+class TZentavistaApp : public QMainWindow {
+    Q_OBJECT
+
+public:
+    explicit TZentavistaApp(QWidget *parent = nullptr);
+    ~TZentavistaApp() override;
+
+    // ---- commands ----------------------------------------------------------------------------
+    // Runs a menu item the way a click does: a disabled item does nothing. Hidden items are
+    // triggerable. Returns true when the item's handler ran. Keys, buttons and icons use this.
+    bool runCommand(QAction *item);
+
+    // ---- start-up and shut-down (main_window_startup.cpp) ----------------------------------------
+    // The command-line parameters and one-shot requests, given before CreateForms().
+    void setCommandLine(const QStringList &params, bool fullScreen, bool panScan, bool autoPanScan,
+                        std::optional<int> panScanValue);
+    // Creates the other windows in their fixed order, then runs the start-up sequence.
+    void CreateForms();
+    void StartUp();
+    // The running instance's side of the hand-off: each delivered path goes to MainAddProc.
+    void connectSingleInstance(zv::SingleInstance *instance);
+    void HandOffReceived(const QString &path);
+    // Names of the start-up and shut-down steps in the order they ran (for diagnostics and tests).
+    const QStringList &lifecycleSteps() const { return lifecycleSteps_; }
+
+    QPoint DefaultDropPoint;
+    bool ShuttingDown = false;
+    bool CmdFullScreen = false;
+    bool CmdPanScan = false;
+    bool CmdAutoPanScan = false;
+
+    // ---- settings (main_window_settings.cpp) ---------------------------------------------------
+    void loadini();
+    // Writes the settings file; on failure shows "Unable to write to <path>" and returns false.
+    bool saveini();
+    zv::Settings &settings() { return *settings_; }
+    const zv::Settings &settings() const { return *settings_; }
+    const QStringList &resolutionList() const { return resolutionList_; }
+    // Display modes as "W x H x depth" texts, deduplicated, in the display's order; empty
+    // without an X display (main_window_display_modes.cpp).
+    static QStringList DisplayModeList();
+
+    // ---- files in (filled by the files issue) -----------------------------------------------------
+    void MainAddProc(const QString &Text, int AddMode, bool ClearFirst, bool AppendAtEnd,
+                     bool OpenFirst, bool LoadSubtitle, QPoint DropPoint);
+    struct MainAddCall {
+        QString Text;
+        int AddMode;
+        bool ClearFirst, AppendAtEnd, OpenFirst, LoadSubtitle;
+        QPoint DropPoint;
+    };
+    // Until MainAddProc does its work, the calls it was given.
+    const QList<MainAddCall> &mainAddCalls() const { return mainAddCalls_; }
+
+    // ---- hooks of later subsystems called by start-up and shut-down (main_window_pending.cpp) ---
+    void CreateLineBitmaps();       // subtitle rendering
+    void UstawZmienneDoOpcji();     // options: settings -> dialog
+    void UstawOpcjeDoZmiennych();   // options: dialog -> settings, applied
+    void SprawdzSkojarzenia();      // file associations shown in the options dialog
+    void UstawOCXWindow();          // video area layout
+    void UstawMStaus();             // status refresh
+    void UstawMDoVolPos();          // volume slider
+    void StopGlobalKeys();          // global-keys poller
+    void UstawFullScreen(bool on);
+    void SavePlaylist(const QString &fileName);
+    void ClearSubtitleTable();
+    void CloseMedia();              // engine FileName := empty
+    void StopEngine();
+    int ImageSourceHeight() const;    // engine picture height; 0 while nothing is open
+
+    // ---- menu handlers, one per item -------------------------------------------------------------
+    // Files and media (main_window_files.cpp)
+    void OT1Click();
+    void Prze1Click();
+    void Zamknij1Click();
+    void mediaprop1Click();
+    void OT2Click();
+    void Zamknij2Click();
+    void Zakocz1Click();
+    void opendir1Click();
+    // View
+    void Wy1Click();
+    void FullScrClick();
+    void PanScan1Click();
+    void stat1Click();
+    void AutoPanScan1Click();
+    void PanScanInc1Click();
+    void PanScanDec1Click();
+    void PanScanNormal1Click();
+    void DisplayerUp1Click();
+    void DisplayerDown1Click();
+    // Tools
+    void Opcje1Click();
+    void PL1Click();
+    void BT1Click();
+    void SDP1Click();
+    void SDN1Click();
+    void SDPZN1Click();
+    void Edytortxt1Click();
+    // Playback
+    void OW1Click();
+    void Od1Click();
+    void P1Click();
+    void Z1Click();
+    void na1Click();
+    void po1Click();
+    void PT1Click();
+    void PP1Click();
+    void Powt1Click();
+    void pod1Click();
+    void sci1Click();
+    void W2Click();
+    void PlayClick();
+    void StopClick();
+    void PauseClick();
+    void NextClick();
+    void PrevClick();
+    // Help
+    void About1Click();
+    void Info1Click();
+    void Informacjeobdach1Click();
+    void Propozycje1Click();
+
+    // ---- menus and items (filled from the command table) -------------------------------------------
+    QMenu *Plik1 = nullptr, *RecentFiles1 = nullptr;
+    QAction *OT1 = nullptr, *Prze1 = nullptr, *Zamknij1 = nullptr, *mediaprop1 = nullptr,
+            *OT2 = nullptr, *Zamknij2 = nullptr, *Zakocz1 = nullptr;
+    QMenu *Widok1 = nullptr;
+    QAction *Wy1 = nullptr, *FullScr = nullptr, *PanScan1 = nullptr, *stat1 = nullptr;
+    QMenu *Opcj1 = nullptr;
+    QAction *Opcje1 = nullptr, *PL1 = nullptr, *BT1 = nullptr, *SDP1 = nullptr, *SDN1 = nullptr,
+            *SDPZN1 = nullptr, *Edytortxt1 = nullptr;
+    QMenu *Odtwarzanie1 = nullptr, *G1 = nullptr, *PR1 = nullptr;
+    QAction *OW1 = nullptr, *Od1 = nullptr, *P1 = nullptr, *Z1 = nullptr, *na1 = nullptr,
+            *po1 = nullptr, *PT1 = nullptr, *PP1 = nullptr, *Powt1 = nullptr;
+    QAction *pod1 = nullptr, *sci1 = nullptr, *W2 = nullptr;
+    QAction *Play = nullptr, *Stop = nullptr, *Pause = nullptr, *Next = nullptr, *Prev = nullptr,
+            *opendir1 = nullptr, *AutoPanScan1 = nullptr, *PanScanInc1 = nullptr,
+            *PanScanDec1 = nullptr, *PanScanNormal1 = nullptr, *DisplayerUp1 = nullptr,
+            *DisplayerDown1 = nullptr;
+    QMenu *Pomoc1 = nullptr, *Korespondencjazautorem2 = nullptr;
+    QAction *About1 = nullptr, *Info1 = nullptr, *Informacjeobdach1 = nullptr,
+            *Propozycje1 = nullptr;
+
+    // ---- panels (client area, top to bottom) ---------------------------------------------------------
+    QWidget *Panel10 = nullptr;          // toolbar strip, 25 px
+    QToolBar *ToolBar1 = nullptr;
+    QToolButton *ToolButton1 = nullptr, *ToolButton2 = nullptr, *ToolButton3 = nullptr,
+                *ToolButton23 = nullptr, *ToolButton12 = nullptr, *ToolButton22 = nullptr,
+                *ToolButton4 = nullptr, *ToolButton7 = nullptr;
+    QFrame *Panel12 = nullptr;           // black video area, fills the rest
+    QWidget *Panel11 = nullptr;          // bottom block, 68 px
+    QWidget *Panel4 = nullptr;           // position slider strip, 18 px
+    QWidget *Panel2 = nullptr;           // transport bar, 27 px
+    QToolBar *ToolBar2 = nullptr, *ToolBar4 = nullptr;
+    QWidget *Panel3 = nullptr;           // mute button and volume slider, right-aligned
+    QWidget *Panel1 = nullptr;           // black status bar, 22 px
+    QLabel *Label1 = nullptr, *Label3 = nullptr, *Label2 = nullptr;
+    QWidget *Panel9 = nullptr;           // holds Label2, right-aligned
+
+    // The panel the video window lives in; a child widget placed there is kept filling it.
+    QWidget *videoPanel() const;
+
+    // ---- timers -------------------------------------------------------------------------------------
+    QTimer *Timer1 = nullptr, *Timer2 = nullptr, *Timer3 = nullptr, *Timer4 = nullptr,
+           *Timer5 = nullptr, *Timer6 = nullptr, *Timer8 = nullptr, *Timer9 = nullptr;
+    void Timer1Timer();
+    void Timer2Timer();
+    void Timer3Timer();
+    void Timer4Timer();
+    void Timer5Timer();
+    void Timer6Timer();
+    void Timer8Timer();
+    void Timer9Timer();
+
+    // ---- the other windows, created by CreateForms() in this order --------------------------------
+    TForm9 *Form9 = nullptr;
+    TForm2 *Form2 = nullptr;
+    TForm6 *Form6 = nullptr;
+    TJumpToTextFrm *JumpToTextFrm = nullptr;
+    TForm7 *Form7 = nullptr;
+    TForm8 *Form8 = nullptr;
+    TForm11 *Form11 = nullptr;
+    TForm12 *Form12 = nullptr;
+    TForm13 *Form13 = nullptr;
+    TForm10 *Form10 = nullptr;
+    TForm5 *Form5 = nullptr;
+    TForm4 *Form4 = nullptr;
+    TForm3 *Form3 = nullptr;
+
+signals:
+    // The shut-down sequence has finished; the program's message loop may end.
+    void shutDownFinished();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void changeEvent(QEvent *event) override;
+
+private:
+    void buildPanels();
+    void buildMenus();
+    void buildToolBar();
+    void buildTimers();
+    void runToolButton(QAction *target, bool refreshAfter);
+    void RunShutDown();
+    void note(const char *step);
+
+    std::unique_ptr<zv::Settings> settings_;
+    QStringList resolutionList_;
+    QStringList params_;
+    std::optional<int> cmdPanScanValue_;
+    QStringList lifecycleSteps_;
+    QList<MainAddCall> mainAddCalls_;
+    bool handlerRan_ = false;
+    bool settingsLoaded_ = false;
+    bool shutDownStarted_ = false;
+    bool shutDownFinished_ = false;
+};

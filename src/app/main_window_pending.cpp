@@ -1,0 +1,89 @@
+// Commands and hooks whose subsystems are not built yet. Each does nothing until its subsystem
+// moves the body into its own main_window_<subsystem>.cpp; the menu items, keys and the start-up
+// and shut-down sequences already call them in their places.
+#include "app/main_window.h"
+
+void TZentavistaApp::MainAddProc(const QString &Text, int AddMode, bool ClearFirst,
+                                 bool AppendAtEnd, bool OpenFirst, bool LoadSubtitle,
+                                 QPoint DropPoint)
+{
+    mainAddCalls_.append({Text, AddMode, ClearFirst, AppendAtEnd, OpenFirst, LoadSubtitle, DropPoint});
+}
+
+int TZentavistaApp::ImageSourceHeight() const
+{
+    return 0;
+}
+
+void TZentavistaApp::UstawFullScreen(bool) {}
+void TZentavistaApp::SavePlaylist(const QString &) {}
+
+// Start-up and shut-down hooks
+void TZentavistaApp::CreateLineBitmaps() {}
+void TZentavistaApp::UstawZmienneDoOpcji() {}
+void TZentavistaApp::UstawOpcjeDoZmiennych() {}
+void TZentavistaApp::SprawdzSkojarzenia() {}
+void TZentavistaApp::UstawOCXWindow() {}
+void TZentavistaApp::UstawMStaus() {}
+void TZentavistaApp::UstawMDoVolPos() {}
+void TZentavistaApp::StopGlobalKeys() {}
+void TZentavistaApp::ClearSubtitleTable() {}
+void TZentavistaApp::CloseMedia() {}
+void TZentavistaApp::StopEngine() {}
+
+// Timers
+void TZentavistaApp::Timer1Timer() {}
+void TZentavistaApp::Timer2Timer() {}
+void TZentavistaApp::Timer3Timer() {}
+void TZentavistaApp::Timer4Timer() {}
+void TZentavistaApp::Timer5Timer() {}
+void TZentavistaApp::Timer6Timer() {}
+void TZentavistaApp::Timer8Timer() {}
+void TZentavistaApp::Timer9Timer() {}
+
+// Menu items
+void TZentavistaApp::OT1Click() {}
+void TZentavistaApp::Prze1Click() {}
+void TZentavistaApp::Zamknij1Click() {}
+void TZentavistaApp::mediaprop1Click() {}
+void TZentavistaApp::OT2Click() {}
+void TZentavistaApp::Zamknij2Click() {}
+void TZentavistaApp::opendir1Click() {}
+void TZentavistaApp::Wy1Click() {}
+void TZentavistaApp::FullScrClick() {}
+void TZentavistaApp::PanScan1Click() {}
+void TZentavistaApp::stat1Click() {}
+void TZentavistaApp::AutoPanScan1Click() {}
+void TZentavistaApp::PanScanInc1Click() {}
+void TZentavistaApp::PanScanDec1Click() {}
+void TZentavistaApp::PanScanNormal1Click() {}
+void TZentavistaApp::DisplayerUp1Click() {}
+void TZentavistaApp::DisplayerDown1Click() {}
+void TZentavistaApp::Opcje1Click() {}
+void TZentavistaApp::PL1Click() {}
+void TZentavistaApp::BT1Click() {}
+void TZentavistaApp::SDP1Click() {}
+void TZentavistaApp::SDN1Click() {}
+void TZentavistaApp::SDPZN1Click() {}
+void TZentavistaApp::Edytortxt1Click() {}
+void TZentavistaApp::OW1Click() {}
+void TZentavistaApp::Od1Click() {}
+void TZentavistaApp::P1Click() {}
+void TZentavistaApp::Z1Click() {}
+void TZentavistaApp::na1Click() {}
+void TZentavistaApp::po1Click() {}
+void TZentavistaApp::PT1Click() {}
+void TZentavistaApp::PP1Click() {}
+void TZentavistaApp::Powt1Click() {}
+void TZentavistaApp::pod1Click() {}
+void TZentavistaApp::sci1Click() {}
+void TZentavistaApp::W2Click() {}
+void TZentavistaApp::PlayClick() {}
+void TZentavistaApp::StopClick() {}
+void TZentavistaApp::PauseClick() {}
+void TZentavistaApp::NextClick() {}
+void TZentavistaApp::PrevClick() {}
+void TZentavistaApp::About1Click() {}
+void TZentavistaApp::Info1Click() {}
+void TZentavistaApp::Informacjeobdach1Click() {}
+void TZentavistaApp::Propozycje1Click() {}

@@ -1,0 +1,89 @@
+// The settings file applied to the windows: loadini at start-up, saveini at shut-down. What
+// belongs to subsystems not built into the windows yet stays in the working settings and is
+// written back as it was read.
+#include "app/main_window.h"
+
+#include "core/config/ini_file.h"
+#include "core/config/paths.h"
+#include "core/config/settings.h"
+#include "forms/tform12.h"
+#include "forms/tform6.h"
+#include "forms/tform7.h"
+
+#include <QAction>
+#include <QMessageBox>
+
+namespace {
+
+// A damaged file must not ask the window system for absurd windows.
+constexpr int kMaxCoordinate = 32000;
+constexpr int kMaxExtent = 16000;
+
+void applyBounds(QWidget *w, int left, int top, int width, int height)
+{
+    w->move(qBound(-kMaxCoordinate, left, kMaxCoordinate), qBound(-kMaxCoordinate, top, kMaxCoordinate));
+    w->resize(qBound(1, width, kMaxExtent), qBound(1, height, kMaxExtent));
+}
+
+} // namespace
+
+void TZentavistaApp::loadini()
+{
+    resolutionList_ = DisplayModeList();
+    *settings_ = zv::loadSettingsFile(zv::Paths::settingsFile(), resolutionList_);
+    settingsLoaded_ = true;
+    const zv::Settings &s = *settings_;
+
+    if (s.PLSVisibleExists)
+        applyBounds(Form6, s.PLSLeft, s.PLSTop, s.PLSWidth, s.PLSHeight);
+    Form6->setVisible(s.PLSVisible);
+    // The database window and the editor always start hidden; only their places come back.
+    if (s.BNVisibleExists)
+        applyBounds(Form7, s.BNLeft, s.BNTop, s.BNWidth, s.BNHeight);
+    if (s.TEVisibleExists)
+        applyBounds(Form12, s.TELeft, s.TETop, s.TEWidth, s.TEHeight);
+
+    move(qBound(-kMaxCoordinate, s.BPLeft, kMaxCoordinate),
+         qBound(-kMaxCoordinate, s.BPTop, kMaxCoordinate));
+    UstawOCXWindow();
+
+    if (s.Repeat && !Powt1->isChecked())
+        runCommand(Powt1);
+    // RecentFiles stays in the working settings until the recent-files menu is built from it.
+}
+
+bool TZentavistaApp::saveini()
+{
+    // Settings never read must not overwrite the user's file with defaults.
+    if (!settingsLoaded_)
+        return true;
+    zv::Settings &s = *settings_;
+    s.Repeat = Powt1->isChecked();
+    s.PLSVisible = Form6->isVisible();
+    s.PLSLeft = Form6->x();
+    s.PLSTop = Form6->y();
+    s.PLSWidth = Form6->width();
+    s.PLSHeight = Form6->height();
+    s.BNVisible = Form7->isVisible();
+    s.BNLeft = Form7->x();
+    s.BNTop = Form7->y();
+    s.BNWidth = Form7->width();
+    s.BNHeight = Form7->height();
+    s.TEVisible = Form12->isVisible();
+    s.TELeft = Form12->x();
+    s.TETop = Form12->y();
+    s.TEWidth = Form12->width();
+    s.TEHeight = Form12->height();
+    s.BPLeft = x();
+    s.BPTop = y();
+    s.BPWidth = width();
+    s.BPHeight = height();
+
+    const QString path = zv::Paths::settingsFile();
+    QString error;
+    if (zv::saveSettingsFile(path, s, &error))
+        return true;
+    QMessageBox::critical(nullptr, QStringLiteral("Zentavista"),
+                          error.isEmpty() ? zv::writeFailureMessage(path) : error);
+    return false;
+}

@@ -1,0 +1,187 @@
+// Start-up and shut-down of the main window: the other windows in their fixed order, the
+// start-up sequence and the close handler.
+#include "app/main_window.h"
+
+#include "core/app/command_line.h"
+#include "core/config/paths.h"
+#include "core/config/settings.h"
+#include "forms/tform10.h"
+#include "forms/tform11.h"
+#include "forms/tform12.h"
+#include "forms/tform13.h"
+#include "forms/tform2.h"
+#include "forms/tform3.h"
+#include "forms/tform4.h"
+#include "forms/tform5.h"
+#include "forms/tform6.h"
+#include "forms/tform7.h"
+#include "forms/tform8.h"
+#include "forms/tjumptotextfrm.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QFrame>
+#include <QTimer>
+
+void TZentavistaApp::note(const char *step)
+{
+    lifecycleSteps_.append(QLatin1String(step));
+}
+
+void TZentavistaApp::setCommandLine(const QStringList &params, bool fullScreen, bool panScan,
+                                    bool autoPanScan, std::optional<int> panScanValue)
+{
+    params_ = params;
+    CmdFullScreen = fullScreen;
+    CmdPanScan = panScan;
+    CmdAutoPanScan = autoPanScan;
+    cmdPanScanValue_ = panScanValue;
+}
+
+void TZentavistaApp::CreateForms()
+{
+    Form2 = new TForm2(this);
+    Form6 = new TForm6(this);
+    JumpToTextFrm = new TJumpToTextFrm(this);
+    Form7 = new TForm7(this);
+    Form8 = new TForm8(this);
+    Form11 = new TForm11(this);
+    Form12 = new TForm12(this);
+    Form13 = new TForm13(this);
+    Form10 = new TForm10(this);
+    Form5 = new TForm5(this);
+    Form4 = new TForm4(this);
+    Form3 = new TForm3(this);
+    // The last window's creation starts the program: every window exists from here on.
+    StartUp();
+}
+
+void TZentavistaApp::StartUp()
+{
+    note("CreateLineBitmaps");
+    CreateLineBitmaps();
+    note("loadini");
+    loadini();
+    // "/p=n" outranks the stored value; read before the file, it would be lost to it.
+    if (cmdPanScanValue_)
+        settings().PanScanValue = *cmdPanScanValue_;
+    note("OdczytajBazeNapisow");
+    Form7->OdczytajBazeNapisow();
+    note("UstawZmienneDoOpcji");
+    UstawZmienneDoOpcji();
+    note("UstawOpcjeDoZmiennych");
+    UstawOpcjeDoZmiennych();
+    note("SprawdzSkojarzenia");
+    SprawdzSkojarzenia();
+
+    note("LineWindowsHidden");
+    for (QWidget *line : {static_cast<QWidget *>(Form3), static_cast<QWidget *>(Form4),
+                          static_cast<QWidget *>(Form5)})
+        line->resize(line->width(), 0);
+
+    if (!params_.isEmpty()) {
+        note("MainAddProc");
+        MainAddProc(zv::ParamFilesToStr(params_), 31, true, true, true, true, DefaultDropPoint);
+    } else if (settings().SaveLoadPlaylist) {
+        // The playlist of the previous run comes back, but nothing opens.
+        note("MainAddProc");
+        MainAddProc(zv::Paths::tempPlaylist(), 31, true, true, false, false, DefaultDropPoint);
+    }
+
+    note("show");
+    show();
+    note("UstawOCXWindow");
+    UstawOCXWindow();
+    note("ShowVideoWindow");
+    for (QWidget *w : videoPanel()->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+        w->show();
+    note("focus");
+    activateWindow();
+    setFocus();
+    note("UstawMStaus");
+    UstawMStaus();
+    UstawMDoVolPos();
+}
+
+void TZentavistaApp::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    if (event->spontaneous())
+        return;
+    UstawOCXWindow();
+    // The window may not shrink the picture below its own size (none while nothing is open).
+    setMinimumHeight(qMax(0, height() + ImageSourceHeight() - Panel12->height()));
+    setMinimumWidth(320);
+}
+
+void TZentavistaApp::changeEvent(QEvent *event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && FullScr->isChecked()) {
+        const auto videos = videoPanel()->findChildren<QWidget *>(Qt::FindDirectChildrenOnly);
+        for (QWidget *w : videos)
+            if (w->isVisible())
+                w->setFocus();
+    }
+}
+
+void TZentavistaApp::closeEvent(QCloseEvent *event)
+{
+    // A second close (a signal during the message box of a failed save) finds the sequence
+    // already running and only lets it finish.
+    if (!shutDownStarted_)
+        RunShutDown();
+    event->accept();
+    if (!shutDownFinished_) {
+        shutDownFinished_ = true;
+        emit shutDownFinished();
+    }
+}
+
+void TZentavistaApp::RunShutDown()
+{
+    shutDownStarted_ = true;
+    note("ShuttingDown");
+    ShuttingDown = true;
+    note("StopGlobalKeys");
+    StopGlobalKeys();
+    note("StopTimers");
+    for (QTimer *t : {Timer1, Timer2, Timer3, Timer4, Timer5, Timer6, Timer8, Timer9})
+        t->stop();
+    note("StopEngine");
+    StopEngine();
+    if (Wy1->isChecked()) {
+        note("SubtitlesOff");
+        Wy1->trigger();
+    }
+    note("HideWindows");
+    const auto videos = videoPanel()->findChildren<QWidget *>(Qt::FindDirectChildrenOnly);
+    if (FullScr->isChecked()) {
+        hide();
+        for (QWidget *w : videos)
+            w->hide();
+        UstawFullScreen(false);
+    } else {
+        for (QWidget *w : videos)
+            w->hide();
+        hide();
+    }
+    if (settingsLoaded_ && settings().SaveLoadPlaylist) {
+        note("SavePlaylist");
+        SavePlaylist(zv::Paths::tempPlaylist());
+    }
+    note("saveini");
+    saveini();
+    note("ZapiszBazenapisow");
+    if (Form7)
+        Form7->ZapiszBazenapisow();
+    note("CloseMedia");
+    CloseMedia();
+    note("ClearSubtitleTable");
+    ClearSubtitleTable();
+}
+
+void TZentavistaApp::Zakocz1Click()
+{
+    close();
+}

@@ -1,0 +1,8 @@
+#include "forms/tform11.h"
+
+TForm11::TForm11(QWidget *parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("Form11"));
+    setWindowTitle(QStringLiteral("Skocz do pliku z napisami..."));
+    resize(420, 320);
+}

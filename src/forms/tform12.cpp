@@ -1,0 +1,8 @@
+#include "forms/tform12.h"
+
+TForm12::TForm12(QWidget *parent) : QWidget(parent, Qt::Window)
+{
+    setObjectName(QStringLiteral("Form12"));
+    setWindowTitle(QStringLiteral("Edytor napisów"));
+    resize(340, 272);
+}

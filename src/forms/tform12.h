@@ -1,0 +1,11 @@
+#pragma once
+
+#include <QWidget>
+
+// The subtitle editor.
+class TForm12 : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit TForm12(QWidget *parent = nullptr);
+};

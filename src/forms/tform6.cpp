@@ -1,0 +1,8 @@
+#include "forms/tform6.h"
+
+TForm6::TForm6(QWidget *parent) : QWidget(parent, Qt::Window)
+{
+    setObjectName(QStringLiteral("Form6"));
+    setWindowTitle(QStringLiteral("Playlista"));
+    resize(320, 300);
+}

@@ -1,0 +1,8 @@
+#include "forms/tjumptotextfrm.h"
+
+TJumpToTextFrm::TJumpToTextFrm(QWidget *parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("JumpToTextFrm"));
+    setWindowTitle(QStringLiteral("Skocz do napisu..."));
+    resize(420, 320);
+}
