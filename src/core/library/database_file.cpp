@@ -3,6 +3,7 @@
 #include "core/common/atomic_file.h"
 #include "core/common/text_codec.h"
 #include "core/config/paths.h"
+#include "core/library/path_set.h"
 #include "core/library/subtitle_database.h"
 
 #include <QDateTime>
@@ -75,9 +76,12 @@ struct RawRecord {
     bool eightBit = false;
     bool valid = true;
     bool extraFields = false;
+    const char *end = nullptr;
 };
 
-RawRecord scanRecord(const char *begin, const char *end)
+// Scans one record from `begin` up to its separator or line break (or `limit`), which it
+// reports in `end`.
+RawRecord scanRecord(const char *begin, const char *limit)
 {
     RawRecord rec;
     int field = 0;
@@ -95,31 +99,34 @@ RawRecord scanRecord(const char *begin, const char *end)
         ++field;
         fieldEscaped = false;
     };
-    for (const char *p = begin; p < end; ++p) {
+    const char *p = begin;
+    for (; p < limit; ++p) {
         const uchar c = uchar(*p);
         if (c >= 0x20) {
             if (c >= 0x80)
                 rec.eightBit = true;
             continue;
         }
+        if (isRecordEnd(char(c)))
+            break;
         if (c == uchar(kFieldEnd)) {
             closeField(p);
             fieldStart = p + 1;
-        } else if (c == uchar(kEscape)) {
-            if (p + 1 >= end || uchar(p[1]) < 0x40 || uchar(p[1]) > 0x5F) {
-                rec.valid = false;
-                return rec;
-            }
+        } else if (c == uchar(kEscape) && p + 1 < limit && uchar(p[1]) >= 0x40
+                   && uchar(p[1]) <= 0x5F) {
             fieldEscaped = true;
             ++p;
         } else if (c != '\t') {
             rec.valid = false;
-            return rec;
+            while (p < limit && !isRecordEnd(*p))
+                ++p;
+            break;
         }
     }
+    rec.end = p;
     // A last field without its 0x06 still counts; a trailing 0x06 adds no empty field.
-    if (fieldStart < end)
-        closeField(end);
+    if (rec.valid && fieldStart < p)
+        closeField(p);
     return rec;
 }
 
@@ -200,12 +207,13 @@ DecodedDatabase decodeDatabase(const QByteArray &bytes, TSubtitleDatabase &db)
     const bool allUtf8 = fileEncoding == TextEncoding::Utf8 || fileEncoding == TextEncoding::Utf8Bom;
     const TextEncoding eightBit = allUtf8 ? TextEncoding::Windows1250 : fileEncoding;
 
+    QList<TSubtitleRecord> rows;
+    lib::PathSet paths(bytes.size() / 128);
+    bool distinct = true;
     while (p < end) {
-        const char *q = p;
-        while (q < end && !isRecordEnd(*q))
-            ++q;
+        const RawRecord raw = scanRecord(p, end);
+        const char *q = raw.end;
         if (q > p) {
-            const RawRecord raw = scanRecord(p, q);
             if (!raw.valid) {
                 ++result.recordsSkipped;
             } else {
@@ -224,13 +232,16 @@ DecodedDatabase decodeDatabase(const QByteArray &bytes, TSubtitleDatabase &db)
                     *targets[i] = raw.escaped[i] ? decodeAs(unescape(raw.fields[i]), enc)
                                                  : decodeAs(raw.fields[i], enc);
                 }
-                db.append(row);
+                rows.append(std::move(row));
+                if (distinct)
+                    distinct = paths.insert(rows.last().FullPath);
             }
         }
         if (q < end && *q == '\r' && q + 1 < end && q[1] == '\n')
             ++q;
         p = q + 1;
     }
+    db.adoptRead(std::move(rows), distinct);
     return result;
 }
 

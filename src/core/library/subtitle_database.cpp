@@ -1,8 +1,9 @@
 #include "core/library/subtitle_database.h"
 
+#include "core/library/path_set.h"
+
 #include <QFileInfo>
 #include <QHash>
-#include <QSet>
 
 #include <algorithm>
 
@@ -154,27 +155,35 @@ TSubtitleDatabase::AddResult TSubtitleDatabase::TxtAddProc(const QStringList &pa
 
 int TSubtitleDatabase::UsunDupliatyWbazieTekstow()
 {
-    // The views point into the rows' string data, which nothing changes until the set is gone.
-    QSet<QStringView> seen;
-    seen.reserve(rows_.size());
+    const qsizetype n = rows_.size();
     QList<bool> drop;
     int dropped = 0;
-    for (qsizetype i = 0; i < rows_.size(); ++i) {
-        const QStringView path = rows_.at(i).FullPath;
-        if (seen.contains(path)) {
+    {
+        lib::PathSet seen(n);
+        for (qsizetype i = 0; i < n; ++i) {
+            if (seen.insert(rows_.at(i).FullPath))
+                continue;
             if (drop.isEmpty())
-                drop.resize(rows_.size(), false);
+                drop.resize(n, false);
             drop[i] = true;
             ++dropped;
-        } else {
-            seen.insert(path);
         }
     }
-    seen.clear();
     if (dropped)
         compact(drop);
     unique_ = true;
     return dropped;
+}
+
+void TSubtitleDatabase::adoptRead(QList<TSubtitleRecord> &&rows, bool distinctPaths)
+{
+    if (rows_.isEmpty()) {
+        rows_ = std::move(rows);
+        unique_ = distinctPaths;
+    } else {
+        rows_.append(rows);
+        unique_ = false;
+    }
 }
 
 void TSubtitleDatabase::removeDuplicatesOf(const QStringList &paths)

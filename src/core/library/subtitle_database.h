@@ -65,6 +65,9 @@ public:
     const TSubtitleRecord &at(qsizetype i) const { return rows_.at(i); }
     void append(const TSubtitleRecord &row) { rows_.append(row); unique_ = false; }
     void clear() { rows_.clear(); unique_ = true; }
+    // Appends rows read from the stored file. `distinctPaths` promises that no two of them
+    // share a FullPath (the reader checks while their text is still in the cache).
+    void adoptRead(QList<TSubtitleRecord> &&rows, bool distinctPaths);
 
     struct AddResult {
         int added = 0;

@@ -19,6 +19,26 @@ void addCandidate(QStringList &out, const QString &path)
         out.append(underscored);
 }
 
+// Case-blind equality of two texts of the same length; ASCII letters without the tables.
+bool sameIgnoringCase(QStringView a, QStringView b)
+{
+    for (qsizetype i = 0; i < a.size(); ++i) {
+        const char16_t x = a[i].unicode();
+        const char16_t y = b[i].unicode();
+        if (x == y)
+            continue;
+        if (x < 0x80 && y < 0x80) {
+            if ((x | 0x20) != (y | 0x20) || (x | 0x20) < u'a' || (x | 0x20) > u'z')
+                return false;
+            continue;
+        }
+        if (i > 0 && a[i].isLowSurrogate())
+            --i;  // fold the whole pair
+        return a.sliced(i).compare(b.sliced(i), Qt::CaseInsensitive) == 0;
+    }
+    return true;
+}
+
 } // namespace
 
 QStringList subtitleCandidates(const QString &filmPath, const QString &autoLoadtextDir)
@@ -53,7 +73,7 @@ QString TryToFindFile(const QList<TSubtitleRecord> &rows, const QString &filmPat
         const QString &a = r.AssociatedWith;
         if (a.size() < n || (a.size() > n && a.at(a.size() - n - 1) != u'/'))
             continue;
-        if (QStringView(a).last(n).compare(film, Qt::CaseInsensitive) == 0 && exists(r.FullPath))
+        if (sameIgnoringCase(QStringView(a).last(n), film) && exists(r.FullPath))
             return r.FullPath;
     }
     for (const QString &candidate : subtitleCandidates(filmPath, autoLoadtextDir)) {

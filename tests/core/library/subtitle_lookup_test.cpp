@@ -49,6 +49,8 @@ TEST(SubtitleLookup, Order)
         assoc("/s/other.txt", "other.avi"),
         assoc("/s/film-pl.txt", "/old/place/FILM.avi"),
         assoc("/s/second.txt", "film.avi"),
+        assoc("/s/zolw.txt", "żółw Ąę.AVI"),
+        assoc("/s/at.txt", "a@.avi"),
     };
     const struct {
         const char *name;
@@ -61,6 +63,9 @@ TEST(SubtitleLookup, Order)
          {"/s/film-pl.txt", "/s/second.txt", "/m/film.txt"}, "", "/s/film-pl.txt"},
         {"case and folder of the film do not matter", "/elsewhere/Film.AVI",
          {"/s/film-pl.txt"}, "", "/s/film-pl.txt"},
+        {"Polish letters of either case", "/m/ŻÓŁW ąĘ.avi",
+         {"/s/zolw.txt"}, "", "/s/zolw.txt"},
+        {"only letters have a case", "/m/a`.avi", {"/s/at.txt"}, "", ""},
         {"a deleted file is passed over for a later row", "/m/film.avi",
          {"/s/second.txt", "/m/film.txt"}, "", "/s/second.txt"},
         {"no existing row falls through to the candidates", "/m/film.avi",
