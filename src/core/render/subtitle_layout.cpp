@@ -195,6 +195,21 @@ quint32 regionShadowColor(quint32 c)
     return (r <= 11 && g <= 11 && b <= 11) ? 0x0C0C0Cu : c;
 }
 
+std::optional<RenderFlags> renderFlagsFor(int displayMode, bool overlayUsable)
+{
+    switch (displayMode) {
+    case 0:
+        return RenderFlags{false, false};
+    case 1:
+    case 3:
+        return RenderFlags{!overlayUsable, true};
+    case 2:
+        return RenderFlags{true, true};
+    default:
+        return std::nullopt;
+    }
+}
+
 int movedDisplayerBottom(int displayerBottom, bool up, bool ctrlHeld)
 {
     const qint64 step = ctrlHeld ? 1 : 20;

@@ -85,6 +85,17 @@ LetterOffsets letterOffsets(bool showShadow, int shadowMode, int shadowDistance,
 // colour whose red, green and blue are all at most 11 becomes 0x0C0C0C (0x00BBGGRR).
 quint32 regionShadowColor(quint32 shadowColor);
 
+// The two flags the chosen DisplayMode gives the drawing: the mask path (regionsMode) and a
+// see-through background (transparent). Modes 1 and 3 need a compositing manager for the
+// see-through windows; without one they take the mask path so no black boxes appear.
+// nullopt (a value outside 0..3) draws nothing.
+struct RenderFlags {
+    bool regionsMode = false;
+    bool transparent = false;
+    bool operator==(const RenderFlags &) const = default;
+};
+std::optional<RenderFlags> renderFlagsFor(int displayMode, bool overlayUsable);
+
 // The keypad plus/minus commands: 20 pixels, 1 with Ctrl held. Saturates instead of
 // overflowing.
 int movedDisplayerBottom(int displayerBottom, bool up, bool ctrlHeld);

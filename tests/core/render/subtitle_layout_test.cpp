@@ -299,3 +299,20 @@ TEST(SubtitleLayout, BadInputEndsQuickly)
     o.FontSize = 3;
     EXPECT_EQ(layoutSubtitle(longWord, o, false, FixedWidthMeasurer{}).lines[0].pointSize, 3);
 }
+
+TEST(SubtitleLayout, DisplayModeFlags)
+{
+    const struct {
+        int mode;
+        bool compositor;
+        std::optional<RenderFlags> flags;
+    } cases[] = {
+        {0, false, RenderFlags{false, false}}, {0, true, RenderFlags{false, false}},
+        {1, true, RenderFlags{false, true}},   {1, false, RenderFlags{true, true}},
+        {2, true, RenderFlags{true, true}},    {2, false, RenderFlags{true, true}},
+        {3, true, RenderFlags{false, true}},   {3, false, RenderFlags{true, true}},
+        {4, true, std::nullopt},               {-1, false, std::nullopt},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(renderFlagsFor(c.mode, c.compositor), c.flags) << c.mode << c.compositor;
+}

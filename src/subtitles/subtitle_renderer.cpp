@@ -1,0 +1,173 @@
+#include "subtitles/subtitle_renderer.h"
+
+#include "core/config/settings.h"
+
+#include <QPainter>
+#include <QStaticText>
+
+#include <algorithm>
+
+namespace zv {
+
+namespace {
+
+// Accented capital over a descender: the tallest a Polish line gets.
+const QString kReferenceText = QStringLiteral("Śy");
+
+} // namespace
+
+QFont subtitleFont(const Settings &s)
+{
+    QFont font;
+    if (!s.FontName.isEmpty())
+        font.setFamily(s.FontName);
+    font.setPointSize(std::clamp(s.FontSize, 1, kMaxSubtitlePointSize));
+    font.setBold(fontStyleIsBold(s.FontStyle));
+    font.setItalic(fontStyleIsItalic(s.FontStyle));
+    return font;
+}
+
+QColor colorFromBgr(quint32 bgr)
+{
+    return QColor(int(bgr & 0xFF), int((bgr >> 8) & 0xFF), int((bgr >> 16) & 0xFF));
+}
+
+FontTextMeasurer::FontTextMeasurer(const QFont &font) : font_(font) {}
+
+QFont FontTextMeasurer::fontAt(int pointSize) const
+{
+    QFont f = font_;
+    f.setPointSize(std::max(pointSize, 1));
+    return f;
+}
+
+const QFontMetrics &FontTextMeasurer::metricsAt(int pointSize) const
+{
+    auto it = metrics_.find(pointSize);
+    if (it == metrics_.end())
+        it = metrics_.emplace(pointSize, QFontMetrics(fontAt(pointSize))).first;
+    return it->second;
+}
+
+QSize FontTextMeasurer::size(const QString &text, int pointSize) const
+{
+    const QFontMetrics &fm = metricsAt(pointSize);
+    return QSize(text.isEmpty() ? 0 : fm.horizontalAdvance(text), fm.height());
+}
+
+QRegion regionOfPixelsUnlike(const QImage &image, QRgb background)
+{
+    if (image.isNull())
+        return {};
+    const QImage img = (image.format() == QImage::Format_RGB32
+                        || image.format() == QImage::Format_ARGB32
+                        || image.format() == QImage::Format_ARGB32_Premultiplied)
+                           ? image
+                           : image.convertToFormat(QImage::Format_RGB32);
+    const QRgb bg = background & 0xFFFFFF;
+    const int w = img.width();
+    QList<QRect> runs;
+    for (int y = 0; y < img.height(); ++y) {
+        const auto *row = reinterpret_cast<const QRgb *>(img.constScanLine(y));
+        int x = 0;
+        while (x < w) {
+            if (((row[x] & 0xFFFFFF) ^ bg) == 0) {
+                ++x;
+                continue;
+            }
+            const int start = x;
+            while (x < w && ((row[x] & 0xFFFFFF) ^ bg) != 0)
+                ++x;
+            runs.append(QRect(start, y, x - start, 1));
+        }
+    }
+    // Runs are sorted by row, then column, never touch and share their row's height: the
+    // form setRects takes without re-sorting, far quicker than uniting rectangle by rectangle.
+    QRegion region;
+    if (!runs.isEmpty())
+        region.setRects(runs.constData(), int(runs.size()));
+    return region;
+}
+
+void SubtitleRenderer::DrawNapis(const QString &text, bool regionsMode, bool transparent,
+                                 Settings &settings, const QRect &screen)
+{
+    RenderBusy = true;
+    screen_ = screen;
+    paint_ = regionsMode ? OverlayPaint::Mask
+                         : (transparent ? OverlayPaint::Translucent : OverlayPaint::Opaque);
+    if (regionsMode)
+        settings.ShadowColor = regionShadowColor(settings.ShadowColor);
+
+    options_ = SubtitleLayoutOptions{};
+    options_.ScreenWidth = screen.width();
+    options_.ScreenHeight = screen.height();
+    options_.FontSize = settings.FontSize;
+    options_.TextWrap = settings.TextWrap;
+    options_.DecFontSize = settings.DecFontSize;
+    options_.ShowShadow = settings.ShowShadow;
+    options_.ShadowMode = settings.ShadowMode;
+    options_.ShadowDistance = settings.ShadowDistance;
+    options_.DisplayerBottom = settings.DisplayerBottom;
+    options_.DisplayerDistance = settings.DisplayerDistance;
+
+    // A fresh measurer per rendering: each line starts from the full size again.
+    const FontTextMeasurer measurer(subtitleFont(settings));
+    layout_ = layoutSubtitle(text, options_, regionsMode, measurer);
+    referenceHeight_ = measurer.size(kReferenceText, std::clamp(settings.FontSize, 1,
+                                                                kMaxSubtitlePointSize)).height();
+    for (int k = 0; k < kSubtitleLines; ++k)
+        paintLine(k, measurer, settings);
+    RenderBusy = false;
+}
+
+void SubtitleRenderer::paintLine(int k, const FontTextMeasurer &measurer, const Settings &settings)
+{
+    const SubtitleLineLayout &l = layout_.lines[k];
+    RenderedLine &out = lines_[k];
+    out = RenderedLine{};
+    const QRect logical = l.window.translated(screen_.topLeft());
+    const QRect visible = logical & screen_;
+    if (l.text.isEmpty() || visible.isEmpty()) {
+        // Nothing to show: the window keeps the layout's place but never its (possibly huge)
+        // size; it stays hidden anyway.
+        out.geometry = QRect(logical.topLeft(), logical.size().boundedTo(screen_.size()));
+        return;
+    }
+    out.geometry = visible;
+    out.layoutOffset = logical.topLeft() - visible.topLeft();
+
+    const QColor background = colorFromBgr(settings.BackGroundColor);
+    QImage image(visible.size(), paint_ == OverlayPaint::Translucent
+                                     ? QImage::Format_ARGB32_Premultiplied
+                                     : QImage::Format_RGB32);
+    if (image.isNull())
+        return; // out of memory: show nothing rather than fail
+    image.fill(paint_ == OverlayPaint::Translucent ? QColor(Qt::transparent) : background);
+
+    const QFont font = measurer.fontAt(l.pointSize);
+    QStaticText staticText(l.text);
+    staticText.setTextFormat(Qt::PlainText);
+    staticText.setPerformanceHint(QStaticText::AggressiveCaching);
+
+    QPainter p(&image);
+    p.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
+    p.setFont(font);
+    staticText.prepare(QTransform(), font);
+    const LetterOffsets offsets = letterOffsets(settings.ShowShadow, settings.ShadowMode,
+                                                settings.ShadowDistance, settings.ShadowHiQuality);
+    if (!offsets.shadow.isEmpty()) {
+        p.setPen(colorFromBgr(settings.ShadowColor));
+        for (const QPoint &at : offsets.shadow)
+            p.drawStaticText(out.layoutOffset + at, staticText);
+    }
+    p.setPen(colorFromBgr(settings.FontColor));
+    p.drawStaticText(out.layoutOffset + offsets.text, staticText);
+    p.end();
+
+    if (paint_ == OverlayPaint::Mask)
+        out.mask = regionOfPixelsUnlike(image, background.rgb());
+    out.image = image;
+}
+
+} // namespace zv

@@ -1,0 +1,93 @@
+#pragma once
+
+#include "core/render/subtitle_layout.h"
+
+#include <QColor>
+#include <QFont>
+#include <QFontMetrics>
+#include <QImage>
+#include <QRect>
+#include <QRegion>
+
+#include <array>
+#include <map>
+
+namespace zv {
+
+struct Settings;
+
+// The subtitle font of the settings: FontName, FontSize (clamped to the sizes the layout
+// accepts) and the bold/italic of FontStyle. A face that does not exist falls back to Qt's
+// substitute.
+QFont subtitleFont(const Settings &settings);
+
+// A stored colour (0x00BBGGRR) as an opaque QColor.
+QColor colorFromBgr(quint32 bgr);
+
+// Measures with QFontMetrics of `font` at each asked size; metrics are cached per size, so
+// keep one measurer per rendering (a font change needs a new one).
+class FontTextMeasurer : public TextMeasurer {
+public:
+    explicit FontTextMeasurer(const QFont &font);
+    QSize size(const QString &text, int pointSize) const override;
+    QFont fontAt(int pointSize) const;
+    const QFontMetrics &metricsAt(int pointSize) const;
+
+private:
+    QFont font_;
+    mutable std::map<int, QFontMetrics> metrics_;
+};
+
+// What surrounds the letters in the line windows.
+enum class OverlayPaint {
+    Opaque,      // BackGroundColor fills the window
+    Translucent, // per-pixel alpha: only letters and shadow, for a compositing manager
+    Mask,        // opaque pixels, the window shaped to every pixel unlike the background
+};
+
+// One line's picture and where it goes.
+struct RenderedLine {
+    QImage image;    // the LineBitmap: exactly the window's size; null when nothing to show
+    QRegion mask;    // OverlayPaint::Mask only: the window shape, in window coordinates
+    QRect geometry;  // the window in global coordinates (the layout's window, moved onto the
+                     // screen and cut to it so that an overlong line never makes a huge image)
+    QPoint layoutOffset; // layout window's top-left minus geometry's (how much was cut away)
+};
+
+// The painting half of the subtitle display: lays out a text with the font's metrics and draws
+// each line into its LineBitmap. No windows are touched here.
+class SubtitleRenderer {
+public:
+    // Lays out and paints `text` for the screen `screen` (global coordinates). In the mask path
+    // a near-black ShadowColor becomes 0x0C0C0C in `settings` itself, so the changed option is
+    // what gets saved. RenderBusy is true while it runs.
+    void DrawNapis(const QString &text, bool regionsMode, bool transparent, Settings &settings,
+                   const QRect &screen);
+
+    bool RenderBusy = false;
+    int LastLineIndex() const { return layout_.LastLineIndex; }
+    OverlayPaint paint() const { return paint_; }
+    const SubtitleLayout &layout() const { return layout_; }
+    const SubtitleLayoutOptions &layoutOptions() const { return options_; }
+    const RenderedLine &line(int k) const { return lines_[k]; } // k = 0..2
+    QRect screen() const { return screen_; }
+    // Height of a reference text with accents and a descender in the unshrunk font; the gap
+    // between lines saved at exit is measured against it.
+    int referenceLineHeight() const { return referenceHeight_; }
+
+private:
+    void paintLine(int k, const FontTextMeasurer &measurer, const Settings &settings);
+
+    SubtitleLayout layout_;
+    SubtitleLayoutOptions options_;
+    OverlayPaint paint_ = OverlayPaint::Opaque;
+    std::array<RenderedLine, kSubtitleLines> lines_;
+    QRect screen_;
+    int referenceHeight_ = 0;
+};
+
+// Every pixel of `image` whose colour differs from `background` (alpha ignored), collected row
+// by row from horizontal runs.
+QRegion regionOfPixelsUnlike(const QImage &image, QRgb background);
+
+} // namespace zv

@@ -1,0 +1,196 @@
+#include "core/config/settings.h"
+#include "subtitles/subtitle_renderer.h"
+
+#include <gtest/gtest.h>
+
+#include <QElapsedTimer>
+
+#include <functional>
+
+using namespace zv;
+
+namespace {
+
+const QRect kScreen(0, 0, 1920, 1080);
+constexpr QRgb kYellow = 0xFFFFFF00; // FontColor 0x0000FFFF
+constexpr QRgb kBlue = 0xFF0000FF;   // BackGroundColor 0x00FF0000
+constexpr QRgb kRed = 0xFFFF0000;    // ShadowColor 0x000000FF
+
+Settings colours()
+{
+    Settings s;
+    s.FontColor = 0x0000FFFF;
+    s.BackGroundColor = 0x00FF0000;
+    s.ShadowColor = 0x000000FF;
+    s.ShadowHiQuality = true;
+    s.DisplayerBottom = 70;
+    s.DisplayerDistance = 4;
+    return s;
+}
+
+int count(const QImage &image, const std::function<bool(QPoint, QRgb)> &pred)
+{
+    int n = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            n += pred(QPoint(x, y), image.pixel(x, y)) ? 1 : 0;
+    return n;
+}
+
+bool sameRgb(QRgb a, QRgb b)
+{
+    return (a & 0xFFFFFF) == (b & 0xFFFFFF);
+}
+
+} // namespace
+
+TEST(SubtitleRenderer, PaintsEachModeAroundTheLetters)
+{
+    const struct {
+        const char *name;
+        bool regions, transparent;
+        OverlayPaint paint;
+    } cases[] = {
+        {"opaque background", false, false, OverlayPaint::Opaque},
+        {"translucent", false, true, OverlayPaint::Translucent},
+        {"shaped by a mask", true, true, OverlayPaint::Mask},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        Settings s = colours();
+        SubtitleRenderer r;
+        r.DrawNapis(QStringLiteral("Ala ma kota|Zażółć gęślą jaźń"), c.regions, c.transparent, s,
+                    kScreen);
+        EXPECT_FALSE(r.RenderBusy);
+        EXPECT_EQ(r.paint(), c.paint);
+        ASSERT_EQ(r.LastLineIndex(), 2);
+        for (int k = 0; k < 2; ++k) {
+            const RenderedLine &line = r.line(k);
+            ASSERT_FALSE(line.image.isNull());
+            EXPECT_EQ(line.image.size(), line.geometry.size());
+            EXPECT_EQ(line.geometry, r.layout().lines[k].window);
+            EXPECT_GT(count(line.image, [](QPoint, QRgb p) { return p == kYellow; }), 50);
+            EXPECT_GT(count(line.image, [](QPoint, QRgb p) { return p == kRed; }), 20);
+            // The leading blank's corner holds no letter.
+            const QRgb corner = line.image.pixel(0, 0);
+            switch (c.paint) {
+            case OverlayPaint::Opaque:
+                EXPECT_EQ(corner, kBlue);
+                EXPECT_TRUE(line.mask.isEmpty());
+                break;
+            case OverlayPaint::Translucent:
+                EXPECT_EQ(qAlpha(corner), 0);
+                break;
+            case OverlayPaint::Mask: {
+                // Exactly the pixels unlike the background are in the shape, so the picture
+                // under the window shows between the letters.
+                const int mismatches = count(line.image, [&](QPoint at, QRgb p) {
+                    return line.mask.contains(at) == sameRgb(p, kBlue);
+                });
+                EXPECT_EQ(mismatches, 0);
+                const int holes = count(line.image, [&](QPoint at, QRgb) {
+                    return line.mask.boundingRect().contains(at) && !line.mask.contains(at);
+                });
+                EXPECT_GT(holes, line.image.width());
+                break;
+            }
+            }
+        }
+        EXPECT_TRUE(r.line(2).image.isNull());
+    }
+}
+
+TEST(SubtitleRenderer, NearBlackShadowBecomesVisibleInTheMask)
+{
+    for (const bool regions : {false, true}) {
+        Settings s = colours();
+        s.BackGroundColor = 0;
+        s.ShadowColor = 0x000B0A;
+        SubtitleRenderer r;
+        r.DrawNapis(QStringLiteral("Ala ma kota"), regions, regions, s, kScreen);
+        const int dark = count(r.line(0).image, [](QPoint, QRgb p) { return sameRgb(p, 0x0C0C0C); });
+        if (regions) {
+            EXPECT_EQ(s.ShadowColor, 0x0C0C0Cu); // the option itself changes and is saved so
+            EXPECT_GT(dark, 20);
+        } else {
+            EXPECT_EQ(s.ShadowColor, 0x000B0Au);
+            EXPECT_EQ(dark, 0);
+        }
+    }
+}
+
+TEST(SubtitleRenderer, PlacesLinesAboveTheBottomOfTheScreen)
+{
+    Settings s = colours();
+    SubtitleRenderer r;
+    const int e = 2; // outline of 1 pixel
+    r.DrawNapis(QStringLiteral("Ala ma kota"), false, false, s, kScreen);
+    const QRect one = r.line(0).geometry;
+    EXPECT_EQ(one.top() + one.height(), 1080 - 70 - 4 + e);
+    EXPECT_EQ(one.left(), 960 - one.width() / 2);
+
+    r.DrawNapis(QStringLiteral("Ala|ma"), false, false, s, kScreen);
+    const QRect upper = r.line(0).geometry, lower = r.line(1).geometry;
+    EXPECT_EQ(lower.top() + lower.height(), 1080 - 70 + e);
+    EXPECT_EQ(lower.top() - upper.top(), r.layout().lines[0].textSize.height() + 4);
+
+    // A second screen to the right: the same place, moved by the screen's origin.
+    r.DrawNapis(QStringLiteral("Ala|ma"), false, false, s, QRect(1920, 0, 1280, 1024));
+    EXPECT_EQ(r.line(1).geometry.top() + r.line(1).geometry.height(), 1024 - 70 + e);
+    EXPECT_NEAR(r.line(1).geometry.center().x(), 1920 + 640, 2);
+}
+
+TEST(SubtitleRenderer, BadInputStaysBoundedAndQuick)
+{
+    QString words;
+    while (words.size() < 10000)
+        words += QStringLiteral("żółw ");
+    words.truncate(10000);
+    const struct {
+        const char *name;
+        QString text;
+        std::function<void(Settings &)> change;
+    } cases[] = {
+        {"10 000 characters", words, [](Settings &) {}},
+        {"10 000 characters, no wrapping or shrinking", words,
+         [](Settings &s) { s.TextWrap = false; s.DecFontSize = false; }},
+        {"a 2 000-character word", QString(2000, QLatin1Char('W')), [](Settings &) {}},
+        {"only separators", QStringLiteral("||||||"), [](Settings &) {}},
+        {"control characters", QStringLiteral("\x01\x02\tAla\r\n\x1b|\x7f"), [](Settings &) {}},
+        {"a font that does not exist", QStringLiteral("Ala ma kota"),
+         [](Settings &s) { s.FontName = QStringLiteral("Nieistniejąca Czcionka 123"); }},
+        {"font size 0", QStringLiteral("Ala ma kota"), [](Settings &s) { s.FontSize = 0; }},
+        {"font size 1000", QStringLiteral("Ala ma kota|i psa|i chomika"),
+         [](Settings &s) { s.FontSize = 1000; }},
+        {"font size 1000 without shrinking", QStringLiteral("Ala ma kota"),
+         [](Settings &s) { s.FontSize = 1000; s.DecFontSize = false; }},
+        {"shadow distance 100", QStringLiteral("Ala ma kota|i psa"),
+         [](Settings &s) { s.ShadowDistance = 100; }},
+        {"negative shadow distance", QStringLiteral("Ala"), [](Settings &s) { s.ShadowDistance = -5; }},
+        {"bottom beyond the screen", QStringLiteral("Ala|ma"),
+         [](Settings &s) { s.DisplayerBottom = 5000; }},
+        {"bottom below the screen", QStringLiteral("Ala|ma"),
+         [](Settings &s) { s.DisplayerBottom = -5000; }},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        for (const bool regions : {false, true}) {
+            Settings s = colours();
+            c.change(s);
+            SubtitleRenderer r;
+            QElapsedTimer t;
+            t.start();
+            r.DrawNapis(c.text, regions, true, s, kScreen);
+            EXPECT_LT(t.elapsed(), 5000);
+            for (int k = 0; k < 3; ++k) {
+                const RenderedLine &line = r.line(k);
+                EXPECT_LE(line.image.width(), kScreen.width());
+                EXPECT_LE(line.image.height(), kScreen.height());
+                EXPECT_LE(line.geometry.width(), kScreen.width());
+                if (!line.image.isNull()) {
+                    EXPECT_TRUE(kScreen.contains(line.geometry));
+                }
+            }
+        }
+    }
+}
