@@ -6,11 +6,10 @@ namespace zv {
 
 namespace {
 
-// The classifier's codes for the three line formats.
 constexpr std::array<SubtitleFormat, 3> kFormats = {{
-    {0, "time lines", &LoadProc0, 6660, LoadFailureReport::General},
-    {1, "frame lines", &LoadProc1, 6661, LoadFailureReport::FrameLoader},
-    {2, "bracket lines", &LoadProc2, 6660, LoadFailureReport::Silent},
+    {kindTimeSubtitle, "time lines", &LoadProc0, 6660, LoadFailureReport::General},
+    {kindFrameSubtitle, "frame lines", &LoadProc1, 6661, LoadFailureReport::FrameLoader},
+    {kindBracketSubtitle, "bracket lines", &LoadProc2, 6660, LoadFailureReport::Silent},
 }};
 
 } // namespace

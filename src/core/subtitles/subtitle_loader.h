@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/files/file_kind.h"
 #include "core/subtitles/subtitle_table.h"
 #include "core/subtitles/time_list.h"
 
@@ -49,7 +50,7 @@ enum class LoadFailureReport {
 
 // One row per subtitle line format; kind is the classifier's code for it.
 struct SubtitleFormat {
-    int kind;
+    FileKind kind;
     const char *name;
     LoadResult (*parse)(QStringList lines, const LoadSettings &settings);
     int unrecognisedErrorCode; // ends the unrecognised-lines message

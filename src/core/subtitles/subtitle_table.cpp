@@ -44,6 +44,21 @@ void SubtitleTable::buildTimeIndex()
     for (qsizetype i = 0; i < time_.size(); ++i)
         starts_[size_t(i)] = time_[i].start;
     startsSorted_ = std::is_sorted(starts_.begin(), starts_.end());
+    bySecond_.clear();
+    // Time and bracket lines span a day at most; frame files are timed by their frames instead.
+    constexpr int64_t kMaxSpan = 2 * 86400;
+    if (frameTimed_ || !startsSorted_ || starts_.empty()
+        || int64_t(starts_.back()) - starts_.front() >= kMaxSpan)
+        return;
+    firstSecond_ = starts_.front();
+    bySecond_.resize(size_t(starts_.back() - firstSecond_ + 1));
+    size_t j = 0;
+    for (size_t k = 0; k < bySecond_.size(); ++k) {
+        const int64_t t = firstSecond_ + int64_t(k);
+        while (j + 1 < starts_.size() && starts_[j + 1] <= t)
+            ++j;
+        bySecond_[k] = int32_t(j);
+    }
 }
 
 void SubtitleTable::buildFrameIndex()
@@ -57,7 +72,8 @@ void SubtitleTable::buildFrameIndex()
             frameEdges_.push_back(e.endFrame);
         }
     }
-    std::sort(frameEdges_.begin(), frameEdges_.end());
+    if (!std::is_sorted(frameEdges_.begin(), frameEdges_.end())) // in-order files need no sort
+        std::sort(frameEdges_.begin(), frameEdges_.end());
     frameEdges_.erase(std::unique(frameEdges_.begin(), frameEdges_.end()), frameEdges_.end());
     if (frameEdges_.size() < 2)
         return;
@@ -79,15 +95,24 @@ void SubtitleTable::buildFrameIndex()
         }
         return root;
     };
-    const auto edgeIndex = [this](int32_t v) {
+    // Files are nearly always in time order, so a bound is usually at or just after the
+    // previous one: look there before searching.
+    const auto edgeIndex = [this](int32_t v, uint32_t hint) {
+        for (uint32_t k = hint; k < hint + 2 && k < frameEdges_.size(); ++k) {
+            if (frameEdges_[k] == v)
+                return k;
+        }
         return uint32_t(std::lower_bound(frameEdges_.begin(), frameEdges_.end(), v) - frameEdges_.begin());
     };
+    uint32_t hint = 0;
     for (qsizetype i = 0; i < frame_.size(); ++i) {
         const FrameEntry &e = frame_[i];
         if (e.startFrame >= e.endFrame)
             continue;
-        const uint32_t end = edgeIndex(e.endFrame);
-        for (uint32_t k = find(edgeIndex(e.startFrame)); k < end; k = find(k + 1)) {
+        const uint32_t begin = edgeIndex(e.startFrame, hint);
+        const uint32_t end = edgeIndex(e.endFrame, begin + 1);
+        hint = end;
+        for (uint32_t k = find(begin); k < end; k = find(k + 1)) {
             frameOwner_[k] = int32_t(i);
             nextFree[k] = k + 1;
         }
@@ -109,9 +134,14 @@ qsizetype SubtitleTable::findTimeLine(int64_t t, int64_t delay) const
     }
     // In a sorted table only the last entry starting at or before t can have its successor
     // start after t, so it is the one candidate.
-    const auto it = std::upper_bound(starts_.begin(), starts_.end(), t,
-                                     [](int64_t v, int32_t s) { return v < s; });
-    const qsizetype j = (it - starts_.begin()) - 1;
+    qsizetype j;
+    if (!bySecond_.empty() && t >= firstSecond_ && t - firstSecond_ < int64_t(bySecond_.size())) {
+        j = bySecond_[size_t(t - firstSecond_)];
+    } else {
+        const auto it = std::upper_bound(starts_.begin(), starts_.end(), t,
+                                         [](int64_t v, int32_t s) { return v < s; });
+        j = (it - starts_.begin()) - 1;
+    }
     if (j < 0 || j > n - 2)
         return -1;
     return t < int64_t(starts_[size_t(j)]) + delay ? j : -1;

@@ -55,8 +55,8 @@ public:
     void CzyscListe();
 
     // The first time entry i in table order, the sentinel excluded, with
-    // start(i) <= t < start(i+1) and t < start(i) + delay; -1 when none. O(log n) on a table
-    // sorted by start (every loader's result); a hand-made unsorted table is scanned.
+    // start(i) <= t < start(i+1) and t < start(i) + delay; -1 when none. O(1) or O(log n) on a
+    // table sorted by start (every loader's result); a hand-made unsorted table is scanned.
     qsizetype findTimeLine(int64_t t, int64_t delay) const;
     // The first frame entry i in file order with startFrame(i) <= f < endFrame(i); -1 when
     // none or f is NaN. O(log n) whatever the order and overlap of the lines.
@@ -73,6 +73,10 @@ private:
 
     std::vector<int32_t> starts_; // time_ starts, contiguous for the binary search
     bool startsSorted_ = true;
+    // For a sorted table spanning at most a day: bySecond_[t - firstSecond_] is the last entry
+    // starting at or before t, so a tick costs one look-up.
+    std::vector<int32_t> bySecond_;
+    int32_t firstSecond_ = 0;
     // Distinct bounds of the non-empty frame intervals, ascending; frameOwner_[k] is the first
     // frame line in file order covering [frameEdges_[k], frameEdges_[k+1]), or -1.
     std::vector<int32_t> frameEdges_;

@@ -71,6 +71,8 @@ TEST(SubtitleMessages, TextsTitlesAndIcons)
               (SubtitleMessage{"Nie da sie załadować pliku z tekstem", "Błąd", Icon::Error}));
     EXPECT_EQ(classificationMessage(-1),
               (SubtitleMessage{"Nie da się rozpoznać typu pliku z tekstem", "Błąd", Icon::Error}));
-    for (int kind : {-3, 0, 1, 2, 10})
+    for (int kind : {-3, 0, 1, 2, 10}) {
         EXPECT_FALSE(classificationMessage(kind)) << kind;
+        EXPECT_EQ(subtitleFormat(kind) != nullptr, kind >= 0 && kind <= 2) << kind;
+    }
 }

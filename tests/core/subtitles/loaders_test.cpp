@@ -280,17 +280,6 @@ TEST(Loaders, PolishTextInEveryEncoding)
     }
 }
 
-TEST(Loaders, FormatTableDispatchesByKind)
-{
-    ASSERT_EQ(subtitleFormats().size(), 3u);
-    for (int kind : {-3, -2, -1, 3, 9, 10})
-        EXPECT_EQ(subtitleFormat(kind), nullptr) << kind;
-    EXPECT_FALSE(subtitleFormat(0)->parse({"0:00:01:x"}, {}).table.FrameTimed());
-    EXPECT_TRUE(subtitleFormat(1)->parse({"{1}{2}x"}, {}).table.FrameTimed());
-    EXPECT_EQ(subtitleFormat(2)->parse({"[00:01]x"}, {}).table.TimeTable().last().start,
-              kBracketLinesSentinel);
-}
-
 TEST(Loaders, ProgressIsReportedSparingly)
 {
     QStringList lines;

@@ -1,0 +1,350 @@
+// Subtitle loading and the timer's line choice.
+//
+//   bench_subtitles [benchmark flags]         loads and ticks, then a table of ratios
+//   bench_subtitles --write KIND LINES ENC F  writes one generated file (KIND 0/1/2, ENC utf8/cp1250)
+//   bench_subtitles --peak-memory F           loads F once and prints memory above the idle process
+//
+// Anchors: a plain read + decode + line split written here (the practical floor of any loader)
+// and `ffmpeg -v error -i F -f srt -y /dev/null`, which reads all three line formats.
+#include "core/common/text_codec.h"
+#include "core/files/get_typ.h"
+#include "core/subtitles/subtitle_loader.h"
+#include "core/subtitles/subtitle_timer.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+#include <array>
+#include <cstdio>
+#include <cstring>
+#include <map>
+#include <random>
+#include <tuple>
+
+#include <sys/resource.h>
+
+using namespace zv;
+
+namespace {
+
+const char *const kKindNames[] = {"time", "frame", "bracket"};
+const int kSizes[] = {10000, 100000, 1000000};
+
+// About 60 bytes a line in Windows-1250, as in real Polish subtitle files.
+QString lineText(int i)
+{
+    return QStringLiteral("Zażółć gęślą jaźń %1|Drugi wiersz.").arg(i);
+}
+
+QByteArray makeFile(int kind, int lines, bool utf8)
+{
+    QString text;
+    text.reserve(qsizetype(lines) * 66);
+    for (int i = 0; i < lines; ++i) {
+        if (kind == 0) {
+            const int s = int(int64_t(i) * 86000 / lines); // time lines end before midnight
+            text += QStringLiteral("%1:%2:%3:").arg(s / 3600).arg(s / 60 % 60, 2, 10, QChar(u'0'))
+                        .arg(s % 60, 2, 10, QChar(u'0'));
+        } else if (kind == 1) {
+            text += QStringLiteral("{%1}{%2}").arg(i * 50).arg(i * 50 + 40);
+        } else {
+            const int s = int(int64_t(i) * 3599 / lines);
+            text += QStringLiteral("[%1:%2]").arg(s / 60, 2, 10, QChar(u'0')).arg(s % 60, 2, 10, QChar(u'0'));
+        }
+        text += lineText(i);
+        text += QLatin1String("\r\n");
+    }
+    return encodeText(text, utf8 ? TextEncoding::Utf8 : TextEncoding::Windows1250);
+}
+
+QByteArray readAll(const QString &path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        qFatal("cannot read %s", qPrintable(path));
+    return f.readAll();
+}
+
+// The floor: read, decode with a byte table or Qt's UTF-8 decoder, split on line breaks.
+QStringList plainDecodeAndSplit(const QString &path, bool utf8)
+{
+    static const std::array<char16_t, 256> cp1250 = [] {
+        std::array<char16_t, 256> t{};
+        for (int b = 0; b < 256; ++b)
+            t[size_t(b)] = decodeAs(QByteArray(1, char(b)), TextEncoding::Windows1250).at(0).unicode();
+        return t;
+    }();
+    const QByteArray bytes = readAll(path);
+    QString text;
+    if (utf8) {
+        text = QString::fromUtf8(bytes);
+    } else {
+        text.resize(bytes.size());
+        char16_t *d = reinterpret_cast<char16_t *>(text.data());
+        for (qsizetype i = 0; i < bytes.size(); ++i)
+            d[i] = cp1250[uint8_t(bytes[i])];
+    }
+    QStringList lines;
+    qsizetype start = 0;
+    for (;;) {
+        const qsizetype nl = text.indexOf(u'\n', start);
+        const qsizetype end = nl < 0 ? text.size() : nl;
+        if (end > start || nl >= 0)
+            lines.append(text.mid(start, end > start && text[end - 1] == u'\r' ? end - start - 1 : end - start));
+        if (nl < 0)
+            break;
+        start = nl + 1;
+    }
+    return lines;
+}
+
+LoadResult decodeAndLoad(const QString &path, int kind)
+{
+    const QByteArray bytes = readAll(path);
+    QStringList lines = splitLines(decodeText(bytes).text);
+    return subtitleFormat(kind)->parse(std::move(lines), LoadSettings{});
+}
+
+// nullopt when the classifier refuses the file (it reads no file beyond its size limit).
+std::optional<LoadResult> classifyAndLoad(const QString &path)
+{
+    QStringList scratch;
+    const FileKind kind = detectSubtitleFormat(path, scratch);
+    const SubtitleFormat *format = subtitleFormat(kind);
+    if (!format)
+        return std::nullopt;
+    return format->parse(std::move(scratch), LoadSettings{});
+}
+
+QTemporaryDir &workDir()
+{
+    static QTemporaryDir dir;
+    return dir;
+}
+
+QString generated(int kind, int lines, bool utf8)
+{
+    static std::map<std::tuple<int, int, bool>, QString> files;
+    QString &path = files[{kind, lines, utf8}];
+    if (path.isEmpty()) {
+        path = workDir().filePath(QStringLiteral("%1_%2_%3.txt").arg(kKindNames[kind]).arg(lines)
+                                      .arg(utf8 ? "utf8" : "cp1250"));
+        QFile f(path);
+        if (!f.open(QIODevice::WriteOnly) || f.write(makeFile(kind, lines, utf8)) < 0)
+            qFatal("cannot write %s", qPrintable(path));
+    }
+    return path;
+}
+
+std::string caseName(const char *what, int kind, bool utf8, int lines)
+{
+    return std::string(what) + "/" + kKindNames[kind] + "/" + (utf8 ? "utf8" : "cp1250") + "/"
+        + std::to_string(lines);
+}
+
+double childCpuSeconds()
+{
+    rusage u{};
+    getrusage(RUSAGE_CHILDREN, &u);
+    return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+}
+
+void registerLoads()
+{
+    for (int kind = 0; kind < 3; ++kind) {
+        for (bool utf8 : {false, true}) {
+            for (int lines : kSizes) {
+                const int iterations = lines >= 1000000 ? 3 : lines >= 100000 ? 10 : 50;
+                benchmark::RegisterBenchmark(caseName("plain", kind, utf8, lines).c_str(),
+                    [=](benchmark::State &st) {
+                        const QString path = generated(kind, lines, utf8);
+                        for (auto _ : st)
+                            benchmark::DoNotOptimize(plainDecodeAndSplit(path, utf8));
+                    })->Unit(benchmark::kMillisecond)->Iterations(iterations);
+                benchmark::RegisterBenchmark(caseName("load", kind, utf8, lines).c_str(),
+                    [=](benchmark::State &st) {
+                        const QString path = generated(kind, lines, utf8);
+                        for (auto _ : st)
+                            benchmark::DoNotOptimize(decodeAndLoad(path, kind));
+                    })->Unit(benchmark::kMillisecond)->Iterations(iterations);
+                benchmark::RegisterBenchmark(caseName("classify+load", kind, utf8, lines).c_str(),
+                    [=](benchmark::State &st) {
+                        const QString path = generated(kind, lines, utf8);
+                        for (auto _ : st) {
+                            if (!classifyAndLoad(path))
+                                st.SkipWithError("refused by the classifier");
+                        }
+                    })->Unit(benchmark::kMillisecond)->Iterations(iterations);
+                if (lines <= 100000) {
+                    // ffmpeg is told the 8-bit encoding, or it rejects every line of the file.
+                    // Its CPU time is measured, which a busy machine disturbs least.
+                    benchmark::RegisterBenchmark(caseName("ffmpeg", kind, utf8, lines).c_str(),
+                        [=](benchmark::State &st) {
+                            const QString path = generated(kind, lines, utf8);
+                            QStringList args{"-v", "error"};
+                            if (!utf8)
+                                args << "-sub_charenc" << "CP1250";
+                            args << "-i" << path << "-f" << "srt" << "-y" << "/dev/null";
+                            for (auto _ : st) {
+                                const double before = childCpuSeconds();
+                                QProcess p;
+                                p.setStandardOutputFile(QProcess::nullDevice());
+                                p.setStandardErrorFile(QProcess::nullDevice());
+                                p.start(QStringLiteral("ffmpeg"), args);
+                                if (!p.waitForFinished(-1) || p.exitCode() != 0)
+                                    st.SkipWithError("ffmpeg failed");
+                                st.SetIterationTime(childCpuSeconds() - before);
+                            }
+                        })->Unit(benchmark::kMillisecond)->Iterations(3)->UseManualTime();
+                }
+            }
+        }
+    }
+}
+
+// Ticks while the film plays (0.2 s apart) or after seeks (a random position every tick, so
+// every look-up is cold).
+void timerTick(benchmark::State &st, int kind, bool seeking)
+{
+    const int lines = int(st.range(0));
+    QStringList text;
+    for (int i = 0; i < lines; ++i) {
+        const int s = int(int64_t(i) * 86000 / lines);
+        text.append(kind == 0 ? QStringLiteral("%1:%2:%3:x%4").arg(s / 3600).arg(s / 60 % 60).arg(s % 60).arg(i)
+                              : QStringLiteral("{%1}{%2}x%3").arg(i * 50).arg(i * 50 + 40).arg(i));
+    }
+    LoadSettings settings;
+    settings.MediaFrameRate = 25;
+    const SubtitleTable table = subtitleFormat(kind)->parse(std::move(text), settings).table;
+    const double end = kind == 0 ? 86000 : lines * 2.0;
+    std::mt19937 rng(1);
+    std::uniform_real_distribution<double> position(0, end);
+    std::vector<double> positions(4096);
+    for (size_t i = 0; i < positions.size(); ++i)
+        positions[i] = seeking ? position(rng) : end / 2 + 0.2 * double(i);
+    SubtitleDisplayState state;
+    SubtitleTimerInput in;
+    in.MediaFrameRate = 25;
+    size_t k = 0;
+    for (auto _ : st) {
+        in.CurrentPosition = positions[k++ & 4095];
+        benchmark::DoNotOptimize(Timer1Timer(table, in, state));
+    }
+}
+
+class CollectingReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run> &runs) override
+    {
+        for (const Run &r : runs) {
+            // In-process loads by CPU time (the machine is shared); ffmpeg's manual time is
+            // already its own CPU time.
+            if (!r.error_occurred) {
+                const std::string name = r.benchmark_name();
+                const bool ffmpeg = name.rfind("ffmpeg/", 0) == 0;
+                times[name.substr(0, name.find("/iterations:"))] =
+                    ffmpeg ? r.GetAdjustedRealTime() : r.GetAdjustedCPUTime();
+            }
+        }
+        ConsoleReporter::ReportRuns(runs);
+    }
+    std::map<std::string, double> times;
+};
+
+void printRatios(const std::map<std::string, double> &t)
+{
+    std::printf("\nCPU times; ratios against the plain read + decode + split of the same file\n");
+    std::printf("%-24s %9s %9s %7s %14s %7s %9s %11s\n", "file", "plain ms", "load ms", "x plain",
+                "classify+load", "x plain", "ffmpeg ms", "ffmpeg/load");
+    for (int kind = 0; kind < 3; ++kind) {
+        for (bool utf8 : {false, true}) {
+            for (int lines : kSizes) {
+                const auto get = [&](const char *what) {
+                    const auto it = t.find(caseName(what, kind, utf8, lines));
+                    return it == t.end() ? -1.0 : it->second;
+                };
+                const double plain = get("plain"), load = get("load"), full = get("classify+load"),
+                             ff = get("ffmpeg");
+                if (plain < 0 || load < 0)
+                    continue;
+                const std::string name = caseName("", kind, utf8, lines).substr(1);
+                std::printf("%-24s %9.1f %9.1f %7.2f %14.1f %7.2f", name.c_str(), plain, load,
+                            load / plain, full, full / plain);
+                if (ff > 0)
+                    std::printf(" %9.0f %11.1f\n", ff, ff / load);
+                else
+                    std::printf(" %9s %11s\n", "-", "-");
+            }
+        }
+    }
+}
+
+long statusKb(const char *key)
+{
+    QFile f(QStringLiteral("/proc/self/status"));
+    if (!f.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : f.readAll().split('\n')) {
+        if (line.startsWith(key))
+            return line.mid(qsizetype(std::strlen(key))).trimmed().split(' ').value(0).toLong();
+    }
+    return -1;
+}
+
+int peakMemory(const QString &path)
+{
+    const long idle = statusKb("VmRSS:");
+    const qint64 size = QFileInfo(path).size();
+    long entries;
+    {
+        const std::optional<LoadResult> r = classifyAndLoad(path);
+        if (!r) {
+            std::printf("%s: refused by the classifier\n", qPrintable(path));
+            return 1;
+        }
+        entries = long(r->table.TimeTable().size());
+        std::printf("file %s: %.1f MB, %ld entries\n", qPrintable(path), size / 1048576.0, entries);
+        std::printf("held after the load: %.1f MB above idle\n", (statusKb("VmRSS:") - idle) / 1024.0);
+    }
+    const long peak = statusKb("VmHWM:") - idle;
+    std::printf("peak: %.1f MB above idle = %.2f x the file\n", peak / 1024.0, peak * 1024.0 / double(size));
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    if (args.size() == 6 && args[1] == QLatin1String("--write")) {
+        QFile f(args[5]);
+        if (!f.open(QIODevice::WriteOnly))
+            return 1;
+        f.write(makeFile(args[2].toInt(), args[3].toInt(), args[4] == QLatin1String("utf8")));
+        return 0;
+    }
+    if (args.size() == 3 && args[1] == QLatin1String("--peak-memory"))
+        return peakMemory(args[2]);
+
+    registerLoads();
+    for (int kind : {0, 1}) {
+        for (bool seeking : {false, true}) {
+            const std::string name = std::string("tick/") + (kind == 0 ? "time" : "frame")
+                + (seeking ? "/seeking" : "/playing");
+            benchmark::RegisterBenchmark(name.c_str(), timerTick, kind, seeking)
+                ->RangeMultiplier(10)->Range(1000, 1000000);
+        }
+    }
+    benchmark::Initialize(&argc, argv);
+    CollectingReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    printRatios(reporter.times);
+    benchmark::Shutdown();
+    return 0;
+}
