@@ -191,11 +191,6 @@ QByteArray encodeDatabase(const TSubtitleDatabase &db)
 DecodedDatabase decodeDatabase(const QByteArray &bytes, TSubtitleDatabase &db)
 {
     DecodedDatabase result;
-    // No writer of this file ever puts a NUL in it (a NUL in a field is escaped).
-    if (bytes.contains('\0')) {
-        result.binary = true;
-        return result;
-    }
     const char *p = bytes.constData();
     const char *const end = p + bytes.size();
     if (bytes.startsWith("\xEF\xBB\xBF"))
@@ -241,6 +236,12 @@ DecodedDatabase decodeDatabase(const QByteArray &bytes, TSubtitleDatabase &db)
             ++q;
         p = q + 1;
     }
+    // Mostly damage: some other kind of file (a binary, a text in another encoding that has
+    // NULs), whose few "readable" records would only be junk rows.
+    if (result.recordsSkipped > rows.size()) {
+        result.unreadable = true;
+        return result;
+    }
     db.adoptRead(std::move(rows), distinct);
     return result;
 }
@@ -269,7 +270,7 @@ DatabaseReadResult OdczytajBazeNapisow(TSubtitleDatabase &db, const QString &pat
         const DecodedDatabase decoded = decodeDatabase(bytes, db);
         result.rowsRead = int(db.size() - before);
         result.recordsSkipped = decoded.recordsSkipped;
-        if (decoded.recordsSkipped == 0 && !decoded.binary)
+        if (decoded.recordsSkipped == 0)
             return result;
     }
     result.status = result.rowsRead > 0 ? DatabaseReadResult::Status::PartlyRead

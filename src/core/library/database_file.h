@@ -36,11 +36,14 @@ struct DatabaseReadResult {
 
 struct DecodedDatabase {
     int recordsSkipped = 0;
-    bool binary = false;  // NUL bytes: not a database at all, nothing was taken
+    // More records were damaged than readable: not a database at all, no row was taken.
+    bool unreadable = false;
 };
 
 // Pure conversions between rows and file bytes. decodeDatabase appends the readable
-// records to db.
+// records to db; a record holding bytes no writer produces (control bytes other than the
+// separators and escapes, a field over 64 KiB) is skipped, one of more than five fields is
+// cut to five and counted as damaged too.
 QByteArray encodeDatabase(const TSubtitleDatabase &db);
 DecodedDatabase decodeDatabase(const QByteArray &bytes, TSubtitleDatabase &db);
 
