@@ -145,6 +145,17 @@ QByteArray unescape(QByteArrayView raw)
     return out;
 }
 
+const QString *knownTag(QByteArrayView field)
+{
+    static const QString tags[] = {QStringLiteral("tmp"), QStringLiteral("mdvd"),
+                                   QStringLiteral("lrc")};
+    for (const QString &t : tags) {
+        if (field.size() == t.size() && QLatin1StringView(field) == t)
+            return &t;
+    }
+    return nullptr;
+}
+
 QString asideName(const QString &path)
 {
     const QString base = path + QStringLiteral(".bad-")
@@ -224,6 +235,13 @@ DecodedDatabase decodeDatabase(const QByteArray &bytes, TSubtitleDatabase &db)
                 for (int i = 0; i < kFieldCount; ++i) {
                     if (raw.fields[i].isEmpty())
                         continue;
+                    if (i == 1 && !raw.escaped[i]) {
+                        // Three tags fill this column; share them instead of a string a row.
+                        if (const QString *tag = knownTag(raw.fields[i])) {
+                            row.Format = *tag;
+                            continue;
+                        }
+                    }
                     *targets[i] = raw.escaped[i] ? decodeAs(unescape(raw.fields[i]), enc)
                                                  : decodeAs(raw.fields[i], enc);
                 }
