@@ -51,6 +51,7 @@ TEST(SubtitleLookup, Order)
         assoc("/s/second.txt", "film.avi"),
         assoc("/s/zolw.txt", "żółw Ąę.AVI"),
         assoc("/s/at.txt", "a@.avi"),
+        assoc("/s/none.txt", ""),
     };
     const struct {
         const char *name;
@@ -74,7 +75,7 @@ TEST(SubtitleLookup, Order)
          {"/m_y/a_b.txt", "/n/a b.txt"}, "/n", "/m_y/a_b.txt"},
         {"extra folder last", "/m/x.avi", {"/n/x.txt"}, "/n", "/n/x.txt"},
         {"nothing found", "/m/x.avi", {"/m/x.srt", "/m/X.txt"}, "/n", ""},
-        {"no film, no lookup", "", {"/s/other.txt", ".txt"}, "", ""},
+        {"no film, no lookup", "", {"/s/none.txt", ".txt"}, "", ""},
     };
     for (const auto &c : cases)
         EXPECT_EQ(TryToFindFile(rows, c.film, c.dir, existing(c.files)), c.expected) << c.name;
