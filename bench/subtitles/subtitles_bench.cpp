@@ -186,7 +186,9 @@ void registerLoads()
                     benchmark::RegisterBenchmark(caseName("ffmpeg", kind, utf8, lines).c_str(),
                         [=](benchmark::State &st) {
                             const QString path = generated(kind, lines, utf8);
-                            QStringList args{"-v", "error"};
+                            // Named, as the .txt name makes it guess a plain text "video".
+                            const char *const demuxers[] = {"vplayer", "microdvd", "lrc"};
+                            QStringList args{"-v", "error", "-f", demuxers[kind]};
                             if (!utf8)
                                 args << "-sub_charenc" << "CP1250";
                             args << "-i" << path << "-f" << "srt" << "-y" << "/dev/null";

@@ -105,6 +105,7 @@ void SubtitleTable::buildFrameIndex()
         return uint32_t(std::lower_bound(frameEdges_.begin(), frameEdges_.end(), v) - frameEdges_.begin());
     };
     uint32_t hint = 0;
+    buildFrameBuckets();
     for (qsizetype i = 0; i < frame_.size(); ++i) {
         const FrameEntry &e = frame_[i];
         if (e.startFrame >= e.endFrame)
@@ -117,6 +118,25 @@ void SubtitleTable::buildFrameIndex()
             nextFree[k] = k + 1;
         }
     }
+}
+
+void SubtitleTable::buildFrameBuckets()
+{
+    // About one edge per bucket; a skewed file only makes some buckets fuller, and a bucket is
+    // searched by halving, so the worst case stays logarithmic.
+    const double lo = frameEdges_.front();
+    const double span = double(frameEdges_.back()) - lo + 1;
+    const size_t buckets = size_t(std::min(span, double(frameEdges_.size())));
+    frameBucketWidth_ = span / double(buckets);
+    frameBucket_.resize(buckets + 1);
+    size_t k = 0;
+    for (size_t b = 0; b < buckets; ++b) {
+        const double bucketStart = lo + double(b) * frameBucketWidth_;
+        while (k < frameEdges_.size() && double(frameEdges_[k]) < bucketStart)
+            ++k;
+        frameBucket_[b] = uint32_t(k);
+    }
+    frameBucket_[buckets] = uint32_t(frameEdges_.size());
 }
 
 qsizetype SubtitleTable::findTimeLine(int64_t t, int64_t delay) const
@@ -151,8 +171,19 @@ qsizetype SubtitleTable::findFrameLine(double f) const
 {
     if (frameOwner_.empty() || std::isnan(f))
         return -1;
-    const auto it = std::upper_bound(frameEdges_.begin(), frameEdges_.end(), f,
-                                     [](double v, int32_t edge) { return v < double(edge); });
+    if (f < double(frameEdges_.front()) || f >= double(frameEdges_.back()))
+        return -1;
+    // The last edge at or before f lies in f's bucket or is the one just before it.
+    const size_t b = std::min(size_t((f - double(frameEdges_.front())) / frameBucketWidth_),
+                              frameBucket_.size() - 2);
+    const auto first = frameEdges_.begin() + frameBucket_[b];
+    const auto last = frameEdges_.begin() + frameBucket_[b + 1];
+    auto it = std::upper_bound(first, last, f, [](double v, int32_t edge) { return v < double(edge); });
+    // Rounding in the bucket number can put f one bucket off near a boundary; step back in place.
+    while (it != frameEdges_.begin() && double(*(it - 1)) > f)
+        --it;
+    while (it != frameEdges_.end() && double(*it) <= f)
+        ++it;
     const qsizetype k = (it - frameEdges_.begin()) - 1;
     if (k < 0 || size_t(k) >= frameOwner_.size())
         return -1;

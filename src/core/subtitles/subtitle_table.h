@@ -65,6 +65,7 @@ public:
 private:
     void buildTimeIndex();
     void buildFrameIndex();
+    void buildFrameBuckets();
 
     QList<TimeEntry> time_;
     QList<FrameEntry> frame_;
@@ -81,6 +82,10 @@ private:
     // frame line in file order covering [frameEdges_[k], frameEdges_[k+1]), or -1.
     std::vector<int32_t> frameEdges_;
     std::vector<int32_t> frameOwner_;
+    // Buckets of equal width over the edges: frameBucket_[b] is the first edge at or after the
+    // bucket's start, so a look-up searches one bucket instead of the whole edge list.
+    std::vector<uint32_t> frameBucket_;
+    double frameBucketWidth_ = 1;
 };
 
 } // namespace zv

@@ -54,6 +54,7 @@ TEST(TimeLines, FieldsSeparatorsAndRanges)
         {"10:00:00:x", 1, 0, 36000, u"x"},
         {"11:59:59:x", 1, 0, 43199, u"x"},
         {"0:01:02:Tekst  ", 1, 0, 62, u"Tekst  "},      // trailing blanks kept
+        {"0:01:02:|", 1, 0, 62, u"|"},                  // a lone line break is a text
         {"0:01:02:  Tekst", 1, 0, 62, u"  Tekst"},      // so are leading ones
         {" 0:01:02:x", 1, 0, 62, u"x"},                 // a blank before the hours is allowed
         {"+0:01:02:x", 1, 0, 62, u"x"},
@@ -119,6 +120,7 @@ TEST(FrameLines, FieldsAndComputedEnds)
         {"{50}{60}x", 20, 4, 0, 50, 60, 2, u"x"},            // 2.5 s -> 2
         {"{70}{80}x", 20, 4, 0, 70, 80, 4, u"x"},            // 3.5 s -> 4
         {"{1}{2}", 25, 4, 0, 1, 2, 0, u""},                  // no text is still a line
+        {"{1}{2}||", 25, 4, 0, 1, 2, 0, u"||"},
         {"{5}{3}x", 25, 4, 0, 5, 3, 0, u"x"},                // kept, never matches
         {"{-50}{10}x", 25, 4, 0, -50, 10, -2, u"x"},
         {"{ 7}{ 9}x  ", 25, 4, 0, 7, 9, 0, u"x  "},
