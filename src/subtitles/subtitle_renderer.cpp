@@ -67,8 +67,10 @@ QRegion regionOfPixelsUnlike(const QImage &image, QRgb background)
     const QRgb bg = background & 0xFFFFFF;
     const int w = img.width();
     QList<QRect> runs;
+    qsizetype bandStart = 0; // first run of the band the previous row belongs to
     for (int y = 0; y < img.height(); ++y) {
         const auto *row = reinterpret_cast<const QRgb *>(img.constScanLine(y));
+        const qsizetype rowStart = runs.size();
         int x = 0;
         while (x < w) {
             if (((row[x] & 0xFFFFFF) ^ bg) == 0) {
@@ -80,8 +82,23 @@ QRegion regionOfPixelsUnlike(const QImage &image, QRgb background)
                 ++x;
             runs.append(QRect(start, y, x - start, 1));
         }
+        // A row with the very runs of the band above only makes that band taller: fewer
+        // rectangles for the window system to shape with.
+        const qsizetype n = runs.size() - rowStart;
+        bool same = n > 0 && rowStart - bandStart == n
+                    && runs[bandStart].bottom() == y - 1;
+        for (qsizetype i = 0; same && i < n; ++i)
+            same = runs[bandStart + i].left() == runs[rowStart + i].left()
+                   && runs[bandStart + i].width() == runs[rowStart + i].width();
+        if (same) {
+            runs.resize(rowStart);
+            for (qsizetype i = bandStart; i < rowStart; ++i)
+                runs[i].setBottom(y);
+        } else {
+            bandStart = rowStart;
+        }
     }
-    // Runs are sorted by row, then column, never touch and share their row's height: the
+    // Runs are sorted by row, then column, never touch and share their band's height: the
     // form setRects takes without re-sorting, far quicker than uniting rectangle by rectangle.
     QRegion region;
     if (!runs.isEmpty())

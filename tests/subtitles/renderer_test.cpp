@@ -194,3 +194,29 @@ TEST(SubtitleRenderer, BadInputStaysBoundedAndQuick)
         }
     }
 }
+
+TEST(SubtitleRenderer, MaskHoldsExactlyThePixelsUnlikeTheBackground)
+{
+    // Rows 0-2 share their runs (one band), row 3 is empty, rows 4-5 differ from each other.
+    QImage image(10, 6, QImage::Format_RGB32);
+    image.fill(kBlue);
+    for (int y = 0; y < 3; ++y) {
+        image.setPixel(1, y, kYellow);
+        image.setPixel(2, y, kRed);
+        image.setPixel(6, y, kYellow);
+    }
+    image.setPixel(0, 4, kYellow);
+    image.setPixel(9, 4, qRgba(0, 0, 255, 0)); // only alpha differs: still background
+    image.setPixel(0, 5, kYellow);
+    image.setPixel(1, 5, kYellow);
+    const QRegion region = regionOfPixelsUnlike(image, kBlue);
+    EXPECT_EQ(region.rectCount(), 4);
+    const int mismatches = count(image, [&](QPoint at, QRgb p) {
+        return region.contains(at) == sameRgb(p, kBlue);
+    });
+    EXPECT_EQ(mismatches, 0);
+    EXPECT_TRUE(regionOfPixelsUnlike(QImage(), kBlue).isEmpty());
+    QImage plain(5, 5, QImage::Format_RGB32);
+    plain.fill(kBlue);
+    EXPECT_TRUE(regionOfPixelsUnlike(plain, kBlue).isEmpty());
+}
