@@ -62,6 +62,28 @@ void BM_ReadDatabase(benchmark::State &state)
 }
 BENCHMARK(BM_ReadDatabase)->Unit(benchmark::kMillisecond);
 
+// The same two without the file system: what the program itself spends.
+void BM_EncodeDatabase(benchmark::State &state)
+{
+    for (auto _ : state)
+        benchmark::DoNotOptimize(encodeDatabase(database()));
+    state.counters["bytes"] = double(encodeDatabase(database()).size());
+}
+BENCHMARK(BM_EncodeDatabase)->Unit(benchmark::kMillisecond);
+
+void BM_DecodeDatabase(benchmark::State &state)
+{
+    const QByteArray bytes = encodeDatabase(database());
+    TSubtitleDatabase db;
+    for (auto _ : state) {
+        state.PauseTiming();
+        db.clear();
+        state.ResumeTiming();
+        decodeDatabase(bytes, db);
+    }
+}
+BENCHMARK(BM_DecodeDatabase)->Unit(benchmark::kMillisecond);
+
 // `fromFile`: the rows as start-up reads them; otherwise as they stand after a run of adds.
 void addOneFile(benchmark::State &state, bool fromFile)
 {
