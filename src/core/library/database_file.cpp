@@ -9,6 +9,7 @@
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
+#include <QStringEncoder>
 
 #include <array>
 #include <cstring>
@@ -31,38 +32,31 @@ bool isRecordEnd(char c)
     return c == kRecordSeparator || c == '\r' || c == '\n';
 }
 
-// Appends the field as UTF-8 with control bytes escaped, then its 0x06. `out` must have room
-// for 3 bytes per UTF-16 unit plus one (see encodeDatabase).
-char *putField(char *dst, const QString &field)
+// Writes the field as UTF-8 with control bytes escaped, then its 0x06, and returns the new
+// end. `dst` must have room for 3 bytes per UTF-16 unit plus one (see encodeDatabase).
+char *putField(QStringEncoder &utf8, char *dst, const QString &field)
 {
     const char16_t *d = reinterpret_cast<const char16_t *>(field.constData());
-    const char16_t *const e = d + field.size();
-    while (d < e) {
-        char32_t u = *d++;
-        if (u < 0x80) {
-            if (u < 0x20) {
+    const qsizetype n = field.size();
+    bool control = false;
+    for (qsizetype i = 0; i < n; ++i)
+        control |= d[i] < 0x20;
+    if (!control) {
+        dst = utf8.appendToBuffer(dst, field);
+    } else {
+        // Control characters never split a surrogate pair, so the runs between them encode
+        // on their own.
+        qsizetype run = 0;
+        for (qsizetype i = 0; i <= n; ++i) {
+            if (i < n && d[i] >= 0x20)
+                continue;
+            dst = utf8.appendToBuffer(dst, QStringView(d + run, i - run));
+            if (i < n) {
                 *dst++ = kEscape;
-                u += 0x40;
+                *dst++ = char(d[i] + 0x40);
             }
-            *dst++ = char(u);
-            continue;
+            run = i + 1;
         }
-        if (u < 0x800) {
-            *dst++ = char(0xC0 | (u >> 6));
-            *dst++ = char(0x80 | (u & 0x3F));
-            continue;
-        }
-        if (QChar::isHighSurrogate(u) && d < e && QChar::isLowSurrogate(*d)) {
-            u = QChar::surrogateToUcs4(char16_t(u), *d++);
-            *dst++ = char(0xF0 | (u >> 18));
-            *dst++ = char(0x80 | ((u >> 12) & 0x3F));
-        } else {
-            if (QChar::isSurrogate(u))
-                u = QChar::ReplacementCharacter;  // a lone half cannot be written as UTF-8
-            *dst++ = char(0xE0 | (u >> 12));
-        }
-        *dst++ = char(0x80 | ((u >> 6) & 0x3F));
-        *dst++ = char(0x80 | (u & 0x3F));
     }
     *dst++ = kFieldEnd;
     return dst;
@@ -180,6 +174,7 @@ QByteArray encodeDatabase(const TSubtitleDatabase &db)
                      + r.SizeText.size() + r.FullPath.size()) + kFieldCount + 1;
     }
     out.resize(room);
+    QStringEncoder utf8(QStringEncoder::Utf8, QStringEncoder::Flag::Stateless);
     char *const begin = out.data();
     char *dst = begin;
     bool first = true;
@@ -187,11 +182,11 @@ QByteArray encodeDatabase(const TSubtitleDatabase &db)
         if (!first)
             *dst++ = kRecordSeparator;
         first = false;
-        dst = putField(dst, r.FileName);
-        dst = putField(dst, r.Format);
-        dst = putField(dst, r.AssociatedWith);
-        dst = putField(dst, r.SizeText);
-        dst = putField(dst, r.FullPath);
+        dst = putField(utf8, dst, r.FileName);
+        dst = putField(utf8, dst, r.Format);
+        dst = putField(utf8, dst, r.AssociatedWith);
+        dst = putField(utf8, dst, r.SizeText);
+        dst = putField(utf8, dst, r.FullPath);
     }
     *dst++ = '\r';
     *dst++ = '\n';
