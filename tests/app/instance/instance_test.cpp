@@ -3,7 +3,6 @@
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
@@ -21,126 +20,92 @@
 #include <csignal>
 #include <memory>
 #include <sys/stat.h>
-#include <sys/types.h>
-#include <unistd.h>
 
 using namespace zv;
 
 namespace {
 
-// A host process: zv_instance_host run with a private runtime folder.
+// zv_instance_host run against the test's runtime folder ($ZENTAVISTA_RUNTIME_DIR, inherited).
 class Host {
 public:
-    Host(const QString &runtime, const QStringList &args, const QStringList &env = {},
-         const QString &workDir = {})
+    explicit Host(const QStringList &args, const QStringList &env = {}, const QString &workDir = {},
+                  const QString &program = QStringLiteral(ZV_INSTANCE_HOST))
     {
         QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
-        e.insert("ZENTAVISTA_RUNTIME_DIR", runtime);
         for (const QString &kv : env)
             e.insert(kv.section('=', 0, 0), kv.section('=', 1));
         proc.setProcessEnvironment(e);
         proc.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        if (!workDir.isEmpty())
-            proc.setWorkingDirectory(workDir);
-        proc.start(QStringLiteral(ZV_INSTANCE_HOST), args);
+        proc.setWorkingDirectory(workDir);
+        proc.start(program, args);
     }
     ~Host()
     {
-        if (proc.state() != QProcess::NotRunning) {
-            proc.kill();
-            proc.waitForFinished(5000);
-        }
+        proc.kill();
+        proc.waitForFinished(5000);
     }
-
-    // Reads stdout until a line starting with `prefix` arrives; returns it, or empty.
+    // The next unread stdout line starting with `prefix`, or empty after the timeout.
     QString waitForLine(const QString &prefix, int timeoutMs = 10000)
     {
         QElapsedTimer clock;
         clock.start();
         for (;;) {
-            slurp();
-            for (qsizetype i = seen; i < lines.size(); ++i) {
-                if (lines[i].startsWith(prefix)) {
-                    seen = i + 1;
-                    return lines[i];
-                }
+            out += proc.readAllStandardOutput();
+            qsizetype nl;
+            while ((nl = out.indexOf('\n')) >= 0) {
+                const QString line = QString::fromUtf8(out.left(nl));
+                out.remove(0, nl + 1);
+                if (line.startsWith(prefix))
+                    return line;
             }
-            const int left = int(timeoutMs - clock.elapsed());
-            if (left <= 0 || proc.state() == QProcess::NotRunning)
+            if (clock.elapsed() >= timeoutMs || proc.state() == QProcess::NotRunning)
                 return QString();
-            proc.waitForReadyRead(qMin(left, 200));
+            proc.waitForReadyRead(50);
         }
-    }
-    QStringList linesStartingWith(const QString &prefix)
-    {
-        slurp();
-        QStringList out;
-        for (const QString &l : std::as_const(lines))
-            if (l.startsWith(prefix))
-                out << l;
-        return out;
     }
     int finish(int timeoutMs = 15000)
     {
         if (proc.state() != QProcess::NotRunning && !proc.waitForFinished(timeoutMs))
             return -1;
-        slurp();
         return proc.exitStatus() == QProcess::NormalExit ? proc.exitCode() : -2;
     }
     void signal(int sig) { ::kill(pid_t(proc.processId()), sig); }
 
     QProcess proc;
-
-private:
-    void slurp()
-    {
-        partial += proc.readAllStandardOutput();
-        qsizetype nl;
-        while ((nl = partial.indexOf('\n')) >= 0) {
-            lines << QString::fromUtf8(partial.left(nl));
-            partial.remove(0, nl + 1);
-        }
-    }
-    QByteArray partial;
-    QStringList lines;
-    qsizetype seen = 0;
+    QByteArray out;
 };
 
 class Instance : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(runtime.isValid());
-        ASSERT_TRUE(files.isValid());
-        previous = qgetenv("ZENTAVISTA_RUNTIME_DIR");
-        qputenv("ZENTAVISTA_RUNTIME_DIR", runtime.path().toUtf8());
-    }
-    void TearDown() override { qputenv("ZENTAVISTA_RUNTIME_DIR", previous); }
+    void SetUp() override { qputenv("ZENTAVISTA_RUNTIME_DIR", runtime.path().toUtf8()); }
+    void TearDown() override { qunsetenv("ZENTAVISTA_RUNTIME_DIR"); }
 
     QString makeFile(const QString &name)
     {
-        const QString path = files.filePath(name);
-        QFile f(path);
+        QFile f(files.filePath(name));
         EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-        return path;
+        return f.fileName();
     }
-    std::unique_ptr<Host> startPrimary(const QStringList &env = {})
+    static std::unique_ptr<Host> startPrimary(const QStringList &env = {})
     {
-        auto host = std::make_unique<Host>(runtime.path(), QStringList(), env);
+        auto host = std::make_unique<Host>(QStringList(), env);
         EXPECT_FALSE(host->waitForLine("primary ").isEmpty()) << "host did not become primary";
         return host;
     }
-    int handOffFrom(const QStringList &args, const QString &workDir = {})
+    static int handOffFrom(const QStringList &args, const QString &workDir = {})
     {
-        Host second(runtime.path(), args, {"ZV_HOST_HANDOFF_MS=10000"}, workDir);
-        return second.finish();
+        return Host(args, {"ZV_HOST_HANDOFF_MS=10000"}, workDir).finish();
     }
 
     QTemporaryDir runtime, files;
-    QByteArray previous;
 };
 
-// Sends raw bytes to the running instance; returns its reply (empty when it just hangs up).
+QByteArray message(const QByteArray &path)
+{
+    return "ZVOPEN1 " + QByteArray::number(path.size()) + "\n" + path;
+}
+
+// Sends raw bytes to the running instance; its reply, empty when it just hangs up.
 QByteArray sendRaw(const QByteArray &bytes)
 {
     QLocalSocket s;
@@ -155,11 +120,6 @@ QByteArray sendRaw(const QByteArray &bytes)
     return reply + s.readAll();
 }
 
-QByteArray message(const QByteArray &path)
-{
-    return "ZVOPEN1 " + QByteArray::number(path.size()) + "\n" + path;
-}
-
 TEST_F(Instance, SecondStartHandsOverOnlyItsFirstFile)
 {
     const QString a = makeFile("pierwszy film.avi"), b = makeFile("drugi.avi");
@@ -167,51 +127,45 @@ TEST_F(Instance, SecondStartHandsOverOnlyItsFirstFile)
 
     EXPECT_EQ(handOffFrom({a, b}), 2);
     EXPECT_EQ(primary->waitForLine("file "), "file " + a);
-    // A relative name arrives as the absolute path, resolved where the second start ran.
+    // A relative name arrives absolute, resolved where the second start ran.
     EXPECT_EQ(handOffFrom({"./drugi.avi", "/f"}, files.path()), 2);
     EXPECT_EQ(primary->waitForLine("file "), "file " + b);
 
-    EXPECT_EQ(handOffFrom({}), 3);                          // nothing to hand over
+    EXPECT_EQ(handOffFrom({}), 3);                           // nothing to hand over
     EXPECT_EQ(handOffFrom({files.filePath("brak.avi")}), 4); // refused: no such file
     EXPECT_EQ(handOffFrom({"/f", a}), 4);                    // only the first parameter counts
-    EXPECT_EQ(primary->linesStartingWith("file ").size(), 2);
+    EXPECT_EQ(handOffFrom({QString(100000, 'x')}), 4);
+    // Bytes that are not UTF-8 reach argv untouched when a shell passes them.
+    Host raw({"-c", QStringLiteral("exec '%1' \"$(printf '/tmp/\\377\\376.avi')\"").arg(ZV_INSTANCE_HOST)},
+             {}, {}, "/bin/sh");
+    EXPECT_EQ(raw.finish(), 4);
+    EXPECT_TRUE(primary->waitForLine("file ", 300).isEmpty());
     EXPECT_EQ(primary->proc.state(), QProcess::Running);
 }
 
-TEST_F(Instance, KilledPrimaryNeverBlocksTheNextStart)
+TEST_F(Instance, DeadOwnersNeverBlockTheNextStart)
 {
     const QString a = makeFile("a.avi");
-    auto first = startPrimary();
-    first->proc.kill();
-    first->proc.waitForFinished(5000);
+    startPrimary()->proc.kill(); // SIGKILL leaves the lock and the socket behind
     ASSERT_TRUE(QFileInfo::exists(SingleInstance::lockPath()));
     ASSERT_TRUE(QFileInfo::exists(SingleInstance::socketPath()));
-
-    QElapsedTimer clock;
-    clock.start();
     auto second = startPrimary();
-    EXPECT_LT(clock.elapsed(), 5000); // no waiting for the stale marker to age
     EXPECT_EQ(handOffFrom({a}), 2);
     EXPECT_EQ(second->waitForLine("file "), "file " + a);
-}
+    second.reset();
 
-TEST_F(Instance, OldLockWithoutALiveHolderIsTakenOver)
-{
-    // An unreadable lock (a crash while writing it) whose flock nobody holds.
-    {
-        QFile lock(SingleInstance::lockPath());
-        ASSERT_TRUE(lock.open(QIODevice::WriteOnly));
-        lock.write("garbage");
-        lock.flush();
-        ASSERT_TRUE(lock.setFileTime(QDateTime::currentDateTime().addSecs(-60), QFileDevice::FileModificationTime));
-    }
-    auto primary = startPrimary();
-    // The live holder's lock, however old, stays.
+    // An unreadable lock (a crash while writing it) that nobody holds is taken over...
     QFile lock(SingleInstance::lockPath());
+    ASSERT_TRUE(lock.open(QIODevice::WriteOnly));
+    lock.write("garbage");
+    lock.flush();
+    ASSERT_TRUE(lock.setFileTime(QDateTime::currentDateTime().addSecs(-60), QFileDevice::FileModificationTime));
+    lock.close();
+    auto third = startPrimary();
+    // ...while a live holder's lock stays, however old.
     ASSERT_TRUE(lock.open(QIODevice::ReadWrite));
     ASSERT_TRUE(lock.setFileTime(QDateTime::currentDateTime().addSecs(-3600), QFileDevice::FileModificationTime));
     EXPECT_EQ(handOffFrom({}), 3);
-    EXPECT_EQ(primary->proc.state(), QProcess::Running);
 }
 
 TEST_F(Instance, SimultaneousStartsLeaveExactlyOnePrimary)
@@ -220,8 +174,7 @@ TEST_F(Instance, SimultaneousStartsLeaveExactlyOnePrimary)
     constexpr int kStarts = 6;
     std::vector<std::unique_ptr<Host>> hosts;
     for (int i = 0; i < kStarts; ++i)
-        hosts.push_back(std::make_unique<Host>(runtime.path(), QStringList{a},
-                                               QStringList{"ZV_HOST_HANDOFF_MS=20000"}));
+        hosts.push_back(std::make_unique<Host>(QStringList{a}, QStringList{"ZV_HOST_HANDOFF_MS=20000"}));
     QElapsedTimer clock;
     clock.start();
     std::vector<Host *> running;
@@ -234,13 +187,12 @@ TEST_F(Instance, SimultaneousStartsLeaveExactlyOnePrimary)
     ASSERT_EQ(running.size(), 1u);
     Host *primary = running.front();
     EXPECT_FALSE(primary->waitForLine("primary ", 0).isEmpty());
-    int handedOff = 0;
-    for (auto &h : hosts)
-        handedOff += h.get() != primary && h->finish() == 2;
-    ASSERT_NE(primary, nullptr);
-    EXPECT_EQ(handedOff, kStarts - 1);
-    for (int i = 0; i < kStarts - 1; ++i)
-        EXPECT_EQ(primary->waitForLine("file "), "file " + a);
+    for (auto &h : hosts) {
+        if (h.get() != primary) {
+            EXPECT_EQ(h->finish(), 2);
+            EXPECT_EQ(primary->waitForLine("file "), "file " + a);
+        }
+    }
 }
 
 TEST_F(Instance, GarbageOnTheSocketIsIgnored)
@@ -251,87 +203,71 @@ TEST_F(Instance, GarbageOnTheSocketIsIgnored)
     auto primary = startPrimary();
 
     const QByteArray cases[] = {
-        "hello\n",
-        "ZVOPEN1 x\n/tmp",
-        "ZVOPEN1 -5\n",
-        "ZVOPEN1 99999\n",
-        "ZVOPEN1 0\n",
-        "ZVOPEN1 3\n/tmpEXTRA",
-        message("relative.avi"),
-        message("/no/such/file.avi"),
-        message(QFile::encodeName(fifo)),
-        message(QFile::encodeName(a) + '\0'),
-        message("/tmp/\xff\xfe.avi"),
-        QByteArray(100 * 1024, 'Z'),
-        "ZVOPEN1 4096\n" + QByteArray(10000, 'a'),
-        "ZVOPEN1 " + QByteArray(64 * 1024, '1'),
+        "hello\n", "ZVOPEN1 x\n/tmp", "ZVOPEN1 -5\n", "ZVOPEN1 99999\n", "ZVOPEN1 0\n",
+        "ZVOPEN1 3\n/tmpEXTRA", message("relative.avi"), message("/no/such/file.avi"),
+        message(QFile::encodeName(fifo)), message(QFile::encodeName(a) + '\0'),
+        message("/tmp/\xff\xfe.avi"), QByteArray(100 * 1024, 'Z'),
+        "ZVOPEN1 4096\n" + QByteArray(10000, 'a'), "ZVOPEN1 " + QByteArray(64 * 1024, '1'),
     };
     for (const QByteArray &bytes : cases) {
         const QByteArray reply = sendRaw(bytes);
         EXPECT_TRUE(reply.isEmpty() || reply == "NO\n") << bytes.left(40).constData();
     }
-    // A sender that hangs up without waiting for the answer.
-    {
-        QLocalSocket s;
-        s.connectToServer(SingleInstance::socketPath());
-        ASSERT_TRUE(s.waitForConnected(3000));
-        s.write(message(QFile::encodeName(a)));
-        s.flush();
-        s.abort();
-    }
+    EXPECT_TRUE(primary->waitForLine("file ", 300).isEmpty());
+
+    // A sender that hangs up without waiting for the answer is still heard.
+    QLocalSocket quick;
+    quick.connectToServer(SingleInstance::socketPath());
+    ASSERT_TRUE(quick.waitForConnected(3000));
+    quick.write(message(QFile::encodeName(a)));
+    quick.flush();
+    quick.abort();
     EXPECT_EQ(primary->waitForLine("file "), "file " + a);
-    // Connections that never finish their message are dropped after a while and never
-    // stall the instance for good.
-    std::vector<std::unique_ptr<QLocalSocket>> idle;
-    for (int i = 0; i < 20; ++i) {
-        idle.push_back(std::make_unique<QLocalSocket>());
-        idle.back()->connectToServer(SingleInstance::socketPath());
-        idle.back()->waitForConnected(1000);
-        idle.back()->write("ZVOPEN1 ");
-        idle.back()->flush();
+
+    // Senders that never finish are dropped after a while and do not stall the instance.
+    std::vector<std::unique_ptr<QLocalSocket>> idle(20);
+    for (auto &s : idle) {
+        s = std::make_unique<QLocalSocket>();
+        s->connectToServer(SingleInstance::socketPath());
+        s->waitForConnected(1000);
+        s->write("ZVOPEN1 ");
+        s->flush();
     }
     QThread::msleep(4000);
     EXPECT_EQ(sendRaw(message(QFile::encodeName(a))), "OK\n");
     EXPECT_EQ(primary->waitForLine("file "), "file " + a);
-    EXPECT_EQ(primary->proc.state(), QProcess::Running);
 }
 
 TEST_F(Instance, HandOffWaitsForAPrimaryThatIsStillStarting)
 {
     const QString a = makeFile("a.avi");
-    // This process holds the lock but listens only later.
-    QLockFile lock(SingleInstance::lockPath());
+    QLockFile lock(SingleInstance::lockPath()); // held here, listening only later
     ASSERT_TRUE(lock.tryLock(0));
-    Host second(runtime.path(), {a}, {"ZV_HOST_HANDOFF_MS=8000"});
+    Host second({a}, {"ZV_HOST_HANDOFF_MS=8000"});
     QThread::msleep(700);
     QLocalServer server;
     ASSERT_TRUE(server.listen(SingleInstance::socketPath()));
     ASSERT_TRUE(server.waitForNewConnection(8000));
     QLocalSocket *s = server.nextPendingConnection();
+    const QByteArray expected = message(QFile::encodeName(a));
     QByteArray got;
-    while (got.size() < message(QFile::encodeName(a)).size() && s->waitForReadyRead(5000))
+    while (got.size() < expected.size() && s->waitForReadyRead(5000))
         got += s->readAll();
-    EXPECT_EQ(got, message(QFile::encodeName(a)));
+    EXPECT_EQ(got, expected);
     s->write("OK\n");
     s->waitForBytesWritten(2000);
     EXPECT_EQ(second.finish(), 2);
 
-    // Nobody ever listens: the second start gives up after its timeout.
-    server.close();
-    QElapsedTimer clock;
-    clock.start();
-    Host third(runtime.path(), {a}, {"ZV_HOST_HANDOFF_MS=600"});
-    EXPECT_EQ(third.finish(), 4);
-    EXPECT_LT(clock.elapsed(), 8000);
+    server.close(); // nobody listens: the second start gives up after its timeout
+    EXPECT_EQ(Host({a}, {"ZV_HOST_HANDOFF_MS=600"}).finish(), 4);
 }
 
-TEST_F(Instance, PrimaryInThisProcessDeliversOnTheUiThread)
+TEST_F(Instance, PrimaryInThisProcessSignalsOnTheUiThread)
 {
     const QString a = makeFile("a.avi");
-    SingleInstance instance;
+    SingleInstance instance, other;
     ASSERT_TRUE(instance.becomePrimary());
     EXPECT_TRUE(instance.isListening());
-    SingleInstance other;
     EXPECT_FALSE(other.becomePrimary());
 
     QStringList received;
@@ -341,32 +277,24 @@ TEST_F(Instance, PrimaryInThisProcessDeliversOnTheUiThread)
         received << p;
         loop.quit();
     });
-    Host second(runtime.path(), {a});
+    Host second({a});
     QTimer::singleShot(10000, &loop, &QEventLoop::quit);
     loop.exec();
     EXPECT_EQ(received, QStringList{a});
     EXPECT_EQ(second.finish(), 2);
-
-    // Only this user may reach the marker.
-    struct stat st {};
-    ASSERT_EQ(::stat(QFile::encodeName(SingleInstance::runtimeDir()).constData(), &st), 0);
-    EXPECT_EQ(st.st_mode & 077, 0u);
 }
 
-TEST_F(Instance, RuntimeFolderIsCreatedPrivate)
+TEST_F(Instance, RuntimeFolderIsMadePrivate)
 {
-    const QString sub = runtime.filePath("nowy/folder");
-    qputenv("ZENTAVISTA_RUNTIME_DIR", QFile::encodeName(runtime.filePath("nowy")));
-    EXPECT_EQ(SingleInstance::runtimeDir(), runtime.filePath("nowy"));
-    struct stat st {};
-    ASSERT_EQ(::stat(QFile::encodeName(runtime.filePath("nowy")).constData(), &st), 0);
-    EXPECT_EQ(st.st_mode & 0777, 0700u);
-    // Someone else's writable folder is made private before use.
-    ASSERT_EQ(::chmod(QFile::encodeName(runtime.filePath("nowy")).constData(), 0777), 0);
-    EXPECT_FALSE(SingleInstance::runtimeDir().isEmpty());
-    ASSERT_EQ(::stat(QFile::encodeName(runtime.filePath("nowy")).constData(), &st), 0);
-    EXPECT_EQ(st.st_mode & 077, 0u);
-    Q_UNUSED(sub);
+    const QByteArray dir = QFile::encodeName(runtime.filePath("nowy"));
+    qputenv("ZENTAVISTA_RUNTIME_DIR", dir);
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_EQ(SingleInstance::runtimeDir(), QFile::decodeName(dir));
+        struct stat st {};
+        ASSERT_EQ(::stat(dir.constData(), &st), 0);
+        EXPECT_EQ(st.st_mode & 0777, 0700u);
+        ::chmod(dir.constData(), 0777); // a folder others may write to is closed first
+    }
 }
 
 struct SignalCase {
@@ -382,7 +310,6 @@ TEST_P(Signals, CloseThroughTheNormalPath)
     host->signal(GetParam().sig);
     EXPECT_EQ(host->waitForLine("closing "), QStringLiteral("closing %1").arg(GetParam().sig));
     EXPECT_EQ(host->finish(), 0);
-    // The clean exit takes the marker away.
     EXPECT_FALSE(QFileInfo::exists(SingleInstance::lockPath()));
     EXPECT_FALSE(QFileInfo::exists(SingleInstance::socketPath()));
 }
@@ -392,45 +319,44 @@ TEST_P(Signals, SecondSignalDuringSlowShutDownEndsAtOnce)
     auto host = startPrimary({"ZV_HOST_SLOW_CLOSE_MS=60000"});
     host->signal(SIGTERM);
     ASSERT_FALSE(host->waitForLine("closing ").isEmpty());
-    QElapsedTimer clock;
-    clock.start();
     host->signal(GetParam().sig);
     EXPECT_EQ(host->finish(10000), 128 + GetParam().sig);
-    EXPECT_LT(clock.elapsed(), 10000);
 }
 
 INSTANTIATE_TEST_SUITE_P(Instance, Signals,
     ::testing::Values(SignalCase{SIGTERM, "term"}, SignalCase{SIGINT, "int"}, SignalCase{SIGHUP, "hup"}),
     [](const auto &info) { return std::string(info.param.name); });
 
-// Answers the start question through its buttons once it is shown.
-void answerWith(QMessageBox::StandardButton button, QString *title, QString *text, bool *questionIcon)
+TEST_F(Instance, HangUpIgnoredAtStartStaysIgnored)
 {
-    QTimer::singleShot(50, [=] {
-        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-        if (!box) {
-            answerWith(button, title, text, questionIcon);
-            return;
-        }
-        *title = box->windowTitle();
-        *text = box->text();
-        *questionIcon = box->icon() == QMessageBox::Question && box->textFormat() == Qt::PlainText;
-        box->button(button)->click();
-    });
+    Host host({"-c", QStringLiteral("trap '' HUP; exec '%1'").arg(ZV_INSTANCE_HOST)}, {}, {}, "/bin/sh");
+    ASSERT_FALSE(host.waitForLine("primary ").isEmpty());
+    host.signal(SIGHUP);
+    EXPECT_TRUE(host.waitForLine("closing ", 500).isEmpty());
+    host.signal(SIGTERM);
+    EXPECT_EQ(host.waitForLine("closing "), QStringLiteral("closing %1").arg(SIGTERM));
+    EXPECT_EQ(host.finish(), 0);
 }
 
 TEST(StartQuestion, OkRunsCancelDeclines)
 {
-    const struct { QMessageBox::StandardButton button; bool expected; } cases[] = {
-        {QMessageBox::Ok, true}, {QMessageBox::Cancel, false}};
-    for (const auto &c : cases) {
+    for (auto [button, expected] : {std::pair{QMessageBox::Ok, true}, std::pair{QMessageBox::Cancel, false}}) {
         QString title, text;
-        bool icon = false;
-        answerWith(c.button, &title, &text, &icon);
-        EXPECT_EQ(askStartQuestion("Czy <b>grać</b>?"), c.expected);
+        bool questionIcon = false;
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, [&, button = button] {
+            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+                title = box->windowTitle();
+                text = box->text();
+                questionIcon = box->icon() == QMessageBox::Question && box->textFormat() == Qt::PlainText;
+                box->button(button)->click();
+            }
+        });
+        poll.start(20);
+        EXPECT_EQ(askStartQuestion("Czy <b>grać</b>?"), expected);
         EXPECT_EQ(title, "Zentavista");
         EXPECT_EQ(text, "Czy <b>grać</b>?");
-        EXPECT_TRUE(icon);
+        EXPECT_TRUE(questionIcon);
     }
 }
 
