@@ -94,7 +94,21 @@ RawRecord scanRecord(const char *begin, const char *limit)
         fieldEscaped = false;
     };
     const char *p = begin;
+    constexpr quint64 kOnes = 0x0101010101010101ULL;
+    constexpr quint64 kHighBits = 0x8080808080808080ULL;
+    quint64 high = 0;
     for (; p < limit; ++p) {
+        // Eight bytes at a time while none of them is below 0x20: most of a record is text.
+        while (limit - p >= 8) {
+            quint64 x;
+            std::memcpy(&x, p, 8);
+            if ((x - kOnes * 0x20) & ~x & kHighBits)
+                break;
+            high |= x;
+            p += 8;
+        }
+        if (p == limit)
+            break;
         const uchar c = uchar(*p);
         if (c >= 0x20) {
             if (c >= 0x80)
@@ -118,6 +132,8 @@ RawRecord scanRecord(const char *begin, const char *limit)
         }
     }
     rec.end = p;
+    if (high & kHighBits)
+        rec.eightBit = true;
     // A last field without its 0x06 still counts; a trailing 0x06 adds no empty field.
     if (rec.valid && fieldStart < p)
         closeField(p);

@@ -127,6 +127,28 @@ TEST(DatabaseFile, ReadsLooseRecords)
     }
 }
 
+TEST(DatabaseFile, SpecialBytesAtEveryOffset)
+{
+    // Long text is scanned in blocks; a special byte must be seen wherever it falls.
+    for (int at = 0; at < 40; ++at) {
+        const QByteArray a(at, 'a'), b(39 - at, 'b');
+        int skipped = -1;
+        EXPECT_EQ(decode(a + '\x06' + b + "\r\n", &skipped),
+                  (QList<TSubtitleRecord>{{QString(a), b.isEmpty() ? "" : QString(b), "", "", ""}}))
+            << at;
+        QList<TSubtitleRecord> split;
+        for (const QByteArray &part : {a, b, a, b}) {
+            if (!part.isEmpty())
+                split.append({QString(part), "", "", "", ""});
+        }
+        EXPECT_EQ(decode(a + '\x08' + b + "\x08" + a + '\n' + b), split) << at;
+        EXPECT_EQ(decode(a + '\x01' + b, &skipped).size(), 0) << at;
+        EXPECT_EQ(skipped, 1) << at;
+        EXPECT_EQ(decode(a + "\xb9" + b + '\x06').value(0).FileName, QString(a) + u'ą' + QString(b))
+            << at;
+    }
+}
+
 TEST(DatabaseFile, AddingAfterReadingStillRemovesDuplicates)
 {
     const auto kind = [](const QString &) { return 0; };
