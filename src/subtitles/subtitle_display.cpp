@@ -12,10 +12,12 @@ namespace zv {
 
 SubtitleDisplay::SubtitleDisplay(Settings &settings, const LineWindows &windows,
                                  QWidget *mainWindow, QObject *parent)
-    : QObject(parent), settings_(settings), windows_(windows), mainWindow_(mainWindow),
+    : QObject(parent), settings_(settings), mainWindow_(mainWindow),
       probe_(compositingManagerRunning)
 {
-    for (SubtitleOverlayWindow *w : windows_) {
+    for (int k = 0; k < kSubtitleLines; ++k) {
+        SubtitleOverlayWindow *w = windows[k];
+        windows_[k] = w;
         if (!w)
             continue;
         w->setRenderBusyFlag(&renderer_.RenderBusy);
@@ -31,6 +33,14 @@ SubtitleDisplay::SubtitleDisplay(Settings &settings, const LineWindows &windows,
     connect(qGuiApp, &QGuiApplication::primaryScreenChanged, this,
             &SubtitleDisplay::WMDisplayChange);
     overlayUsable_ = probe_();
+}
+
+SubtitleDisplay::~SubtitleDisplay()
+{
+    for (SubtitleOverlayWindow *w : windows_) {
+        if (w)
+            w->setRenderBusyFlag(nullptr);
+    }
 }
 
 void SubtitleDisplay::watchScreen(QScreen *screen)

@@ -32,6 +32,7 @@ public:
     // subtitles are placed on (the primary screen without it).
     SubtitleDisplay(Settings &settings, const LineWindows &windows, QWidget *mainWindow,
                     QObject *parent = nullptr);
+    ~SubtitleDisplay() override;
 
     // Renders `text` ("|" separates up to three lines; empty clears) in the way DisplayMode
     // asks for; a DisplayMode outside 0..3 draws nothing. Remembered for the re-renders below.
@@ -68,7 +69,6 @@ public:
     // The text last given to RobNapis or DrawNapis.
     const QString &DisplayedText() const { return text_; }
     const SubtitleRenderer &renderer() const { return renderer_; }
-    const LineWindows &windows() const { return windows_; }
     // The gap between the windows of lines 1 and 2 to store as DisplayerDistance at exit; the
     // current value while fewer than two lines are laid out.
     int DisplayerDistanceToSave() const;
@@ -90,7 +90,8 @@ private:
     void dragFinished();
 
     Settings &settings_;
-    LineWindows windows_;
+    // Guarded: the windows may go before this object when the main window closes.
+    std::array<QPointer<SubtitleOverlayWindow>, kSubtitleLines> windows_;
     QPointer<QWidget> mainWindow_;
     SubtitleRenderer renderer_;
     std::function<bool()> probe_;
