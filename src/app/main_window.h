@@ -5,9 +5,11 @@
 #include <QPoint>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
+class MediaEngine;
 class QAction;
 class QFrame;
 class QLabel;
@@ -56,6 +58,10 @@ public:
     // The command-line parameters and one-shot requests, given before CreateForms().
     void setCommandLine(const QStringList &params, bool fullScreen, bool panScan, bool autoPanScan,
                         std::optional<int> panScanValue);
+    // Makes the engine for the video window's native surface (0: none); the libmpv engine
+    // unless set before CreateForms().
+    using EngineFactory = std::function<MediaEngine *(quint64 windowId, QObject *parent)>;
+    void setEngineFactory(EngineFactory factory) { engineFactory_ = std::move(factory); }
     // Creates the other windows in their fixed order, then runs the start-up sequence.
     void CreateForms();
     void StartUp();
@@ -106,9 +112,12 @@ public:
     void UstawFullScreen(bool on);
     void SavePlaylist(const QString &fileName);
     void ClearSubtitleTable();
-    void CloseMedia();              // engine FileName := empty
+
+    // ---- the engine, held by the video window (main_window_startup.cpp) ---------------------------
+    MediaEngine *m() const;         // nullptr before CreateForms()
+    int ImageSourceHeight() const;  // engine picture height; 0 while nothing is open
     void StopEngine();
-    int ImageSourceHeight() const;    // engine picture height; 0 while nothing is open
+    void CloseMedia();              // engine FileName := empty
 
     // ---- menu handlers, one per item -------------------------------------------------------------
     // Files and media (main_window_files.cpp)
@@ -249,6 +258,7 @@ private:
     void note(const char *step);
 
     std::unique_ptr<zv::Settings> settings_;
+    EngineFactory engineFactory_;
     QStringList resolutionList_;
     QStringList params_;
     std::optional<int> cmdPanScanValue_;

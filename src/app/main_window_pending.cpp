@@ -10,11 +10,6 @@ void TZentavistaApp::MainAddProc(const QString &Text, int AddMode, bool ClearFir
     mainAddCalls_.append({Text, AddMode, ClearFirst, AppendAtEnd, OpenFirst, LoadSubtitle, DropPoint});
 }
 
-int TZentavistaApp::ImageSourceHeight() const
-{
-    return 0;
-}
-
 void TZentavistaApp::UstawFullScreen(bool) {}
 void TZentavistaApp::SavePlaylist(const QString &) {}
 
@@ -28,8 +23,6 @@ void TZentavistaApp::UstawMStaus() {}
 void TZentavistaApp::UstawMDoVolPos() {}
 void TZentavistaApp::StopGlobalKeys() {}
 void TZentavistaApp::ClearSubtitleTable() {}
-void TZentavistaApp::CloseMedia() {}
-void TZentavistaApp::StopEngine() {}
 
 // Timers
 void TZentavistaApp::Timer1Timer() {}

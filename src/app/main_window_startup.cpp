@@ -5,6 +5,7 @@
 #include "core/app/command_line.h"
 #include "core/config/paths.h"
 #include "core/config/settings.h"
+#include "playback/media_engine.h"
 #include "forms/tform10.h"
 #include "forms/tform11.h"
 #include "forms/tform12.h"
@@ -23,6 +24,39 @@
 #include <QFrame>
 #include <QTimer>
 
+// The video window comes with the engine work; until its header is in the tree the video area
+// stays empty and there is no engine.
+#if __has_include("forms/tform9.h")
+#include "forms/tform9.h"
+#define ZV_VIDEO_WINDOW 1
+#else
+#define ZV_VIDEO_WINDOW 0
+#endif
+
+namespace {
+
+#if ZV_VIDEO_WINDOW
+QWidget *widgetOf(TForm9 *form)
+{
+    return form;
+}
+MediaEngine *engineOf(TForm9 *form)
+{
+    return form ? form->m() : nullptr;
+}
+#else
+QWidget *widgetOf(TForm9 *)
+{
+    return nullptr;
+}
+MediaEngine *engineOf(TForm9 *)
+{
+    return nullptr;
+}
+#endif
+
+} // namespace
+
 void TZentavistaApp::note(const char *step)
 {
     lifecycleSteps_.append(QLatin1String(step));
@@ -40,6 +74,9 @@ void TZentavistaApp::setCommandLine(const QStringList &params, bool fullScreen, 
 
 void TZentavistaApp::CreateForms()
 {
+#if ZV_VIDEO_WINDOW
+    Form9 = engineFactory_ ? new TForm9(videoPanel(), engineFactory_) : new TForm9(videoPanel());
+#endif
     Form2 = new TForm2(this);
     Form6 = new TForm6(this);
     JumpToTextFrm = new TJumpToTextFrm(this);
@@ -93,8 +130,8 @@ void TZentavistaApp::StartUp()
     note("UstawOCXWindow");
     UstawOCXWindow();
     note("ShowVideoWindow");
-    for (QWidget *w : videoPanel()->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
-        w->show();
+    if (QWidget *video = widgetOf(Form9))
+        video->show();
     note("focus");
     activateWindow();
     setFocus();
@@ -117,12 +154,10 @@ void TZentavistaApp::showEvent(QShowEvent *event)
 void TZentavistaApp::changeEvent(QEvent *event)
 {
     QMainWindow::changeEvent(event);
-    if (event->type() == QEvent::ActivationChange && isActiveWindow() && FullScr->isChecked()) {
-        const auto videos = videoPanel()->findChildren<QWidget *>(Qt::FindDirectChildrenOnly);
-        for (QWidget *w : videos)
-            if (w->isVisible())
-                w->setFocus();
-    }
+    QWidget *video = widgetOf(Form9);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && FullScr->isChecked()
+        && video && video->isVisible())
+        video->setFocus();
 }
 
 void TZentavistaApp::closeEvent(QCloseEvent *event)
@@ -155,15 +190,15 @@ void TZentavistaApp::RunShutDown()
         Wy1->trigger();
     }
     note("HideWindows");
-    const auto videos = videoPanel()->findChildren<QWidget *>(Qt::FindDirectChildrenOnly);
+    QWidget *video = widgetOf(Form9);
     if (FullScr->isChecked()) {
         hide();
-        for (QWidget *w : videos)
-            w->hide();
+        if (video)
+            video->hide();
         UstawFullScreen(false);
     } else {
-        for (QWidget *w : videos)
-            w->hide();
+        if (video)
+            video->hide();
         hide();
     }
     if (settingsLoaded_ && settings().SaveLoadPlaylist) {
@@ -179,6 +214,28 @@ void TZentavistaApp::RunShutDown()
     CloseMedia();
     note("ClearSubtitleTable");
     ClearSubtitleTable();
+}
+
+MediaEngine *TZentavistaApp::m() const
+{
+    return engineOf(Form9);
+}
+
+int TZentavistaApp::ImageSourceHeight() const
+{
+    return m() ? m()->ImageSourceHeight() : 0;
+}
+
+void TZentavistaApp::StopEngine()
+{
+    if (m())
+        m()->Stop();
+}
+
+void TZentavistaApp::CloseMedia()
+{
+    if (m())
+        m()->setFileName(QString());
 }
 
 void TZentavistaApp::Zakocz1Click()

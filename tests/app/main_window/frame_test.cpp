@@ -1,5 +1,6 @@
 // The main window's panels and the other windows as they are created.
 #include "app/main_window.h"
+#include "app_fixture.h"
 #include "forms/tform10.h"
 #include "forms/tform11.h"
 #include "forms/tform12.h"
@@ -13,6 +14,13 @@
 #include "forms/tform8.h"
 #include "forms/tjumptotextfrm.h"
 #include "support/test_env.h"
+
+#if __has_include("forms/tform9.h")
+#include "forms/tform9.h"
+#define ZV_VIDEO_WINDOW 1
+#else
+#define ZV_VIDEO_WINDOW 0
+#endif
 
 #include <QFrame>
 #include <QLabel>
@@ -84,6 +92,7 @@ TEST(MainFrame, FormsAreCreatedWithTheirClassesAndCaptions)
 {
     zv::test::ScopedHome home;
     TZentavistaApp w;
+    useScriptedEngine(w);
     w.CreateForms();
     struct Form {
         QWidget *window;
@@ -91,6 +100,9 @@ TEST(MainFrame, FormsAreCreatedWithTheirClassesAndCaptions)
         const char *caption;
     };
     const Form forms[] = {
+#if ZV_VIDEO_WINDOW
+        {w.Form9, "TForm9", nullptr},
+#endif
         {w.Form2, "TForm2", "Opcje"},
         {w.Form6, "TForm6", "Playlista"},
         {w.JumpToTextFrm, "TJumpToTextFrm", "Skocz do napisu..."},
@@ -108,7 +120,7 @@ TEST(MainFrame, FormsAreCreatedWithTheirClassesAndCaptions)
         ASSERT_NE(f.window, nullptr) << f.className;
         SCOPED_TRACE(f.className);
         EXPECT_STREQ(f.window->metaObject()->className(), f.className);
-        EXPECT_TRUE(f.window->isWindow());
+        EXPECT_EQ(f.window->isWindow(), f.className != std::string("TForm9"));
         if (f.caption) {
             EXPECT_EQ(f.window->windowTitle(), QString::fromUtf8(f.caption));
         }
@@ -126,6 +138,12 @@ TEST(MainFrame, FormsAreCreatedWithTheirClassesAndCaptions)
         EXPECT_EQ(line->height(), 0) << "invisible until the first subtitle";
     }
     EXPECT_TRUE(w.Form13->windowFlags().testFlag(Qt::FramelessWindowHint));
+#if ZV_VIDEO_WINDOW
+    // The video window sits in the video area and fills it inside the bevel.
+    EXPECT_EQ(w.Form9->parentWidget(), w.videoPanel());
+    EXPECT_TRUE(w.Form9->isVisible());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return w.Form9->geometry() == w.Panel12->contentsRect(); }, 2000));
+#endif
     EXPECT_EQ(w.Form13->height(), 70);
 }
 

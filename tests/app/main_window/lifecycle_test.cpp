@@ -1,0 +1,205 @@
+// Start-up and shut-down: their order, what the first files and the hand-off reach, and the
+// real program closing cleanly on a termination signal.
+#include "app/main_window.h"
+#include "app_fixture.h"
+#include "app/single_instance.h"
+#include "core/app/command_line.h"
+#include "core/config/ini_file.h"
+#include "core/config/paths.h"
+#include "core/config/settings.h"
+#include "support/test_env.h"
+
+#if __has_include("forms/tform9.h")
+#include "forms/tform9.h"
+#define ZV_VIDEO_WINDOW 1
+#else
+#define ZV_VIDEO_WINDOW 0
+#endif
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include <csignal>
+
+namespace {
+
+const QStringList kStartUp = {
+    "CreateLineBitmaps", "loadini", "OdczytajBazeNapisow", "UstawZmienneDoOpcji",
+    "UstawOpcjeDoZmiennych", "SprawdzSkojarzenia", "LineWindowsHidden", "MainAddProc", "show",
+    "UstawOCXWindow", "ShowVideoWindow", "focus", "UstawMStaus",
+};
+
+void writeSettings(const QString &text)
+{
+    QFile f(zv::Paths::settingsFile());
+    QDir().mkpath(QFileInfo(f).path());
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(text.toUtf8());
+}
+
+TEST(StartUp, RunsInOrderAndRestoresThePlaylistWithoutOpening)
+{
+    zv::test::ScopedHome home;
+    TZentavistaApp w;
+    useScriptedEngine(w);
+    w.CreateForms();
+    EXPECT_EQ(w.lifecycleSteps(), kStartUp);
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_EQ(w.DefaultDropPoint, QPoint(1, 10000));
+    ASSERT_EQ(w.mainAddCalls().size(), 1);
+    const auto &call = w.mainAddCalls().first();
+    EXPECT_EQ(call.Text, zv::Paths::tempPlaylist());
+    EXPECT_EQ(call.AddMode, 31);
+    EXPECT_TRUE(call.ClearFirst && call.AppendAtEnd);
+    EXPECT_FALSE(call.OpenFirst || call.LoadSubtitle);
+    EXPECT_EQ(call.DropPoint, QPoint(1, 10000));
+}
+
+TEST(StartUp, FirstFilesComeFromTheCommandLineAndSwitchesOutrankSettings)
+{
+    zv::test::ScopedHome home;
+    writeSettings("[Main]\nPanScanValue=150\nSaveLoadPlaylist=1\n");
+    const QString film = home.file("film.avi");
+    QFile(film).open(QIODevice::WriteOnly);
+    const zv::CommandLine cmd = zv::parseCommandLine({film, "/f", "/p=90"});
+
+    TZentavistaApp w;
+    w.setCommandLine(cmd.params, cmd.CmdFullScreen, cmd.CmdPanScan, cmd.CmdAutoPanScan,
+                     cmd.PanScanValue);
+    useScriptedEngine(w);
+    w.CreateForms();
+    ASSERT_EQ(w.mainAddCalls().size(), 1) << "the saved playlist is not restored over the files given";
+    const auto &call = w.mainAddCalls().first();
+    EXPECT_EQ(call.Text, zv::ParamFilesToStr(cmd.params));
+    EXPECT_TRUE(call.Text.startsWith(film + "\r\n"));
+    EXPECT_EQ(call.AddMode, 31);
+    EXPECT_TRUE(call.ClearFirst && call.AppendAtEnd && call.OpenFirst && call.LoadSubtitle);
+    EXPECT_TRUE(w.CmdFullScreen && w.CmdPanScan);
+    EXPECT_FALSE(w.CmdAutoPanScan);
+    EXPECT_EQ(w.settings().PanScanValue, 90);
+}
+
+TEST(StartUp, NoPlaylistRestoreWhenTheOptionIsOff)
+{
+    zv::test::ScopedHome home;
+    writeSettings("[Main]\nSaveLoadPlaylist=0\n");
+    TZentavistaApp w;
+    useScriptedEngine(w);
+    w.CreateForms();
+    EXPECT_TRUE(w.mainAddCalls().isEmpty());
+    EXPECT_FALSE(w.lifecycleSteps().contains("MainAddProc"));
+}
+
+TEST(ShutDown, RunsOnceInOrderAndWritesTheSettings)
+{
+    zv::test::ScopedHome home;
+    TZentavistaApp w;
+    useScriptedEngine(w);
+    w.CreateForms();
+    w.Wy1->setChecked(true);
+    QSignalSpy finished(&w, &TZentavistaApp::shutDownFinished);
+    const qsizetype before = w.lifecycleSteps().size();
+
+    EXPECT_TRUE(w.runCommand(w.Zakocz1));
+    const QStringList steps = w.lifecycleSteps().mid(before);
+    EXPECT_EQ(steps, (QStringList{"ShuttingDown", "StopGlobalKeys", "StopTimers", "StopEngine",
+                                  "SubtitlesOff", "HideWindows", "SavePlaylist", "saveini",
+                                  "ZapiszBazenapisow", "CloseMedia", "ClearSubtitleTable"}));
+    EXPECT_TRUE(w.ShuttingDown);
+    EXPECT_FALSE(w.isVisible());
+#if ZV_VIDEO_WINDOW
+    EXPECT_FALSE(w.Form9->isVisible());
+    // The engine is stopped first and left with no file last.
+    const QStringList engineCalls = scriptedEngine(w)->calls;
+    ASSERT_GE(engineCalls.size(), 2);
+    EXPECT_EQ(engineCalls.mid(engineCalls.size() - 2), (QStringList{"Stop", "Open "}));
+#endif
+    EXPECT_FALSE(w.Wy1->isChecked());
+    EXPECT_FALSE(w.Timer2->isActive() || w.Timer3->isActive() || w.Timer6->isActive()
+                 || w.Timer8->isActive());
+    EXPECT_TRUE(QFile::exists(zv::Paths::settingsFile()));
+    EXPECT_EQ(finished.count(), 1);
+
+    // A second close (a signal arriving late) neither saves again nor finishes twice.
+    w.close();
+    EXPECT_EQ(w.lifecycleSteps().count("saveini"), 1);
+    EXPECT_EQ(finished.count(), 1);
+}
+
+TEST(ShutDown, AWindowThatNeverReadTheSettingsLeavesTheFileAlone)
+{
+    zv::test::ScopedHome home;
+    writeSettings("[Main]\nFontSize=40\n");
+    {
+        TZentavistaApp w;
+        w.show();
+        w.close();
+    }
+    EXPECT_EQ(zv::readIniKey(zv::Paths::settingsFile(), "Main", "FontSize"), QStringLiteral("40"));
+    EXPECT_TRUE(zv::readIniKey(zv::Paths::settingsFile(), "Main", "BPLeft").isEmpty());
+}
+
+TEST(HandOff, APathFromASecondStartOpensLikeTheMenu)
+{
+    zv::test::ScopedHome home;
+    QTemporaryDir runtime;
+    qputenv("ZENTAVISTA_RUNTIME_DIR", runtime.path().toLocal8Bit());
+    TZentavistaApp w;
+    zv::SingleInstance instance;
+    w.connectSingleInstance(&instance);
+    emit instance.fileHandedOver(QStringLiteral("/srv/filmy/film.avi"));
+    ASSERT_EQ(w.mainAddCalls().size(), 1);
+    const auto &call = w.mainAddCalls().first();
+    EXPECT_EQ(call.Text, QStringLiteral("/srv/filmy/film.avi"));
+    EXPECT_EQ(call.AddMode, 31);
+    EXPECT_TRUE(call.ClearFirst && call.AppendAtEnd && call.OpenFirst && call.LoadSubtitle);
+    EXPECT_EQ(call.DropPoint, QPoint(1, 10000));
+
+    w.ShuttingDown = true;
+    emit instance.fileHandedOver(QStringLiteral("/srv/filmy/drugi.avi"));
+    EXPECT_EQ(w.mainAddCalls().size(), 1) << "nothing is added while the program closes";
+    qunsetenv("ZENTAVISTA_RUNTIME_DIR");
+}
+
+// The real program, ended the way a desktop logout or a terminal ends it.
+TEST(ShutDown, TerminationSignalsCloseThroughTheNormalPath)
+{
+    for (int sig : {SIGTERM, SIGINT, SIGHUP}) {
+        SCOPED_TRACE(sig);
+        QTemporaryDir home, runtime;
+        const QString ini = QDir(home.path()).filePath("zentavista.ini");
+        {
+            QFile f(ini);
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+            f.write("[Main]\nPanScanValue=133\nSomethingElse=kept\nSaveLoadPlaylist=0\n");
+        }
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("ZENTAVISTA_HOME", home.path());
+        env.insert("ZENTAVISTA_RUNTIME_DIR", runtime.path());
+        p.setProcessEnvironment(env);
+        p.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        p.start(QStringLiteral(ZV_PROGRAM), {});
+        ASSERT_TRUE(p.waitForStarted(10000));
+        // Running once it listens for later starts; the window and the handlers follow at once.
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !QDir(runtime.path()).entryList(QDir::System | QDir::Files).isEmpty(); }, 20000));
+        QTest::qWait(1500);
+        ASSERT_EQ(p.state(), QProcess::Running);
+        ::kill(static_cast<pid_t>(p.processId()), sig);
+        ASSERT_TRUE(p.waitForFinished(20000));
+        EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(p.exitCode(), 0);
+        const QString saved = zv::readIniKey(ini, "Main", "BPLeft");
+        EXPECT_FALSE(saved.isEmpty()) << "the settings were written at exit";
+        EXPECT_EQ(zv::readIniKey(ini, "Main", "PanScanValue"), QStringLiteral("133"));
+        EXPECT_EQ(zv::readIniKey(ini, "Main", "SomethingElse"), QStringLiteral("kept"));
+    }
+}
+
+} // namespace
