@@ -77,6 +77,7 @@ void SubtitleTable::buildFrameIndex()
     frameEdges_.erase(std::unique(frameEdges_.begin(), frameEdges_.end()), frameEdges_.end());
     if (frameEdges_.size() < 2)
         return;
+    buildFrameBuckets();
 
     // Paint every elementary segment with the first line covering it: lines are visited in
     // file order and each segment is painted once, the union-find skipping painted runs.
@@ -105,7 +106,6 @@ void SubtitleTable::buildFrameIndex()
         return uint32_t(std::lower_bound(frameEdges_.begin(), frameEdges_.end(), v) - frameEdges_.begin());
     };
     uint32_t hint = 0;
-    buildFrameBuckets();
     for (qsizetype i = 0; i < frame_.size(); ++i) {
         const FrameEntry &e = frame_[i];
         if (e.startFrame >= e.endFrame)
