@@ -146,6 +146,17 @@ void BM_TryToFindFile(benchmark::State &state)
 }
 BENCHMARK(BM_TryToFindFile)->Unit(benchmark::kMillisecond);
 
+// A film no row names and no file matches (the first opening of any film): every row is
+// passed over on its length alone, then the candidates are tried.
+void BM_TryToFindFileUnknownFilm(benchmark::State &state)
+{
+    const auto exists = [](const QString &) { return false; };
+    const QString film = QStringLiteral("/media/dysk/Zupełnie inny film z długim tytułem (1999).mkv");
+    for (auto _ : state)
+        benchmark::DoNotOptimize(TryToFindFile(database().rows(), film, QStringLiteral("/napisy"), exists));
+}
+BENCHMARK(BM_TryToFindFileUnknownFilm)->Unit(benchmark::kMillisecond);
+
 } // namespace
 
 int main(int argc, char **argv)
