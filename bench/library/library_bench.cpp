@@ -99,7 +99,7 @@ void addOneFile(benchmark::State &state, bool fromFile)
         base = database();
         base.UsunDupliatyWbazieTekstow();
     }
-    // Copying, detaching and freeing the rows stay outside the timed part.
+    // Copying, detaching and freeing the rows stay outside the timed region.
     TSubtitleDatabase db;
     for (auto _ : state) {
         state.PauseTiming();

@@ -32,7 +32,7 @@ inline constexpr char16_t kAssociationErrorMessage[] =
     u"Wystąpił błąd podczas kojarzenia pliku.\nError 135489.";
 
 namespace lib {
-// Part after the last '/' (the whole text when there is none).
+// The text after the last '/' (the whole text when there is none).
 QStringView bareFileName(QStringView path);
 } // namespace lib
 
