@@ -105,8 +105,8 @@ private:
     void compact(const QList<bool> &drop);
 
     QList<TSubtitleRecord> rows_;
-    // No two rows share a FullPath. Lets adding a few files check only their own paths
-    // instead of hashing every row.
+    // True: no two rows share a FullPath; false: not known. Lets adding a few files check
+    // only their own paths instead of hashing every row.
     bool unique_ = true;
 };
 
