@@ -5,7 +5,6 @@
 #include "core/app/command_line.h"
 #include "core/config/paths.h"
 #include "core/config/settings.h"
-#include "playback/media_engine.h"
 #include "forms/tform10.h"
 #include "forms/tform11.h"
 #include "forms/tform12.h"
@@ -17,45 +16,14 @@
 #include "forms/tform6.h"
 #include "forms/tform7.h"
 #include "forms/tform8.h"
+#include "forms/tform9.h"
 #include "forms/tjumptotextfrm.h"
+#include "playback/media_engine.h"
 
 #include <QAction>
 #include <QCloseEvent>
 #include <QFrame>
 #include <QTimer>
-
-// The video window comes with the engine work; until its header is in the tree the video area
-// stays empty and there is no engine.
-#if __has_include("forms/tform9.h")
-#include "forms/tform9.h"
-#define ZV_VIDEO_WINDOW 1
-#else
-#define ZV_VIDEO_WINDOW 0
-#endif
-
-namespace {
-
-#if ZV_VIDEO_WINDOW
-QWidget *widgetOf(TForm9 *form)
-{
-    return form;
-}
-MediaEngine *engineOf(TForm9 *form)
-{
-    return form ? form->m() : nullptr;
-}
-#else
-QWidget *widgetOf(TForm9 *)
-{
-    return nullptr;
-}
-MediaEngine *engineOf(TForm9 *)
-{
-    return nullptr;
-}
-#endif
-
-} // namespace
 
 void TZentavistaApp::note(const char *step)
 {
@@ -74,9 +42,7 @@ void TZentavistaApp::setCommandLine(const QStringList &params, bool fullScreen, 
 
 void TZentavistaApp::CreateForms()
 {
-#if ZV_VIDEO_WINDOW
     Form9 = engineFactory_ ? new TForm9(videoPanel(), engineFactory_) : new TForm9(videoPanel());
-#endif
     Form2 = new TForm2(this);
     Form6 = new TForm6(this);
     JumpToTextFrm = new TJumpToTextFrm(this);
@@ -130,8 +96,7 @@ void TZentavistaApp::StartUp()
     note("UstawOCXWindow");
     UstawOCXWindow();
     note("ShowVideoWindow");
-    if (QWidget *video = widgetOf(Form9))
-        video->show();
+    Form9->show();
     note("focus");
     activateWindow();
     setFocus();
@@ -154,10 +119,9 @@ void TZentavistaApp::showEvent(QShowEvent *event)
 void TZentavistaApp::changeEvent(QEvent *event)
 {
     QMainWindow::changeEvent(event);
-    QWidget *video = widgetOf(Form9);
     if (event->type() == QEvent::ActivationChange && isActiveWindow() && FullScr->isChecked()
-        && video && video->isVisible())
-        video->setFocus();
+        && Form9 && Form9->isVisible())
+        Form9->setFocus();
 }
 
 void TZentavistaApp::closeEvent(QCloseEvent *event)
@@ -190,15 +154,14 @@ void TZentavistaApp::RunShutDown()
         Wy1->trigger();
     }
     note("HideWindows");
-    QWidget *video = widgetOf(Form9);
     if (FullScr->isChecked()) {
         hide();
-        if (video)
-            video->hide();
+        if (Form9)
+            Form9->hide();
         UstawFullScreen(false);
     } else {
-        if (video)
-            video->hide();
+        if (Form9)
+            Form9->hide();
         hide();
     }
     if (settingsLoaded_ && settings().SaveLoadPlaylist) {
@@ -218,7 +181,7 @@ void TZentavistaApp::RunShutDown()
 
 MediaEngine *TZentavistaApp::m() const
 {
-    return engineOf(Form9);
+    return Form9 ? Form9->m() : nullptr;
 }
 
 int TZentavistaApp::ImageSourceHeight() const

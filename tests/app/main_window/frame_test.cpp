@@ -12,15 +12,9 @@
 #include "forms/tform6.h"
 #include "forms/tform7.h"
 #include "forms/tform8.h"
+#include "forms/tform9.h"
 #include "forms/tjumptotextfrm.h"
 #include "support/test_env.h"
-
-#if __has_include("forms/tform9.h")
-#include "forms/tform9.h"
-#define ZV_VIDEO_WINDOW 1
-#else
-#define ZV_VIDEO_WINDOW 0
-#endif
 
 #include <QFrame>
 #include <QLabel>
@@ -100,9 +94,7 @@ TEST(MainFrame, FormsAreCreatedWithTheirClassesAndCaptions)
         const char *caption;
     };
     const Form forms[] = {
-#if ZV_VIDEO_WINDOW
         {w.Form9, "TForm9", nullptr},
-#endif
         {w.Form2, "TForm2", "Opcje"},
         {w.Form6, "TForm6", "Playlista"},
         {w.JumpToTextFrm, "TJumpToTextFrm", "Skocz do napisu..."},
@@ -138,12 +130,10 @@ TEST(MainFrame, FormsAreCreatedWithTheirClassesAndCaptions)
         EXPECT_EQ(line->height(), 0) << "invisible until the first subtitle";
     }
     EXPECT_TRUE(w.Form13->windowFlags().testFlag(Qt::FramelessWindowHint));
-#if ZV_VIDEO_WINDOW
     // The video window sits in the video area and fills it inside the bevel.
     EXPECT_EQ(w.Form9->parentWidget(), w.videoPanel());
     EXPECT_TRUE(w.Form9->isVisible());
     EXPECT_TRUE(QTest::qWaitFor([&] { return w.Form9->geometry() == w.Panel12->contentsRect(); }, 2000));
-#endif
     EXPECT_EQ(w.Form13->height(), 70);
 }
 

@@ -7,14 +7,8 @@
 #include "core/config/ini_file.h"
 #include "core/config/paths.h"
 #include "core/config/settings.h"
-#include "support/test_env.h"
-
-#if __has_include("forms/tform9.h")
 #include "forms/tform9.h"
-#define ZV_VIDEO_WINDOW 1
-#else
-#define ZV_VIDEO_WINDOW 0
-#endif
+#include "support/test_env.h"
 
 #include <QDir>
 #include <QFile>
@@ -113,13 +107,11 @@ TEST(ShutDown, RunsOnceInOrderAndWritesTheSettings)
                                   "ZapiszBazenapisow", "CloseMedia", "ClearSubtitleTable"}));
     EXPECT_TRUE(w.ShuttingDown);
     EXPECT_FALSE(w.isVisible());
-#if ZV_VIDEO_WINDOW
     EXPECT_FALSE(w.Form9->isVisible());
     // The engine is stopped first and left with no file last.
     const QStringList engineCalls = scriptedEngine(w)->calls;
     ASSERT_GE(engineCalls.size(), 2);
     EXPECT_EQ(engineCalls.mid(engineCalls.size() - 2), (QStringList{"Stop", "Open "}));
-#endif
     EXPECT_FALSE(w.Wy1->isChecked());
     EXPECT_FALSE(w.Timer2->isActive() || w.Timer3->isActive() || w.Timer6->isActive()
                  || w.Timer8->isActive());
