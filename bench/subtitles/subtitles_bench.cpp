@@ -301,20 +301,26 @@ long statusKb(const char *key)
 int peakMemory(const QString &path)
 {
     const long idle = statusKb("VmRSS:");
-    const qint64 size = QFileInfo(path).size();
-    long entries;
+    const double size = double(QFileInfo(path).size());
+    const auto mb = [idle](long kb) { return (kb - idle) / 1024.0; };
     {
-        const std::optional<LoadResult> r = classifyAndLoad(path);
-        if (!r) {
+        QStringList scratch;
+        const FileKind kind = detectSubtitleFormat(path, scratch);
+        const SubtitleFormat *format = subtitleFormat(kind);
+        if (!format) {
             std::printf("%s: refused by the classifier\n", qPrintable(path));
             return 1;
         }
-        entries = long(r->table.TimeTable().size());
-        std::printf("file %s: %.1f MB, %ld entries\n", qPrintable(path), size / 1048576.0, entries);
-        std::printf("held after the load: %.1f MB above idle\n", (statusKb("VmRSS:") - idle) / 1024.0);
+        std::printf("file %s: %.1f MB, %lld candidate lines\n", qPrintable(path), size / 1048576.0,
+                    qint64(scratch.size()));
+        std::printf("after classifying: held %.1f MB, peak %.1f MB above idle\n",
+                    mb(statusKb("VmRSS:")), mb(statusKb("VmHWM:")));
+        const LoadResult r = format->parse(std::move(scratch), LoadSettings{});
+        std::printf("after loading: table of %lld entries holds %.1f MB above idle\n",
+                    qint64(r.table.TimeTable().size()), mb(statusKb("VmRSS:")));
     }
-    const long peak = statusKb("VmHWM:") - idle;
-    std::printf("peak: %.1f MB above idle = %.2f x the file\n", peak / 1024.0, peak * 1024.0 / double(size));
+    const long peak = statusKb("VmHWM:");
+    std::printf("peak: %.1f MB above idle = %.2f x the file\n", mb(peak), (peak - idle) * 1024.0 / size);
     return 0;
 }
 
