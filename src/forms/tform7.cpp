@@ -157,6 +157,8 @@ void TForm7::build()
     connect(model_, &QAbstractItemModel::modelReset, this, &TForm7::updateStatus);
 
     zv::registerDropTarget(view, this, &TForm7::OnListViewBazaNapisowFMDragDrop);
+    // Installed after the drop target, so it sees the program's own drags first.
+    view->viewport()->installEventFilter(this);
     UpdatePopupMenu();
 }
 
@@ -321,8 +323,57 @@ void TForm7::OnListViewBazaNapisowFMDragDrop(const zv::TDragDropInfo &info)
     emit addFilesRequested(text, false, rulePoint);
 }
 
+void TForm7::setPlaylistDragSource(QWidget *list, std::function<QString()> focusedEntryPath)
+{
+    playlistList_ = list;
+    focusedEntryPath_ = std::move(focusedEntryPath);
+}
+
+bool TForm7::isPlaylistDrag(const QDropEvent *event) const
+{
+    auto *source = qobject_cast<QWidget *>(event->source());
+    return source && playlistList_ && (source == playlistList_ || playlistList_->isAncestorOf(source));
+}
+
+bool TForm7::ListViewBazaNapisowDragDrop(const QPoint &viewportPos)
+{
+    const int row = ListViewBazaNapisow->rowAt(viewportPos.y());
+    const QString film = focusedEntryPath_ ? focusedEntryPath_() : QString();
+    if (row < 0 || film.isEmpty() || !db_->associateRow(row, film))
+        return false;
+    model_->rowsEdited();
+    return true;
+}
+
 bool TForm7::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == ListViewBazaNapisow->viewport()) {
+        switch (event->type()) {
+        case QEvent::DragEnter:
+        case QEvent::DragMove:
+        case QEvent::Drop: {
+            // Drags started in the program: only the playlist's, and only onto a row.
+            auto *drop = static_cast<QDropEvent *>(event);
+            if (!drop->source())
+                return false;  // from outside: the shell drop target's business
+            const QPoint pos = drop->position().toPoint();
+            // Entering may happen off the rows; the moves over them must still come.
+            const bool wanted = isPlaylistDrag(drop)
+                && (event->type() == QEvent::DragEnter || ListViewBazaNapisow->rowAt(pos.y()) >= 0);
+            if (wanted && event->type() == QEvent::Drop)
+                ListViewBazaNapisowDragDrop(pos);
+            if (wanted) {
+                drop->setDropAction(Qt::CopyAction);
+                drop->accept();
+            } else {
+                drop->ignore();
+            }
+            return true;
+        }
+        default:
+            return false;
+        }
+    }
     if (watched == ListViewBazaNapisow && event->type() == QEvent::KeyPress) {
         auto *key = static_cast<QKeyEvent *>(event);
         if (key->matches(QKeySequence::SelectAll)) {

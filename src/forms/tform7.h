@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QPoint>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 #include <QWidget>
@@ -9,6 +10,7 @@
 #include <memory>
 
 class QAction;
+class QDropEvent;
 class QMenu;
 class QLabel;
 class QPushButton;
@@ -68,6 +70,14 @@ public:
     // The subtitle file loaded last (the folder dialogs start beside it).
     void setCurrentSubtitleFileSource(std::function<QString()> source) { currentSubtitleFile_ = std::move(source); }
 
+    // Entries dragged from the playlist's list (`list`, or a widget inside it) may be dropped
+    // on a row: that row alone gets the film of the entry `focusedEntryPath` names. Drags from
+    // other widgets of the program are refused.
+    void setPlaylistDragSource(QWidget *list, std::function<QString()> focusedEntryPath);
+    // The drop of a playlist entry at `viewportPos` of the list; false when it is on no row or
+    // there is no entry.
+    bool ListViewBazaNapisowDragDrop(const QPoint &viewportPos);
+
     // The subtitle open dialog's filter, in Qt's form.
     static const QString kSubtitleFilesFilter;
 
@@ -109,6 +119,7 @@ private:
     void updateEnabling(qsizetype selectedCount);
     QString currentSubtitleFolder() const;
     int singleSelectedRow() const;
+    bool isPlaylistDrag(const QDropEvent *event) const;
 
     void WczytajTekst1Click();
     void UsunZBazy1Click();
@@ -128,4 +139,6 @@ private:
     FilesPicker pickFiles_;
     MessageSink showMessage_;
     std::function<QString()> currentSubtitleFile_;
+    QPointer<QWidget> playlistList_;
+    std::function<QString()> focusedEntryPath_;
 };

@@ -310,6 +310,23 @@ TEST_F(DatabaseWindow, ShellDropLandsOnTheRowUnderThePointer)
     EXPECT_EQ(add.count(), 0);
 }
 
+TEST_F(DatabaseWindow, PlaylistEntryDroppedOnARowAssociatesThatRowOnly)
+{
+    QString focused = "/filmy/Nowy Film.avi";
+    form_->setPlaylistDragSource(nullptr, [&] { return focused; });
+    select({1});
+    EXPECT_TRUE(form_->ListViewBazaNapisowDragDrop(rowCenter(1)));
+    EXPECT_EQ(db_.at(1).AssociatedWith, "Nowy Film.avi");
+    EXPECT_EQ(db_.at(0).AssociatedWith, "film1.avi");
+    EXPECT_EQ(form_->selectedRows(), QList<int>{1});
+
+    const QPoint belowRows(rowCenter(2).x(), rowCenter(2).y() + view()->rowHeight(2) * 2);
+    EXPECT_FALSE(form_->ListViewBazaNapisowDragDrop(belowRows));
+    focused.clear();  // an empty playlist
+    EXPECT_FALSE(form_->ListViewBazaNapisowDragDrop(rowCenter(0)));
+    EXPECT_EQ(db_.at(0).AssociatedWith, "film1.avi");
+}
+
 TEST_F(DatabaseWindow, ClosingTellsTheMainWindow)
 {
     QSignalSpy closed(form_.get(), &TForm7::closed);
