@@ -116,16 +116,30 @@ FileKind detectSubtitleFormat(const QString &path, QStringList &scratchLines, Te
     if (!readRegularFile(path, bytes))
         return kindUnreadable;
 
-    DecodedText decoded = decodeText(bytes);
-    bytes = QByteArray();
+    // Decode line by line, keeping only candidate lines, so the whole decoded text never exists
+    // next to the line list: that copy alone doubled the peak memory of a large file.
+    TextEncoding enc = detectEncoding(bytes);
     if (encoding)
-        *encoding = decoded.encoding;
-    scratchLines = splitLines(decoded.text);
-    decoded.text = QString();
-
-    scratchLines.erase(std::remove_if(scratchLines.begin(), scratchLines.end(),
-                                      [](const QString &l) { return !isCandidateLine(l); }),
-                       scratchLines.end());
+        *encoding = enc;
+    QByteArrayView rest(bytes);
+    if (enc == TextEncoding::Utf8Bom) {
+        rest = rest.sliced(3);
+        enc = TextEncoding::Utf8;
+    }
+    const char *p = rest.data();
+    const char *const end = p + rest.size();
+    while (p < end) {
+        const char *eol = p;
+        while (eol < end && *eol != '\n' && *eol != '\r')
+            ++eol;
+        QString line = decodeAs(QByteArrayView(p, eol - p), enc);
+        if (isCandidateLine(line))
+            scratchLines.append(std::move(line));
+        p = eol;
+        if (p < end)
+            p += (*p == '\r' && p + 1 < end && p[1] == '\n') ? 2 : 1;
+    }
+    bytes = QByteArray();
     if (scratchLines.isEmpty())
         return kindUnreadable;
     return subtitleFormatOfLine(scratchLines.constFirst());

@@ -14,8 +14,9 @@ namespace zv {
 inline constexpr char16_t kSubtitleExtensionPattern[] = u"*.txt;*.lrc;*.sfl";
 
 // Subtitle files larger than this are not read at all (kindUnreadable): real ones are a few
-// hundred kilobytes, and the whole file is held in memory as lines.
-inline constexpr qint64 kMaxSubtitleFileBytes = 64 * 1024 * 1024;
+// hundred kilobytes, and the whole file is held in memory as lines; a million-line file is
+// about 70 MB.
+inline constexpr qint64 kMaxSubtitleFileBytes = 256 * 1024 * 1024;
 
 // Classifies `path` (the first rule that applies decides):
 //   attributes unreadable -> kindMissing, or kindUnrecognisedSubtitle when a directory entry of
