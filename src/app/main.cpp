@@ -55,6 +55,10 @@ int main(int argc, char **argv)
 
     // The main window is closed by the shut-down sequence, which ends the loop itself.
     app.setQuitOnLastWindowClosed(false);
+    // Installed before this process becomes the running instance: a termination signal that
+    // arrives while the windows are being made waits in the watcher and closes them once the
+    // message loop runs.
+    zv::UnixSignalWatcher *watcher = zv::UnixSignalWatcher::install(&app);
 
     zv::SingleInstance instance;
     if (!instance.becomePrimary()) {
@@ -71,7 +75,7 @@ int main(int argc, char **argv)
     TZentavistaApp mainWindow;
     QObject::connect(&mainWindow, &TZentavistaApp::shutDownFinished, &app, &QCoreApplication::quit,
                      Qt::QueuedConnection);
-    if (zv::UnixSignalWatcher *watcher = zv::UnixSignalWatcher::install(&app))
+    if (watcher)
         QObject::connect(watcher, &zv::UnixSignalWatcher::terminationRequested, &mainWindow,
                          [&mainWindow] { mainWindow.close(); });
     mainWindow.setCommandLine(cmd.params, cmd.CmdFullScreen, cmd.CmdPanScan, cmd.CmdAutoPanScan,

@@ -179,9 +179,10 @@ TEST(ShutDown, TerminationSignalsCloseThroughTheNormalPath)
         p.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         p.start(QStringLiteral(ZV_PROGRAM), {});
         ASSERT_TRUE(p.waitForStarted(10000));
-        // Running once it listens for later starts; the window and the handlers follow at once.
-        ASSERT_TRUE(QTest::qWaitFor([&] { return !QDir(runtime.path()).entryList(QDir::System | QDir::Files).isEmpty(); }, 20000));
-        QTest::qWait(1500);
+        // Once it listens for later starts its signal watcher is in place; a signal from then on
+        // waits for the message loop.
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] { return !QDir(runtime.path()).entryList(QDir::System).isEmpty(); }, 20000));
         ASSERT_EQ(p.state(), QProcess::Running);
         ::kill(static_cast<pid_t>(p.processId()), sig);
         ASSERT_TRUE(p.waitForFinished(20000));
