@@ -94,15 +94,20 @@ protected:
             return false;
         switch (event->type()) {
         case QEvent::DragEnter:
-        case QEvent::DragMove: {
-            // Drags that carry no local file (a web link, plain text) stay with the widget itself.
-            auto *drag = static_cast<QDropEvent *>(event);
-            if (!isShellDrop(drag))
+            // Drags that carry no local file (a web link, plain text) stay with the widget
+            // itself. Decided once per drag: the moves come with every pointer motion.
+            dragTaken_ = isShellDrop(static_cast<QDropEvent *>(event));
+            [[fallthrough]];
+        case QEvent::DragMove:
+            if (!dragTaken_)
                 return false;
-            acceptAsCopy(drag);
+            acceptAsCopy(static_cast<QDropEvent *>(event));
             return true;
-        }
+        case QEvent::DragLeave:
+            dragTaken_ = false;
+            return false;
         case QEvent::Drop:
+            dragTaken_ = false;
             return deliver(static_cast<QDropEvent *>(event));
         default:
             return false;
@@ -132,6 +137,7 @@ private:
     QWidget *target_;
     QWidget *receiver_;
     bool previousAcceptDrops_;
+    bool dragTaken_ = false;
     DropHandler handler_;
 };
 
