@@ -67,7 +67,13 @@ QString TryToFindFile(const QList<TSubtitleRecord> &rows, const QString &filmPat
     if (film.isEmpty())
         return QString();
     const qsizetype n = film.size();
-    for (const TSubtitleRecord &r : rows) {
+    const qsizetype count = rows.size();
+    for (qsizetype i = 0; i < count; ++i) {
+        const TSubtitleRecord &r = rows[i];
+        // Texts live apart from the rows; asking a few rows ahead for one that will be read
+        // hides the wait.
+        if (i + 8 < count && rows[i + 8].AssociatedWith.size() >= n)
+            __builtin_prefetch(rows[i + 8].AssociatedWith.constData());
         // The bare name is the text's tail after a '/': lengths rule out nearly every row
         // without reading its text. Case folding keeps UTF-16 lengths, so this is exact.
         const QString &a = r.AssociatedWith;
