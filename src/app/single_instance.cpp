@@ -12,6 +12,7 @@
 #include <QThread>
 #include <QTimer>
 
+#include <cerrno>
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
