@@ -6,7 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
-#include <numeric>
+#include <cstring>
 #include <vector>
 
 namespace zv {
@@ -161,25 +161,68 @@ void TPlaylist::LadujMediaPlikiDoJumpa()
         jumpNames_ << bareFileName(e.Path);
 }
 
+namespace {
+
+// One sort key: its UTF-8 bytes in a shared buffer, with the first eight bytes after the
+// prefix common to all keys packed big-endian (zero-padded) so that most comparisons are
+// one integer compare. Zero padding sorts a shorter key first, as the byte order wants; equal
+// packs fall back to the bytes.
+struct SortKey {
+    quint64 head;
+    qsizetype offset;
+    qsizetype size;
+    int index;
+};
+
+} // namespace
+
 void TPlaylist::SortujPLS(int mode)
 {
     if (mode != 0 && mode != 1)
         return;
+    const qsizetype n = entries_.size();
+    QByteArray bytes;
+    std::vector<SortKey> keys;
+    keys.reserve(n);
+    for (qsizetype i = 0; i < n; ++i) {
+        const QString &path = entries_[i].Path;
+        const QByteArray key = (mode == 0 ? path : bareFileName(path)).toUtf8();
+        keys.push_back({0, bytes.size(), key.size(), int(i)});
+        bytes.append(key);
+    }
+    const char *data = bytes.constData();
+
+    qsizetype common = n > 0 ? keys[0].size : 0;
+    for (const SortKey &k : keys) {
+        qsizetype j = 0;
+        const qsizetype limit = std::min(common, k.size);
+        while (j < limit && data[keys[0].offset + j] == data[k.offset + j])
+            ++j;
+        common = j;
+    }
+    for (SortKey &k : keys) {
+        quint64 head = 0;
+        for (qsizetype j = 0; j < 8; ++j) {
+            const qsizetype at = common + j;
+            head = (head << 8) | (at < k.size ? quint8(data[k.offset + at]) : 0u);
+        }
+        k.head = head;
+    }
+
     // A bubble sort that swaps only on "greater than" is stable, and a stable sort's result is
-    // unique, so std::stable_sort on the same byte order gives exactly its result.
-    std::vector<QByteArray> keys;
-    keys.reserve(entries_.size());
-    for (const TPlaylistEntry &e : entries_)
-        keys.push_back((mode == 0 ? e.Path : bareFileName(e.Path)).toUtf8());
-    std::vector<int> order(entries_.size());
-    std::iota(order.begin(), order.end(), 0);
-    // QByteArray compares like memcmp: unsigned bytes, a prefix first.
-    std::stable_sort(order.begin(), order.end(), [&keys](int a, int b) { return keys[a] < keys[b]; });
+    // unique, so a stable O(n log n) sort on the same byte order gives exactly its result.
+    std::stable_sort(keys.begin(), keys.end(), [data, common](const SortKey &a, const SortKey &b) {
+        if (a.head != b.head)
+            return a.head < b.head;
+        const qsizetype la = a.size - common, lb = b.size - common;
+        const int c = std::memcmp(data + a.offset + common, data + b.offset + common, size_t(std::min(la, lb)));
+        return c != 0 ? c < 0 : la < lb;
+    });
 
     QList<TPlaylistEntry> sorted;
-    sorted.reserve(entries_.size());
-    for (int i : order)
-        sorted.append(std::move(entries_[i]));
+    sorted.reserve(n);
+    for (const SortKey &k : keys)
+        sorted.append(std::move(entries_[k.index]));
     entries_.swap(sorted);
 }
 

@@ -262,3 +262,34 @@ TEST_F(PlaylistFileTest, TemporaryPlaylist)
     EXPECT_TRUE(loadTemporaryPlaylist(pl, at("cwd"), finder()));
     EXPECT_EQ(pl.paths(), QStringList{b});
 }
+
+// Folders that many lines share are answered from one listing; the answer must be what a
+// check of each file gives, links and odd names included.
+TEST_F(PlaylistFileTest, CrowdedFoldersAnswerLikeAStatOfEachFile)
+{
+    for (int i = 0; i < 20; ++i)
+        touch(QStringLiteral("films/f%1.avi").arg(i));
+    for (int i = 0; i < 500; ++i)   // more entries than a listing is worth for a few lines
+        touch(QStringLiteral("big/g%1.avi").arg(i));
+    QDir(at("films")).mkdir("dir.avi");
+    QFile::link(at("films/f1.avi"), at("films/link.avi"));
+    QFile::link(at("films/none.avi"), at("films/dangling.avi"));
+    QFile::link(at("films"), at("linkdir"));
+
+    QStringList lines;
+    for (int i = 0; i < 24; ++i)   // f20..f23 do not exist
+        lines << at(QStringLiteral("films/f%1.avi").arg(i));
+    lines << at("films/dir.avi") << at("films/link.avi") << at("films/dangling.avi") << at("films/f1.avi/")
+          << at("films/./f2.avi") << at("films//f3.avi") << at("films/../films/f4.avi") << at("films/F5.avi");
+    for (int i = 0; i < 10; ++i)
+        lines << at(QStringLiteral("linkdir/f%1.avi").arg(i)) << at(QStringLiteral("big/g%1.avi").arg(i * 50));
+    lines << at("big/g9999.avi");
+
+    QStringList expected;
+    for (const QString &l : lines)
+        if (QFileInfo(l).isFile())
+            expected << l;
+    ASSERT_GT(expected.size(), 30);
+    const QStringList got = parsePlaylistText(lines.join("\n"), at("cwd"), MovedFileFinder({}, QString()));
+    EXPECT_EQ(got, expected);
+}
