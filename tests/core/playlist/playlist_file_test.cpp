@@ -5,7 +5,6 @@
 #include "support/test_env.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -153,17 +152,13 @@ TEST_F(PlaylistFileTest, HundredThousandEntries)
         content += i % 10 == 9 ? missing : (i % 2 ? lineA : lineB);
     const QString list = at("films/big.zvl");
     write(list, content);
-    QElapsedTimer timer;
-    timer.start();
     const PlaylistReadResult r = read(list);
     ASSERT_EQ(r.paths.size(), 90000);
+    EXPECT_EQ(r.paths.mid(0, 3), (QStringList{b, a, b}));
     TPlaylist pl;
-    pl.PlsAddProc(r.paths, false, false, 0);
+    pl.PlsAddProc(r.paths, false, false, 0);   // one batch onto row 0 of an empty list: appended
     EXPECT_EQ(pl.count(), 90000);
-    pl.SortujPLS(1);
-    EXPECT_EQ(pl.at(0).Path, a);
-    EXPECT_EQ(pl.at(89999).Path, b);
-    EXPECT_LT(timer.elapsed(), 20000) << "sanitized build; the benchmark holds the real figure";
+    EXPECT_EQ(pl.at(0).Path, b);
 }
 
 TEST_F(PlaylistFileTest, SaveWritesPathsWithCrLfAndReadsBack)
