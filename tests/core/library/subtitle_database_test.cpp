@@ -56,15 +56,6 @@ TEST(FormatKilobytes, RoundsUpAndGroupsDigits)
         EXPECT_EQ(FormatKilobytes(c.bytes), QString::fromUtf8(c.text)) << c.bytes;
 }
 
-TEST(SubtitleDatabase, DropRowIndexNeverNegative)
-{
-    const struct { int y; int index; } cases[] = {
-        {10000, 713}, {18, 0}, {31, 0}, {32, 1}, {0, 0}, {-1000, 0},
-    };
-    for (const auto &c : cases)
-        EXPECT_EQ(dropRowIndex(c.y), c.index) << c.y;
-}
-
 TEST(SubtitleDatabase, TxtAddProcMakesRowsOnlyForSubtitleKinds)
 {
     TSubtitleDatabase db;
@@ -102,6 +93,7 @@ TEST(SubtitleDatabase, TxtAddProcInsertsAtTheDropRow)
     small.TxtAddProc({"/n/a.txt"}, 10000, false, false, fakeKind, fakeSize);
     EXPECT_EQ(pathsOf(small), (QStringList{"/s/1.txt", "/s/2.txt", "/n/a.txt"}));
 
+    // A point above the first row lands on row 0, never on a negative index.
     TSubtitleDatabase top = dbOf({row("/s/1.txt")});
     top.TxtAddProc({"/n/a.txt"}, -50, false, false, fakeKind, fakeSize);
     EXPECT_EQ(pathsOf(top), (QStringList{"/n/a.txt", "/s/1.txt"}));

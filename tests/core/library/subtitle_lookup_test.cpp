@@ -52,6 +52,7 @@ TEST(SubtitleLookup, Order)
         assoc("/s/zolw.txt", "żółw Ąę.AVI"),
         assoc("/s/at.txt", "a@.avi"),
         assoc("/s/none.txt", ""),
+        assoc("/s/folder.txt", "/dir/"),
     };
     const struct {
         const char *name;
@@ -75,16 +76,12 @@ TEST(SubtitleLookup, Order)
          {"/m_y/a_b.txt", "/n/a b.txt"}, "/n", "/m_y/a_b.txt"},
         {"extra folder last", "/m/x.avi", {"/n/x.txt"}, "/n", "/n/x.txt"},
         {"nothing found", "/m/x.avi", {"/m/x.srt", "/m/X.txt"}, "/n", ""},
-        {"no film, no lookup", "", {"/s/none.txt", ".txt"}, "", ""},
+        {"no film, no lookup", "", {"/s/none.txt", "/s/folder.txt", ".txt"}, "", ""},
+        {"rows without a film name never match", "/m/film.avi", {"/s/none.txt", "/s/folder.txt"},
+         "", ""},
     };
     for (const auto &c : cases)
         EXPECT_EQ(TryToFindFile(rows, c.film, c.dir, existing(c.files)), c.expected) << c.name;
-}
-
-TEST(SubtitleLookup, UnassociatedRowsNeverMatch)
-{
-    const QList<TSubtitleRecord> rows = {assoc("/s/a.txt", ""), assoc("/s/b.txt", "/dir/")};
-    EXPECT_EQ(TryToFindFile(rows, "/m/film.avi", "", existing({"/s/a.txt", "/s/b.txt"})), "");
 }
 
 TEST(SubtitleLookup, Decision)
