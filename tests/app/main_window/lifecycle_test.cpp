@@ -159,40 +159,83 @@ TEST(HandOff, APathFromASecondStartOpensLikeTheMenu)
     qunsetenv("ZENTAVISTA_RUNTIME_DIR");
 }
 
-// The real program, ended the way a desktop logout or a terminal ends it.
-TEST(ShutDown, TerminationSignalsCloseThroughTheNormalPath)
-{
-    for (int sig : {SIGTERM, SIGINT, SIGHUP}) {
-        SCOPED_TRACE(sig);
-        QTemporaryDir home, runtime;
-        const QString ini = QDir(home.path()).filePath("zentavista.ini");
-        {
-            QFile f(ini);
-            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-            f.write("[Main]\nPanScanValue=133\nSomethingElse=kept\nSaveLoadPlaylist=0\n");
-        }
-        QProcess p;
+// The real program in a private state and runtime folder.
+struct Program {
+    QTemporaryDir home, runtime;
+    QString ini() const { return QDir(home.path()).filePath("zentavista.ini"); }
+
+    void start(QProcess &p, const QStringList &args = {})
+    {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("ZENTAVISTA_HOME", home.path());
         env.insert("ZENTAVISTA_RUNTIME_DIR", runtime.path());
         p.setProcessEnvironment(env);
         p.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        p.start(QStringLiteral(ZV_PROGRAM), {});
-        ASSERT_TRUE(p.waitForStarted(10000));
-        // Once it listens for later starts its signal watcher is in place; a signal from then on
-        // waits for the message loop.
-        ASSERT_TRUE(QTest::qWaitFor(
-            [&] { return !QDir(runtime.path()).entryList(QDir::System).isEmpty(); }, 20000));
-        ASSERT_EQ(p.state(), QProcess::Running);
+        p.start(QStringLiteral(ZV_PROGRAM), args);
+    }
+    // Running once it listens for later starts; its signal watcher is in place by then, and a
+    // signal from then on waits for the message loop.
+    bool startRunning(QProcess &p)
+    {
+        start(p);
+        return p.waitForStarted(10000)
+            && QTest::qWaitFor([&] { return !QDir(runtime.path()).entryList(QDir::System).isEmpty(); }, 20000)
+            && p.state() == QProcess::Running;
+    }
+};
+
+// Ended the way a desktop logout or a terminal ends it.
+TEST(ShutDown, TerminationSignalsCloseThroughTheNormalPath)
+{
+    for (int sig : {SIGTERM, SIGINT, SIGHUP}) {
+        SCOPED_TRACE(sig);
+        Program program;
+        {
+            QFile f(program.ini());
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+            f.write("[Main]\nPanScanValue=133\nSomethingElse=kept\nSaveLoadPlaylist=0\n");
+        }
+        QProcess p;
+        ASSERT_TRUE(program.startRunning(p));
         ::kill(static_cast<pid_t>(p.processId()), sig);
         ASSERT_TRUE(p.waitForFinished(20000));
         EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
         EXPECT_EQ(p.exitCode(), 0);
-        const QString saved = zv::readIniKey(ini, "Main", "BPLeft");
-        EXPECT_FALSE(saved.isEmpty()) << "the settings were written at exit";
-        EXPECT_EQ(zv::readIniKey(ini, "Main", "PanScanValue"), QStringLiteral("133"));
-        EXPECT_EQ(zv::readIniKey(ini, "Main", "SomethingElse"), QStringLiteral("kept"));
+        EXPECT_FALSE(zv::readIniKey(program.ini(), "Main", "BPLeft").isEmpty())
+            << "the settings were written at exit";
+        EXPECT_EQ(zv::readIniKey(program.ini(), "Main", "PanScanValue"), QStringLiteral("133"));
+        EXPECT_EQ(zv::readIniKey(program.ini(), "Main", "SomethingElse"), QStringLiteral("kept"));
     }
+}
+
+TEST(HandOff, ASecondStartPassesOnlyItsFirstFileAndEnds)
+{
+    Program program;
+    QProcess first;
+    ASSERT_TRUE(program.startRunning(first));
+    const QString a = QDir(program.home.path()).filePath("a.avi");
+    const QString b = QDir(program.home.path()).filePath("b.avi");
+    for (const QString &f : {a, b})
+        QFile(f).open(QIODevice::WriteOnly);
+
+    QProcess second;
+    program.start(second, {a, b});
+    ASSERT_TRUE(second.waitForFinished(20000));
+    EXPECT_EQ(second.exitCode(), 0);
+    EXPECT_EQ(zv::readIniKey(program.ini(), "Main", "ParamFile"), a);
+
+    // A start with nothing to hand over changes nothing.
+    QProcess third;
+    program.start(third);
+    ASSERT_TRUE(third.waitForFinished(20000));
+    EXPECT_EQ(third.exitCode(), 0);
+    EXPECT_EQ(zv::readIniKey(program.ini(), "Main", "ParamFile"), a);
+
+    // The running instance keeps the key when it saves its own settings.
+    first.terminate();
+    ASSERT_TRUE(first.waitForFinished(20000));
+    EXPECT_EQ(first.exitCode(), 0);
+    EXPECT_EQ(zv::readIniKey(program.ini(), "Main", "ParamFile"), a);
 }
 
 } // namespace
