@@ -156,6 +156,7 @@ BENCHMARK(BM_AnchorStatEachFile)->Unit(benchmark::kMillisecond);
 // Prints the usual table and keeps the CPU time of each run for the summary.
 class Reporter : public benchmark::ConsoleReporter {
 public:
+    Reporter() : ConsoleReporter(OO_Tabular) {}   // no colour codes: the figures get pasted
     void ReportRuns(const std::vector<Run> &runs) override
     {
         ConsoleReporter::ReportRuns(runs);
