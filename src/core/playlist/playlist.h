@@ -41,8 +41,9 @@ public:
     const QList<TPlaylistEntry> &entries() const { return entries_; }
     QStringList paths() const;
 
-    // Adds the paths (empty ones ignored). With appendAtEnd, or when dropRow is not a row of the
-    // list, they are appended in order; otherwise each one is inserted at dropRow, so a batch
+    // Adds the paths (empty ones ignored). dropRow is the row under the drop point when the files
+    // were dropped. With appendAtEnd, or when dropRow is not a row of the (possibly just
+    // cleared) list, they are appended in order; otherwise each one is inserted at dropRow, so a batch
     // dropped onto a row ends up above it in reverse order. Returns false, and changes nothing
     // even with clearFirst, when the batch holds no path. Rebuilds JumpNameList.
     // Opening the first entry (OpenFirst) and the status refresh are the caller's part.
