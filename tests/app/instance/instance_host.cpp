@@ -4,6 +4,7 @@
 //   exit:   0 closed normally, 2 handed off, 3 nothing to hand off, 4 hand-off failed.
 //   env:    ZV_HOST_SLOW_CLOSE_MS  busy this long after "closing" (a slow shut-down)
 //           ZV_HOST_HANDOFF_MS     hand-off timeout (default 2000)
+//           ZV_HOST_APP_NAME       application name (the program's differs from its file name)
 #include "app/single_instance.h"
 #include "app/unix_signals.h"
 #include "core/app/command_line.h"
@@ -25,6 +26,8 @@ void say(const QString &line)
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
+    if (qEnvironmentVariableIsSet("ZV_HOST_APP_NAME"))
+        QCoreApplication::setApplicationName(qEnvironmentVariable("ZV_HOST_APP_NAME"));
     zv::UnixSignalWatcher *watcher = zv::UnixSignalWatcher::install(&app);
     if (!watcher)
         return 5;

@@ -174,7 +174,8 @@ TEST_F(Instance, SimultaneousStartsLeaveExactlyOnePrimary)
     constexpr int kStarts = 6;
     std::vector<std::unique_ptr<Host>> hosts;
     for (int i = 0; i < kStarts; ++i)
-        hosts.push_back(std::make_unique<Host>(QStringList{a}, QStringList{"ZV_HOST_HANDOFF_MS=20000"}));
+        hosts.push_back(std::make_unique<Host>(
+            QStringList{a}, QStringList{"ZV_HOST_HANDOFF_MS=20000", "ZV_HOST_APP_NAME=Zentavista"}));
     QElapsedTimer clock;
     clock.start();
     std::vector<Host *> running;
