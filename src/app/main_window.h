@@ -37,6 +37,12 @@ struct CommandRow;
 struct Settings;
 class SingleInstance;
 } // namespace zv
+namespace zv { // subtitles (main_window_subtitles.cpp)
+class SubtitleDisplay;
+class SubtitleTable;
+struct SubtitleMessage;
+struct TimeLists;
+} // namespace zv
 
 // The main window and the switchboard of the program: it owns every other window and the shared
 // state, builds its menu bar from the command table (command_table.h) and routes each command
@@ -99,6 +105,37 @@ public:
     };
     // Until MainAddProc does its work, the calls it was given.
     const QList<MainAddCall> &mainAddCalls() const { return mainAddCalls_; }
+
+    // ---- subtitles (main_window_subtitles.cpp) ---------------------------------------------------
+    // The single entry for subtitle files: classifies path, loads it into a new table that is
+    // swapped in whole when the load ends, reports problems, records the association with the
+    // open film and switches the display on when ShowTextIfAvailable asks for it.
+    void LadujText(const QString &path);
+    const zv::SubtitleTable &subtitleTable() const;
+    const zv::TimeLists &timeLists() const;     // TimeListPlain, TimeListShifted
+    QString CurrentSubtitleFile() const;        // empty when no subtitle file is loaded
+    void CzyscListe();                          // empties the table, its file name and the lists
+    // The subtitle timer's state: the text on screen and the second its line last matched.
+    QString DisplayedText() const;
+    int LastShownTime() const;
+    bool OverlayDragging() const;               // a line window is being dragged
+    // Renders text ("|" between up to three lines; empty clears) into the line windows.
+    void RobNapis(const QString &text);
+    void SetTransparentColor();                 // the overlay check of Timer2's tick
+    void WMDisplayChange();                     // the screen's geometry changed
+    void ResetSubtitlePosition();               // keypad "*": DisplayerBottom := 40
+    int DisplayerDistanceToSave() const;        // DisplayerDistance as saveini writes it
+    zv::SubtitleDisplay *subtitleDisplay() const;   // nullptr before CreateLineBitmaps()
+    // The timing wizard's correction: subtitle time = position * ShiftFactor + ShiftOffset
+    // (used while OffsetEnabled); the listed times use the inverse pair.
+    double ShiftFactor = 1.0, ShiftOffset = 0.0;
+    double ShiftFactorInverse = 1.0, ShiftOffsetInverse = 0.0;
+    // Message boxes of subtitle loading, and the subtitle open dialog; tests replace them.
+    using SubtitleMessageSink = std::function<void(const zv::SubtitleMessage &)>;
+    using SubtitleFilePicker = std::function<QString(QWidget *parent, const QString &filter)>;
+    void setSubtitleMessageSink(SubtitleMessageSink sink);
+    void setSubtitleFilePicker(SubtitleFilePicker picker);
+    static const QString kOpenSubtitleFilter;   // "Otwórz tekst...", in Qt's filter form
 
     // ---- hooks of later subsystems called by start-up and shut-down (main_window_pending.cpp) ---
     void CreateLineBitmaps();       // subtitle rendering
@@ -264,6 +301,13 @@ private:
     std::optional<int> cmdPanScanValue_;
     QStringList lifecycleSteps_;
     QList<MainAddCall> mainAddCalls_;
+    // Subtitles (main_window_subtitles.cpp)
+    struct SubtitleState;
+    struct SubtitleStateDeleter {
+        void operator()(SubtitleState *p) const;
+    };
+    mutable std::unique_ptr<SubtitleState, SubtitleStateDeleter> subtitles_;
+    SubtitleState &subtitleState() const;
     bool handlerRan_ = false;
     bool settingsLoaded_ = false;
     bool shutDownStarted_ = false;

@@ -14,7 +14,6 @@ void TZentavistaApp::UstawFullScreen(bool) {}
 void TZentavistaApp::SavePlaylist(const QString &) {}
 
 // Start-up and shut-down hooks
-void TZentavistaApp::CreateLineBitmaps() {}
 void TZentavistaApp::UstawZmienneDoOpcji() {}
 void TZentavistaApp::UstawOpcjeDoZmiennych() {}
 void TZentavistaApp::SprawdzSkojarzenia() {}
@@ -22,10 +21,8 @@ void TZentavistaApp::UstawOCXWindow() {}
 void TZentavistaApp::UstawMStaus() {}
 void TZentavistaApp::UstawMDoVolPos() {}
 void TZentavistaApp::StopGlobalKeys() {}
-void TZentavistaApp::ClearSubtitleTable() {}
 
 // Timers
-void TZentavistaApp::Timer1Timer() {}
 void TZentavistaApp::Timer2Timer() {}
 void TZentavistaApp::Timer3Timer() {}
 void TZentavistaApp::Timer4Timer() {}
@@ -39,10 +36,7 @@ void TZentavistaApp::OT1Click() {}
 void TZentavistaApp::Prze1Click() {}
 void TZentavistaApp::Zamknij1Click() {}
 void TZentavistaApp::mediaprop1Click() {}
-void TZentavistaApp::OT2Click() {}
-void TZentavistaApp::Zamknij2Click() {}
 void TZentavistaApp::opendir1Click() {}
-void TZentavistaApp::Wy1Click() {}
 void TZentavistaApp::FullScrClick() {}
 void TZentavistaApp::PanScan1Click() {}
 void TZentavistaApp::stat1Click() {}
@@ -50,8 +44,6 @@ void TZentavistaApp::AutoPanScan1Click() {}
 void TZentavistaApp::PanScanInc1Click() {}
 void TZentavistaApp::PanScanDec1Click() {}
 void TZentavistaApp::PanScanNormal1Click() {}
-void TZentavistaApp::DisplayerUp1Click() {}
-void TZentavistaApp::DisplayerDown1Click() {}
 void TZentavistaApp::Opcje1Click() {}
 void TZentavistaApp::PL1Click() {}
 void TZentavistaApp::BT1Click() {}

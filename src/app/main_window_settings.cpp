@@ -78,6 +78,8 @@ bool TZentavistaApp::saveini()
     s.BPTop = y();
     s.BPWidth = width();
     s.BPHeight = height();
+    // The gap between the subtitle lines as the user left them on screen.
+    s.DisplayerDistance = DisplayerDistanceToSave();
 
     const QString path = zv::Paths::settingsFile();
     QString error;

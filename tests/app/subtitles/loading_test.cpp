@@ -1,0 +1,186 @@
+// Subtitle files loaded through the main window: what the user is told, the encodings, the
+// table swapped in whole while the window stays responsive, and closing the file.
+#include "subtitle_app.h"
+
+#include "core/library/subtitle_database.h"
+#include "core/subtitles/subtitle_table.h"
+#include "core/subtitles/subtitle_timer.h"
+#include "core/subtitles/time_list.h"
+#include "forms/tform7.h"
+
+#include <QAction>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+
+using zv::SubtitleMessage;
+
+namespace {
+
+const QString kPolish = QStringLiteral("Zażółć gęślą jaźń");
+
+TEST(SubtitleLoading, EachOutcomeTellsTheUserExactlyOnce)
+{
+    using Icon = SubtitleMessage::Icon;
+    const QString lostLines = QStringLiteral(
+        "Podczas ładowania pliku jeden lub więcej wierszy nie zostało poprawnie wczytanych.\n"
+        "Liczba nierozpoznanych wierszy: %1\nError: %2");
+    struct Case {
+        const char *name;
+        QStringList lines;
+        QList<SubtitleMessage> expected;
+        bool loads;
+    };
+    const Case cases[] = {
+        {"empty file", {}, {{QStringLiteral("Nie da sie załadować pliku z tekstem"),
+                             QStringLiteral("Błąd"), Icon::Error}}, false},
+        {"no known format", {QStringLiteral("12345 abc"), QStringLiteral("0:00:01:x")},
+         {{QStringLiteral("Nie da się rozpoznać typu pliku z tekstem"), QStringLiteral("Błąd"),
+           Icon::Error}}, false},
+        {"time lines", {QStringLiteral("0:00:01:Ala"), QStringLiteral("1:75:00:x"),
+                        QStringLiteral("24:00:00:x"), QStringLiteral("0:00:02:")},
+         {{lostLines.arg(2).arg(6660), QStringLiteral("Zentavista!"), Icon::Warning}}, true},
+        {"frame lines", {QStringLiteral("{10}{20}Ala"), QStringLiteral("{99999999999}{1}x")},
+         {{lostLines.arg(1).arg(6661), QStringLiteral("Zentavista!"), Icon::Warning}}, true},
+        {"bracket lines", {QStringLiteral("[00:10][99:99]Ala")},
+         {{lostLines.arg(1).arg(6660), QStringLiteral("Zentavista!"), Icon::Warning}}, true},
+        {"clean time lines", {QStringLiteral("0:00:01:Ala")}, {}, true},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        SubtitleApp app(scriptedEngineFactory());
+        const QString path = app.write(QStringLiteral("napisy.txt"), c.lines);
+        app.w->LadujText(path);
+        EXPECT_EQ(app.messages, c.expected);
+        EXPECT_EQ(app.w->CurrentSubtitleFile(), c.loads ? path : QString());
+        // A file that loads switches the display on; one that does not leaves it off.
+        EXPECT_EQ(app.w->Wy1->isChecked(), c.loads);
+        EXPECT_EQ(app.w->Timer1->isActive(), c.loads);
+    }
+}
+
+TEST(SubtitleLoading, AFileThatDoesNotLoadKeepsThePreviousOne)
+{
+    SubtitleApp app(scriptedEngineFactory());
+    const QString good = app.write(QStringLiteral("dobre.txt"), {QStringLiteral("0:00:05:Ala")});
+    app.w->LadujText(good);
+    ASSERT_EQ(app.w->CurrentSubtitleFile(), good);
+    for (const QStringList &bad : {QStringList{}, QStringList{QStringLiteral("12345 abc")}}) {
+        app.messages.clear();
+        app.w->LadujText(app.write(QStringLiteral("zle.txt"), bad));
+        EXPECT_EQ(app.messages.size(), 1);
+        EXPECT_EQ(app.w->CurrentSubtitleFile(), good);
+        ASSERT_EQ(app.w->subtitleTable().TimeTable().size(), 2);
+        EXPECT_EQ(app.w->subtitleTable().TimeTable()[0].text, QStringLiteral("Ala"));
+    }
+    // A missing path is no subtitle file at all: nothing to say, nothing changes.
+    app.messages.clear();
+    app.w->LadujText(app.files.filePath(QStringLiteral("brak.txt")));
+    EXPECT_TRUE(app.messages.isEmpty());
+    EXPECT_EQ(app.w->CurrentSubtitleFile(), good);
+}
+
+TEST(SubtitleLoading, PolishTextComesOutRightFromEveryFormatAndEncoding)
+{
+    struct Format {
+        const char *name;
+        QString line;
+        bool frameTimed;
+    };
+    const Format formats[] = {
+        {"time", QStringLiteral("0:00:03:") + kPolish + QStringLiteral("|Źdźbło Ąś"), false},
+        {"frame", QStringLiteral("{75}{100}") + kPolish + QStringLiteral("|Źdźbło Ąś"), true},
+        {"bracket", QStringLiteral("[00:03]") + kPolish + QStringLiteral("|Źdźbło Ąś"), false},
+    };
+    const zv::TextEncoding encodings[] = {zv::TextEncoding::Windows1250, zv::TextEncoding::Iso8859_2,
+                                          zv::TextEncoding::Utf8, zv::TextEncoding::Utf8Bom};
+    SubtitleApp app(scriptedEngineFactory());
+    for (const Format &f : formats) {
+        for (zv::TextEncoding e : encodings) {
+            SCOPED_TRACE(std::string(f.name) + " encoding " + std::to_string(int(e)));
+            // A second line, so that the letters of a whole file decide the encoding.
+            app.w->LadujText(app.write(QStringLiteral("napisy.txt"),
+                                       {f.line, QString(f.line).replace(u'3', u'5')}, e));
+            EXPECT_TRUE(app.messages.isEmpty());
+            const zv::SubtitleTable &t = app.w->subtitleTable();
+            ASSERT_GE(t.TimeTable().size(), 2);
+            EXPECT_EQ(t.TimeTable()[0].start, 3);
+            EXPECT_EQ(t.TimeTable()[0].text, kPolish + QStringLiteral("|Źdźbło Ąś"));
+            EXPECT_EQ(t.FrameTimed(), f.frameTimed);
+            EXPECT_EQ(app.w->timeLists().TimeListPlain.line(0),
+                      QStringLiteral("0:00:03     ") + kPolish + QStringLiteral("|Źdźbło Ąś"));
+        }
+    }
+}
+
+TEST(SubtitleLoading, ALongLoadKeepsTheWindowAliveAndSwapsTheTableInWhole)
+{
+    SubtitleApp app(scriptedEngineFactory());
+    const QString small = app.write(QStringLiteral("male.txt"), {QStringLiteral("0:00:01:Małe")});
+    app.w->LadujText(small);
+    const qsizetype smallSize = app.w->subtitleTable().TimeTable().size();
+
+    QStringList lines;
+    const int n = 300000;
+    lines.reserve(n);
+    for (int i = 0; i < n; ++i)
+        lines << QStringLiteral("{%1}{%2}Wiersz numer %1 z polskimi literami ąęłńóśźż")
+                     .arg(i * 10).arg(i * 10 + 9);
+    const QString big = app.write(QStringLiteral("duze.txt"), lines);
+
+    // While the big file loads, timer ticks run and never see a half-filled table, and the
+    // status label tells how far it got once the load takes longer than half a second.
+    int ticks = 0;
+    bool sawPartialTable = false;
+    QStringList labelTexts;
+    QTimer probe;
+    probe.setInterval(20);
+    QObject::connect(&probe, &QTimer::timeout, [&] {
+        ++ticks;
+        const qsizetype size = app.w->subtitleTable().TimeTable().size();
+        if (size != smallSize && size != n + 1)
+            sawPartialTable = true;
+        labelTexts << app.w->Label1->text();
+    });
+    probe.start();
+    QElapsedTimer clock;
+    clock.start();
+    app.w->LadujText(big);
+    const qint64 took = clock.elapsed();
+    probe.stop();
+
+    EXPECT_FALSE(sawPartialTable);
+    EXPECT_EQ(app.w->subtitleTable().TimeTable().size(), n + 1);
+    EXPECT_EQ(app.w->CurrentSubtitleFile(), big);
+    if (took > 1000) {
+        EXPECT_GT(ticks, 0) << "no events ran during a load of " << took << " ms";
+        EXPECT_TRUE(labelTexts.filter(QStringLiteral("Wczytywanie napisów")).size() > 0);
+    }
+    EXPECT_FALSE(app.w->Label1->text().startsWith(QStringLiteral("Wczytywanie")));
+}
+
+TEST(SubtitleLoading, ALoadStartedDuringALongLoadWins)
+{
+    SubtitleApp app(scriptedEngineFactory());
+    QStringList lines;
+    for (int i = 0; i < 200000; ++i)
+        lines << QStringLiteral("0:%1:%2:Stary %3").arg(i / 3600 % 60).arg(i % 60).arg(i);
+    const QString big = app.write(QStringLiteral("duze.txt"), lines);
+    const QString small = app.write(QStringLiteral("nowe.txt"), {QStringLiteral("0:00:01:Nowy")});
+
+    bool started = false;
+    QTimer::singleShot(0, app.w.get(), [&] {
+        started = true;
+        app.w->LadujText(small);
+    });
+    app.w->LadujText(big);
+    if (!started)
+        GTEST_SKIP() << "the load ended before the event loop ran";
+    EXPECT_EQ(app.w->CurrentSubtitleFile(), small);
+    ASSERT_EQ(app.w->subtitleTable().TimeTable().size(), 2);
+    EXPECT_EQ(app.w->subtitleTable().TimeTable()[0].text, QStringLiteral("Nowy"));
+}
+
+} // namespace

@@ -1,0 +1,143 @@
+// The whole road with real libmpv: the generated clip plays in the main window, a time-line
+// subtitle file is loaded through LadujText, the timer picks the line for each position and
+// the line windows show it on the screen without ever taking the focus.
+#include "subtitle_app.h"
+
+#include "core/config/settings.h"
+#include "forms/tform3.h"
+#include "forms/tform4.h"
+#include "forms/tform5.h"
+#include "forms/tform9.h"
+#include "playback/media_engine.h"
+#include "subtitles/subtitle_display.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QScreen>
+#include <QTest>
+#include <QTimer>
+#include <QWindow>
+
+#include <cmath>
+
+namespace {
+
+constexpr QRgb kLetters = 0xFFF08020; // FontColor 0x002080F0, a colour the test pattern lacks
+
+QImage grabScreen(const QString &name)
+{
+    QImage shot = QGuiApplication::primaryScreen()->grabWindow(0).toImage().convertToFormat(
+        QImage::Format_RGB32);
+    shot.save(QString::fromLocal8Bit(qgetenv("ZV_TEST_BIN_DIR")) + u'/' + name);
+    return shot;
+}
+
+int countLetterPixels(const QImage &shot, const QRect &rect)
+{
+    int n = 0;
+    const QRect r = rect & shot.rect();
+    for (int y = r.top(); y <= r.bottom(); ++y)
+        for (int x = r.left(); x <= r.right(); ++x)
+            n += shot.pixel(x, y) == kLetters ? 1 : 0;
+    return n;
+}
+
+bool lineWindowHasFocus(const TZentavistaApp &w)
+{
+    const QWindow *focus = QGuiApplication::focusWindow();
+    for (const QWidget *line : {static_cast<const QWidget *>(w.Form3),
+                                static_cast<const QWidget *>(w.Form4),
+                                static_cast<const QWidget *>(w.Form5)}) {
+        if (focus && line->windowHandle() == focus)
+            return true;
+    }
+    return false;
+}
+
+TEST(PlayingWithSubtitles, SeekingShowsTheLineOfThatSecondOnTheScreen)
+{
+    SubtitleApp app(TForm9::mpvEngine(false));
+    TZentavistaApp &w = *app.w;
+    w.settings().TextDelay = 2;
+    w.settings().FontColor = 0x002080F0;
+    w.settings().DisplayMode = 2;
+    w.settings().AutoSize = false;
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+
+    MediaEngine *engine = w.m();
+    ASSERT_NE(engine, nullptr);
+    bool open = false;
+    QObject::connect(engine, &MediaEngine::OnOpenStateChange,
+                     [&](int, int state) { open = state == MediaEngine::osOpen; });
+    engine->Open(zv::test::mediaFile(QStringLiteral("clip.avi")));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return open; }, 15000));
+    engine->Pause();
+    // The video under the subtitles: the main window over the whole screen.
+    w.setGeometry(w.screen()->availableGeometry());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w.Form9->height() > 800; }, 3000));
+
+    const QString polish = QStringLiteral("Zażółć gęślą jaźń");
+    w.LadujText(app.write(QStringLiteral("clip.txt"),
+                          {QStringLiteral("0:00:01:Pierwsza linia"),
+                           QStringLiteral("0:00:05:") + polish,
+                           QStringLiteral("0:00:08:Ostatnia|linia")},
+                          zv::TextEncoding::Windows1250));
+    ASSERT_TRUE(app.messages.isEmpty());
+    ASSERT_TRUE(w.Wy1->isChecked());
+
+    bool focusTaken = false;
+    QTimer focusWatch;
+    QObject::connect(&focusWatch, &QTimer::timeout, [&] { focusTaken |= lineWindowHasFocus(w); });
+    focusWatch.start(50);
+
+    struct Seek {
+        double seconds;
+        QString shown;
+    };
+    // A line stays up to TextDelay (2 s) and is cleared the second after; seeking back shows
+    // the earlier line again.
+    const Seek seeks[] = {
+        {1.3, QStringLiteral("Pierwsza linia")}, {4.5, QString()},
+        {5.4, polish},                           {2.2, QStringLiteral("Pierwsza linia")},
+        {0.3, QString()},                        {8.2, QStringLiteral("Ostatnia|linia")},
+        {5.2, polish},
+    };
+    for (const Seek &s : seeks) {
+        SCOPED_TRACE(s.seconds);
+        engine->setCurrentPosition(s.seconds);
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] { return std::abs(engine->CurrentPosition() - s.seconds) < 0.25; }, 5000))
+            << engine->CurrentPosition();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return w.DisplayedText() == s.shown; }, 2000))
+            << w.DisplayedText().toStdString();
+    }
+
+    // On screen: the shown line is in line window 1 at the place the layout computed.
+    const zv::SubtitleDisplay *display = w.subtitleDisplay();
+    ASSERT_NE(display, nullptr);
+    ASSERT_EQ(display->LastLineIndex(), 1);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(w.Form3));
+    QTest::qWait(500);
+    const QImage shot = grabScreen(QStringLiteral("main_window_subtitle.png"));
+    const QRect where = w.Form3->geometry();
+    EXPECT_EQ(where, display->renderer().line(0).geometry);
+    const QRect screen = w.screen()->geometry();
+    EXPECT_LT(where.bottom(), screen.bottom() - w.settings().DisplayerBottom + 20);
+    EXPECT_GT(where.bottom(), screen.bottom() - w.settings().DisplayerBottom - 20);
+    EXPECT_GT(countLetterPixels(shot, where), 100);
+    EXPECT_EQ(countLetterPixels(shot, screen.adjusted(0, 0, 0, -(screen.height() - where.top()))), 0)
+        << "letters above the line window";
+    EXPECT_FALSE(w.Form4->isVisible());
+
+    // Playing on: the last line comes by itself, and a click on it leaves the focus alone.
+    engine->Play();
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return w.DisplayedText() == QStringLiteral("Ostatnia|linia"); }, 6000));
+    EXPECT_GE(engine->CurrentPosition(), 7.9);
+    QTest::mouseClick(w.Form4, Qt::LeftButton, {}, QPoint(w.Form4->width() / 2, 2));
+    QTest::qWait(200);
+    EXPECT_FALSE(focusTaken) << "a line window held the focus";
+    focusWatch.stop();
+}
+
+} // namespace
