@@ -251,11 +251,8 @@ void TZentavistaApp::buildMenus()
             a->setCheckable(row.checkable);
             a->setVisible(!row.hidden);
             this->*(row.action) = a;
-            connect(a, &QAction::triggered, this, [this, handler = row.handler] {
-                if (handler)
-                    (this->*handler)();
-                handlerRan_ = true;
-            });
+            if (row.handler)
+                connect(a, &QAction::triggered, this, row.handler);
             break;
         }
         }
@@ -348,9 +345,12 @@ bool TZentavistaApp::runCommand(QAction *item)
 {
     if (!item)
         return false;
-    // QAction ignores a trigger of an explicitly disabled action, hidden or not; the handler
-    // wrapper tells whether anything ran.
-    handlerRan_ = false;
+    // QAction ignores a trigger of an explicitly disabled action, hidden or not; a probe
+    // connected after the handler tells whether the trigger went through.
+    bool ran = false;
+    const QMetaObject::Connection probe =
+        connect(item, &QAction::triggered, this, [&ran] { ran = true; });
     item->trigger();
-    return handlerRan_;
+    disconnect(probe);
+    return ran;
 }

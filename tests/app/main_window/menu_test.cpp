@@ -1,6 +1,7 @@
 // The menu bar and the main toolbar as the user and the key handler meet them: names in order,
 // captions to the character, hidden items, and the rule that a disabled item does nothing.
 #include "app/main_window.h"
+#include "app_fixture.h"
 
 #include <QAction>
 #include <QMenu>
@@ -164,6 +165,7 @@ TEST(MainMenu, DisabledItemsDoNothingHiddenOnesStillRun)
     };
     for (const Case &c : cases) {
         TZentavistaApp w;
+        detachCommands(w);
         QAction *a = w.*(c.item);
         SCOPED_TRACE(a->objectName().toStdString() + (c.enabled ? " enabled" : " disabled"));
         a->setEnabled(c.enabled);
@@ -197,6 +199,7 @@ TEST(MainMenu, ToolbarButtonsRunTheirItems)
         {"ToolButton7", "O programie...", &TZentavistaApp::About1},
     };
     TZentavistaApp w;
+    detachCommands(w);
     // Left to right, separators after the 2nd, 3rd, 4th, 5th and 7th button.
     QStringList layout;
     for (QAction *a : w.ToolBar1->actions()) {
