@@ -4,7 +4,9 @@
 #include "playback/idle_animation.h"
 #include "playback/mpv_engine.h"
 
+#include <QPlatformSurfaceEvent>
 #include <QResizeEvent>
+#include <QWindow>
 
 namespace {
 
@@ -47,6 +49,9 @@ TForm9::TForm9(QWidget *parent, const EngineFactory &makeEngine)
     engineWindow_->hide();
 
     m_ = makeEngine(quint64(engineWindow_->winId()), this);
+    // Closing the top-level window destroys its X window and with it every child, the engine's
+    // own window included; the engine must end before that or it dies on a vanished window.
+    engineWindow_->windowHandle()->installEventFilter(this);
     connect(m_, &MediaEngine::OnPlayStateChange, this,
             [this](int, int state) { setIdle(state == MediaEngine::psClosed); });
     connectEngineDialogs(m_, this);
@@ -89,6 +94,15 @@ void TForm9::setIdle(bool idle)
     idle_ = idle;
     RxGIFAnimator1->setVisible(idle);
     engineWindow_->setVisible(!idle);
+}
+
+bool TForm9::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::PlatformSurface && m_ &&
+        static_cast<QPlatformSurfaceEvent *>(event)->surfaceEventType() ==
+            QPlatformSurfaceEvent::SurfaceAboutToBeDestroyed)
+        m_->shutdown();
+    return QWidget::eventFilter(watched, event);
 }
 
 void TForm9::resizeEvent(QResizeEvent *event)

@@ -100,6 +100,11 @@ public:
     virtual QVariantMap statistics() const = 0;
     virtual void requestStatistics() = 0;
 
+    // Ends the engine for good, without events, while the window it draws into still exists
+    // (its owner calls it when that window is about to be destroyed). Afterwards the engine is
+    // closed and every Open reports an error.
+    virtual void shutdown() {}
+
 signals:
     void OnOpenStateChange(int OldState, int NewState);
     void OnPlayStateChange(int OldState, int NewState);

@@ -72,13 +72,19 @@ public:
     {
     }
 
-    ~Session()
+    ~Session() { terminate(); }
+
+    // Blocks until mpv's threads are gone, its window included. The session object itself
+    // stays: a drain may already be queued for it, and finds nothing to do.
+    void terminate()
     {
         if (!mpv_)
             return;
-        mpv_set_wakeup_callback(mpv_, nullptr, nullptr);
-        // Blocks until mpv's threads are gone, its window included.
-        mpv_terminate_destroy(mpv_);
+        mpv_handle *handle = mpv_;
+        mpv_ = nullptr;
+        mpv_set_wakeup_callback(handle, nullptr, nullptr);
+        mpv_terminate_destroy(handle);
+        pending_.clear();
     }
 
     bool start(quint64 windowId, bool withAudio)
@@ -330,6 +336,20 @@ MpvEngine::~MpvEngine()
     // Before QObject's teardown, so no listener hears of the engine going away.
     blockSignals(true);
     mpv_.reset();
+}
+
+void MpvEngine::shutdown()
+{
+    if (!usable_)
+        return;
+    ++generation_;
+    forgetMedia();
+    load_ = Load::Closed;
+    readyState_ = shownReady_ = rsUninitialized;
+    openState_ = shownOpen_ = osClosed;
+    shownPlay_ = psClosed;
+    usable_ = false;
+    mpv_->terminate();
 }
 
 double MpvEngine::volumeToPercent(int centibels)

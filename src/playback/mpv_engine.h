@@ -52,6 +52,7 @@ public:
 
     QVariantMap statistics() const override { return stats_; }
     void requestStatistics() override;
+    void shutdown() override;
 
     // mpv's cubic volume (percent, 100 = unchanged) for our hundredths of a decibel, and back.
     static double volumeToPercent(int centibels);

@@ -11,6 +11,7 @@
 #include <QScreen>
 #include <QTest>
 #include <QVBoxLayout>
+#include <QWindow>
 
 #include <gtest/gtest.h>
 
@@ -87,6 +88,30 @@ TEST(TForm9, DrawsTheFirstFrameWithTheRealVideoOutput)
     surface->m()->Play();
     QTest::qWait(200);
     delete surface;
+}
+
+TEST(TForm9, ClosingTheWindowEndsTheEngineFirst)
+{
+    // Closing a top-level window destroys its X window and all inside it; mpv must be gone
+    // before, or its X connection fails on its vanished window and ends the process.
+    QWidget host;
+    host.resize(320, 240);
+    auto *surface = new TForm9(&host, TForm9::mpvEngine(false));
+    surface->setGeometry(0, 0, 320, 240);
+    host.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&host));
+    EngineEvents events(surface->m());
+    surface->m()->Open(mediaFile("clip.mp4"));
+    ASSERT_TRUE(events.waitFor(QStringLiteral("open 5>6"), 15000));
+    surface->m()->Play();
+    QTest::qWait(200);
+
+    host.windowHandle()->close();
+    QTest::qWait(300);
+    EXPECT_EQ(surface->m()->PlayState(), MediaEngine::psClosed);
+    // Still answers, as a closed engine that cannot open anything.
+    surface->m()->Open(mediaFile("clip.mp4"));
+    EXPECT_TRUE(events.waitFor(QStringLiteral("error")));
 }
 
 TEST(TForm9, EngineRectangleFillsUntilPlacedByTheCaller)
