@@ -61,8 +61,8 @@ struct TZentavistaApp::SubtitleState {
     std::unique_ptr<zv::SubtitleDisplay> overlay;
     SubtitleMessageSink messageSink;
     SubtitleFilePicker filePicker;
-    // Bumped by every load: a load that finds it changed after pumping events was overtaken
-    // by a newer one and must not swap its older table in.
+    // Bumped by every load and by closing the file: a load that finds it changed after
+    // pumping events was overtaken and must not swap its table in.
     quint64 loadGeneration = 0;
 };
 
@@ -163,12 +163,15 @@ void TZentavistaApp::LadujText(const QString &path)
             zv::LoadResult r = format->parse(std::move(scratch), load);
             if (progressShown && label)
                 label->setText(labelBefore);
-            // Overtaken by a newer load while events ran, or the program is closing: the newer
-            // state stands.
-            if (generation != st.loadGeneration || ShuttingDown)
+            // Events run during the load and inside the message boxes: a newer load, closing the
+            // file or closing the program meanwhile decides what stays.
+            const auto overtaken = [&] { return generation != st.loadGeneration || ShuttingDown; };
+            if (overtaken())
                 return;
             for (const zv::SubtitleMessage &m : zv::loadMessages(*format, r))
                 show(m);
+            if (overtaken())
+                return;
             r.table.setCurrentSubtitleFile(path);
             st.table = std::move(r.table);
             st.lists = std::move(r.lists);
@@ -210,6 +213,7 @@ void TZentavistaApp::OT2Click()
 void TZentavistaApp::Zamknij2Click()
 {
     SubtitleState &st = subtitleState();
+    ++st.loadGeneration;
     const QString subtitle = st.table.CurrentSubtitleFile();
     if (Form7 && !subtitle.isEmpty()) {
         // The user dropped this pairing: forget it, so the file is not offered for the film again.

@@ -161,26 +161,37 @@ TEST(SubtitleLoading, ALongLoadKeepsTheWindowAliveAndSwapsTheTableInWhole)
     EXPECT_FALSE(app.w->Label1->text().startsWith(QStringLiteral("Wczytywanie")));
 }
 
-TEST(SubtitleLoading, ALoadStartedDuringALongLoadWins)
+TEST(SubtitleLoading, WhatHappensDuringALongLoadDecidesWhatStays)
 {
-    SubtitleApp app(scriptedEngineFactory());
     QStringList lines;
     for (int i = 0; i < 200000; ++i)
         lines << QStringLiteral("0:%1:%2:Stary %3").arg(i / 3600 % 60).arg(i % 60).arg(i);
-    const QString big = app.write(QStringLiteral("duze.txt"), lines);
-    const QString small = app.write(QStringLiteral("nowe.txt"), {QStringLiteral("0:00:01:Nowy")});
-
-    bool started = false;
-    QTimer::singleShot(0, app.w.get(), [&] {
-        started = true;
-        app.w->LadujText(small);
-    });
-    app.w->LadujText(big);
-    if (!started)
-        GTEST_SKIP() << "the load ended before the event loop ran";
-    EXPECT_EQ(app.w->CurrentSubtitleFile(), small);
-    ASSERT_EQ(app.w->subtitleTable().TimeTable().size(), 2);
-    EXPECT_EQ(app.w->subtitleTable().TimeTable()[0].text, QStringLiteral("Nowy"));
+    struct Case {
+        const char *name;
+        std::function<void(SubtitleApp &, const QString &small)> during;
+        bool smallStays; // else nothing stays loaded
+    };
+    const Case cases[] = {
+        {"another file loaded", [](SubtitleApp &app, const QString &small) { app.w->LadujText(small); },
+         true},
+        {"the file closed", [](SubtitleApp &app, const QString &) { app.w->Zamknij2Click(); }, false},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        SubtitleApp app(scriptedEngineFactory());
+        const QString big = app.write(QStringLiteral("duze.txt"), lines);
+        const QString small = app.write(QStringLiteral("nowe.txt"), {QStringLiteral("0:00:01:Nowy")});
+        bool ran = false;
+        QTimer::singleShot(0, app.w.get(), [&] {
+            ran = true;
+            c.during(app, small);
+        });
+        app.w->LadujText(big);
+        if (!ran)
+            GTEST_SKIP() << "the load ended before the event loop ran";
+        EXPECT_EQ(app.w->CurrentSubtitleFile(), c.smallStays ? small : QString());
+        EXPECT_EQ(app.w->subtitleTable().TimeTable().size(), c.smallStays ? 2 : 0);
+    }
 }
 
 } // namespace
