@@ -36,6 +36,9 @@ namespace zv {
 struct CommandRow;
 struct Settings;
 class SingleInstance;
+class TPlaylist;
+class TSubtitleDatabase;
+struct TDragDropInfo;
 } // namespace zv
 namespace zv { // subtitles (main_window_subtitles.cpp)
 class SubtitleDisplay;
@@ -94,7 +97,11 @@ public:
     // without an X display (main_window_display_modes.cpp).
     static QStringList DisplayModeList();
 
-    // ---- files in (filled by the files issue) -----------------------------------------------------
+    // ---- files in (main_window_files.cpp) ----------------------------------------------------------
+    // The one way in for files: expands Text (paths separated by CR LF), classifies every path,
+    // hands media and playlist contents to the playlist and subtitle files to the database, as
+    // AddMode (1, 11, 2, 3, 31) accepts them. Shift held at the call means no recursion; Escape
+    // held stops a folder scan.
     void MainAddProc(const QString &Text, int AddMode, bool ClearFirst, bool AppendAtEnd,
                      bool OpenFirst, bool LoadSubtitle, QPoint DropPoint);
     struct MainAddCall {
@@ -103,8 +110,66 @@ public:
         bool ClearFirst, AppendAtEnd, OpenFirst, LoadSubtitle;
         QPoint DropPoint;
     };
-    // Until MainAddProc does its work, the calls it was given.
+    // Every call MainAddProc was given, in order (start-up and hand-off diagnostics).
     const QList<MainAddCall> &mainAddCalls() const { return mainAddCalls_; }
+    // Hands Path to the engine; AfterMediaLoadProc follows when the engine reports it open.
+    void LoadMediafile(const QString &Path);
+    // The engine reports the clip open: frame rate, window fitting, start options, lookup.
+    void AfterMediaLoadProc();
+    // Reopens the current clip; with KeepPosition the position and play state come back.
+    void Przeladuj(bool KeepPosition);
+    // Files dropped on the main window (Shift held: appended, nothing cleared or opened).
+    void OnForm1FMDragDrop(const zv::TDragDropInfo &info);
+    // Wires the engine, the database window and the main window's drop target; called once
+    // the other windows exist.
+    void ConnectFilesIn();
+
+    QString CurrentMediaPath;          // the path last handed to the engine; empty: nothing open
+    double MediaFrameRate = -1.0;      // of the open clip; -1 while opening and after closing
+    bool PlayAfterOpen = false;        // one-shot: Play once the next clip is open
+    QStringList ScratchLines;          // candidate lines GetTyp leaves for the subtitle loaders
+    // How long Przeladuj waits at most for the reopened clip.
+    int reloadTimeoutMs = 15000;
+
+    // The desktop services the file commands use; tests replace them.
+    using OpenFilesPicker = std::function<QStringList(QWidget *parent, const QString &filter)>;
+    using FolderPicker =
+        std::function<QString(QWidget *parent, const QString &title, const QString &startFolder)>;
+    using FilesMessageSink = std::function<void(const QString &title, const QString &text)>;
+    void setOpenFilesPicker(OpenFilesPicker picker) { pickFiles_ = std::move(picker); }
+    void setFolderPicker(FolderPicker picker) { pickFolder_ = std::move(picker); }
+    void setFilesMessageSink(FilesMessageSink sink) { filesMessage_ = std::move(sink); }
+    // Shift and Ctrl as MainAddProc and the commands read them, and whether Escape is held
+    // (polled during folder scans). The defaults ask the keyboard.
+    void setKeyStateSource(std::function<Qt::KeyboardModifiers()> modifiers,
+                           std::function<bool()> escapeHeld);
+    static const QString kOpenMediaFilter;      // "Otwórz...", in Qt's filter form
+    static const QString kOpenFolderTitle;      // the folder picker's title
+
+    // ---- playlist (main_window_playlist.cpp) -----------------------------------------------------------
+    // The playlist, owned by the main window for the whole run (made on first use).
+    zv::TPlaylist &playlist();
+    const zv::TPlaylist &playlist() const;
+    // Adds the paths as entries (ClearFirst empties the list first, a batch without paths changes
+    // nothing), refreshes the status and opens entry 0 when OpenFirst.
+    void PlsAddProc(const QStringList &Paths, bool ClearFirst, QPoint DropPoint, bool OpenFirst,
+                    bool AppendAtEnd);
+    int GetPLSIndex(const QString &path) const;
+    // Opens entry index through LoadMediafile; an index outside the list opens nothing.
+    void LadujMedia(int index);
+    void DodajCzasDoPlalisty(const QString &path, double seconds);
+
+    // ---- subtitle database (main_window_library.cpp) ---------------------------------------------------
+    // The rows, held by the database window for the whole run.
+    zv::TSubtitleDatabase &subtitleDatabase();
+    // Adds a row per subtitle file, removes duplicates and loads the last path when LoadSubtitle.
+    void TxtAddProc(const QStringList &Paths, QPoint DropPoint, bool LoadSubtitle, bool AppendAtEnd);
+    // Records that subtitle was loaded while film was open (empty: none).
+    void SkojarzPliki(const QString &film, const QString &subtitle);
+    void LadujTextNr(int row);
+    // The subtitle file for CurrentMediaPath: an associated row first, then the .txt candidates.
+    QString TryToFindFile() const;
+    void AutoLoadText();
 
     // ---- subtitles (main_window_subtitles.cpp) ---------------------------------------------------
     // The single entry for subtitle files: classifies path, loads it into a new table that is
@@ -147,7 +212,7 @@ public:
     void UstawMDoVolPos();          // volume slider
     void StopGlobalKeys();          // global-keys poller
     void UstawFullScreen(bool on);
-    void SavePlaylist(const QString &fileName);
+    void SavePlaylist(const QString &fileName);   // main_window_playlist.cpp
     void ClearSubtitleTable();
 
     // ---- the engine, held by the video window (main_window_startup.cpp) ---------------------------
@@ -301,6 +366,21 @@ private:
     std::optional<int> cmdPanScanValue_;
     QStringList lifecycleSteps_;
     QList<MainAddCall> mainAddCalls_;
+    // Files in (main_window_files.cpp, main_window_playlist.cpp)
+    struct PlaylistDeleter {
+        void operator()(zv::TPlaylist *p) const;
+    };
+    mutable std::unique_ptr<zv::TPlaylist, PlaylistDeleter> playlist_;
+    OpenFilesPicker pickFiles_;
+    FolderPicker pickFolder_;
+    FilesMessageSink filesMessage_;
+    std::function<Qt::KeyboardModifiers()> modifiers_;
+    std::function<bool()> escapeHeld_;
+    void filesMessage(const QString &title, const QString &text);
+    Qt::KeyboardModifiers keyModifiers() const;
+    int afterOpenRuns_ = 0;
+    bool reloading_ = false;
+    bool filesInConnected_ = false;
     // Subtitles (main_window_subtitles.cpp)
     struct SubtitleState;
     struct SubtitleStateDeleter {

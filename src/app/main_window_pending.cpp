@@ -3,15 +3,7 @@
 // and shut-down sequences already call them in their places.
 #include "app/main_window.h"
 
-void TZentavistaApp::MainAddProc(const QString &Text, int AddMode, bool ClearFirst,
-                                 bool AppendAtEnd, bool OpenFirst, bool LoadSubtitle,
-                                 QPoint DropPoint)
-{
-    mainAddCalls_.append({Text, AddMode, ClearFirst, AppendAtEnd, OpenFirst, LoadSubtitle, DropPoint});
-}
-
 void TZentavistaApp::UstawFullScreen(bool) {}
-void TZentavistaApp::SavePlaylist(const QString &) {}
 
 // Start-up and shut-down hooks
 void TZentavistaApp::UstawZmienneDoOpcji() {}
@@ -32,11 +24,7 @@ void TZentavistaApp::Timer8Timer() {}
 void TZentavistaApp::Timer9Timer() {}
 
 // Menu items
-void TZentavistaApp::OT1Click() {}
-void TZentavistaApp::Prze1Click() {}
-void TZentavistaApp::Zamknij1Click() {}
 void TZentavistaApp::mediaprop1Click() {}
-void TZentavistaApp::opendir1Click() {}
 void TZentavistaApp::FullScrClick() {}
 void TZentavistaApp::PanScan1Click() {}
 void TZentavistaApp::stat1Click() {}
@@ -46,7 +34,6 @@ void TZentavistaApp::PanScanDec1Click() {}
 void TZentavistaApp::PanScanNormal1Click() {}
 void TZentavistaApp::Opcje1Click() {}
 void TZentavistaApp::PL1Click() {}
-void TZentavistaApp::BT1Click() {}
 void TZentavistaApp::SDP1Click() {}
 void TZentavistaApp::SDN1Click() {}
 void TZentavistaApp::SDPZN1Click() {}

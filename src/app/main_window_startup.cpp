@@ -55,6 +55,7 @@ void TZentavistaApp::CreateForms()
     Form5 = new TForm5(this);
     Form4 = new TForm4(this);
     Form3 = new TForm3(this);
+    ConnectFilesIn();
     // The last window's creation starts the program: every window exists from here on.
     StartUp();
 }

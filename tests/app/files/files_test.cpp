@@ -1,0 +1,232 @@
+// Files in, end to end: a folder through MainAddProc opens its clip and fits the window, sound
+// shrinks it to its controls, "Przeładuj" brings a paused clip back where it was, drops with
+// and without Shift, and the temporary playlist across two runs.
+#include "files_app.h"
+
+#include "core/config/paths.h"
+#include "core/config/settings.h"
+#include "core/library/subtitle_database.h"
+#include "core/playlist/playlist.h"
+#include "playback/scripted_engine.h"
+#include "shell/drop_target.h"
+
+#include <QAction>
+#include <QFrame>
+#include <QLabel>
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include <sys/stat.h>
+
+using testing::UnorderedElementsAre;
+
+QT_BEGIN_NAMESPACE
+// Readable paths in failure messages.
+inline void PrintTo(const QString &s, std::ostream *os)
+{
+    *os << '"' << s.toStdString() << '"';
+}
+QT_END_NAMESPACE
+
+namespace {
+
+QStringList dbPaths(TZentavistaApp &w)
+{
+    QStringList paths;
+    for (const zv::TSubtitleRecord &r : w.subtitleDatabase().rows())
+        paths << r.FullPath;
+    return paths;
+}
+
+std::vector<QString> playlistPaths(const TZentavistaApp &w)
+{
+    const QStringList p = w.playlist().paths();
+    return {p.begin(), p.end()};
+}
+
+QString touch(const QString &path)
+{
+    return writeText(path, QByteArray());
+}
+
+} // namespace
+
+TEST(FilesEndToEnd, AFolderOpensItsClipFitsTheWindowAndSoundShrinksIt)
+{
+    zv::test::ScopedHome home;
+    const QString dir = home.file(QStringLiteral("Moje filmy"));
+    const QString clip = copyMedia(QStringLiteral("clip.avi"), dir, QStringLiteral("clip.avi"));
+    const QString audio = copyMedia(QStringLiteral("audio.mp3"), dir, QStringLiteral("audio.mp3"));
+    const QString subs = copyMedia(QStringLiteral("clip.txt"), dir, QStringLiteral("clip.txt"));
+    FilesApp app;
+    TZentavistaApp &w = *app.w;
+    ASSERT_TRUE(w.settings().AutoSize);
+
+    w.MainAddProc(dir, 31, true, true, true, true, w.DefaultDropPoint);
+    EXPECT_THAT(playlistPaths(w), UnorderedElementsAre(clip, audio));
+    EXPECT_TRUE(dbPaths(w).contains(subs)) << "the subtitle file goes to the database";
+    ASSERT_EQ(w.CurrentMediaPath, w.playlist().at(0).Path) << "the first entry opens";
+
+    // Whichever the folder listed first has opened; the clip is checked first either way.
+    if (w.CurrentMediaPath != clip) {
+        ASSERT_TRUE(app.waitOpen(audio));
+        w.LadujMedia(int(w.playlist().paths().indexOf(clip)));
+    }
+    ASSERT_TRUE(app.waitOpen(clip));
+    EXPECT_NEAR(w.MediaFrameRate, 25.0, 0.01);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return w.Panel12->size() == QSize(320, 240); }, 5000))
+        << w.Panel12->width() << "x" << w.Panel12->height();
+    EXPECT_EQ(w.minimumWidth(), 320);
+    EXPECT_EQ(w.playlist().at(int(w.playlist().paths().indexOf(clip))).TimeText, QStringLiteral("0:10"));
+
+    // Sound: the window keeps only its controls and cannot be stretched in height.
+    w.LadujMedia(int(w.playlist().paths().indexOf(audio)));
+    ASSERT_TRUE(app.waitOpen(audio));
+    EXPECT_FALSE(w.FullScr->isChecked());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return w.Panel12->height() == 0; }, 5000)) << w.Panel12->height();
+    EXPECT_EQ(w.minimumHeight(), w.height());
+    EXPECT_EQ(w.maximumHeight(), w.height());
+
+    // A picture after sound frees the height again.
+    w.LadujMedia(int(w.playlist().paths().indexOf(clip)));
+    ASSERT_TRUE(app.waitOpen(clip));
+    EXPECT_EQ(w.maximumHeight(), QWIDGETSIZE_MAX);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return w.Panel12->size() == QSize(320, 240); }, 5000))
+        << w.Panel12->width() << "x" << w.Panel12->height();
+    EXPECT_TRUE(app.messages.isEmpty()) << app.messages.join('\n').toStdString();
+}
+
+TEST(FilesEndToEnd, ReloadBringsAPausedClipBackWhereItWas)
+{
+    zv::test::ScopedHome home;
+    const QString clip = zv::test::mediaFile(QStringLiteral("clip.avi"));
+    FilesApp app;
+    TZentavistaApp &w = *app.w;
+    MediaEngine *e = w.m();
+    w.MainAddProc(clip, 31, true, true, true, false, w.DefaultDropPoint);
+    ASSERT_TRUE(app.waitOpen(clip));
+    e->Pause();
+    e->setCurrentPosition(4.0);
+    ASSERT_TRUE(QTest::qWaitFor([&] {
+        return e->PlayState() == MediaEngine::psPaused && std::abs(e->CurrentPosition() - 4.0) < 0.3;
+    }, 10000));
+    const double before = e->CurrentPosition();
+
+    ASSERT_TRUE(w.settings().SaveReloadPosition);
+    w.MediaFrameRate = 0;   // shows whether the after-open steps ran again
+    ASSERT_TRUE(w.runCommand(w.Prze1));
+    EXPECT_NEAR(w.MediaFrameRate, 25.0, 0.01);
+    EXPECT_EQ(e->PlayState(), MediaEngine::psPaused);
+    EXPECT_NEAR(e->CurrentPosition(), before, 0.3);
+    // Nothing queued during the reload starts it afterwards.
+    QTest::qWait(700);
+    EXPECT_EQ(e->PlayState(), MediaEngine::psPaused);
+    EXPECT_NEAR(e->CurrentPosition(), before, 0.3);
+
+    // Without the option the clip simply opens again from its start.
+    w.settings().SaveReloadPosition = false;
+    w.settings().AutoPlay = false;
+    w.MediaFrameRate = 0;
+    ASSERT_TRUE(w.runCommand(w.Prze1));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w.MediaFrameRate > 0; }, 15000));
+    EXPECT_LT(e->CurrentPosition(), 1.0);
+    EXPECT_EQ(w.CurrentMediaPath, clip);
+}
+
+TEST(FilesIn, DropsWithAndWithoutShiftAndAnUnreadablePlaylist)
+{
+    zv::test::ScopedHome home;
+    const QString dir = home.file(QStringLiteral("upuść"));
+    const QString a = touch(dir + QStringLiteral("/a.avi"));
+    const QString b = touch(dir + QStringLiteral("/głęboko/b.avi"));
+    const QString first = touch(home.file(QStringLiteral("pierwszy \"film\".avi")));
+    FilesApp app([](quint64, QObject *parent) { return new ScriptedEngine(parent); });
+    TZentavistaApp &w = *app.w;
+    w.MainAddProc(first, 31, true, true, false, false, w.DefaultDropPoint);
+    ASSERT_THAT(playlistPaths(w), UnorderedElementsAre(first));
+
+    zv::TDragDropInfo drop;
+    drop.Files = {dir};
+    drop.NumFiles = 1;
+    // Shift: appended, nothing cleared or opened, and the subfolder is not searched.
+    app.modifiers = Qt::ShiftModifier;
+    w.OnForm1FMDragDrop(drop);
+    EXPECT_EQ(playlistPaths(w), (std::vector<QString>{first, a}));
+    EXPECT_TRUE(w.CurrentMediaPath.isEmpty());
+    app.modifiers = Qt::NoModifier;
+
+    // Without Shift: the playlist is replaced, the subfolder searched, the first entry opened.
+    w.OnForm1FMDragDrop(drop);
+    EXPECT_THAT(playlistPaths(w), UnorderedElementsAre(a, b));
+    EXPECT_EQ(w.CurrentMediaPath, w.playlist().at(0).Path);
+
+    // A playlist that cannot be read is reported and changes nothing.
+    ASSERT_EQ(::mkfifo(QFile::encodeName(home.file(QStringLiteral("lista.m3u"))).constData(), 0600), 0);
+    w.MainAddProc(home.file(QStringLiteral("lista.m3u")), 31, true, true, true, true, w.DefaultDropPoint);
+    EXPECT_THAT(playlistPaths(w), UnorderedElementsAre(a, b));
+    ASSERT_EQ(app.messages.size(), 1);
+    EXPECT_TRUE(app.messages.first().contains(QStringLiteral("lista.m3u")));
+}
+
+TEST(FilesIn, OneShotRequestsAndTheFrameRateComeFromTheOpenReport)
+{
+    zv::test::ScopedHome home;
+    const QString film = touch(home.file(QStringLiteral("film.avi")));
+    FilesApp app([](quint64, QObject *parent) { return new ScriptedEngine(parent); });
+    TZentavistaApp &w = *app.w;
+    auto *e = static_cast<ScriptedEngine *>(w.m());
+    w.settings().AutoLoadText = false;
+    w.CmdFullScreen = w.CmdPanScan = true;
+    w.PlayAfterOpen = true;
+
+    w.MainAddProc(film, 31, true, true, true, true, w.DefaultDropPoint);
+    EXPECT_EQ(w.CurrentMediaPath, film);
+    EXPECT_EQ(w.MediaFrameRate, -1.0) << "unknown while the clip opens";
+    EXPECT_FALSE(w.FullScr->isChecked()) << "the requests wait for the open report";
+    e->finishOpen(100, 2997, 320, 240);
+    EXPECT_DOUBLE_EQ(w.MediaFrameRate, 29.97);
+    EXPECT_TRUE(w.FullScr->isChecked());
+    EXPECT_TRUE(w.PanScan1->isChecked());
+    EXPECT_FALSE(w.CmdFullScreen || w.CmdPanScan || w.PlayAfterOpen);
+    EXPECT_EQ(w.playlist().at(0).TimeText, QStringLiteral("1:40"));
+    EXPECT_EQ(e->DisplayMode(), MediaEngine::dmTime) << "left in time units";
+
+    // The next clip finds the requests used up; an engine without a frame count gives 25.
+    w.FullScr->setChecked(false);
+    w.PanScan1->setChecked(false);
+    w.LadujMedia(0);
+    e->finishOpen(100, 0, 320, 240);
+    EXPECT_DOUBLE_EQ(w.MediaFrameRate, 25.0);
+    EXPECT_FALSE(w.FullScr->isChecked() || w.PanScan1->isChecked());
+
+    // "Zamknij" closes the clip and forgets it; the playlist stays.
+    ASSERT_TRUE(w.runCommand(w.Zamknij1));
+    EXPECT_TRUE(w.CurrentMediaPath.isEmpty());
+    EXPECT_EQ(w.MediaFrameRate, -1.0);
+    EXPECT_EQ(e->calls.last(), QStringLiteral("Open "));
+    EXPECT_EQ(w.playlist().count(), 1);
+}
+
+TEST(TemporaryPlaylist, SurvivesACloseAndComesBackWithoutOpening)
+{
+    zv::test::ScopedHome home;
+    const QString a = touch(home.file(QStringLiteral("Zażółć gęślą.avi")));
+    const QString b = touch(home.file(QStringLiteral("b b.mp3")));
+    {
+        FilesApp app;
+        app.w->MainAddProc(a + QStringLiteral("\r\n") + b, 31, true, true, false, false,
+                           app.w->DefaultDropPoint);
+        ASSERT_EQ(playlistPaths(*app.w), (std::vector<QString>{a, b}));
+        app.w->close();
+    }
+    QFile saved(zv::Paths::tempPlaylist());
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    EXPECT_EQ(saved.readAll(), (a + QStringLiteral("\r\n") + b + QStringLiteral("\r\n")).toUtf8());
+
+    FilesApp again;
+    EXPECT_EQ(playlistPaths(*again.w), (std::vector<QString>{a, b}));
+    EXPECT_TRUE(again.w->CurrentMediaPath.isEmpty()) << "the restored playlist opens nothing";
+    EXPECT_TRUE(again.messages.isEmpty()) << again.messages.join('\n').toStdString();
+}
