@@ -148,20 +148,21 @@ void TZentavistaApp::LadujText(const QString &path)
             clock.start();
             QPointer<QLabel> label = Label1;
             const QString labelBefore = label ? label->text() : QString();
-            bool progressShown = false;
+            QString progressText;
             zv::LoadSettings load;
             load.MediaFrameRate = 0; // no clip rate is tracked yet: 25 is assumed
             load.TextDelay = settings().TextDelay;
             load.shift = {settings().OffsetEnabled, ShiftFactorInverse, ShiftOffsetInverse};
             load.progress = [&](qsizetype done, qsizetype total) {
                 if (label && clock.elapsed() >= kLoadProgressDelayMs) {
-                    label->setText(loadProgressText(done, total));
-                    progressShown = true;
+                    progressText = loadProgressText(done, total);
+                    label->setText(progressText);
                 }
                 QCoreApplication::processEvents();
             };
             zv::LoadResult r = format->parse(std::move(scratch), load);
-            if (progressShown && label)
+            // Unless a status refresh has written the label meanwhile.
+            if (label && !progressText.isEmpty() && label->text() == progressText)
                 label->setText(labelBefore);
             // Events run during the load and inside the message boxes: a newer load, closing the
             // file or closing the program meanwhile decides what stays.
