@@ -349,6 +349,7 @@ void MpvEngine::shutdown()
     openState_ = shownOpen_ = osClosed;
     shownPlay_ = psClosed;
     usable_ = false;
+    statsPending_ = 0; // their replies died with mpv
     mpv_->terminate();
 }
 
