@@ -92,6 +92,7 @@ void TZentavistaApp::ConnectFilesIn()
             BT1->setChecked(false);
             UstawMStaus();
         });
+        Form7->setCurrentSubtitleFileSource([this] { return CurrentSubtitleFile(); });
     }
 }
 

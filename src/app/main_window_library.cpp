@@ -30,9 +30,8 @@ void TZentavistaApp::TxtAddProc(const QStringList &Paths, QPoint DropPoint, bool
         subtitleDatabase().TxtAddProc(Paths, DropPoint.y(), LoadSubtitle, AppendAtEnd, kindOf);
     Form7->rowsChanged();
     UstawMStaus();
-    if (!added.pathToLoad.isEmpty()) {
-        // Subtitle loading call point: LadujText(added.pathToLoad, kind).
-    }
+    if (!added.pathToLoad.isEmpty())
+        LadujText(added.pathToLoad);
 }
 
 void TZentavistaApp::SkojarzPliki(const QString &film, const QString &subtitle)
@@ -52,9 +51,8 @@ void TZentavistaApp::LadujTextNr(int row)
 {
     if (!Form7)
         return;
-    if (const std::optional<QString> path = subtitleDatabase().fullPathOf(row)) {
-        // Subtitle loading call point: LadujText(*path, kind).
-    }
+    if (const std::optional<QString> path = subtitleDatabase().fullPathOf(row))
+        LadujText(*path);
 }
 
 void TZentavistaApp::BT1Click()
