@@ -150,7 +150,7 @@ void TZentavistaApp::LadujText(const QString &path)
             const QString labelBefore = label ? label->text() : QString();
             QString progressText;
             zv::LoadSettings load;
-            load.MediaFrameRate = 0; // no clip rate is tracked yet: 25 is assumed
+            load.MediaFrameRate = MediaFrameRate;
             load.TextDelay = settings().TextDelay;
             load.shift = {settings().OffsetEnabled, ShiftFactorInverse, ShiftOffsetInverse};
             load.progress = [&](qsizetype done, qsizetype total) {
@@ -179,6 +179,11 @@ void TZentavistaApp::LadujText(const QString &path)
         }
 
         const QString loaded = st.table.CurrentSubtitleFile();
+        // With nothing loaded there is nothing to edit or associate.
+        if (!loaded.isEmpty()) {
+            // The editor's load of the file joins here once the editor exists.
+            SkojarzPliki(CurrentMediaPath, loaded);
+        }
         UstawMStaus();
         st.display.LastShownTime = zv::kLastShownAfterLoad;
         if (settings().ShowTextIfAvailable && !loaded.isEmpty() && !Wy1->isChecked())
@@ -218,7 +223,7 @@ void TZentavistaApp::Zamknij2Click()
     const QString subtitle = st.table.CurrentSubtitleFile();
     if (Form7 && !subtitle.isEmpty()) {
         // The user dropped this pairing: forget it, so the file is not offered for the film again.
-        const QString film = zv::lib::bareFileName(m() ? m()->FileName() : QString()).toString();
+        const QString film = zv::lib::bareFileName(CurrentMediaPath).toString();
         const QList<zv::TSubtitleRecord> &rows = Form7->database().rows();
         QList<qsizetype> unpaired;
         for (qsizetype i = 0; i < rows.size(); ++i) {
@@ -247,7 +252,7 @@ void TZentavistaApp::Timer1Timer()
     zv::SubtitleTimerInput in;
     MediaEngine *engine = m();
     in.CurrentPosition = engine ? engine->CurrentPosition() : -1;
-    in.MediaFrameRate = 0;
+    in.MediaFrameRate = MediaFrameRate;
     in.TextDelay = settings().TextDelay;
     in.OverlayDragging = OverlayDragging();
     in.OffsetEnabled = settings().OffsetEnabled;

@@ -58,7 +58,7 @@ TEST(SubtitleTiming, FrameFilesUseTheClipsRateOr25WhileNoneIsKnown)
     for (double rate : rates) {
         SCOPED_TRACE(rate);
         SubtitleApp app(scriptedEngineFactory());
-        Q_UNUSED(rate);
+        app.w->MediaFrameRate = rate;
         app.w->LadujText(app.write(QStringLiteral("klatki.txt"),
                                    {QStringLiteral("{100}{150}Sto"), QStringLiteral("{500}{}Pięćset")}));
         // The empty end frame is filled from TextDelay at the same rate: 500 + 4 * 25.
@@ -67,6 +67,11 @@ TEST(SubtitleTiming, FrameFilesUseTheClipsRateOr25WhileNoneIsKnown)
         runTicks(app, {{3.0, ""}, {4.0, "Sto"}, {5.0, "Sto"}, {6.0, "Sto"}, {9.6, ""},
                        {20.0, "Pięćset"}, {24.0, "Pięćset"}, {25.0, ""}});
     }
+    // A real clip rate changes which second a frame falls on.
+    SubtitleApp app(scriptedEngineFactory());
+    app.w->MediaFrameRate = 50.0;
+    app.w->LadujText(app.write(QStringLiteral("klatki.txt"), {QStringLiteral("{100}{150}Sto")}));
+    runTicks(app, {{1.0, ""}, {2.0, "Sto"}});
 }
 
 TEST(SubtitleTiming, TheCorrectionShiftsLinesWhenEnabled)

@@ -194,4 +194,34 @@ TEST(SubtitleLoading, WhatHappensDuringALongLoadDecidesWhatStays)
     }
 }
 
+TEST(SubtitleLoading, ClosingTheFileForgetsItsPairingAndSwitchesTheDisplayOff)
+{
+    SubtitleApp app(scriptedEngineFactory());
+    const QString path = app.write(QStringLiteral("Film.txt"), {QStringLiteral("0:00:01:Ala")});
+    const QString other = app.write(QStringLiteral("Inny.txt"), {QStringLiteral("0:00:01:Ola")});
+    app.w->CurrentMediaPath = app.files.filePath(QStringLiteral("film.avi"));
+    app.w->LadujText(path);
+    ASSERT_TRUE(app.w->Wy1->isChecked());
+    zv::TSubtitleDatabase &db = app.w->Form7->database();
+    db.append({QStringLiteral("Film.txt"), QStringLiteral("tmp"), QStringLiteral("FILM.AVI"),
+               QStringLiteral("1 KB"), path});
+    db.append({QStringLiteral("Inny.txt"), QStringLiteral("tmp"), QStringLiteral("film.avi"),
+               QStringLiteral("1 KB"), other});
+    db.append({QStringLiteral("Film.txt"), QStringLiteral("tmp"), QStringLiteral("inny.avi"),
+               QStringLiteral("1 KB"), path});
+
+    app.w->runCommand(app.w->Zamknij2);
+    EXPECT_FALSE(app.w->Wy1->isChecked());
+    EXPECT_FALSE(app.w->ToolButton12->isChecked());
+    EXPECT_FALSE(app.w->Timer1->isActive());
+    EXPECT_TRUE(app.w->CurrentSubtitleFile().isEmpty());
+    EXPECT_TRUE(app.w->subtitleTable().isEmpty());
+    EXPECT_EQ(app.w->timeLists().TimeListPlain.count(), 0);
+    EXPECT_TRUE(app.w->DisplayedText().isEmpty());
+    // Only the row of this file paired with this film loses its film.
+    EXPECT_EQ(db.at(0).AssociatedWith, QString());
+    EXPECT_EQ(db.at(1).AssociatedWith, QStringLiteral("film.avi"));
+    EXPECT_EQ(db.at(2).AssociatedWith, QStringLiteral("inny.avi"));
+}
+
 } // namespace
