@@ -4,6 +4,8 @@
 #include "subtitle_app.h"
 
 #include "core/config/settings.h"
+#include "core/library/subtitle_database.h"
+#include "forms/tform7.h"
 #include "forms/tform3.h"
 #include "forms/tform4.h"
 #include "forms/tform5.h"
@@ -138,6 +140,34 @@ TEST(PlayingWithSubtitles, SeekingShowsTheLineOfThatSecondOnTheScreen)
     QTest::qWait(200);
     EXPECT_FALSE(focusTaken) << "a line window held the focus";
     focusWatch.stop();
+}
+
+TEST(PlayingWithSubtitles, AFilmOpenedThroughTheOneWayInBringsItsSubtitles)
+{
+    SubtitleApp app(TForm9::mpvEngine(false));
+    TZentavistaApp &w = *app.w;
+    ASSERT_TRUE(w.settings().AutoPlay);
+    ASSERT_TRUE(w.settings().AutoLoadText);
+    // The generated clip has its time-line subtitles beside it, under the same name.
+    const QString clip = zv::test::mediaFile(QStringLiteral("clip.avi"));
+    const QString subtitles = zv::test::mediaFile(QStringLiteral("clip.txt"));
+    w.MainAddProc(clip, 31, true, true, true, true, w.DefaultDropPoint);
+
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w.CurrentSubtitleFile() == subtitles; }, 15000));
+    EXPECT_TRUE(app.messages.isEmpty());
+    EXPECT_TRUE(w.Wy1->isChecked());
+    EXPECT_DOUBLE_EQ(w.MediaFrameRate, 25.0);
+    const QList<zv::TSubtitleRecord> &rows = w.Form7->database().rows();
+    ASSERT_EQ(rows.size(), 1);
+    EXPECT_EQ(rows[0].AssociatedWith, QStringLiteral("clip.avi"));
+
+    // The lines come in turn as the clip plays.
+    for (const QString &line : {QStringLiteral("Dzień dobry!|To jest film próbny."),
+                                QStringLiteral("Zażółć gęślą jaźń.")}) {
+        EXPECT_TRUE(QTest::qWaitFor([&] { return w.DisplayedText() == line; }, 8000))
+            << w.DisplayedText().toStdString();
+        EXPECT_TRUE(w.Form3->isVisible());
+    }
 }
 
 } // namespace
