@@ -32,6 +32,12 @@ class TForm12;
 class TForm13;
 class TJumpToTextFrm;
 
+namespace zv { // transport and status (main_window_transport.cpp)
+class PositionSliderWidget;
+class SystemVolume;
+class VolumeSliderWidget;
+struct PlaylistStep;
+} // namespace zv
 namespace zv {
 struct CommandRow;
 struct Settings;
@@ -201,6 +207,34 @@ public:
     void setSubtitleMessageSink(SubtitleMessageSink sink);
     void setSubtitleFilePicker(SubtitleFilePicker picker);
     static const QString kOpenSubtitleFilter;   // "Otwórz tekst...", in Qt's filter form
+
+    // ---- transport, sliders, rate and status (main_window_transport.cpp, main_window_status.cpp)
+    // Builds the transport and playlist buttons, the sliders, the mute button and the rate items,
+    // and connects the engine's play-state, ready-state, end-of-stream and error events. Runs
+    // once; the status refresh and the 50 ms timer call it, so it needs no call of its own.
+    void ConnectTransport();
+    void UstawMDoPosuwadel();   // engine position -> thumb (50 ms)
+    void UstawPosuwadlaDoM();   // thumb -> engine position (a seek)
+    void UstawVolPosDoM();      // volume thumb -> volume
+    void UstawRateStatus(QAction *item);
+    void UstawPanel();          // the time label (50 ms)
+    void Label2Click();         // elapsed / remaining time
+    void Label3DblClick();      // the media path to the clipboard
+    void ToolButton19Click();   // the mute button
+    // The position slider's mouse, as the slider reports it (trackX in track coordinates).
+    void SeekMouseDown(bool onThumb, int trackX, int globalX, Qt::MouseButtons buttons);
+    void SeekMouseMove(bool onThumb, int trackX, int globalX);
+    void SeekMouseUp(Qt::MouseButtons buttons);
+    zv::PositionSliderWidget *positionSlider() const;
+    zv::VolumeSliderWidget *volumeSlider() const;
+    QList<QAction *> rateItems() const;   // PR1's items in menu order, "Szybciej" first
+    QToolButton *ToolButton13 = nullptr, *ToolButton14 = nullptr, *ToolButton15 = nullptr,
+                *ToolButton16 = nullptr, *ToolButton17 = nullptr, *ToolButton20 = nullptr,
+                *ToolButton21 = nullptr, *ToolButton19 = nullptr;
+    bool SeekDragging = false;
+    int StateBeforeSeekDrag = 0;   // PlayState at the start of a position drag
+    bool VolumeDragging = false;
+    bool ShowElapsedTime = true;   // time label: position / duration, else the time left
 
     // ---- hooks of later subsystems called by start-up and shut-down (main_window_pending.cpp) ---
     void CreateLineBitmaps();       // subtitle rendering
@@ -389,6 +423,22 @@ private:
     mutable std::unique_ptr<SubtitleState, SubtitleStateDeleter> subtitles_;
     SubtitleState &subtitleState() const;
     bool handlerRan_ = false;
+    // Transport and status (main_window_transport.cpp, main_window_status.cpp)
+    struct TransportState;
+    struct TransportStateDeleter {
+        void operator()(TransportState *p) const;
+    };
+    mutable std::unique_ptr<TransportState, TransportStateDeleter> transport_;
+    TransportState &transportState() const;
+    void buildRateItems();
+    void ConnectStatus();
+    void UpdateTimerSleep();
+    void EndSeekDrag();
+    void runPlaylistStep(const zv::PlaylistStep &step);
+    QString firstRecentFile() const;
+    bool playlistHoldsCaseless(const QString &path) const;
+    zv::SystemVolume *systemVolume();
+    void syncMuteControls(bool includeMenu);
     bool settingsLoaded_ = false;
     bool shutDownStarted_ = false;
     bool shutDownFinished_ = false;

@@ -10,24 +10,17 @@ void TZentavistaApp::UstawZmienneDoOpcji() {}
 void TZentavistaApp::UstawOpcjeDoZmiennych() {}
 void TZentavistaApp::SprawdzSkojarzenia() {}
 void TZentavistaApp::UstawOCXWindow() {}
-void TZentavistaApp::UstawMStaus() {}
-void TZentavistaApp::UstawMDoVolPos() {}
 void TZentavistaApp::StopGlobalKeys() {}
 
 // Timers
-void TZentavistaApp::Timer2Timer() {}
-void TZentavistaApp::Timer3Timer() {}
-void TZentavistaApp::Timer4Timer() {}
 void TZentavistaApp::Timer5Timer() {}
 void TZentavistaApp::Timer6Timer() {}
 void TZentavistaApp::Timer8Timer() {}
 void TZentavistaApp::Timer9Timer() {}
 
 // Menu items
-void TZentavistaApp::mediaprop1Click() {}
 void TZentavistaApp::FullScrClick() {}
 void TZentavistaApp::PanScan1Click() {}
-void TZentavistaApp::stat1Click() {}
 void TZentavistaApp::AutoPanScan1Click() {}
 void TZentavistaApp::PanScanInc1Click() {}
 void TZentavistaApp::PanScanDec1Click() {}
@@ -38,24 +31,6 @@ void TZentavistaApp::SDP1Click() {}
 void TZentavistaApp::SDN1Click() {}
 void TZentavistaApp::SDPZN1Click() {}
 void TZentavistaApp::Edytortxt1Click() {}
-void TZentavistaApp::OW1Click() {}
-void TZentavistaApp::Od1Click() {}
-void TZentavistaApp::P1Click() {}
-void TZentavistaApp::Z1Click() {}
-void TZentavistaApp::na1Click() {}
-void TZentavistaApp::po1Click() {}
-void TZentavistaApp::PT1Click() {}
-void TZentavistaApp::PP1Click() {}
-void TZentavistaApp::Powt1Click() {}
-void TZentavistaApp::pod1Click() {}
-void TZentavistaApp::sci1Click() {}
-void TZentavistaApp::W2Click() {}
-void TZentavistaApp::PlayClick() {}
-void TZentavistaApp::StopClick() {}
-void TZentavistaApp::PauseClick() {}
-void TZentavistaApp::NextClick() {}
-void TZentavistaApp::PrevClick() {}
 void TZentavistaApp::About1Click() {}
-void TZentavistaApp::Info1Click() {}
 void TZentavistaApp::Informacjeobdach1Click() {}
 void TZentavistaApp::Propozycje1Click() {}

@@ -96,6 +96,8 @@ TEST(ShutDown, RunsOnceInOrderAndWritesTheSettings)
     TZentavistaApp w;
     useScriptedEngine(w);
     w.CreateForms();
+    // Shown subtitles, as if a subtitle file were loaded (the status refresh enables Wy1 then).
+    w.Wy1->setEnabled(true);
     w.Wy1->setChecked(true);
     QSignalSpy finished(&w, &TZentavistaApp::shutDownFinished);
     const qsizetype before = w.lifecycleSteps().size();

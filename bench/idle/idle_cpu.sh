@@ -1,0 +1,76 @@
+#!/bin/sh
+# CPU used by the running program over a stretch of wall time: first with nothing open, then
+# while it plays a clip. Prints CPU seconds and the share of one core for each.
+#
+#   bench/idle/idle_cpu.sh <zentavista binary> <clip> [seconds=30]
+#
+# Runs under the display in $DISPLAY, or under a private Xvfb when none is set. The program
+# gets a private ZENTAVISTA_HOME, so the user's settings and playlist are untouched.
+set -eu
+
+bin=${1:?usage: idle_cpu.sh <zentavista binary> <clip> [seconds]}
+clip=${2:?usage: idle_cpu.sh <zentavista binary> <clip> [seconds]}
+secs=${3:-30}
+hz=$(getconf CLK_TCK)
+
+home=$(mktemp -d)
+xvfb_pid=
+app_pid=
+stop_app() {
+    [ -n "$app_pid" ] || return 0
+    kill "$app_pid" 2>/dev/null || true
+    for _ in 1 2 3 4 5 6 7 8 9 10; do
+        kill -0 "$app_pid" 2>/dev/null || break
+        sleep 0.5
+    done
+    kill -9 "$app_pid" 2>/dev/null || true
+    wait "$app_pid" 2>/dev/null || true
+    app_pid=
+}
+cleanup() {
+    stop_app
+    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+    rm -rf "$home"
+}
+trap cleanup EXIT INT TERM
+
+if [ -z "${DISPLAY:-}" ]; then
+    for n in $(seq 170 199); do
+        [ -e "/tmp/.X11-unix/X$n" ] || break
+    done
+    Xvfb ":$n" -screen 0 1280x1024x24 >/dev/null 2>&1 &
+    xvfb_pid=$!
+    export DISPLAY=":$n"
+    sleep 1
+fi
+export ZENTAVISTA_HOME="$home"
+# A private runtime folder: another running instance must not take the file instead.
+export XDG_RUNTIME_DIR="$home/run"
+mkdir -m 700 "$XDG_RUNTIME_DIR"
+export ASAN_OPTIONS=detect_leaks=0
+
+# utime + stime of a process, in clock ticks.
+ticks() {
+    awk '{ sub(/^.*\) /, ""); print $12 + $13 }' "/proc/$1/stat"
+}
+
+measure() { # label, pid
+    sleep 3   # start-up and opening are not what is measured
+    kill -0 "$2" 2>/dev/null || { echo "the program ended early" >&2; exit 1; }
+    t0=$(ticks "$2")
+    sleep "$secs"
+    t1=$(ticks "$2")
+    awk -v l="$1" -v d="$((t1 - t0))" -v hz="$hz" -v s="$secs" \
+        'BEGIN { printf "%-10s %6.2f s CPU in %d s  (%5.2f %% of one core)\n", l, d / hz, s, 100 * d / hz / s }'
+}
+
+"$bin" >/dev/null 2>&1 &
+app_pid=$!
+measure "idle" "$app_pid"
+stop_app
+
+# A clip on the command line opens and, with AutoPlay on (the default), plays.
+"$bin" "$clip" >/dev/null 2>&1 &
+app_pid=$!
+kill -0 "$app_pid" 2>/dev/null || { echo "the program ended early" >&2; exit 1; }
+measure "playing" "$app_pid"

@@ -1,0 +1,237 @@
+// The status display: state word, names and title, the enabling of every transport control, the
+// time label, and the timers that refresh them.
+#include "app/main_window.h"
+#include "app/main_window_transport_state.h"
+
+#include "core/playback/status_view.h"
+#include "core/playlist/playlist.h"
+#include "forms/tform6.h"
+#include "forms/tform7.h"
+#include "forms/tform9.h"
+#include "playback/media_engine.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QEvent>
+#include <QLabel>
+#include <QTimer>
+#include <QToolButton>
+
+#include <functional>
+
+namespace {
+
+// Turns chosen events of a watched object into a call, without a slot in the main window.
+class EventHook : public QObject {
+public:
+    EventHook(QObject *watched, std::function<bool(QEvent *)> onEvent)
+        : QObject(watched), onEvent_(std::move(onEvent))
+    {
+        watched->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override { return onEvent_(event); }
+
+private:
+    std::function<bool(QEvent *)> onEvent_;
+};
+
+void setEnabledIfChanged(QWidget *w, bool on)
+{
+    if (w && w->isEnabled() != on)
+        w->setEnabled(on);
+}
+
+void setEnabledIfChanged(QAction *a, bool on)
+{
+    // A hidden item always reads as disabled, yet only an explicit disable stops its trigger:
+    // always pass the value on (QAction ignores a repeat).
+    if (a)
+        a->setEnabled(on);
+}
+
+void setDown(QToolButton *b, bool down)
+{
+    if (b && b->isChecked() != down)
+        b->setChecked(down);
+}
+
+void setTextIfChanged(QLabel *l, const QString &text)
+{
+    if (l && l->text() != text)
+        l->setText(text);
+}
+
+} // namespace
+
+void TZentavistaApp::ConnectStatus()
+{
+    new EventHook(Label2, [this](QEvent *e) {
+        if (e->type() == QEvent::MouseButtonRelease) {
+            Label2Click();
+            return true;
+        }
+        return false;
+    });
+    new EventHook(Label3, [this](QEvent *e) {
+        if (e->type() == QEvent::MouseButtonDblClick) {
+            Label3DblClick();
+            return true;
+        }
+        return false;
+    });
+    // The 50 ms and 5 s timers sleep while nobody can see what they refresh.
+    new EventHook(this, [this](QEvent *e) {
+        switch (e->type()) {
+        case QEvent::WindowStateChange:
+        case QEvent::Hide:
+        case QEvent::Show:
+            QTimer::singleShot(0, this, [this] { UpdateTimerSleep(); });
+            break;
+        default:
+            break;
+        }
+        return false;
+    });
+}
+
+void TZentavistaApp::UpdateTimerSleep()
+{
+    TransportState &t = transportState();
+    if (ShuttingDown)
+        return;
+    const bool asleep = isMinimized() || !isVisible();
+    if (asleep == t.timersAsleep)
+        return;
+    t.timersAsleep = asleep;
+    if (asleep) {
+        Timer2->stop();
+        Timer3->stop();
+    } else {
+        Timer2->start();
+        Timer3->start();
+        Timer2Timer();
+        Timer3Timer();
+    }
+}
+
+void TZentavistaApp::UstawMStaus()
+{
+    if (ShuttingDown)
+        return;
+    ConnectTransport();
+    MediaEngine *e = m();
+
+    zv::playback::StatusInput in;
+    in.playState = e ? e->PlayState() : MediaEngine::psClosed;
+    in.readyState = e ? e->ReadyState() : MediaEngine::rsUninitialized;
+    in.mediaPath = CurrentMediaPath;
+    in.subtitleFile = CurrentSubtitleFile();
+    in.imageWidth = e ? e->ImageSourceWidth() : 0;
+    in.playlistCount = playlist().count();
+    in.playlistIndex = GetPLSIndex(CurrentMediaPath);
+    const zv::playback::StatusView v = zv::playback::computeStatus(in);
+
+    if (v.transport) {
+        const zv::playback::TransportView &t = *v.transport;
+        setEnabledIfChanged(ToolButton13, t.playEnabled);
+        setDown(ToolButton13, t.playDown);
+        setEnabledIfChanged(ToolButton14, t.pauseEnabled);
+        setDown(ToolButton14, t.pauseDown);
+        setEnabledIfChanged(ToolButton15, t.stopEnabled);
+        setDown(ToolButton15, t.stopDown);
+        setEnabledIfChanged(Od1, t.od1Enabled);
+        setEnabledIfChanged(P1, t.p1Enabled);
+        for (QAction *a : {Z1, OW1, PP1, PT1})
+            setEnabledIfChanged(a, t.itemsEnabled);
+    }
+    if (v.playForcedOn) {
+        setEnabledIfChanged(ToolButton13, true);
+        setEnabledIfChanged(Od1, true);
+    }
+    if (v.stateWord)
+        setTextIfChanged(Label1, *v.stateWord);
+
+    setEnabledIfChanged(ToolButton16, v.prevEnabled);
+    setEnabledIfChanged(po1, v.prevEnabled);
+    setEnabledIfChanged(ToolButton17, v.nextEnabled);
+    setEnabledIfChanged(na1, v.nextEnabled);
+
+    setTextIfChanged(Label3, v.names);
+    if (Label3->toolTip() != v.namesHint)
+        Label3->setToolTip(v.namesHint);
+    if (windowTitle() != v.caption)
+        setWindowTitle(v.caption);
+
+    // Mirrors of the items whose state other commands change.
+    setDown(ToolButton12, Wy1->isChecked());
+    BT1->setChecked(Form7 && Form7->isVisible());
+    const bool playlistShown = Form6 && Form6->isVisible();
+    PL1->setChecked(playlistShown);
+    setDown(ToolButton20, playlistShown);
+    setDown(ToolButton22, FullScr->isChecked());
+    setDown(ToolButton4, PanScan1->isChecked());
+    setDown(ToolButton21, Powt1->isChecked());
+
+    for (QWidget *w : {static_cast<QWidget *>(ToolButton22), static_cast<QWidget *>(ToolButton4)})
+        setEnabledIfChanged(w, v.pictureEnabled);
+    for (QAction *a : {FullScr, PanScan1, stat1})
+        setEnabledIfChanged(a, v.pictureEnabled);
+
+    setEnabledIfChanged(ToolButton12, v.subtitlesEnabled);
+    setEnabledIfChanged(Wy1, v.subtitlesEnabled);
+    if (!v.subtitlesEnabled && Wy1->isChecked())
+        Wy1->setChecked(false);
+
+    for (QAction *a : {Zamknij1, Prze1, mediaprop1})
+        setEnabledIfChanged(a, v.mediaItemsEnabled);
+    setEnabledIfChanged(Zamknij2, v.closeSubtitleEnabled);
+}
+
+void TZentavistaApp::UstawPanel()
+{
+    if (SeekDragging || ShuttingDown)
+        return;
+    MediaEngine *e = m();
+    const double position = e ? e->CurrentPosition() : -1;
+    setTextIfChanged(Label2, zv::playback::timeLabelText(position, e ? e->Duration() : 0,
+                                                         ShowElapsedTime));
+}
+
+void TZentavistaApp::Label2Click()
+{
+    ShowElapsedTime = !ShowElapsedTime;
+    UstawMStaus();
+}
+
+void TZentavistaApp::Label3DblClick()
+{
+    QApplication::clipboard()->setText(CurrentMediaPath);
+}
+
+void TZentavistaApp::Timer2Timer()
+{
+    UstawMStaus();
+    if (!CurrentMediaPath.isEmpty())
+        SetTransparentColor();
+}
+
+void TZentavistaApp::Timer3Timer()
+{
+    ConnectTransport();
+    MediaEngine *e = m();
+    // Nothing open and nothing being dragged: the labels and thumbs already show it, so the
+    // tick only keeps the video layout current.
+    const bool idle = !e || (e->PlayState() == MediaEngine::psClosed
+                             && e->ReadyState() != MediaEngine::rsLoading);
+    if (!idle || !transportState().idleShown) {
+        UstawPanel();
+        UstawMDoPosuwadel();
+        UstawMDoVolPos();
+        transportState().idleShown = idle;
+    }
+    if (Form9 && Form9->isVisible())
+        UstawOCXWindow();
+}

@@ -1,0 +1,240 @@
+#include "transport_app.h"
+
+#include "core/config/settings.h"
+#include "core/playback/slider_math.h"
+#include "playback/position_slider.h"
+#include "playback/system_volume.h"
+#include "playback/volume_slider.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QTimer>
+#include <QToolButton>
+#include <gtest/gtest.h>
+
+namespace {
+
+// Track X of a click that centres the thumb on the given Left.
+int trackXFor(int left)
+{
+    return left - 5 + 15 / 2;
+}
+
+} // namespace
+
+TEST(PositionSlider, DragPausesAndRestoresTheFormerState)
+{
+    struct Case { int state; const char *callsAtRelease; };
+    const Case cases[] = {
+        {MediaEngine::psPlaying, "Play"},
+        {MediaEngine::psPaused, "Pause"},
+        {MediaEngine::psStopped, ""},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.state);
+        TransportApp app;
+        TZentavistaApp &w = *app.w;
+        w.resize(400, w.height());
+        QCoreApplication::processEvents();
+        zv::PositionSliderWidget *s = w.positionSlider();
+        ASSERT_NE(s, nullptr);
+        app.open(app.home.file(QStringLiteral("film.avi")), 100);
+        app.e->changePlayState(c.state);
+        const int maxLeft = s->width() - 15 - 3;
+
+        app.e->calls.clear();
+        const QPoint pressAt(5 + trackXFor(3 + (maxLeft - 3) / 2), s->height() / 2);
+        QTest::mousePress(s, Qt::LeftButton, {}, pressAt);
+        EXPECT_TRUE(w.SeekDragging);
+        EXPECT_TRUE(w.Timer4->isActive());
+        const bool paused = c.state != MediaEngine::psStopped;
+        EXPECT_EQ(app.e->calls.contains(QStringLiteral("Pause")), paused);
+        EXPECT_NEAR(app.e->position, 50, 1.0);
+
+        // Dragging shows the thumb's time, and the periodic refresh leaves the thumb alone.
+        QMouseEvent move(QEvent::MouseMove, QPointF(5 + trackXFor(3), s->height() / 2),
+                         s->mapToGlobal(QPointF(5 + trackXFor(3), s->height() / 2)),
+                         Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(s, &move);
+        EXPECT_EQ(s->thumbLeft(), 3);
+        EXPECT_EQ(w.Label2->text(), QStringLiteral("0:00:00 / 0:01:40"));
+        app.e->position = 70;
+        w.Timer3Timer();
+        EXPECT_EQ(s->thumbLeft(), 3);
+        EXPECT_EQ(w.Label2->text(), QStringLiteral("0:00:00 / 0:01:40"));
+
+        // Released far outside the window: the drag still ends with a seek to the thumb.
+        app.e->calls.clear();
+        QTest::mouseRelease(s, Qt::LeftButton, {}, QPoint(-2000, 500));
+        EXPECT_FALSE(w.SeekDragging);
+        EXPECT_FALSE(w.Timer4->isActive());
+        QStringList expected{QStringLiteral("CurrentPosition=0")};
+        if (*c.callsAtRelease)
+            expected << QString::fromUtf8(c.callsAtRelease);
+        EXPECT_EQ(app.e->calls, expected);
+    }
+}
+
+TEST(PositionSlider, ClicksAndTheEngineMoveTheThumb)
+{
+    TransportApp app;
+    TZentavistaApp &w = *app.w;
+    zv::PositionSliderWidget *s = w.positionSlider();
+    // Nothing open: a click does nothing.
+    QTest::mouseClick(s, Qt::LeftButton, {}, QPoint(100, s->height() / 2));
+    EXPECT_FALSE(w.SeekDragging);
+    EXPECT_TRUE(app.e->calls.filter(QStringLiteral("CurrentPosition")).isEmpty());
+
+    app.open(app.home.file(QStringLiteral("film.avi")), 100);
+    // A click at the far left of the track seeks to exactly 0.
+    app.e->position = 40;
+    QTest::mouseClick(s, Qt::LeftButton, {}, QPoint(6, s->height() / 2));
+    EXPECT_EQ(app.e->position, 0.0);
+    EXPECT_EQ(s->thumbLeft(), 3);
+
+    const int maxLeft = s->width() - 15 - 3;
+    app.e->position = 100;
+    w.UstawMDoPosuwadel();
+    EXPECT_EQ(s->thumbLeft(), maxLeft);
+    app.e->position = 250; // past the end
+    w.UstawMDoPosuwadel();
+    EXPECT_EQ(s->thumbLeft(), maxLeft);
+    // A duration that rounds to 0 keeps the thumb at the start.
+    app.e->duration = 0.4;
+    app.e->position = 0.3;
+    w.UstawMDoPosuwadel();
+    EXPECT_EQ(s->thumbLeft(), 3);
+}
+
+TEST(VolumeSlider, StepsMuteAndDrag)
+{
+    TransportApp app;
+    TZentavistaApp &w = *app.w;
+    app.open(app.home.file(QStringLiteral("film.avi")), 100);
+    zv::VolumeSliderWidget *v = w.volumeSlider();
+
+    struct Case { int from; QAction *TZentavistaApp::*item; int to; int left; };
+    const Case cases[] = {
+        {-50, &TZentavistaApp::pod1, 0, 42},
+        {0, &TZentavistaApp::pod1, 0, 42},
+        {-4950, &TZentavistaApp::sci1, -5000, 0},
+        {-2500, &TZentavistaApp::sci1, -2600, 20},
+    };
+    for (const Case &c : cases) {
+        app.e->volume = c.from;
+        w.runCommand(w.*c.item);
+        EXPECT_EQ(app.e->volume, c.to) << c.from;
+        EXPECT_EQ(v->thumbLeft(), c.left) << c.from;
+    }
+
+    // Dragging the thumb sets the volume live and the refresh leaves it alone.
+    app.e->volume = 0;
+    w.UstawMDoVolPos();
+    QTest::mousePress(v->thumb(), Qt::LeftButton, {}, QPoint(5, 10));
+    EXPECT_TRUE(w.VolumeDragging);
+    QMouseEvent move(QEvent::MouseMove, QPointF(-16, 10), v->thumb()->mapToGlobal(QPointF(-16, 10)),
+                     Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(v->thumb(), &move);
+    EXPECT_EQ(v->thumbLeft(), 21);
+    EXPECT_EQ(app.e->volume, -2500);
+    QTest::mouseRelease(v->thumb(), Qt::LeftButton, {}, QPoint(-16, 10));
+    EXPECT_FALSE(w.VolumeDragging);
+
+    // Mute from the menu and from the button; both show the engine's state.
+    w.runCommand(w.W2);
+    EXPECT_TRUE(app.e->mute);
+    w.UstawMDoVolPos();
+    EXPECT_TRUE(w.ToolButton19->isChecked());
+    QTest::mouseClick(w.ToolButton19, Qt::LeftButton);
+    EXPECT_FALSE(app.e->mute);
+    EXPECT_FALSE(w.ToolButton19->isChecked());
+    w.UstawMDoVolPos();
+    EXPECT_FALSE(w.W2->isChecked());
+
+    app.e->soundCard = false;
+    w.UstawMDoVolPos();
+    EXPECT_FALSE(w.W2->isEnabled());
+    EXPECT_FALSE(w.ToolButton19->isEnabled());
+}
+
+TEST(SystemVolume, LevelsMapLinearlyAndNoServerIsHarmless)
+{
+    struct Case { std::uint32_t server; int level; };
+    const Case cases[] = {{0, 0}, {65536, 255}, {32768, 128}, {65536 * 3 / 2, 255}, {257, 1}};
+    for (const Case &c : cases)
+        EXPECT_EQ(zv::SystemVolume::levelFromServer(c.server), c.level) << c.server;
+    for (int level = 0; level <= 255; ++level)
+        EXPECT_EQ(zv::SystemVolume::levelFromServer(
+                      zv::SystemVolume::serverFromLevel(std::uint8_t(level))),
+                  level);
+
+    // Tests run without a sound server (and without a stream of ours): no levels, no crash, and
+    // the volume commands fall back to leaving the thumb where it is.
+    qputenv("PULSE_SERVER", "unix:/nonexistent/zentavista-test");
+    TransportApp app;
+    TZentavistaApp &w = *app.w;
+    app.open(app.home.file(QStringLiteral("film.avi")), 100);
+    w.settings().SystemVolumeControl = true;
+    w.volumeSlider()->setThumbLeft(17);
+    w.runCommand(w.pod1);
+    w.runCommand(w.sci1);
+    w.UstawMDoVolPos();
+    EXPECT_EQ(w.volumeSlider()->thumbLeft(), 17);
+    w.UstawVolPosDoM();
+    EXPECT_EQ(app.e->volume, zv::playback::VolumeSlider::engineVolumeForThumb(17));
+    qunsetenv("PULSE_SERVER");
+}
+
+TEST(RateMenu, LimitsChecksAndEnabling)
+{
+    TransportApp app;
+    TZentavistaApp &w = *app.w;
+    app.open(app.home.file(QStringLiteral("film.avi")), 100);
+    const QList<QAction *> items = w.rateItems();
+    ASSERT_EQ(items.size(), 21);
+    QAction *faster = items[0], *slower = items[1];
+    auto checkedNames = [&] {
+        QStringList names;
+        for (QAction *a : items)
+            if (a->isChecked())
+                names << a->objectName();
+        return names.join(QLatin1Char(' '));
+    };
+    EXPECT_EQ(checkedNames(), QStringLiteral("N01"));
+
+    for (int i = 0; i < 12; ++i)
+        w.runCommand(faster);
+    EXPECT_NEAR(app.e->rate, 1.9, 1e-9);
+    EXPECT_EQ(checkedNames(), QStringLiteral("N91"));
+    EXPECT_FALSE(faster->isEnabled());
+    EXPECT_TRUE(slower->isEnabled());
+
+    w.runCommand(w.findChild<QAction *>(QStringLiteral("N92")));
+    EXPECT_NEAR(app.e->rate, 0.1, 1e-9);
+    EXPECT_EQ(checkedNames(), QStringLiteral("N92"));
+    EXPECT_TRUE(faster->isEnabled());
+    EXPECT_FALSE(slower->isEnabled());
+    app.e->calls.clear();
+    EXPECT_FALSE(w.runCommand(slower));
+    EXPECT_TRUE(app.e->calls.isEmpty());
+
+    w.runCommand(w.findChild<QAction *>(QStringLiteral("N01")));
+    EXPECT_DOUBLE_EQ(app.e->rate, 1.0);
+}
+
+TEST(StatusTimers, SleepWhileMinimised)
+{
+    TransportApp app;
+    TZentavistaApp &w = *app.w;
+    ASSERT_TRUE(w.isVisible());
+    EXPECT_TRUE(w.Timer3->isActive());
+    w.setWindowState(Qt::WindowMinimized);
+    QTest::qWait(20);
+    EXPECT_FALSE(w.Timer3->isActive());
+    EXPECT_FALSE(w.Timer2->isActive());
+    w.setWindowState(Qt::WindowNoState);
+    w.show();
+    QTest::qWait(20);
+    EXPECT_TRUE(w.Timer3->isActive());
+    EXPECT_TRUE(w.Timer2->isActive());
+}
