@@ -136,6 +136,8 @@ public:
     QStringList ScratchLines;          // candidate lines GetTyp leaves for the subtitle loaders
     // How long Przeladuj waits at most for the reopened clip.
     int reloadTimeoutMs = 15000;
+    // How often a folder scan asks whether Escape is held (each time one X server round trip).
+    int escapePollIntervalMs = 20;
 
     // The desktop services the file commands use; tests replace them.
     using OpenFilesPicker = std::function<QStringList(QWidget *parent, const QString &filter)>;

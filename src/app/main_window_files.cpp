@@ -107,6 +107,7 @@ void TZentavistaApp::MainAddProc(const QString &Text, int AddMode, bool ClearFir
     zv::AddHooks hooks;
     hooks.shiftHeld = [this] { return keyModifiers().testFlag(Qt::ShiftModifier); };
     hooks.scan.cancelRequested = [this] { return escapeHeld_ ? escapeHeld_() : escapeKeyHeld(); };
+    hooks.scan.cancelPollInterval = std::chrono::milliseconds(escapePollIntervalMs);
     QElapsedTimer sinceShown;
     hooks.scan.progress = [this, &sinceShown](qsizetype found, qint64 elapsedMs) {
         // The window keeps answering during long scans; the label shows how far it got.
@@ -191,7 +192,8 @@ void TZentavistaApp::AfterMediaLoadProc()
     setMinimumWidth(fit.minWidth);
     if (fit.leaveFullScreen && FullScr->isChecked())
         UstawFullScreen(false);
-    // resize() keeps the window's left and top. In full screen the screen decides the size.
+    // resize() keeps the window's left and top. In full screen the window covers the screen
+    // whatever its normal size, so no width is forced there.
     resize(fit.width, fit.height);
 
     if (settings().AutoPlay)
@@ -243,15 +245,17 @@ void TZentavistaApp::Przeladuj(bool KeepPosition)
     QEventLoop loop;
     QTimer poll;
     poll.setInterval(10);
+    // The user may close the clip or open another one meanwhile: that ends the wait too.
+    const auto replaced = [&] { return e->FileName() != name; };
     connect(&poll, &QTimer::timeout, &loop, [&] {
-        if (opened() || failed() || ShuttingDown || waited.elapsed() >= reloadTimeoutMs)
+        if (opened() || failed() || replaced() || ShuttingDown || waited.elapsed() >= reloadTimeoutMs)
             loop.quit();
     });
     poll.start();
     if (!(opened() || failed()))
         loop.exec();
     reloading_ = false;
-    if (!opened() || ShuttingDown)
+    if (!opened() || replaced() || ShuttingDown)
         return;
 
     if (position >= 0)

@@ -71,7 +71,8 @@ QString TZentavistaApp::TryToFindFile() const
 
 void TZentavistaApp::AutoLoadText()
 {
-    if (!Form7)
+    // A clip the engine opened without the file entry has no path to look up.
+    if (!Form7 || CurrentMediaPath.isEmpty())
         return;
     const zv::AutoLoadDecision decision = zv::autoLoadTextDecision(
         subtitleDatabase().rows(), CurrentMediaPath,

@@ -12,7 +12,9 @@
 
 #include <QAction>
 #include <QFrame>
+#include <QElapsedTimer>
 #include <QLabel>
+#include <QTimer>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -207,6 +209,38 @@ TEST(FilesIn, OneShotRequestsAndTheFrameRateComeFromTheOpenReport)
     EXPECT_EQ(w.MediaFrameRate, -1.0);
     EXPECT_EQ(e->calls.last(), QStringLiteral("Open "));
     EXPECT_EQ(w.playlist().count(), 1);
+}
+
+TEST(FilesIn, ALongScanShowsItsProgressAndKeepsTheWindowAnswering)
+{
+    zv::test::ScopedHome home;
+    const QString dir = home.file(QStringLiteral("dużo"));
+    for (int i = 0; i < 200; ++i)
+        touch(dir + QStringLiteral("/film%1.avi").arg(i));
+    FilesApp app([](quint64, QObject *parent) { return new ScriptedEngine(parent); });
+    TZentavistaApp &w = *app.w;
+    // A slow disk: Escape is asked after every entry, which costs 30 ms for the first 800 ms.
+    w.escapePollIntervalMs = 0;
+    QStringList labels;
+    int timerTicks = 0;
+    QTimer tick;
+    QObject::connect(&tick, &QTimer::timeout, [&] { ++timerTicks; });
+    tick.start(50);
+    QElapsedTimer clock;
+    clock.start();
+    w.setKeyStateSource([] { return Qt::KeyboardModifiers(); }, [&] {
+        if (clock.elapsed() < 800)
+            QTest::qSleep(30);
+        labels << w.Label1->text();
+        return false;
+    });
+    w.MainAddProc(dir, 31, true, true, false, false, w.DefaultDropPoint);
+    EXPECT_EQ(w.playlist().count(), 200);
+    ASSERT_FALSE(labels.isEmpty());
+    EXPECT_TRUE(labels.last().startsWith(QStringLiteral("Przeszukiwanie folderów... znaleziono plików: ")))
+        << labels.last().toStdString();
+    EXPECT_FALSE(labels.first().startsWith(QStringLiteral("Przeszukiwanie"))) << "not in the first half second";
+    EXPECT_GT(timerTicks, 5) << "timers run during the scan";
 }
 
 TEST(TemporaryPlaylist, SurvivesACloseAndComesBackWithoutOpening)
