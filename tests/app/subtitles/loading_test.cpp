@@ -194,6 +194,29 @@ TEST(SubtitleLoading, WhatHappensDuringALongLoadDecidesWhatStays)
     }
 }
 
+TEST(SubtitleLoading, OpenTextAddsTheChosenFileToTheListAndLoadsIt)
+{
+    SubtitleApp app(scriptedEngineFactory());
+    TZentavistaApp &w = *app.w;
+    const QString path = app.write(QStringLiteral("wybrany.lrc"), {QStringLiteral("[00:02]Ala")});
+    QStringList filters;
+    QString answer; // the user cancels first
+    w.setSubtitleFilePicker([&](QWidget *, const QString &filter) {
+        filters << filter;
+        return answer;
+    });
+    EXPECT_TRUE(w.runCommand(w.OT2));
+    EXPECT_TRUE(w.CurrentSubtitleFile().isEmpty());
+    EXPECT_EQ(w.Form7->database().size(), 0);
+
+    answer = path;
+    EXPECT_TRUE(w.runCommand(w.OT2));
+    EXPECT_EQ(w.CurrentSubtitleFile(), path);
+    ASSERT_EQ(w.Form7->database().size(), 1);
+    EXPECT_EQ(w.Form7->database().at(0).FullPath, path);
+    EXPECT_EQ(filters, QStringList(2, TZentavistaApp::kOpenSubtitleFilter));
+}
+
 TEST(SubtitleLoading, ClosingTheFileForgetsItsPairingAndSwitchesTheDisplayOff)
 {
     SubtitleApp app(scriptedEngineFactory());
