@@ -60,10 +60,14 @@ TEST(LibraryInWindow, TheWindowsRequestsRowsAndTheFilmsAssociation)
     EXPECT_EQ(w.playlist().count(), 0);
     EXPECT_TRUE(w.CurrentSubtitleFile().isEmpty());
 
-    // A film opens; nothing is found for it and the display, off, stays off.
+    // Subtitles are shown; a film opens and nothing is found for it: the display goes off,
+    // the subtitles stay loaded.
+    emit w.Form7->loadSubtitleRequested(0);
+    ASSERT_TRUE(w.Wy1->isChecked());
     w.MainAddProc(film, 31, true, true, true, true, w.DefaultDropPoint);
     e->finishOpen(10, 250, 320, 240);
-    EXPECT_TRUE(w.CurrentSubtitleFile().isEmpty());
+    EXPECT_FALSE(w.Wy1->isChecked());
+    EXPECT_EQ(w.CurrentSubtitleFile(), subs);
 
     // Loading a row gives every row of that bare name the film.
     emit w.Form7->loadSubtitleRequested(1);
@@ -82,20 +86,6 @@ TEST(LibraryInWindow, TheWindowsRequestsRowsAndTheFilmsAssociation)
     EXPECT_EQ(associations(w), (QStringList{"", ""}));
     EXPECT_EQ(w.subtitleDatabase().size(), 2) << "a file added again keeps its one row";
     EXPECT_TRUE(app.messages.isEmpty()) << app.messages.join('\n').toStdString();
-}
-
-TEST(LibraryInWindow, NothingFoundSwitchesTheDisplayOff)
-{
-    zv::test::ScopedHome home;
-    const QString film = writeText(home.file(QStringLiteral("bez napisów.avi")), QByteArray());
-    FilesApp app(scripted());
-    TZentavistaApp &w = *app.w;
-    auto *e = static_cast<ScriptedEngine *>(w.m());
-    w.Wy1->setEnabled(true);
-    w.Wy1->setChecked(true);
-    w.MainAddProc(film, 31, true, true, true, true, w.DefaultDropPoint);
-    e->finishOpen(10, 250, 320, 240);
-    EXPECT_FALSE(w.Wy1->isChecked());
 }
 
 TEST(SubtitleDatabaseEndToEnd, ASubtitleLoadedForAFilmComesBackWithItInTheNextRun)

@@ -75,9 +75,3 @@ TEST(AfterOpen, WindowFitsThePictureOrShrinksToItsControls)
         EXPECT_EQ(got.leaveFullScreen, c.fit.leaveFullScreen);
     }
 }
-
-TEST(AfterOpen, FolderPickerStartsBesideTheClip)
-{
-    EXPECT_EQ(zv::folderOfMedia(QStringLiteral("/srv/filmy/a b.avi")), QStringLiteral("/srv/filmy"));
-    EXPECT_TRUE(zv::folderOfMedia(QString()).isEmpty());
-}
