@@ -326,8 +326,10 @@ void TZentavistaApp::buildTimers()
         {&TZentavistaApp::Timer3, "Timer3", 50, true, &TZentavistaApp::Timer3Timer},
         {&TZentavistaApp::Timer4, "Timer4", 500, false, &TZentavistaApp::Timer4Timer},
         {&TZentavistaApp::Timer5, "Timer5", 1, false, &TZentavistaApp::Timer5Timer},
-        {&TZentavistaApp::Timer6, "Timer6", 10, true, &TZentavistaApp::Timer6Timer},
-        {&TZentavistaApp::Timer8, "Timer8", 2000, true, &TZentavistaApp::Timer8Timer},
+        // The cursor and control-bar timers serve full screen only; they run while it is on
+        // instead of waking an idle program 100 times a second.
+        {&TZentavistaApp::Timer6, "Timer6", 10, false, &TZentavistaApp::Timer6Timer},
+        {&TZentavistaApp::Timer8, "Timer8", 2000, false, &TZentavistaApp::Timer8Timer},
         {&TZentavistaApp::Timer9, "Timer9", 1, false, &TZentavistaApp::Timer9Timer},
     };
     for (const Def &d : defs) {

@@ -28,6 +28,8 @@ void TZentavistaApp::TxtAddProc(const QStringList &Paths, QPoint DropPoint, bool
     const auto kindOf = [&](const QString &path) { return int(classifier.classify(path, false, scratch)); };
     const zv::TSubtitleDatabase::AddResult added =
         subtitleDatabase().TxtAddProc(Paths, DropPoint.y(), LoadSubtitle, AppendAtEnd, kindOf);
+    // The classification's lines of a large file would otherwise live on through the load.
+    scratch = QStringList();
     Form7->rowsChanged();
     UstawMStaus();
     if (!added.pathToLoad.isEmpty())

@@ -182,8 +182,11 @@ void TZentavistaApp::UstawMStaus()
 
     setEnabledIfChanged(ToolButton12, v.subtitlesEnabled);
     setEnabledIfChanged(Wy1, v.subtitlesEnabled);
-    if (!v.subtitlesEnabled && Wy1->isChecked())
+    if (!v.subtitlesEnabled && Wy1->isChecked()) {
+        // Unchecking alone would leave the subtitle timer running and the line windows shown.
         Wy1->setChecked(false);
+        Wy1Click();
+    }
 
     for (QAction *a : {Zamknij1, Prze1, mediaprop1})
         setEnabledIfChanged(a, v.mediaItemsEnabled);
