@@ -14,7 +14,7 @@ secs=${3:-30}
 hz=$(getconf CLK_TCK)
 
 home=$(mktemp -d)
-xvfb_pid=
+. "$(dirname "$0")/../../scripts/xvfb.sh"
 app_pid=
 stop_app() {
     [ -n "$app_pid" ] || return 0
@@ -34,15 +34,7 @@ cleanup() {
 }
 trap cleanup EXIT INT TERM
 
-if [ -z "${DISPLAY:-}" ]; then
-    for n in $(seq 170 199); do
-        [ -e "/tmp/.X11-unix/X$n" ] || break
-    done
-    Xvfb ":$n" -screen 0 1280x1024x24 >/dev/null 2>&1 &
-    xvfb_pid=$!
-    export DISPLAY=":$n"
-    sleep 1
-fi
+zv_ensure_display
 export ZENTAVISTA_HOME="$home"
 # A private runtime folder: another running instance must not take the file instead.
 export XDG_RUNTIME_DIR="$home/run"

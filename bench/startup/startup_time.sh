@@ -9,19 +9,10 @@ runs=${2:-10}
 exe="$build/src/zentavista"
 [ -x "$exe" ] || { echo "no $exe; build first (make build)" >&2; exit 1; }
 
-xvfb_pid=""
+. "$(dirname "$0")/../../scripts/xvfb.sh"
 cleanup() { [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true; }
 trap cleanup EXIT
-if [ -z "${DISPLAY:-}" ]; then
-  for n in $(seq 90 120); do
-    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
-    Xvfb ":$n" -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 & xvfb_pid=$!
-    for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
-    if kill -0 "$xvfb_pid" 2>/dev/null; then export DISPLAY=":$n"; break; fi
-    xvfb_pid=""
-  done
-  [ -n "${DISPLAY:-}" ] || { echo "could not start Xvfb" >&2; exit 1; }
-fi
+zv_ensure_display
 
 times=()
 for i in $(seq "$runs"); do

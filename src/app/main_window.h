@@ -424,7 +424,6 @@ private:
     };
     mutable std::unique_ptr<SubtitleState, SubtitleStateDeleter> subtitles_;
     SubtitleState &subtitleState() const;
-    bool handlerRan_ = false;
     // Transport and status (main_window_transport.cpp, main_window_status.cpp)
     struct TransportState;
     struct TransportStateDeleter {
