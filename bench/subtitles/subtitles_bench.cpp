@@ -103,17 +103,30 @@ QStringList plainDecodeAndSplit(const QString &path, bool utf8)
     return lines;
 }
 
+// Decode and load without the classifier: every line, decoded into the loader's line list.
 LoadResult decodeAndLoad(const QString &path, int kind)
 {
     const QByteArray bytes = readAll(path);
-    QStringList lines = splitLines(decodeText(bytes).text);
+    const TextEncoding enc = detectEncoding(bytes);
+    Utf8Lines lines;
+    lines.reserve(bytes.size() + bytes.size() / 16, bytes.count('\n') + 1);
+    const char *p = bytes.constData();
+    const char *const end = p + bytes.size();
+    while (p < end) {
+        const char *eol = static_cast<const char *>(std::memchr(p, '\n', size_t(end - p)));
+        if (!eol)
+            eol = end;
+        const char *stop = eol > p && eol[-1] == '\r' ? eol - 1 : eol;
+        lines.appendDecoded(QByteArrayView(p, stop - p), enc);
+        p = eol + (eol < end ? 1 : 0);
+    }
     return subtitleFormat(kind)->parse(std::move(lines), LoadSettings{});
 }
 
 // nullopt when the classifier refuses the file (it reads no file beyond its size limit).
 std::optional<LoadResult> classifyAndLoad(const QString &path)
 {
-    QStringList scratch;
+    Utf8Lines scratch;
     const FileKind kind = detectSubtitleFormat(path, scratch);
     const SubtitleFormat *format = subtitleFormat(kind);
     if (!format)
@@ -214,7 +227,7 @@ void registerLoads()
 void timerTick(benchmark::State &st, int kind, bool seeking)
 {
     const int lines = int(st.range(0));
-    QStringList text;
+    Utf8Lines text;
     for (int i = 0; i < lines; ++i) {
         const int s = int(int64_t(i) * 86000 / lines);
         text.append(kind == 0 ? QStringLiteral("%1:%2:%3:x%4").arg(s / 3600).arg(s / 60 % 60).arg(s % 60).arg(i)
@@ -304,7 +317,7 @@ int peakMemory(const QString &path)
     const double size = double(QFileInfo(path).size());
     const auto mb = [idle](long kb) { return (kb - idle) / 1024.0; };
     {
-        QStringList scratch;
+        Utf8Lines scratch;
         const FileKind kind = detectSubtitleFormat(path, scratch);
         const SubtitleFormat *format = subtitleFormat(kind);
         if (!format) {

@@ -133,7 +133,6 @@ public:
     QString CurrentMediaPath;          // the path last handed to the engine; empty: nothing open
     double MediaFrameRate = -1.0;      // of the open clip; -1 while opening and after closing
     bool PlayAfterOpen = false;        // one-shot: Play once the next clip is open
-    QStringList ScratchLines;          // candidate lines GetTyp leaves for the subtitle loaders
     // How long Przeladuj waits at most for the reopened clip.
     int reloadTimeoutMs = 15000;
     // How often a folder scan asks whether Escape is held (each time one X server round trip).

@@ -24,12 +24,12 @@ void TZentavistaApp::TxtAddProc(const QStringList &Paths, QPoint DropPoint, bool
     if (!Form7)
         return;
     const zv::FileClassifier classifier(settings().FileTypes);
-    QStringList scratch;
+    zv::Utf8Lines scratch;
     const auto kindOf = [&](const QString &path) { return int(classifier.classify(path, false, scratch)); };
     const zv::TSubtitleDatabase::AddResult added =
         subtitleDatabase().TxtAddProc(Paths, DropPoint.y(), LoadSubtitle, AppendAtEnd, kindOf);
     // The classification's lines of a large file would otherwise live on through the load.
-    scratch = QStringList();
+    scratch.clear();
     Form7->rowsChanged();
     UstawMStaus();
     if (!added.pathToLoad.isEmpty())

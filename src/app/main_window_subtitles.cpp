@@ -137,7 +137,7 @@ void TZentavistaApp::LadujText(const QString &path)
             showSubtitleMessageBox(this, m);
     };
     try {
-        QStringList scratch;
+        zv::Utf8Lines scratch;
         const zv::FileKind kind = zv::GetTyp(path, false, settings().FileTypes, scratch);
         if (const std::optional<zv::SubtitleMessage> m = zv::classificationMessage(kind))
             show(*m);

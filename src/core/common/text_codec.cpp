@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <unordered_map>
 
 namespace zv {
@@ -58,6 +59,16 @@ bool isValidUtf8(QByteArrayView bytes)
     const auto *p = reinterpret_cast<const uint8_t *>(bytes.data());
     const auto *end = p + bytes.size();
     while (p < end) {
+        // Text is mostly ASCII: step over it a word at a time.
+        while (end - p >= 8) {
+            uint64_t w;
+            std::memcpy(&w, p, 8);
+            if (w & 0x8080808080808080ull)
+                break;
+            p += 8;
+        }
+        if (p == end)
+            break;
         const uint8_t c = *p;
         if (c < 0x80) { ++p; continue; }
         int n;
@@ -132,6 +143,76 @@ QString decodeAs(QByteArrayView bytes, TextEncoding encoding)
     for (qsizetype i = 0; i < bytes.size(); ++i)
         dst[i] = unicodeOf(static_cast<uint8_t>(bytes[i]), encoding);
     return out;
+}
+
+namespace {
+
+// UTF-8 of every byte of an 8-bit code page: length in [0], the bytes after it.
+using Utf8Table = std::array<std::array<char, 4>, 256>;
+
+Utf8Table makeUtf8Table(TextEncoding enc)
+{
+    Utf8Table t{};
+    for (int b = 0; b < 256; ++b) {
+        const char16_t u = unicodeOf(uint8_t(b), enc);
+        auto &e = t[size_t(b)];
+        if (u < 0x80) {
+            e = {1, char(u)};
+        } else if (u < 0x800) {
+            e = {2, char(0xC0 | (u >> 6)), char(0x80 | (u & 0x3F))};
+        } else {
+            e = {3, char(0xE0 | (u >> 12)), char(0x80 | ((u >> 6) & 0x3F)), char(0x80 | (u & 0x3F))};
+        }
+    }
+    return t;
+}
+
+// Copies the ASCII run at the start of [p, end) and returns where it stopped.
+const char *copyAscii(char *&dst, const char *p, const char *end)
+{
+    const char *q = p;
+    while (end - q >= 8) {
+        uint64_t w;
+        std::memcpy(&w, q, 8);
+        if (w & 0x8080808080808080ull)
+            break;
+        q += 8;
+    }
+    while (q < end && uint8_t(*q) < 0x80)
+        ++q;
+    std::memcpy(dst, p, size_t(q - p));
+    dst += q - p;
+    return q;
+}
+
+} // namespace
+
+void appendAsUtf8(QByteArray &out, QByteArrayView bytes, TextEncoding encoding)
+{
+    const qsizetype old = out.size();
+    if (encoding == TextEncoding::Utf8 || encoding == TextEncoding::Utf8Bom) {
+        if (isValidUtf8(bytes))
+            out.append(bytes.data(), bytes.size());
+        else
+            out.append(QString::fromUtf8(bytes).toUtf8());
+        return;
+    }
+    static const Utf8Table cp1250 = makeUtf8Table(TextEncoding::Windows1250);
+    static const Utf8Table iso = makeUtf8Table(TextEncoding::Iso8859_2);
+    const Utf8Table &table = encoding == TextEncoding::Iso8859_2 ? iso : cp1250;
+    out.resize(old + 3 * bytes.size()); // the widest character takes three bytes
+    char *dst = out.data() + old;
+    const char *p = bytes.data();
+    const char *const end = p + bytes.size();
+    while (p < end) {
+        p = copyAscii(dst, p, end);
+        for (; p < end && uint8_t(*p) >= 0x80; ++p) {
+            const auto &e = table[uint8_t(*p)];
+            std::memcpy(dst, e.data() + 1, 3);
+            dst += e[0];
+        }
+    }
+    out.truncate(dst - out.constData());
 }
 
 DecodedText decodeText(QByteArrayView bytes)

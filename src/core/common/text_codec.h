@@ -21,6 +21,9 @@ struct DecodedText {
 TextEncoding detectEncoding(QByteArrayView bytes);
 DecodedText decodeText(QByteArrayView bytes);
 QString decodeAs(QByteArrayView bytes, TextEncoding encoding);
+// Appends `bytes` decoded from `encoding` to `out` as UTF-8, the way decodeAs would read them
+// (invalid UTF-8 sequences become U+FFFD; a BOM is not expected here).
+void appendAsUtf8(QByteArray &out, QByteArrayView bytes, TextEncoding encoding);
 // Characters that the 8-bit target cannot hold become '?'.
 QByteArray encodeText(const QString &text, TextEncoding encoding);
 

@@ -239,7 +239,7 @@ QList<ClassifiedPath> ExpandAndClassify(const QString &text, bool recurse, bool 
                                         const ScanHooks &hooks)
 {
     const FileClassifier classifier(fileTypes);
-    QStringList scratch;
+    Utf8Lines scratch;
     return expand<QList<ClassifiedPath>>(
         text, recurse, fileTypes, findMovedFile, hooks, [&](QString path) {
             const FileKind kind = classifier.classify(path, mediaFallback, scratch);

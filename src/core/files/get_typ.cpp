@@ -12,32 +12,25 @@ namespace zv {
 
 namespace {
 
-bool isBlankOrControl(QChar c)
-{
-    return c.unicode() <= 0x20;
-}
-
-bool isOneOf(QChar c, QStringView set)
-{
-    return set.contains(c);
-}
-
 // A line can start a subtitle only if, trimmed, it begins with a digit or a bracket and its
 // second character (when it has one) is a digit or a colon. Comments, blank lines and text
-// lines are dropped this way wherever they stand.
-bool isCandidateLine(QStringView line)
+// lines are dropped this way wherever they stand. Judged on the file's own bytes: blanks,
+// digits and brackets are ASCII in every encoding read, and no other byte is one of them.
+bool isCandidateLine(QByteArrayView line)
 {
+    const auto blank = [](char c) { return uint8_t(c) <= 0x20; };
     qsizetype first = 0;
     qsizetype last = line.size() - 1;
-    while (first <= last && isBlankOrControl(line[first]))
+    while (first <= last && blank(line[first]))
         ++first;
-    while (last >= first && isBlankOrControl(line[last]))
+    while (last >= first && blank(line[last]))
         --last;
     if (first > last)
         return false;
-    if (!isOneOf(line[first], u"[{0123456789"))
+    const auto digit = [](char c) { return c >= '0' && c <= '9'; };
+    if (!digit(line[first]) && line[first] != '[' && line[first] != '{')
         return false;
-    return last == first || isOneOf(line[first + 1], u":0123456789");
+    return last == first || digit(line[first + 1]) || line[first + 1] == ':';
 }
 
 // Reads a whole regular file, refusing anything that could block (FIFOs, devices) or that is
@@ -109,15 +102,15 @@ FileKind subtitleFormatOfLine(QStringView line)
     return kindUnrecognisedSubtitle;
 }
 
-FileKind detectSubtitleFormat(const QString &path, QStringList &scratchLines, TextEncoding *encoding)
+FileKind detectSubtitleFormat(const QString &path, Utf8Lines &scratchLines, TextEncoding *encoding)
 {
     scratchLines.clear();
     QByteArray bytes;
     if (!readRegularFile(path, bytes))
         return kindUnreadable;
 
-    // Decode line by line, keeping only candidate lines, so the whole decoded text never exists
-    // next to the line list: that copy alone doubled the peak memory of a large file.
+    // Decode line by line into UTF-8, keeping only candidate lines, so the whole decoded text
+    // never exists next to the line list.
     TextEncoding enc = detectEncoding(bytes);
     if (encoding)
         *encoding = enc;
@@ -128,13 +121,15 @@ FileKind detectSubtitleFormat(const QString &path, QStringList &scratchLines, Te
     }
     const char *p = rest.data();
     const char *const end = p + rest.size();
+    // Subtitle files are nearly all candidate lines: room for all of them saves regrowing.
+    scratchLines.reserve(rest.size() + rest.size() / 16, rest.count('\n') + 1);
     while (p < end) {
         const char *eol = p;
         while (eol < end && *eol != '\n' && *eol != '\r')
             ++eol;
-        QString line = decodeAs(QByteArrayView(p, eol - p), enc);
+        const QByteArrayView line(p, eol - p);
         if (isCandidateLine(line))
-            scratchLines.append(std::move(line));
+            scratchLines.appendDecoded(line, enc);
         p = eol;
         if (p < end)
             p += (*p == '\r' && p + 1 < end && p[1] == '\n') ? 2 : 1;
@@ -142,7 +137,7 @@ FileKind detectSubtitleFormat(const QString &path, QStringList &scratchLines, Te
     bytes = QByteArray();
     if (scratchLines.isEmpty())
         return kindUnreadable;
-    return subtitleFormatOfLine(scratchLines.constFirst());
+    return subtitleFormatOfLine(scratchLines.at(0));
 }
 
 FileClassifier::FileClassifier(const QString &fileTypes)
@@ -150,7 +145,7 @@ FileClassifier::FileClassifier(const QString &fileTypes)
 {
 }
 
-FileKind FileClassifier::classify(const QString &path, bool mediaFallback, QStringList &scratchLines,
+FileKind FileClassifier::classify(const QString &path, bool mediaFallback, Utf8Lines &scratchLines,
                                   TextEncoding *encoding) const
 {
     // A NUL would cut the native path short and name some other file.
@@ -168,7 +163,7 @@ FileKind FileClassifier::classify(const QString &path, bool mediaFallback, QStri
 }
 
 FileKind FileClassifier::classifyExisting(const QString &path, bool isDirectory, bool mediaFallback,
-                                          QStringList &scratchLines, TextEncoding *encoding) const
+                                          Utf8Lines &scratchLines, TextEncoding *encoding) const
 {
     const QString extLower = fileExtension(path).toString().toLower();
 
@@ -188,7 +183,7 @@ FileKind FileClassifier::classifyExisting(const QString &path, bool isDirectory,
 }
 
 FileKind GetTyp(const QString &path, bool mediaFallback, const QString &fileTypes,
-                QStringList &scratchLines, TextEncoding *encoding)
+                Utf8Lines &scratchLines, TextEncoding *encoding)
 {
     return FileClassifier(fileTypes).classify(path, mediaFallback, scratchLines, encoding);
 }

@@ -1,10 +1,10 @@
 #pragma once
 
 #include "core/common/text_codec.h"
+#include "core/common/utf8_lines.h"
 #include "core/files/file_kind.h"
 
 #include <QString>
-#include <QStringList>
 #include <QStringView>
 
 namespace zv {
@@ -31,20 +31,20 @@ inline constexpr qint64 kMaxSubtitleFileBytes = 256 * 1024 * 1024;
 // can be written back the same way.
 // Only regular files are opened; FIFOs, sockets and devices are kindUnreadable.
 FileKind GetTyp(const QString &path, bool mediaFallback, const QString &fileTypes,
-                QStringList &scratchLines, TextEncoding *encoding = nullptr);
+                Utf8Lines &scratchLines, TextEncoding *encoding = nullptr);
 
 // GetTyp with the `fileTypes` text prepared once, for callers that classify many paths.
 class FileClassifier {
 public:
     explicit FileClassifier(const QString &fileTypes);
 
-    FileKind classify(const QString &path, bool mediaFallback, QStringList &scratchLines,
+    FileKind classify(const QString &path, bool mediaFallback, Utf8Lines &scratchLines,
                       TextEncoding *encoding = nullptr) const;
 
     // The rules after the attribute test, for an entry already known to exist (a folder scan
     // knows this from the directory listing and saves a stat per file).
     FileKind classifyExisting(const QString &path, bool isDirectory, bool mediaFallback,
-                              QStringList &scratchLines, TextEncoding *encoding = nullptr) const;
+                              Utf8Lines &scratchLines, TextEncoding *encoding = nullptr) const;
 
 private:
     QString fileTypesLower_;
@@ -55,7 +55,7 @@ private:
 QStringView fileExtension(QStringView path);
 
 // The content test alone: reads a regular file and decides its subtitle format.
-FileKind detectSubtitleFormat(const QString &path, QStringList &scratchLines,
+FileKind detectSubtitleFormat(const QString &path, Utf8Lines &scratchLines,
                               TextEncoding *encoding = nullptr);
 
 // The format of a candidate line as it stands in the file (leading blanks kept).

@@ -3,6 +3,8 @@
 #include "core/subtitles/subtitle_loader.h"
 #include "core/subtitles/subtitle_text.h"
 
+#include <QVarLengthArray>
+
 namespace zv {
 
 namespace {
@@ -11,7 +13,8 @@ namespace {
 // second digits, "]". Anything finer after the seconds ("[00:10.50]") is ignored.
 constexpr qsizetype kTagWidth = 7;
 
-std::optional<int32_t> tagSecond(QStringView s, qsizetype k)
+template <typename View>
+std::optional<int32_t> tagSecond(View s, qsizetype k)
 {
     const qsizetype at = k * kTagWidth;
     const auto minutes = subtitle_text::toInt32(s.sliced(at + 1, 2));
@@ -21,46 +24,61 @@ std::optional<int32_t> tagSecond(QStringView s, qsizetype k)
     return *minutes * 60 + *seconds;
 }
 
+struct ParsedBracketLine {
+    QVarLengthArray<int32_t, 8> starts; // one per good tag
+    qsizetype unrecognised = 0;         // broken tags
+    qsizetype textFrom = 0;
+};
+
+// `length` is the line's length in characters.
+template <typename View>
+ParsedBracketLine parseBracketLine(View s, qsizetype tags, qsizetype length)
+{
+    ParsedBracketLine r;
+    // Tags whose characters run past the end of the line are broken, all at once.
+    const qsizetype complete = std::min(tags, (length + 1) / kTagWidth);
+    r.unrecognised = tags - complete;
+    for (qsizetype k = 0; k < complete; ++k) {
+        if (const auto second = tagSecond(s, k))
+            r.starts.append(*second);
+        else
+            ++r.unrecognised;
+    }
+    // The text follows the last "]"; a line without one is all text.
+    r.textFrom = loader_support::lastIndexOf(s, ']') + 1;
+    return r;
+}
+
 } // namespace
 
-LoadResult LoadProc2(QStringList lines, const LoadSettings &settings)
+LoadResult LoadProc2(Utf8Lines lines, const LoadSettings &settings)
 {
     LoadResult result;
-    QList<TimeEntry> entries;
-    try {
-        entries.reserve(lines.size() + 1);
-        loader_support::ProgressTicker progress(settings.progress, lines.size());
-        QList<int32_t> starts;
-        for (qsizetype i = 0; i < lines.size(); ++i) {
-            progress.step(i);
-            QString &line = lines[i];
-            const QStringView s = line;
-            const qsizetype tags = s.count(u'[');
-            // Tags whose characters run past the end of the line are broken, all at once.
-            const qsizetype complete = std::min(tags, (s.size() + 1) / kTagWidth);
-            result.unrecognised += tags - complete;
-            starts.clear();
-            for (qsizetype k = 0; k < complete; ++k) {
-                if (const auto second = tagSecond(s, k))
-                    starts.append(*second);
-                else
-                    ++result.unrecognised;
-            }
-            if (starts.isEmpty()) {
-                line = QString();
-                continue;
-            }
-            // The text follows the last "]"; a line without one is all text.
-            const QString text = loader_support::takeTail(line, s.lastIndexOf(u']') + 1);
-            for (int32_t start : starts)
-                entries.append({start, text});
-        }
-        SortujTekst(entries);
-        entries.append({kBracketLinesSentinel, QString()});
-    } catch (const std::exception &) { // out of memory on a huge file
-        result.failed = true;
-    }
-    result.table = SubtitleTable::fromTimeTable(std::move(entries));
+    std::vector<TimeRow> rows;
+    Utf8Lines texts;
+    const bool complete = loader_support::walkLines(
+        std::move(lines), settings, texts, [&](qsizetype count) { rows.reserve(size_t(count) + 1); },
+        [&](Utf8Lines::Rewriter &rewriter, QByteArrayView line) {
+            const qsizetype tags = line.count('[');
+            const qsizetype length = utf16Length(line);
+            const qsizetype tagChars = std::min(tags, (length + 1) / kTagWidth) * kTagWidth;
+            // The tags sit at fixed character positions: bytes suffice when those are ASCII.
+            const auto parsed = loader_support::parseUtf8Line<ParsedBracketLine>(
+                line, isAsciiPrefix(line, tagChars),
+                [&](auto s) { return parseBracketLine(s, tags, length); });
+            result.unrecognised += parsed.unrecognised;
+            if (parsed.starts.isEmpty())
+                return;
+            const uint32_t text = rewriter.keep(line.sliced(parsed.textFrom));
+            for (int32_t start : parsed.starts)
+                rows.push_back({start, text});
+        },
+        [&] {
+            SortujTekst(rows);
+            rows.push_back({kBracketLinesSentinel, kNoText});
+        });
+    result.failed = !complete;
+    result.table = SubtitleTable::fromTimeRows(std::move(texts), std::move(rows));
     result.lists = LadujOpisyDoOpcji(result.table, settings.shift);
     return result;
 }

@@ -17,27 +17,29 @@ struct ParsedFrameLine {
     qsizetype textFrom = 0;
 };
 
-ParsedFrameLine parseFrameLine(QStringView s, double fps, int textDelay)
+template <typename View>
+ParsedFrameLine parseFrameLine(View s, double fps, int textDelay)
 {
+    using loader_support::indexOf;
     using subtitle_text::toInt32;
     ParsedFrameLine r;
     if (subtitle_text::isBlank(s)) {
         r.status = LineStatus::Skipped;
         return r;
     }
-    const qsizetype b1 = s.indexOf(u'}');
+    const qsizetype b1 = indexOf(s, '}');
     if (b1 < 0)
         return r;
-    const qsizetype b2 = s.indexOf(u'}', b1 + 1);
+    const qsizetype b2 = indexOf(s, '}', b1 + 1);
     if (b2 < 0)
         return r;
     // Each field loses its first character (the "{") whatever it is.
-    const QStringView field1 = s.first(b1);
-    const QStringView field2 = s.sliced(b1 + 1, b2 - b1 - 1);
+    const View field1 = s.first(b1);
+    const View field2 = s.sliced(b1 + 1, b2 - b1 - 1);
     const auto start = field1.isEmpty() ? std::nullopt : toInt32(field1.sliced(1));
     if (!start)
         return r;
-    const QStringView endField = field2.isEmpty() ? QStringView() : field2.sliced(1);
+    const View endField = field2.isEmpty() ? View() : field2.sliced(1);
     if (endField.isEmpty()) {
         // The end frame must still fit the table's 32 bits; a far start plus the delay is a
         // bad line, not a wrapped-around one.
@@ -67,35 +69,37 @@ double effectiveFrameRate(double mediaFrameRate)
     return mediaFrameRate >= 1.0 ? mediaFrameRate : 25.0;
 }
 
-LoadResult LoadProc1(QStringList lines, const LoadSettings &settings)
+LoadResult LoadProc1(Utf8Lines lines, const LoadSettings &settings)
 {
     LoadResult result;
-    QList<FrameEntry> frames;
-    QList<TimeEntry> times;
+    std::vector<FrameRow> frames;
+    std::vector<TimeRow> times;
+    Utf8Lines texts;
     const double fps = effectiveFrameRate(settings.MediaFrameRate);
-    try {
-        frames.reserve(lines.size());
-        times.reserve(lines.size() + 1);
-        loader_support::ProgressTicker progress(settings.progress, lines.size());
-        for (qsizetype i = 0; i < lines.size(); ++i) {
-            progress.step(i);
-            QString &line = lines[i];
-            const ParsedFrameLine parsed = parseFrameLine(line, fps, settings.TextDelay);
+    const bool complete = loader_support::walkLines(
+        std::move(lines), settings, texts,
+        [&](qsizetype count) {
+            frames.reserve(size_t(count));
+            times.reserve(size_t(count) + 1);
+        },
+        [&](Utf8Lines::Rewriter &rewriter, QByteArrayView line) {
+            // The fields end at the second "}": bytes suffice when everything up to it is ASCII.
+            const qsizetype b1 = line.indexOf('}');
+            const qsizetype b2 = b1 < 0 ? -1 : line.indexOf('}', b1 + 1);
+            const auto parsed = loader_support::parseUtf8Line<ParsedFrameLine>(
+                line, b2 < 0 || isAsciiPrefix(line, b2 + 1),
+                [&](auto s) { return parseFrameLine(s, fps, settings.TextDelay); });
             if (parsed.status == LineStatus::Ok) {
-                QString text = loader_support::takeTail(line, parsed.textFrom);
-                times.append({parsed.startSecond, text}); // shares the text with the frame entry
-                frames.append({parsed.startFrame, parsed.endFrame, std::move(text)});
-            } else {
-                if (parsed.status == LineStatus::Unrecognised)
-                    ++result.unrecognised;
-                line = QString();
+                const uint32_t text = rewriter.keep(line.sliced(parsed.textFrom));
+                times.push_back({parsed.startSecond, text}); // one text for both entries
+                frames.push_back({parsed.startFrame, parsed.endFrame, text});
+            } else if (parsed.status == LineStatus::Unrecognised) {
+                ++result.unrecognised;
             }
-        }
-        times.append({kFrameLinesSentinel, QString()});
-    } catch (const std::exception &) { // out of memory on a huge file
-        result.failed = true;
-    }
-    result.table = SubtitleTable::fromFrameTable(std::move(frames), std::move(times));
+        },
+        [&] { times.push_back({kFrameLinesSentinel, kNoText}); });
+    result.failed = !complete;
+    result.table = SubtitleTable::fromFrameRows(std::move(texts), std::move(frames), std::move(times));
     result.lists = LadujOpisyDoOpcji(result.table, settings.shift);
     return result;
 }

@@ -21,16 +21,4 @@ void ProgressTicker::report(qsizetype done)
     clock_.restart();
 }
 
-QString takeTail(QString &line, qsizetype from)
-{
-    if (from >= line.size()) {
-        line = QString();
-        return QString();
-    }
-    // Removing a prefix of an unshared string only moves its start; a shared one is copied.
-    if (from > 0)
-        line.remove(0, from);
-    return std::move(line);
-}
-
 } // namespace zv::loader_support

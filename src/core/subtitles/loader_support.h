@@ -2,8 +2,12 @@
 
 #include "core/subtitles/subtitle_loader.h"
 
+#include <QByteArrayView>
 #include <QElapsedTimer>
 #include <QString>
+#include <QStringView>
+
+#include <exception>
 
 // Pieces shared by the three line-format loaders.
 namespace zv::loader_support {
@@ -30,8 +34,54 @@ private:
     QElapsedTimer clock_;
 };
 
-// The part of `line` from index `from` on. Takes the line's own buffer when nobody else shares
-// it (the loaders receive the candidate lines by value), so a text costs no copy.
-QString takeTail(QString &line, qsizetype from);
+// The loop every loader runs: `prepare(count)` once, `step(rewriter, line)` per candidate line
+// in file order (keeping a line's text turns it into a text of the table, in the same memory),
+// then `close()`. Progress is reported on the way. Returns false when the load stopped early
+// (out of memory on a huge file); `texts` receives the texts kept until then either way.
+template <typename Prepare, typename Step, typename Close>
+bool walkLines(Utf8Lines lines, const LoadSettings &settings, Utf8Lines &texts, Prepare prepare,
+               Step step, Close close)
+{
+    Utf8Lines::Rewriter rewriter(std::move(lines));
+    bool complete = true;
+    try {
+        prepare(rewriter.count());
+        ProgressTicker progress(settings.progress, rewriter.count());
+        for (qsizetype i = 0; i < rewriter.count(); ++i) {
+            progress.step(i);
+            step(rewriter, rewriter.next());
+        }
+        close();
+    } catch (const std::exception &) {
+        complete = false;
+    }
+    texts = rewriter.finish();
+    return complete;
+}
+
+// The line parsers are written once for characters and run on a line's UTF-8 bytes when that
+// gives the same answer: when the part of the line the format's fields occupy is ASCII, byte
+// positions are character positions there. Otherwise the line is decoded and parsed as
+// characters, and `textFrom` (where the text begins) is turned back into a byte offset.
+template <typename Parsed, typename Parse>
+Parsed parseUtf8Line(QByteArrayView line, bool bytesSuffice, Parse parse)
+{
+    if (bytesSuffice)
+        return parse(line);
+    const QString wide = QString::fromUtf8(line);
+    Parsed r = parse(QStringView(wide));
+    r.textFrom = utf8OffsetOfUtf16Index(line, r.textFrom);
+    return r;
+}
+
+// The same few operations on characters and on bytes, for the parsers.
+inline char16_t unitAt(QStringView s, qsizetype i) { return s[i].unicode(); }
+inline char16_t unitAt(QByteArrayView s, qsizetype i) { return uint8_t(s[i]); }
+inline qsizetype indexOf(QStringView s, char c, qsizetype from = 0) { return s.indexOf(QLatin1Char(c), from); }
+inline qsizetype indexOf(QByteArrayView s, char c, qsizetype from = 0) { return s.indexOf(c, from); }
+inline qsizetype lastIndexOf(QStringView s, char c) { return s.lastIndexOf(QLatin1Char(c)); }
+inline qsizetype lastIndexOf(QByteArrayView s, char c) { return s.lastIndexOf(c); }
+inline qsizetype countOf(QStringView s, char c) { return s.count(QLatin1Char(c)); }
+inline qsizetype countOf(QByteArrayView s, char c) { return s.count(c); }
 
 } // namespace zv::loader_support

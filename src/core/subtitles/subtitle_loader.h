@@ -35,11 +35,25 @@ struct LoadResult {
 // or 25 while none is known (no clip yet, one still opening, or a rate that is not a number).
 double effectiveFrameRate(double mediaFrameRate);
 
-// The loaders take the candidate lines of a classified file (pass them with std::move to let
-// the loader reuse their memory for the texts) and build a complete new table.
-LoadResult LoadProc0(QStringList lines, const LoadSettings &settings); // h:mm:ss:text
-LoadResult LoadProc1(QStringList lines, const LoadSettings &settings); // {start}{end}text
-LoadResult LoadProc2(QStringList lines, const LoadSettings &settings); // [mm:ss]text
+// The loaders take the candidate lines of a classified file and build a complete new table;
+// the lines' memory becomes the table's texts.
+LoadResult LoadProc0(Utf8Lines lines, const LoadSettings &settings); // h:mm:ss:text
+LoadResult LoadProc1(Utf8Lines lines, const LoadSettings &settings); // {start}{end}text
+LoadResult LoadProc2(Utf8Lines lines, const LoadSettings &settings); // [mm:ss]text
+
+// The same for lines held as strings.
+inline LoadResult LoadProc0(const QStringList &lines, const LoadSettings &settings)
+{
+    return LoadProc0(Utf8Lines::fromStrings(lines), settings);
+}
+inline LoadResult LoadProc1(const QStringList &lines, const LoadSettings &settings)
+{
+    return LoadProc1(Utf8Lines::fromStrings(lines), settings);
+}
+inline LoadResult LoadProc2(const QStringList &lines, const LoadSettings &settings)
+{
+    return LoadProc2(Utf8Lines::fromStrings(lines), settings);
+}
 
 // How a failure that stops a whole load is reported.
 enum class LoadFailureReport {
@@ -52,7 +66,7 @@ enum class LoadFailureReport {
 struct SubtitleFormat {
     FileKind kind;
     const char *name;
-    LoadResult (*parse)(QStringList lines, const LoadSettings &settings);
+    LoadResult (*parse)(Utf8Lines lines, const LoadSettings &settings);
     int unrecognisedErrorCode; // ends the unrecognised-lines message
     LoadFailureReport failureReport;
 };

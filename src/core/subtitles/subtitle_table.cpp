@@ -6,31 +6,141 @@
 
 namespace zv {
 
-void SortujTekst(QList<TimeEntry> &timeTable)
+struct SubtitleTable::Data {
+    Utf8Lines texts;
+    std::vector<int32_t> starts;    // time entries' starts, contiguous for the binary search
+    std::vector<uint32_t> timeText; // time entries' text ids
+    std::vector<FrameRow> frames;
+
+    bool startsSorted = true;
+    // For a sorted table spanning at most a day: bySecond[t - firstSecond] is the last entry
+    // starting at or before t, so a tick costs one look-up.
+    std::vector<int32_t> bySecond;
+    int32_t firstSecond = 0;
+    // Distinct bounds of the non-empty frame intervals, ascending; frameOwner[k] is the first
+    // frame line in file order covering [frameEdges[k], frameEdges[k+1]), or -1.
+    std::vector<int32_t> frameEdges;
+    std::vector<int32_t> frameOwner;
+    // Buckets of equal width over the edges: frameBucket[b] is the first edge at or after the
+    // bucket's start, so a look-up searches one bucket instead of the whole edge list.
+    std::vector<uint32_t> frameBucket;
+    double frameBucketWidth = 1;
+
+    QString text(uint32_t id) const { return id < uint32_t(texts.size()) ? texts.at(id) : QString(); }
+    void setTimeRows(const std::vector<TimeRow> &rows);
+    void buildTimeIndex(bool frameTimed);
+    void buildFrameIndex();
+    void buildFrameBuckets();
+};
+
+template <>
+qsizetype SubtitleTable::Rows<TimeEntry>::size() const
 {
-    const auto byStart = [](const TimeEntry &a, const TimeEntry &b) { return a.start < b.start; };
-    // Files are nearly always in order already; checking costs one pass.
-    if (!std::is_sorted(timeTable.cbegin(), timeTable.cend(), byStart))
-        std::stable_sort(timeTable.begin(), timeTable.end(), byStart);
+    return d_ ? qsizetype(d_->starts.size()) : 0;
 }
 
-SubtitleTable SubtitleTable::fromTimeTable(QList<TimeEntry> timeTable)
+template <>
+TimeEntry SubtitleTable::Rows<TimeEntry>::operator[](qsizetype i) const
 {
+    return {d_->starts[size_t(i)], d_->text(d_->timeText[size_t(i)])};
+}
+
+template <>
+qsizetype SubtitleTable::Rows<FrameEntry>::size() const
+{
+    return d_ ? qsizetype(d_->frames.size()) : 0;
+}
+
+template <>
+FrameEntry SubtitleTable::Rows<FrameEntry>::operator[](qsizetype i) const
+{
+    const FrameRow &r = d_->frames[size_t(i)];
+    return {r.startFrame, r.endFrame, d_->text(r.text)};
+}
+
+template <typename Entry>
+QList<Entry> SubtitleTable::Rows<Entry>::toList() const
+{
+    QList<Entry> out;
+    out.reserve(size());
+    for (qsizetype i = 0; i < size(); ++i)
+        out.append((*this)[i]);
+    return out;
+}
+
+template class SubtitleTable::Rows<TimeEntry>;
+template class SubtitleTable::Rows<FrameEntry>;
+
+int32_t SubtitleTable::start(qsizetype i) const
+{
+    return d_->starts[size_t(i)];
+}
+
+void SubtitleTable::Data::setTimeRows(const std::vector<TimeRow> &rows)
+{
+    starts.resize(rows.size());
+    timeText.resize(rows.size());
+    for (size_t i = 0; i < rows.size(); ++i) {
+        starts[i] = rows[i].start;
+        timeText[i] = rows[i].text;
+    }
+}
+
+SubtitleTable SubtitleTable::fromTimeRows(Utf8Lines texts, std::vector<TimeRow> rows)
+{
+    auto d = std::make_shared<Data>();
+    d->texts = std::move(texts);
+    d->setTimeRows(rows);
+    rows = {};
+    d->buildTimeIndex(false);
     SubtitleTable t;
-    t.time_ = std::move(timeTable);
-    t.buildTimeIndex();
+    t.d_ = std::move(d);
     return t;
 }
 
-SubtitleTable SubtitleTable::fromFrameTable(QList<FrameEntry> frameTable, QList<TimeEntry> timeTable)
+SubtitleTable SubtitleTable::fromFrameRows(Utf8Lines texts, std::vector<FrameRow> frames,
+                                           std::vector<TimeRow> times)
 {
+    auto d = std::make_shared<Data>();
+    d->texts = std::move(texts);
+    d->frames = std::move(frames);
+    d->setTimeRows(times);
+    times = {};
+    d->buildTimeIndex(true);
+    d->buildFrameIndex();
     SubtitleTable t;
-    t.frame_ = std::move(frameTable);
-    t.time_ = std::move(timeTable);
+    t.d_ = std::move(d);
     t.frameTimed_ = true;
-    t.buildTimeIndex();
-    t.buildFrameIndex();
     return t;
+}
+
+SubtitleTable SubtitleTable::fromTimeTable(const QList<TimeEntry> &timeTable)
+{
+    Utf8Lines texts;
+    std::vector<TimeRow> rows;
+    rows.reserve(size_t(timeTable.size()));
+    for (const TimeEntry &e : timeTable) {
+        texts.append(e.text);
+        rows.push_back({e.start, uint32_t(texts.size() - 1)});
+    }
+    return fromTimeRows(std::move(texts), std::move(rows));
+}
+
+SubtitleTable SubtitleTable::fromFrameTable(const QList<FrameEntry> &frameTable,
+                                            const QList<TimeEntry> &timeTable)
+{
+    Utf8Lines texts;
+    std::vector<FrameRow> frames;
+    std::vector<TimeRow> times;
+    for (const FrameEntry &e : frameTable) {
+        texts.append(e.text);
+        frames.push_back({e.startFrame, e.endFrame, uint32_t(texts.size() - 1)});
+    }
+    for (const TimeEntry &e : timeTable) {
+        texts.append(e.text);
+        times.push_back({e.start, uint32_t(texts.size() - 1)});
+    }
+    return fromFrameRows(std::move(texts), std::move(frames), std::move(times));
 }
 
 void SubtitleTable::CzyscListe()
@@ -38,51 +148,48 @@ void SubtitleTable::CzyscListe()
     *this = SubtitleTable();
 }
 
-void SubtitleTable::buildTimeIndex()
+void SubtitleTable::Data::buildTimeIndex(bool frameTimed)
 {
-    starts_.resize(size_t(time_.size()));
-    for (qsizetype i = 0; i < time_.size(); ++i)
-        starts_[size_t(i)] = time_[i].start;
-    startsSorted_ = std::is_sorted(starts_.begin(), starts_.end());
-    bySecond_.clear();
+    startsSorted = std::is_sorted(starts.begin(), starts.end());
+    bySecond.clear();
     // Time and bracket lines span a day at most; frame files are timed by their frames instead.
     constexpr int64_t kMaxSpan = 2 * 86400;
-    if (frameTimed_ || !startsSorted_ || starts_.empty()
-        || int64_t(starts_.back()) - starts_.front() >= kMaxSpan)
+    if (frameTimed || !startsSorted || starts.empty()
+        || int64_t(starts.back()) - starts.front() >= kMaxSpan)
         return;
-    firstSecond_ = starts_.front();
-    bySecond_.resize(size_t(starts_.back() - firstSecond_ + 1));
+    firstSecond = starts.front();
+    bySecond.resize(size_t(starts.back() - firstSecond + 1));
     size_t j = 0;
-    for (size_t k = 0; k < bySecond_.size(); ++k) {
-        const int64_t t = firstSecond_ + int64_t(k);
-        while (j + 1 < starts_.size() && starts_[j + 1] <= t)
+    for (size_t k = 0; k < bySecond.size(); ++k) {
+        const int64_t t = firstSecond + int64_t(k);
+        while (j + 1 < starts.size() && starts[j + 1] <= t)
             ++j;
-        bySecond_[k] = int32_t(j);
+        bySecond[k] = int32_t(j);
     }
 }
 
-void SubtitleTable::buildFrameIndex()
+void SubtitleTable::Data::buildFrameIndex()
 {
-    frameEdges_.clear();
-    frameOwner_.clear();
-    frameEdges_.reserve(size_t(frame_.size()) * 2);
-    for (const FrameEntry &e : frame_) {
+    frameEdges.clear();
+    frameOwner.clear();
+    frameEdges.reserve(size_t(frames.size()) * 2);
+    for (const FrameRow &e : frames) {
         if (e.startFrame < e.endFrame) { // an empty or reversed interval never matches
-            frameEdges_.push_back(e.startFrame);
-            frameEdges_.push_back(e.endFrame);
+            frameEdges.push_back(e.startFrame);
+            frameEdges.push_back(e.endFrame);
         }
     }
-    if (!std::is_sorted(frameEdges_.begin(), frameEdges_.end())) // in-order files need no sort
-        std::sort(frameEdges_.begin(), frameEdges_.end());
-    frameEdges_.erase(std::unique(frameEdges_.begin(), frameEdges_.end()), frameEdges_.end());
-    if (frameEdges_.size() < 2)
+    if (!std::is_sorted(frameEdges.begin(), frameEdges.end())) // in-order files need no sort
+        std::sort(frameEdges.begin(), frameEdges.end());
+    frameEdges.erase(std::unique(frameEdges.begin(), frameEdges.end()), frameEdges.end());
+    if (frameEdges.size() < 2)
         return;
     buildFrameBuckets();
 
     // Paint every elementary segment with the first line covering it: lines are visited in
     // file order and each segment is painted once, the union-find skipping painted runs.
-    const size_t segments = frameEdges_.size() - 1;
-    frameOwner_.assign(segments, -1);
+    const size_t segments = frameEdges.size() - 1;
+    frameOwner.assign(segments, -1);
     std::vector<uint32_t> nextFree(segments + 1);
     std::iota(nextFree.begin(), nextFree.end(), 0u);
     const auto find = [&nextFree](uint32_t k) {
@@ -99,55 +206,58 @@ void SubtitleTable::buildFrameIndex()
     // Files are nearly always in time order, so a bound is usually at or just after the
     // previous one: look there before searching.
     const auto edgeIndex = [this](int32_t v, uint32_t hint) {
-        for (uint32_t k = hint; k < hint + 2 && k < frameEdges_.size(); ++k) {
-            if (frameEdges_[k] == v)
+        for (uint32_t k = hint; k < hint + 2 && k < frameEdges.size(); ++k) {
+            if (frameEdges[k] == v)
                 return k;
         }
-        return uint32_t(std::lower_bound(frameEdges_.begin(), frameEdges_.end(), v) - frameEdges_.begin());
+        return uint32_t(std::lower_bound(frameEdges.begin(), frameEdges.end(), v) - frameEdges.begin());
     };
     uint32_t hint = 0;
-    for (qsizetype i = 0; i < frame_.size(); ++i) {
-        const FrameEntry &e = frame_[i];
+    for (size_t i = 0; i < frames.size(); ++i) {
+        const FrameRow &e = frames[i];
         if (e.startFrame >= e.endFrame)
             continue;
         const uint32_t begin = edgeIndex(e.startFrame, hint);
         const uint32_t end = edgeIndex(e.endFrame, begin + 1);
         hint = end;
         for (uint32_t k = find(begin); k < end; k = find(k + 1)) {
-            frameOwner_[k] = int32_t(i);
+            frameOwner[k] = int32_t(i);
             nextFree[k] = k + 1;
         }
     }
 }
 
-void SubtitleTable::buildFrameBuckets()
+void SubtitleTable::Data::buildFrameBuckets()
 {
     // About one edge per bucket; a skewed file only makes some buckets fuller, and a bucket is
     // searched by halving, so the worst case stays logarithmic.
-    const double lo = frameEdges_.front();
-    const double span = double(frameEdges_.back()) - lo + 1;
-    const size_t buckets = size_t(std::min(span, double(frameEdges_.size())));
-    frameBucketWidth_ = span / double(buckets);
-    frameBucket_.resize(buckets + 1);
+    const double lo = frameEdges.front();
+    const double span = double(frameEdges.back()) - lo + 1;
+    const size_t buckets = size_t(std::min(span, double(frameEdges.size())));
+    frameBucketWidth = span / double(buckets);
+    frameBucket.resize(buckets + 1);
     size_t k = 0;
     for (size_t b = 0; b < buckets; ++b) {
-        const double bucketStart = lo + double(b) * frameBucketWidth_;
-        while (k < frameEdges_.size() && double(frameEdges_[k]) < bucketStart)
+        const double bucketStart = lo + double(b) * frameBucketWidth;
+        while (k < frameEdges.size() && double(frameEdges[k]) < bucketStart)
             ++k;
-        frameBucket_[b] = uint32_t(k);
+        frameBucket[b] = uint32_t(k);
     }
-    frameBucket_[buckets] = uint32_t(frameEdges_.size());
+    frameBucket[buckets] = uint32_t(frameEdges.size());
 }
 
 qsizetype SubtitleTable::findTimeLine(int64_t t, int64_t delay) const
 {
-    const qsizetype n = time_.size();
-    if (n < 2)
+    if (!d_ || d_->starts.size() < 2)
         return -1;
-    if (!startsSorted_) {
+    const qsizetype n = qsizetype(d_->starts.size());
+    const std::vector<int32_t> &starts = d_->starts;
+    const std::vector<int32_t> &bySecond = d_->bySecond;
+    const int32_t firstSecond = d_->firstSecond;
+    if (!d_->startsSorted) {
         for (qsizetype i = 0; i + 1 < n; ++i) {
-            const int64_t s = starts_[size_t(i)];
-            if (s <= t && t < s + delay && t < starts_[size_t(i) + 1])
+            const int64_t s = starts[size_t(i)];
+            if (s <= t && t < s + delay && t < starts[size_t(i) + 1])
                 return i;
         }
         return -1;
@@ -155,39 +265,43 @@ qsizetype SubtitleTable::findTimeLine(int64_t t, int64_t delay) const
     // In a sorted table only the last entry starting at or before t can have its successor
     // start after t, so it is the one candidate.
     qsizetype j;
-    if (!bySecond_.empty() && t >= firstSecond_ && t - firstSecond_ < int64_t(bySecond_.size())) {
-        j = bySecond_[size_t(t - firstSecond_)];
+    if (!bySecond.empty() && t >= firstSecond && t - firstSecond < int64_t(bySecond.size())) {
+        j = bySecond[size_t(t - firstSecond)];
     } else {
-        const auto it = std::upper_bound(starts_.begin(), starts_.end(), t,
+        const auto it = std::upper_bound(starts.begin(), starts.end(), t,
                                          [](int64_t v, int32_t s) { return v < s; });
-        j = (it - starts_.begin()) - 1;
+        j = (it - starts.begin()) - 1;
     }
     if (j < 0 || j > n - 2)
         return -1;
-    return t < int64_t(starts_[size_t(j)]) + delay ? j : -1;
+    return t < int64_t(starts[size_t(j)]) + delay ? j : -1;
 }
 
 qsizetype SubtitleTable::findFrameLine(double f) const
 {
-    if (frameOwner_.empty() || std::isnan(f))
+    if (!d_ || d_->frameOwner.empty() || std::isnan(f))
         return -1;
-    if (f < double(frameEdges_.front()) || f >= double(frameEdges_.back()))
+    const std::vector<int32_t> &frameEdges = d_->frameEdges;
+    const std::vector<int32_t> &frameOwner = d_->frameOwner;
+    const std::vector<uint32_t> &frameBucket = d_->frameBucket;
+    const double frameBucketWidth = d_->frameBucketWidth;
+    if (f < double(frameEdges.front()) || f >= double(frameEdges.back()))
         return -1;
     // The last edge at or before f lies in f's bucket or is the one just before it.
-    const size_t b = std::min(size_t((f - double(frameEdges_.front())) / frameBucketWidth_),
-                              frameBucket_.size() - 2);
-    const auto first = frameEdges_.begin() + frameBucket_[b];
-    const auto last = frameEdges_.begin() + frameBucket_[b + 1];
+    const size_t b = std::min(size_t((f - double(frameEdges.front())) / frameBucketWidth),
+                              frameBucket.size() - 2);
+    const auto first = frameEdges.begin() + frameBucket[b];
+    const auto last = frameEdges.begin() + frameBucket[b + 1];
     auto it = std::upper_bound(first, last, f, [](double v, int32_t edge) { return v < double(edge); });
     // Rounding in the bucket number can put f one bucket off near a boundary; step back in place.
-    while (it != frameEdges_.begin() && double(*(it - 1)) > f)
+    while (it != frameEdges.begin() && double(*(it - 1)) > f)
         --it;
-    while (it != frameEdges_.end() && double(*it) <= f)
+    while (it != frameEdges.end() && double(*it) <= f)
         ++it;
-    const qsizetype k = (it - frameEdges_.begin()) - 1;
-    if (k < 0 || size_t(k) >= frameOwner_.size())
+    const qsizetype k = (it - frameEdges.begin()) - 1;
+    if (k < 0 || size_t(k) >= frameOwner.size())
         return -1;
-    return frameOwner_[size_t(k)];
+    return frameOwner[size_t(k)];
 }
 
 } // namespace zv

@@ -1,7 +1,13 @@
 #pragma once
 
+#include "core/common/utf8_lines.h"
+
 #include <QList>
 #include <QString>
+
+#include <algorithm>
+#include <iterator>
+#include <memory>
 
 #include <cstdint>
 #include <vector>
@@ -9,7 +15,7 @@
 namespace zv {
 
 // One line of a loaded subtitle file: start in whole seconds and its text ("|" separates
-// display lines).
+// display lines). A value made on request; the table itself keeps its texts as UTF-8.
 struct TimeEntry {
     int32_t start = 0;
     QString text;
@@ -28,28 +34,95 @@ inline constexpr int32_t kTimeLinesSentinel = 43200;
 inline constexpr int32_t kFrameLinesSentinel = 99999999;
 inline constexpr int32_t kBracketLinesSentinel = 35999;
 
+// The text id of an entry without text (the sentinel).
+inline constexpr uint32_t kNoText = UINT32_MAX;
+
+// A time entry as the loaders build it: the text is an index into the table's texts.
+struct TimeRow {
+    int32_t start = 0;
+    uint32_t text = kNoText;
+};
+
+struct FrameRow {
+    int32_t startFrame = 0;
+    int32_t endFrame = 0;
+    uint32_t text = kNoText;
+};
+
 // Stable ascending sort by start second: the order a neighbour-swapping bubble sort that swaps
 // only on a strictly smaller later start would leave, in O(n log n).
-void SortujTekst(QList<TimeEntry> &timeTable);
+template <typename Rows>
+void SortujTekst(Rows &timeTable)
+{
+    const auto byStart = [](const auto &a, const auto &b) { return a.start < b.start; };
+    // Files are nearly always in order already; checking costs one pass.
+    if (!std::is_sorted(timeTable.begin(), timeTable.end(), byStart))
+        std::stable_sort(timeTable.begin(), timeTable.end(), byStart);
+}
 
 // The loaded subtitles. A table is built whole by a loader and then only read: the main window
-// swaps a new one in, so a timer tick never sees a half-filled table. The look-up indexes the
-// timer needs are built once here.
+// swaps a new one in, so a timer tick never sees a half-filled table. Its contents are shared
+// by copies (the time lists hold one), and the look-up indexes the timer needs are built once.
 class SubtitleTable {
+    struct Data;
+
 public:
+    // Read-only views of the entries, valid while the table they came from is alive and
+    // unchanged. Entries are made on request, so walking a view costs a text decode per entry.
+    template <typename Entry>
+    class Rows {
+    public:
+        class const_iterator {
+        public:
+            using iterator_category = std::input_iterator_tag;
+            using value_type = Entry;
+            using difference_type = qsizetype;
+            using pointer = void;
+            using reference = Entry;
+            const_iterator(const Rows *rows, qsizetype i) : rows_(rows), i_(i) {}
+            Entry operator*() const { return (*rows_)[i_]; }
+            const_iterator &operator++() { ++i_; return *this; }
+            bool operator==(const const_iterator &o) const { return i_ == o.i_; }
+
+        private:
+            const Rows *rows_;
+            qsizetype i_;
+        };
+
+        explicit Rows(const Data *d) : d_(d) {}
+        qsizetype size() const;
+        bool isEmpty() const { return size() == 0; }
+        Entry operator[](qsizetype i) const;
+        Entry last() const { return (*this)[size() - 1]; }
+        const_iterator begin() const { return {this, 0}; }
+        const_iterator end() const { return {this, size()}; }
+        QList<Entry> toList() const;
+
+    private:
+        const Data *d_;
+    };
+    using TimeRows = Rows<TimeEntry>;
+    using FrameRows = Rows<FrameEntry>;
+
     SubtitleTable() = default; // nothing loaded
 
-    // Time and bracket lines: timeTable already closed by its sentinel.
-    static SubtitleTable fromTimeTable(QList<TimeEntry> timeTable);
-    // Frame lines: timeTable holds one entry per frame entry, in the same order, plus the sentinel.
-    static SubtitleTable fromFrameTable(QList<FrameEntry> frameTable, QList<TimeEntry> timeTable);
+    // Time and bracket lines: rows already closed by their sentinel, texts indexed by the rows.
+    static SubtitleTable fromTimeRows(Utf8Lines texts, std::vector<TimeRow> rows);
+    // Frame lines: times holds one row per frame row, in the same order, plus the sentinel.
+    static SubtitleTable fromFrameRows(Utf8Lines texts, std::vector<FrameRow> frames,
+                                       std::vector<TimeRow> times);
+    // Tables made by hand from decoded entries, in the same shapes.
+    static SubtitleTable fromTimeTable(const QList<TimeEntry> &timeTable);
+    static SubtitleTable fromFrameTable(const QList<FrameEntry> &frameTable,
+                                        const QList<TimeEntry> &timeTable);
 
-    const QList<TimeEntry> &TimeTable() const { return time_; }
-    const QList<FrameEntry> &FrameTable() const { return frame_; }
+    TimeRows TimeTable() const { return TimeRows(d_.get()); }
+    FrameRows FrameTable() const { return FrameRows(d_.get()); }
+    int32_t start(qsizetype i) const; // TimeTable()[i].start without decoding the text
     bool FrameTimed() const { return frameTimed_; }
     const QString &CurrentSubtitleFile() const { return file_; }
     void setCurrentSubtitleFile(const QString &path) { file_ = path; }
-    bool isEmpty() const { return time_.isEmpty() && frame_.isEmpty(); }
+    bool isEmpty() const { return TimeTable().isEmpty() && FrameTable().isEmpty(); }
 
     // Empties the table and CurrentSubtitleFile.
     void CzyscListe();
@@ -63,29 +136,21 @@ public:
     qsizetype findFrameLine(double f) const;
 
 private:
-    void buildTimeIndex();
-    void buildFrameIndex();
-    void buildFrameBuckets();
-
-    QList<TimeEntry> time_;
-    QList<FrameEntry> frame_;
+    std::shared_ptr<const Data> d_;
     bool frameTimed_ = false;
     QString file_;
-
-    std::vector<int32_t> starts_; // time_ starts, contiguous for the binary search
-    bool startsSorted_ = true;
-    // For a sorted table spanning at most a day: bySecond_[t - firstSecond_] is the last entry
-    // starting at or before t, so a tick costs one look-up.
-    std::vector<int32_t> bySecond_;
-    int32_t firstSecond_ = 0;
-    // Distinct bounds of the non-empty frame intervals, ascending; frameOwner_[k] is the first
-    // frame line in file order covering [frameEdges_[k], frameEdges_[k+1]), or -1.
-    std::vector<int32_t> frameEdges_;
-    std::vector<int32_t> frameOwner_;
-    // Buckets of equal width over the edges: frameBucket_[b] is the first edge at or after the
-    // bucket's start, so a look-up searches one bucket instead of the whole edge list.
-    std::vector<uint32_t> frameBucket_;
-    double frameBucketWidth_ = 1;
 };
+
+// The views are defined with the table's contents, in its source file.
+template <>
+qsizetype SubtitleTable::Rows<TimeEntry>::size() const;
+template <>
+TimeEntry SubtitleTable::Rows<TimeEntry>::operator[](qsizetype i) const;
+template <>
+qsizetype SubtitleTable::Rows<FrameEntry>::size() const;
+template <>
+FrameEntry SubtitleTable::Rows<FrameEntry>::operator[](qsizetype i) const;
+extern template class SubtitleTable::Rows<TimeEntry>;
+extern template class SubtitleTable::Rows<FrameEntry>;
 
 } // namespace zv

@@ -4,15 +4,21 @@
 
 namespace zv::subtitle_text {
 
-std::optional<int32_t> toInt32(QStringView s)
+namespace {
+
+char16_t unitAt(QStringView s, qsizetype i) { return s[i].unicode(); }
+char16_t unitAt(QByteArrayView s, qsizetype i) { return uint8_t(s[i]); }
+
+template <typename View>
+std::optional<int32_t> parseInt32(View s)
 {
     qsizetype i = 0;
     const qsizetype n = s.size();
-    while (i < n && (s[i] == u' ' || s[i] == u'\t'))
+    while (i < n && (unitAt(s, i) == u' ' || unitAt(s, i) == u'\t'))
         ++i;
     bool negative = false;
-    if (i < n && (s[i] == u'+' || s[i] == u'-')) {
-        negative = s[i] == u'-';
+    if (i < n && (unitAt(s, i) == u'+' || unitAt(s, i) == u'-')) {
+        negative = unitAt(s, i) == u'-';
         ++i;
     }
     if (i == n)
@@ -21,7 +27,7 @@ std::optional<int32_t> toInt32(QStringView s)
     // any length is rejected without overflowing.
     int64_t value = 0;
     for (; i < n; ++i) {
-        const char16_t c = s[i].unicode();
+        const char16_t c = unitAt(s, i);
         if (c < u'0' || c > u'9')
             return std::nullopt;
         value = value * 10 + (c - u'0');
@@ -35,13 +41,36 @@ std::optional<int32_t> toInt32(QStringView s)
     return int32_t(value);
 }
 
-bool isBlank(QStringView s)
+template <typename View>
+bool allBlank(View s)
 {
-    for (QChar c : s) {
-        if (c.unicode() > u' ')
+    for (qsizetype i = 0; i < s.size(); ++i) {
+        if (unitAt(s, i) > u' ')
             return false;
     }
     return true;
+}
+
+} // namespace
+
+std::optional<int32_t> toInt32(QStringView s)
+{
+    return parseInt32(s);
+}
+
+std::optional<int32_t> toInt32(QByteArrayView s)
+{
+    return parseInt32(s);
+}
+
+bool isBlank(QStringView s)
+{
+    return allBlank(s);
+}
+
+bool isBlank(QByteArrayView s)
+{
+    return allBlank(s);
 }
 
 QStringView trimmed(QStringView s)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArrayView>
 #include <QString>
 #include <QStringView>
 
@@ -13,9 +14,11 @@ namespace zv::subtitle_text {
 // tab), an optional sign, decimal digits and nothing after them, within signed 32 bits.
 // Anything else is a conversion error (nullopt).
 std::optional<int32_t> toInt32(QStringView s);
+std::optional<int32_t> toInt32(QByteArrayView s); // the same on UTF-8 text
 
 // True when the text holds only blanks and control characters (everything up to U+0020).
 bool isBlank(QStringView s);
+bool isBlank(QByteArrayView s);
 // Removes blanks and control characters (everything up to U+0020) from both ends.
 QStringView trimmed(QStringView s);
 

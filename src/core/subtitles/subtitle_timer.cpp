@@ -37,7 +37,7 @@ std::optional<QString> Timer1Timer(const SubtitleTable &table, const SubtitleTim
         t = int64_t(std::trunc(p));
         const qsizetype i = table.findTimeLine(t, delay);
         if (i >= 0) {
-            const TimeEntry &e = table.TimeTable()[i];
+            const TimeEntry e = table.TimeTable()[i];
             state.LastShownTime = e.start;
             show(e.text);
         }

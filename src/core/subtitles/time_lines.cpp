@@ -19,14 +19,17 @@ struct ParsedTimeLine {
     qsizetype textFrom = 0; // index of the text in the line
 };
 
-ParsedTimeLine parseTimeLine(QStringView s)
+template <typename View>
+ParsedTimeLine parseTimeLine(View s)
 {
+    using loader_support::indexOf;
+    using loader_support::unitAt;
     using subtitle_text::toInt32;
     ParsedTimeLine r;
-    const qsizetype c1 = s.indexOf(u':');
+    const qsizetype c1 = indexOf(s, ':');
     if (c1 < 0)
         return r;
-    const qsizetype c2 = s.indexOf(u':', c1 + 1);
+    const qsizetype c2 = indexOf(s, ':', c1 + 1);
     if (c2 < 0)
         return r;
     const auto hours = toInt32(s.first(c1));
@@ -40,7 +43,7 @@ ParsedTimeLine parseTimeLine(QStringView s)
     if (c + 1 <= kSecondsScanLimit) {
         p = kSecondsScanLimit;
         for (qsizetype q = c + 1; q <= kSecondsScanLimit; ++q) {
-            if (q > s.size() || s[q - 1].unicode() < u'0' || s[q - 1].unicode() > u'9') {
+            if (q > s.size() || unitAt(s, q - 1) < u'0' || unitAt(s, q - 1) > u'9') {
                 p = q;
                 break;
             }
@@ -66,31 +69,29 @@ ParsedTimeLine parseTimeLine(QStringView s)
 
 } // namespace
 
-LoadResult LoadProc0(QStringList lines, const LoadSettings &settings)
+LoadResult LoadProc0(Utf8Lines lines, const LoadSettings &settings)
 {
     LoadResult result;
-    QList<TimeEntry> entries;
-    try {
-        entries.reserve(lines.size() + 1);
-        loader_support::ProgressTicker progress(settings.progress, lines.size());
-        for (qsizetype i = 0; i < lines.size(); ++i) {
-            progress.step(i);
-            QString &line = lines[i];
-            const ParsedTimeLine parsed = parseTimeLine(line);
-            if (parsed.status == LineStatus::Ok) {
-                entries.append({parsed.start, loader_support::takeTail(line, parsed.textFrom)});
-            } else {
-                if (parsed.status == LineStatus::Unrecognised)
-                    ++result.unrecognised;
-                line = QString();
-            }
-        }
-        entries.append({kTimeLinesSentinel, QString()});
-        SortujTekst(entries);
-    } catch (const std::exception &) { // out of memory on a huge file
-        result.failed = true;
-    }
-    result.table = SubtitleTable::fromTimeTable(std::move(entries));
+    std::vector<TimeRow> rows;
+    Utf8Lines texts;
+    const bool complete = loader_support::walkLines(
+        std::move(lines), settings, texts, [&](qsizetype count) { rows.reserve(size_t(count) + 1); },
+        [&](Utf8Lines::Rewriter &rewriter, QByteArrayView line) {
+            // Every field lies inside the scan limit or is checked whole, so bytes suffice
+            // when the characters up to the limit are ASCII.
+            const auto parsed = loader_support::parseUtf8Line<ParsedTimeLine>(
+                line, isAsciiPrefix(line, kSecondsScanLimit), [](auto s) { return parseTimeLine(s); });
+            if (parsed.status == LineStatus::Ok)
+                rows.push_back({parsed.start, rewriter.keep(line.sliced(parsed.textFrom))});
+            else if (parsed.status == LineStatus::Unrecognised)
+                ++result.unrecognised;
+        },
+        [&] {
+            rows.push_back({kTimeLinesSentinel, kNoText});
+            SortujTekst(rows);
+        });
+    result.failed = !complete;
+    result.table = SubtitleTable::fromTimeRows(std::move(texts), std::move(rows));
     result.lists = LadujOpisyDoOpcji(result.table, settings.shift);
     return result;
 }

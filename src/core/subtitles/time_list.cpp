@@ -32,14 +32,14 @@ QString formatListTime(int64_t seconds)
     return out;
 }
 
-TimeList::TimeList(QList<TimeEntry> timeTable, TimeListShift shift)
-    : entries_(std::move(timeTable)), shift_(shift)
+TimeList::TimeList(SubtitleTable table, TimeListShift shift)
+    : table_(std::move(table)), shift_(shift)
 {
 }
 
 QString TimeList::line(qsizetype i) const
 {
-    const TimeEntry &e = entries_.at(i);
+    const TimeEntry e = table_.TimeTable()[i];
     int64_t t = e.start;
     if (shift_.OffsetEnabled) {
         const double mapped = double(e.start) * shift_.ShiftFactorInverse + shift_.ShiftOffsetInverse;
@@ -66,7 +66,7 @@ QStringList TimeList::toStringList() const
 
 TimeLists LadujOpisyDoOpcji(const SubtitleTable &table, const TimeListShift &shift)
 {
-    return {TimeList(table.TimeTable(), TimeListShift{}), TimeList(table.TimeTable(), shift)};
+    return {TimeList(table, TimeListShift{}), TimeList(table, shift)};
 }
 
 void CzyscListe(SubtitleTable &table, TimeLists &lists)

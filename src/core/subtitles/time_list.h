@@ -18,18 +18,22 @@ struct TimeListShift {
 
 // One listed line per time entry except the sentinel: "h:mm:ss", five blanks, the text, trimmed.
 // Lines are formatted when asked for, so a list costs nothing at load time whatever the size of
-// the file; the list shares the table's entries and stays valid after the table is replaced.
+// the file; the list shares the table's contents and stays valid after the table is replaced.
 class TimeList {
 public:
     TimeList() = default;
-    TimeList(QList<TimeEntry> timeTable, TimeListShift shift);
+    TimeList(SubtitleTable table, TimeListShift shift);
 
-    qsizetype count() const { return entries_.isEmpty() ? 0 : entries_.size() - 1; }
+    qsizetype count() const
+    {
+        const qsizetype n = table_.TimeTable().size();
+        return n == 0 ? 0 : n - 1;
+    }
     QString line(qsizetype i) const; // 0 <= i < count()
     QStringList toStringList() const;
 
 private:
-    QList<TimeEntry> entries_;
+    SubtitleTable table_;
     TimeListShift shift_;
 };
 

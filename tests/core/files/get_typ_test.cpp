@@ -15,7 +15,7 @@ const QString kDefaultTypes = QStringLiteral("mp3/wav/avi/mpg/mpeg/mpe/asf/mid/m
 
 FileKind typ(const QString &path, bool fallback = false, const QString &types = kDefaultTypes)
 {
-    QStringList scratch;
+    Utf8Lines scratch;
     return GetTyp(path, fallback, types, scratch);
 }
 
@@ -124,14 +124,17 @@ TEST(GetTyp, ContentTestFindsTheFormatOfTheFirstCandidateLine)
         {"NUL bytes", QByteArray("{1}{2}a\0b\n\0\0\n", 14), kindFrameSubtitle,
          {QString::fromUtf8("{1}{2}a\0b", 9)}},
         {"BOM before first line", "\xEF\xBB\xBF[00:01]a", kindBracketSubtitle, {"[00:01]a"}},
+        // A BOM does not make the rest valid: a stray byte is read as U+FFFD, not kept raw.
+        {"BOM then a bad byte", "\xEF\xBB\xBF{1}{2}a\xFF", kindFrameSubtitle,
+         {QStringLiteral("{1}{2}a\uFFFD")}},
     };
     FileTree t;
     int n = 0;
     for (const Case &c : cases) {
         const QString path = t.file(QStringLiteral("s%1.txt").arg(n++), c.bytes);
-        QStringList scratch{QStringLiteral("stale")};
+        Utf8Lines scratch = Utf8Lines::fromStrings({QStringLiteral("stale")});
         EXPECT_EQ(GetTyp(path, false, kDefaultTypes, scratch), c.want) << c.label;
-        EXPECT_EQ(scratch, c.lines) << c.label;
+        EXPECT_EQ(scratch.toStringList(), c.lines) << c.label;
     }
 }
 
@@ -153,10 +156,10 @@ TEST(GetTyp, ScratchLinesAreDecodedAndTheEncodingReported)
     for (const Case &c : cases) {
         const QString path = t.file(QStringLiteral("p%1.txt").arg(n++),
                                     encodeText(QStringLiteral("# nagłówek\r\n") + polish, c.written));
-        QStringList scratch;
+        Utf8Lines scratch;
         TextEncoding enc = TextEncoding::Utf8;
         EXPECT_EQ(GetTyp(path, false, kDefaultTypes, scratch, &enc), kindFrameSubtitle);
-        EXPECT_EQ(scratch, QStringList{polish}) << int(c.written);
+        EXPECT_EQ(scratch.toStringList(), QStringList{polish}) << int(c.written);
         EXPECT_EQ(enc, c.reported);
     }
 }
@@ -192,10 +195,10 @@ TEST(GetTyp, LargeInputsStayLinear)
 
     QElapsedTimer clock;
     clock.start();
-    QStringList scratch;
+    Utf8Lines scratch;
     EXPECT_EQ(GetTyp(t.file("long.txt", longLine), false, kDefaultTypes, scratch), kindFrameSubtitle);
     ASSERT_EQ(scratch.size(), 1);
-    EXPECT_EQ(scratch.first().size(), longLine.size());
+    EXPECT_EQ(scratch.line(0), longLine);
     EXPECT_EQ(GetTyp(t.file("many.txt", manyLines), false, kDefaultTypes, scratch), kindFrameSubtitle);
     EXPECT_EQ(scratch.size(), 500000);
     // Generous even under sanitizers; a quadratic filter would take minutes.

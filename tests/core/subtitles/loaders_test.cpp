@@ -12,7 +12,7 @@ namespace {
 // The entries of a loaded table without its closing sentinel.
 QList<TimeEntry> body(const LoadResult &r)
 {
-    QList<TimeEntry> t = r.table.TimeTable();
+    QList<TimeEntry> t = r.table.TimeTable().toList();
     if (!t.isEmpty())
         t.removeLast();
     return t;
@@ -27,7 +27,7 @@ struct LineCase {
     const char16_t *text;
 };
 
-void expectLine(LoadResult (*load)(QStringList, const LoadSettings &), const LineCase &c)
+void expectLine(LoadResult (*load)(const QStringList &, const LoadSettings &), const LineCase &c)
 {
     const QString line = QString::fromUtf8(c.line);
     const LoadResult r = load({line}, LoadSettings{});
@@ -78,6 +78,10 @@ TEST(TimeLines, FieldsSeparatorsAndRanges)
         {"1:", 0, 1, 0, u""},
         {":", 0, 1, 0, u""},
         {"x:01:02:", 0, 1, 0, u""},                      // a bad field counts even without text
+        // Positions count characters, not bytes: a Polish letter is one character.
+        {"0:00:01:Ąla", 1, 0, 1, u"Ąla"},
+        {"0:00:01ąBolek", 1, 0, 1, u"Bolek"},           // a letter as the separator is dropped whole
+        {"0:00:1ą", 0, 0, 0, u""},                       // ... and then nothing is left
     };
     for (const LineCase &c : cases)
         expectLine(&LoadProc0, c);
@@ -88,7 +92,7 @@ TEST(TimeLines, SortedStablyWithTheNoonSentinel)
     const LoadResult r = LoadProc0({"0:00:20:b", "13:00:00:late", "0:00:10:a1", "0:00:10:a2",
                                     "12:00:00:noon"},
                                    {});
-    const QList<TimeEntry> &t = r.table.TimeTable();
+    const auto t = r.table.TimeTable();
     ASSERT_EQ(t.size(), 6);
     const std::pair<int, QString> expected[] = {
         {10, "a1"}, {10, "a2"}, {20, "b"}, {43200, "noon"}, {43200, ""}, {46800, "late"}};
@@ -135,6 +139,8 @@ TEST(FrameLines, FieldsAndComputedEnds)
         {"{1}x", 25, 4, 1, 0, 0, 0, nullptr},
         {"{", 25, 4, 1, 0, 0, 0, nullptr},
         {"    ", 25, 4, 0, 0, 0, 0, nullptr},                // blank: silent
+        {"{1}{2}Żółw}x", 25, 4, 0, 1, 2, 0, u"Żółw}x"},
+        {"{12}ą34}tekst", 25, 4, 0, 12, 34, 0, u"tekst"},   // the dropped first character is a letter
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.line);
@@ -144,8 +150,8 @@ TEST(FrameLines, FieldsAndComputedEnds)
         const LoadResult r = LoadProc1({QString::fromUtf8(c.line)}, s);
         EXPECT_TRUE(r.table.FrameTimed());
         EXPECT_EQ(r.unrecognised, c.unrecognised);
-        const QList<FrameEntry> &f = r.table.FrameTable();
-        const QList<TimeEntry> &t = r.table.TimeTable();
+        const auto f = r.table.FrameTable();
+        const auto t = r.table.TimeTable();
         ASSERT_EQ(t.size(), f.size() + 1);
         EXPECT_EQ(t.last().start, kFrameLinesSentinel);
         if (!c.text) {
@@ -164,7 +170,7 @@ TEST(FrameLines, FieldsAndComputedEnds)
 TEST(FrameLines, KeepFileOrder)
 {
     const LoadResult r = LoadProc1({"{500}{600}b", "{100}{200}a", "{100}{150}c"}, {});
-    const QList<TimeEntry> &t = r.table.TimeTable();
+    const auto t = r.table.TimeTable();
     ASSERT_EQ(t.size(), 4);
     EXPECT_EQ(t[0].text, "b");
     EXPECT_EQ(t[1].text, "a");
@@ -195,6 +201,8 @@ TEST(BracketLines, TagsAtFixedPositions)
         {"[", {}, 1, nullptr},
         {"[[[", {}, 3, nullptr},
         {"12", {}, 0, nullptr},                          // no tag: nothing, silently
+        {"[00:10]Żaba", {10}, 0, u"Żaba"},
+        {"[00:10ą[01:00]x", {10, 60}, 0, u"x"},          // character positions, not bytes
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.line);
@@ -243,18 +251,16 @@ TEST(Loaders, SortMatchesANeighbourSwappingSort)
 
 TEST(Loaders, CallersLinesAreLeftIntact)
 {
-    // The loaders reuse unshared line buffers for their texts; a list the caller keeps must
-    // come out unchanged.
-    const QStringList time{"0:00:01:a", "bad"}, frame{"{1}{2}b"}, bracket{"[00:01]c"};
-    QStringList copy = time;
-    LoadProc0(copy, {});
-    EXPECT_EQ(copy, time);
-    copy = frame;
-    LoadProc1(copy, {});
-    EXPECT_EQ(copy, frame);
-    copy = bracket;
-    LoadProc2(copy, {});
-    EXPECT_EQ(copy, bracket);
+    // The loaders write their texts over the lines they are given; a copy the caller keeps
+    // shares that buffer and must come out unchanged.
+    const QStringList lists[] = {{"0:00:01:a", "bad"}, {"{1}{2}b"}, {"[00:01]c"}};
+    for (int kind = 0; kind < 3; ++kind) {
+        const Utf8Lines kept = Utf8Lines::fromStrings(lists[kind]);
+        Utf8Lines given = kept;
+        const LoadResult r = subtitleFormat(kind)->parse(std::move(given), {});
+        EXPECT_EQ(r.table.TimeTable().size(), 2) << kind;
+        EXPECT_EQ(kept.toStringList(), lists[kind]) << kind;
+    }
 }
 
 TEST(Loaders, PolishTextInEveryEncoding)
@@ -273,7 +279,7 @@ TEST(Loaders, PolishTextInEveryEncoding)
             const QByteArray bytes = encodeText(files[kind].arg(pangram), enc);
             const DecodedText decoded = decodeText(bytes);
             EXPECT_EQ(decoded.encoding, enc);
-            const LoadResult r = subtitleFormat(kind)->parse(splitLines(decoded.text), {});
+            const LoadResult r = subtitleFormat(kind)->parse(Utf8Lines::fromStrings(splitLines(decoded.text)), {});
             const QList<TimeEntry> t = body(r);
             ASSERT_EQ(t.size(), 2);
             EXPECT_EQ(t[0].text, pangram);

@@ -83,7 +83,7 @@ TEST(SubtitleTimer, Scenarios)
         SCOPED_TRACE(s.name);
         LoadSettings ls;
         ls.MediaFrameRate = s.settings.MediaFrameRate;
-        const SubtitleTable table = subtitleFormat(s.kind)->parse(s.lines, ls).table;
+        const SubtitleTable table = subtitleFormat(s.kind)->parse(Utf8Lines::fromStrings(s.lines), ls).table;
         SubtitleDisplayState state;
         state.DisplayedText = s.shownBefore;
         for (const Tick &t : s.ticks) {
@@ -103,17 +103,28 @@ TEST(SubtitleTimer, Scenarios)
 
 namespace {
 
+// The table's entries decoded once, for the plain scan.
+struct DecodedTable {
+    explicit DecodedTable(const SubtitleTable &t)
+        : frameTimed(t.FrameTimed()), times(t.TimeTable().toList()), frames(t.FrameTable().toList())
+    {
+    }
+    bool frameTimed;
+    QList<TimeEntry> times;
+    QList<FrameEntry> frames;
+};
+
 // The rule as a plain scan from the first entry, for comparison.
-void referenceTick(const SubtitleTable &table, const SubtitleTimerInput &in, SubtitleDisplayState &st)
+void referenceTick(const DecodedTable &table, const SubtitleTimerInput &in, SubtitleDisplayState &st)
 {
     double p = in.CurrentPosition;
     if (in.OffsetEnabled)
         p = p * in.ShiftFactor + in.ShiftOffset;
     const int64_t d = in.TextDelay;
     int64_t t;
-    if (!table.FrameTimed()) {
+    if (!table.frameTimed) {
         t = int64_t(std::trunc(p));
-        const QList<TimeEntry> &e = table.TimeTable();
+        const QList<TimeEntry> &e = table.times;
         for (qsizetype i = 0; i + 1 < e.size(); ++i) {
             if (e[i].start <= t && t < e[i].start + d && t < e[i + 1].start) {
                 st.LastShownTime = e[i].start;
@@ -125,7 +136,7 @@ void referenceTick(const SubtitleTable &table, const SubtitleTimerInput &in, Sub
     } else {
         t = int64_t(std::nearbyint(p));
         const double f = double(t) * (in.MediaFrameRate >= 1 ? in.MediaFrameRate : 25.0);
-        for (const FrameEntry &e : table.FrameTable()) {
+        for (const FrameEntry &e : table.frames) {
             if (e.startFrame <= f && f < e.endFrame) {
                 st.LastShownTime = int32_t(t);
                 if (e.text != st.DisplayedText && !in.OverlayDragging)
@@ -145,6 +156,7 @@ void compareWithReference(const SubtitleTable &table, std::mt19937 &rng, int tic
     std::uniform_int_distribution<int> pick(0, 99);
     const int delays[] = {-1, 0, 1, 2, 4, 10};
     const double rates[] = {-1, 0, 23.976, 25, 30};
+    const DecodedTable decoded(table);
     SubtitleDisplayState fast, slow;
     SubtitleTimerInput in;
     in.TextDelay = delays[pick(rng) % 6];
@@ -160,7 +172,7 @@ void compareWithReference(const SubtitleTable &table, std::mt19937 &rng, int tic
         in.OverlayDragging = pick(rng) < 5;
         const QString before = fast.DisplayedText;
         const std::optional<QString> drawn = Timer1Timer(table, in, fast);
-        referenceTick(table, in, slow);
+        referenceTick(decoded, in, slow);
         ASSERT_EQ(fast.DisplayedText, slow.DisplayedText) << "tick " << k << " at " << in.CurrentPosition;
         ASSERT_EQ(fast.LastShownTime, slow.LastShownTime) << "tick " << k;
         ASSERT_EQ(drawn.has_value(), before != fast.DisplayedText);
