@@ -19,6 +19,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <cstring>
@@ -109,7 +110,7 @@ LoadResult decodeAndLoad(const QString &path, int kind)
     const QByteArray bytes = readAll(path);
     const TextEncoding enc = detectEncoding(bytes);
     Utf8Lines lines;
-    lines.reserve(bytes.size() + bytes.size() / 16, bytes.count('\n') + 1);
+    lines.reserve(bytes.size() + bytes.size() / 16, std::count(bytes.begin(), bytes.end(), '\n') + 1);
     const char *p = bytes.constData();
     const char *const end = p + bytes.size();
     while (p < end) {
@@ -117,7 +118,10 @@ LoadResult decodeAndLoad(const QString &path, int kind)
         if (!eol)
             eol = end;
         const char *stop = eol > p && eol[-1] == '\r' ? eol - 1 : eol;
-        lines.appendDecoded(QByteArrayView(p, stop - p), enc);
+        if (enc == TextEncoding::Utf8) // checked whole by detectEncoding
+            lines.appendValidUtf8(QByteArrayView(p, stop - p));
+        else
+            lines.appendDecoded(QByteArrayView(p, stop - p), enc);
         p = eol + (eol < end ? 1 : 0);
     }
     return subtitleFormat(kind)->parse(std::move(lines), LoadSettings{});

@@ -54,7 +54,7 @@ char16_t unicodeOf(uint8_t b, TextEncoding enc)
     return kCp1250[b - 0x80];
 }
 
-bool isValidUtf8(QByteArrayView bytes)
+bool validUtf8(QByteArrayView bytes)
 {
     const auto *p = reinterpret_cast<const uint8_t *>(bytes.data());
     const auto *end = p + bytes.size();
@@ -71,6 +71,13 @@ bool isValidUtf8(QByteArrayView bytes)
             break;
         const uint8_t c = *p;
         if (c < 0x80) { ++p; continue; }
+        // Two-byte letters (all of Polish) the short way; 0xC0 and 0xC1 only start overlong forms.
+        if ((c & 0xE0) == 0xC0) {
+            if (c < 0xC2 || end - p < 2 || (p[1] & 0xC0) != 0x80)
+                return false;
+            p += 2;
+            continue;
+        }
         int n;
         uint32_t cp;
         if ((c & 0xE0) == 0xC0) { n = 1; cp = c & 0x1F; }
@@ -118,11 +125,16 @@ bool hasUtf8Bom(QByteArrayView bytes)
 
 } // namespace
 
+bool isValidUtf8(QByteArrayView bytes)
+{
+    return validUtf8(bytes);
+}
+
 TextEncoding detectEncoding(QByteArrayView bytes)
 {
     if (hasUtf8Bom(bytes))
         return TextEncoding::Utf8Bom;
-    if (isValidUtf8(bytes))
+    if (validUtf8(bytes))
         return TextEncoding::Utf8;
     return chooseEightBitEncoding(bytes);
 }
@@ -191,7 +203,7 @@ void appendAsUtf8(QByteArray &out, QByteArrayView bytes, TextEncoding encoding)
 {
     const qsizetype old = out.size();
     if (encoding == TextEncoding::Utf8 || encoding == TextEncoding::Utf8Bom) {
-        if (isValidUtf8(bytes))
+        if (validUtf8(bytes))
             out.append(bytes.data(), bytes.size());
         else
             out.append(QString::fromUtf8(bytes).toUtf8());

@@ -19,6 +19,7 @@ struct DecodedText {
 // BOM or valid UTF-8 -> UTF-8; otherwise one of the two Polish 8-bit code pages, chosen by
 // which of them the Polish letters' bytes point to (see chooseEightBitEncoding).
 TextEncoding detectEncoding(QByteArrayView bytes);
+bool isValidUtf8(QByteArrayView bytes);
 DecodedText decodeText(QByteArrayView bytes);
 QString decodeAs(QByteArrayView bytes, TextEncoding encoding);
 // Appends `bytes` decoded from `encoding` to `out` as UTF-8, the way decodeAs would read them

@@ -42,12 +42,16 @@ void Utf8Lines::appendDecoded(QByteArrayView bytes, TextEncoding encoding)
     ends_.push_back(uint32_t(bytes_.size()));
 }
 
+void Utf8Lines::appendValidUtf8(QByteArrayView utf8)
+{
+    checkRoom(utf8.size());
+    bytes_.append(utf8.data(), utf8.size());
+    ends_.push_back(uint32_t(bytes_.size()));
+}
+
 void Utf8Lines::append(const QString &line)
 {
-    const QByteArray utf8 = line.toUtf8();
-    checkRoom(utf8.size());
-    bytes_.append(utf8);
-    ends_.push_back(uint32_t(bytes_.size()));
+    appendValidUtf8(line.toUtf8());
 }
 
 void Utf8Lines::reserve(qsizetype bytes, qsizetype lines)
@@ -105,17 +109,6 @@ qsizetype utf8OffsetOfUtf16Index(QByteArrayView utf8, qsizetype index)
         i += len;
     }
     return std::min(i, utf8.size());
-}
-
-qsizetype utf16Length(QByteArrayView utf8)
-{
-    qsizetype units = 0;
-    for (char ch : utf8) {
-        const uint8_t c = uint8_t(ch);
-        units += (c & 0xC0) != 0x80; // every byte but a continuation byte starts a character
-        units += c >= 0xF0;          // four-byte characters take a surrogate pair
-    }
-    return units;
 }
 
 bool isAsciiPrefix(QByteArrayView bytes, qsizetype n)

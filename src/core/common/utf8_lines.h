@@ -37,6 +37,8 @@ public:
     // Appends one line given in `encoding` (a UTF-8 BOM is not expected here). Throws
     // std::length_error when the buffer would pass 4 GB.
     void appendDecoded(QByteArrayView bytes, TextEncoding encoding);
+    // Appends a line already known to be valid UTF-8 (say, from a file checked whole).
+    void appendValidUtf8(QByteArrayView utf8);
     void append(const QString &line);
     // Room for about `bytes` of text in `lines` lines, so that growing never copies.
     void reserve(qsizetype bytes, qsizetype lines);
@@ -80,8 +82,6 @@ private:
 
 // The UTF-8 byte offset of UTF-16 index `index` of `utf8`, for a text decoded from it.
 qsizetype utf8OffsetOfUtf16Index(QByteArrayView utf8, qsizetype index);
-// The length in UTF-16 units of valid UTF-8 text.
-qsizetype utf16Length(QByteArrayView utf8);
 // True when the first `n` bytes (all of them when there are fewer) are ASCII.
 bool isAsciiPrefix(QByteArrayView bytes, qsizetype n);
 

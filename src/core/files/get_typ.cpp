@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -31,6 +32,53 @@ bool isCandidateLine(QByteArrayView line)
     if (!digit(line[first]) && line[first] != '[' && line[first] != '{')
         return false;
     return last == first || digit(line[first + 1]) || line[first + 1] == ':';
+}
+
+qsizetype countLineFeeds(QByteArrayView bytes)
+{
+    qsizetype n = 0;
+    const char *p = bytes.data();
+    const char *const end = p + bytes.size();
+    while ((p = static_cast<const char *>(std::memchr(p, '\n', size_t(end - p))))) {
+        ++n;
+        ++p;
+    }
+    return n;
+}
+
+// Appends the candidate lines of `text` to `lines`, decoded from `encoding`. For plain UTF-8
+// every line must be valid: returns false, with `lines` emptied, at the first that is not.
+bool splitCandidateLines(QByteArrayView text, TextEncoding encoding, Utf8Lines &lines)
+{
+    const bool strictUtf8 = encoding == TextEncoding::Utf8;
+    // Subtitle files are nearly all candidate lines: room for all of them saves regrowing.
+    lines.clear();
+    lines.reserve(text.size() + text.size() / 16, countLineFeeds(text) + 1);
+    const char *p = text.data();
+    const char *const end = p + text.size();
+    while (p < end) {
+        const char *eol = p;
+        while (eol < end && *eol != '\n' && *eol != '\r')
+            ++eol;
+        const QByteArrayView line(p, eol - p);
+        const bool candidate = isCandidateLine(line);
+        if (strictUtf8) {
+            // Line breaks never occur inside a UTF-8 sequence, so checking every line checks
+            // the file.
+            if (!isValidUtf8(line)) {
+                lines.clear();
+                return false;
+            }
+            if (candidate)
+                lines.appendValidUtf8(line);
+        } else if (candidate) {
+            lines.appendDecoded(line, encoding);
+        }
+        p = eol;
+        if (p < end)
+            p += (*p == '\r' && p + 1 < end && p[1] == '\n') ? 2 : 1;
+    }
+    return true;
 }
 
 // Reads a whole regular file, refusing anything that could block (FIFOs, devices) or that is
@@ -109,31 +157,23 @@ FileKind detectSubtitleFormat(const QString &path, Utf8Lines &scratchLines, Text
     if (!readRegularFile(path, bytes))
         return kindUnreadable;
 
-    // Decode line by line into UTF-8, keeping only candidate lines, so the whole decoded text
-    // never exists next to the line list.
-    TextEncoding enc = detectEncoding(bytes);
+    // Lines are decoded one at a time into UTF-8 and only candidate lines are kept, so the
+    // whole decoded text never exists next to the line list. A file without a BOM is split as
+    // UTF-8 while every line checks out, which for a UTF-8 file is all of them, so it is not
+    // also checked whole beforehand; a line that is not UTF-8 makes the file an 8-bit one
+    // (detectEncoding's rule) and the split starts again in that encoding.
+    QByteArrayView rest(bytes);
+    TextEncoding enc = TextEncoding::Utf8;
+    if (rest.startsWith("\xEF\xBB\xBF")) {
+        rest = rest.sliced(3);
+        enc = TextEncoding::Utf8Bom;
+    }
+    if (!splitCandidateLines(rest, enc, scratchLines)) {
+        enc = detectEncoding(bytes);
+        splitCandidateLines(rest, enc, scratchLines);
+    }
     if (encoding)
         *encoding = enc;
-    QByteArrayView rest(bytes);
-    if (enc == TextEncoding::Utf8Bom) {
-        rest = rest.sliced(3);
-        enc = TextEncoding::Utf8;
-    }
-    const char *p = rest.data();
-    const char *const end = p + rest.size();
-    // Subtitle files are nearly all candidate lines: room for all of them saves regrowing.
-    scratchLines.reserve(rest.size() + rest.size() / 16, rest.count('\n') + 1);
-    while (p < end) {
-        const char *eol = p;
-        while (eol < end && *eol != '\n' && *eol != '\r')
-            ++eol;
-        const QByteArrayView line(p, eol - p);
-        if (isCandidateLine(line))
-            scratchLines.appendDecoded(line, enc);
-        p = eol;
-        if (p < end)
-            p += (*p == '\r' && p + 1 < end && p[1] == '\n') ? 2 : 1;
-    }
     bytes = QByteArray();
     if (scratchLines.isEmpty())
         return kindUnreadable;

@@ -59,8 +59,13 @@ LoadResult LoadProc2(Utf8Lines lines, const LoadSettings &settings)
     const bool complete = loader_support::walkLines(
         std::move(lines), settings, texts, [&](qsizetype count) { rows.reserve(size_t(count) + 1); },
         [&](Utf8Lines::Rewriter &rewriter, QByteArrayView line) {
-            const qsizetype tags = line.count('[');
-            const qsizetype length = utf16Length(line);
+            qsizetype tags = 0, length = 0; // length in characters (UTF-16 units)
+            for (char ch : line) {
+                const uint8_t c = uint8_t(ch);
+                tags += c == '[';
+                length += (c & 0xC0) != 0x80; // each character has one byte that is no continuation
+                length += c >= 0xF0;          // and four-byte ones take a surrogate pair
+            }
             const qsizetype tagChars = std::min(tags, (length + 1) / kTagWidth) * kTagWidth;
             // The tags sit at fixed character positions: bytes suffice when those are ASCII.
             const auto parsed = loader_support::parseUtf8Line<ParsedBracketLine>(

@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringView>
 
+#include <cstring>
 #include <exception>
 
 // Pieces shared by the three line-format loaders.
@@ -80,8 +81,10 @@ inline char16_t unitAt(QByteArrayView s, qsizetype i) { return uint8_t(s[i]); }
 inline qsizetype indexOf(QStringView s, char c, qsizetype from = 0) { return s.indexOf(QLatin1Char(c), from); }
 inline qsizetype indexOf(QByteArrayView s, char c, qsizetype from = 0) { return s.indexOf(c, from); }
 inline qsizetype lastIndexOf(QStringView s, char c) { return s.lastIndexOf(QLatin1Char(c)); }
-inline qsizetype lastIndexOf(QByteArrayView s, char c) { return s.lastIndexOf(c); }
-inline qsizetype countOf(QStringView s, char c) { return s.count(QLatin1Char(c)); }
-inline qsizetype countOf(QByteArrayView s, char c) { return s.count(c); }
+inline qsizetype lastIndexOf(QByteArrayView s, char c)
+{
+    const void *hit = s.isEmpty() ? nullptr : ::memrchr(s.data(), c, size_t(s.size()));
+    return hit ? static_cast<const char *>(hit) - s.data() : -1;
+}
 
 } // namespace zv::loader_support

@@ -124,6 +124,9 @@ TEST(GetTyp, ContentTestFindsTheFormatOfTheFirstCandidateLine)
         {"NUL bytes", QByteArray("{1}{2}a\0b\n\0\0\n", 14), kindFrameSubtitle,
          {QString::fromUtf8("{1}{2}a\0b", 9)}},
         {"BOM before first line", "\xEF\xBB\xBF[00:01]a", kindBracketSubtitle, {"[00:01]a"}},
+        // One byte that is not UTF-8, however late, makes the whole file Windows-1250.
+        {"late 8-bit byte", "{1}{2}\xC5\xBC\n{3}{4}\xB9", kindFrameSubtitle,
+         {QStringLiteral("{1}{2}ĹĽ"), QStringLiteral("{3}{4}ą")}},
         // A BOM does not make the rest valid: a stray byte is read as U+FFFD, not kept raw.
         {"BOM then a bad byte", "\xEF\xBB\xBF{1}{2}a\xFF", kindFrameSubtitle,
          {QStringLiteral("{1}{2}a\uFFFD")}},
