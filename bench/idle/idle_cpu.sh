@@ -13,33 +13,7 @@ clip=${2:?usage: idle_cpu.sh <zentavista binary> <clip> [seconds]}
 secs=${3:-30}
 hz=$(getconf CLK_TCK)
 
-home=$(mktemp -d)
-. "$(dirname "$0")/../../scripts/xvfb.sh"
-app_pid=
-stop_app() {
-    [ -n "$app_pid" ] || return 0
-    kill "$app_pid" 2>/dev/null || true
-    for _ in 1 2 3 4 5 6 7 8 9 10; do
-        kill -0 "$app_pid" 2>/dev/null || break
-        sleep 0.5
-    done
-    kill -9 "$app_pid" 2>/dev/null || true
-    wait "$app_pid" 2>/dev/null || true
-    app_pid=
-}
-cleanup() {
-    stop_app
-    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
-    rm -rf "$home"
-}
-trap cleanup EXIT INT TERM
-
-zv_ensure_display
-export ZENTAVISTA_HOME="$home"
-# A private runtime folder: another running instance must not take the file instead.
-export XDG_RUNTIME_DIR="$home/run"
-mkdir -m 700 "$XDG_RUNTIME_DIR"
-export ASAN_OPTIONS=detect_leaks=0
+. "$(dirname "$0")/../app_session.sh"
 
 # utime + stime of a process, in clock ticks.
 ticks() {

@@ -12,26 +12,7 @@ set -eu
 bin=${1:?usage: app_peak_memory.sh <zentavista binary> <subtitle file>}
 file=${2:?usage: app_peak_memory.sh <zentavista binary> <subtitle file>}
 
-home=$(mktemp -d)
-. "$(dirname "$0")/../../scripts/xvfb.sh"
-app_pid=
-stop_app() {
-    [ -n "$app_pid" ] || return 0
-    kill "$app_pid" 2>/dev/null || true
-    wait "$app_pid" 2>/dev/null || true
-    app_pid=
-}
-cleanup() {
-    stop_app
-    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
-    rm -rf "$home"
-}
-trap cleanup EXIT INT TERM
-
-zv_ensure_display
-export ZENTAVISTA_HOME="$home"
-export XDG_RUNTIME_DIR="$home/run"
-mkdir -m 700 "$XDG_RUNTIME_DIR"
+. "$(dirname "$0")/../app_session.sh"
 
 status_kb() { # pid, field
     awk -v f="$2:" '$1 == f { print $2 }' "/proc/$1/status"
