@@ -53,12 +53,10 @@ ParsedBracketLine parseBracketLine(View s, qsizetype tags, qsizetype length)
 
 LoadResult LoadProc2(Utf8Lines lines, const LoadSettings &settings)
 {
-    LoadResult result;
-    std::vector<TimeRow> rows;
-    Utf8Lines texts;
-    const bool complete = loader_support::walkLines(
-        std::move(lines), settings, texts, [&](qsizetype count) { rows.reserve(size_t(count) + 1); },
-        [&](Utf8Lines::Rewriter &rewriter, QByteArrayView line) {
+    return loader_support::loadTimeRows(
+        std::move(lines), settings,
+        [](Utf8Lines::Rewriter &rewriter, QByteArrayView line, std::vector<TimeRow> &rows,
+           qsizetype &unrecognised) {
             qsizetype tags = 0, length = 0; // length in characters (UTF-16 units)
             for (char ch : line) {
                 const uint8_t c = uint8_t(ch);
@@ -71,21 +69,17 @@ LoadResult LoadProc2(Utf8Lines lines, const LoadSettings &settings)
             const auto parsed = loader_support::parseUtf8Line<ParsedBracketLine>(
                 line, isAsciiPrefix(line, tagChars),
                 [&](auto s) { return parseBracketLine(s, tags, length); });
-            result.unrecognised += parsed.unrecognised;
+            unrecognised += parsed.unrecognised;
             if (parsed.starts.isEmpty())
                 return;
             const uint32_t text = rewriter.keep(line.sliced(parsed.textFrom));
             for (int32_t start : parsed.starts)
                 rows.push_back({start, text});
         },
-        [&] {
+        [](std::vector<TimeRow> &rows) {
             SortujTekst(rows);
             rows.push_back({kBracketLinesSentinel, kNoText});
         });
-    result.failed = !complete;
-    result.table = SubtitleTable::fromTimeRows(std::move(texts), std::move(rows));
-    result.lists = LadujOpisyDoOpcji(result.table, settings.shift);
-    return result;
 }
 
 } // namespace zv

@@ -60,6 +60,26 @@ bool walkLines(Utf8Lines lines, const LoadSettings &settings, Utf8Lines &texts, 
     return complete;
 }
 
+// Time and bracket lines: `step(rewriter, line, rows, unrecognised)` per line adds rows of
+// (start second, text) and counts what it cannot read; `close(rows)` places the sentinel.
+template <typename Step, typename Close>
+LoadResult loadTimeRows(Utf8Lines lines, const LoadSettings &settings, Step step, Close close)
+{
+    LoadResult result;
+    std::vector<TimeRow> rows;
+    Utf8Lines texts;
+    const bool complete = walkLines(
+        std::move(lines), settings, texts, [&](qsizetype count) { rows.reserve(size_t(count) + 1); },
+        [&](Utf8Lines::Rewriter &rewriter, QByteArrayView line) {
+            step(rewriter, line, rows, result.unrecognised);
+        },
+        [&] { close(rows); });
+    result.failed = !complete;
+    result.table = SubtitleTable::fromTimeRows(std::move(texts), std::move(rows));
+    result.lists = LadujOpisyDoOpcji(result.table, settings.shift);
+    return result;
+}
+
 // The line parsers are written once for characters and run on a line's UTF-8 bytes when that
 // gives the same answer: when the part of the line the format's fields occupy is ASCII, byte
 // positions are character positions there. Otherwise the line is decoded and parsed as

@@ -71,12 +71,10 @@ ParsedTimeLine parseTimeLine(View s)
 
 LoadResult LoadProc0(Utf8Lines lines, const LoadSettings &settings)
 {
-    LoadResult result;
-    std::vector<TimeRow> rows;
-    Utf8Lines texts;
-    const bool complete = loader_support::walkLines(
-        std::move(lines), settings, texts, [&](qsizetype count) { rows.reserve(size_t(count) + 1); },
-        [&](Utf8Lines::Rewriter &rewriter, QByteArrayView line) {
+    return loader_support::loadTimeRows(
+        std::move(lines), settings,
+        [](Utf8Lines::Rewriter &rewriter, QByteArrayView line, std::vector<TimeRow> &rows,
+           qsizetype &unrecognised) {
             // Every field lies inside the scan limit or is checked whole, so bytes suffice
             // when the characters up to the limit are ASCII.
             const auto parsed = loader_support::parseUtf8Line<ParsedTimeLine>(
@@ -84,16 +82,12 @@ LoadResult LoadProc0(Utf8Lines lines, const LoadSettings &settings)
             if (parsed.status == LineStatus::Ok)
                 rows.push_back({parsed.start, rewriter.keep(line.sliced(parsed.textFrom))});
             else if (parsed.status == LineStatus::Unrecognised)
-                ++result.unrecognised;
+                ++unrecognised;
         },
-        [&] {
+        [](std::vector<TimeRow> &rows) {
             rows.push_back({kTimeLinesSentinel, kNoText});
             SortujTekst(rows);
         });
-    result.failed = !complete;
-    result.table = SubtitleTable::fromTimeRows(std::move(texts), std::move(rows));
-    result.lists = LadujOpisyDoOpcji(result.table, settings.shift);
-    return result;
 }
 
 } // namespace zv
