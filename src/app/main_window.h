@@ -193,6 +193,8 @@ public:
     bool OverlayDragging() const;               // a line window is being dragged
     // Renders text ("|" between up to three lines; empty clears) into the line windows.
     void RobNapis(const QString &text);
+    // Clears the line windows and DisplayedText, so the timer's next match draws again.
+    void ClearSubtitleOverlay();
     void SetTransparentColor();                 // the overlay check of Timer2's tick
     void WMDisplayChange();                     // the screen's geometry changed
     void ResetSubtitlePosition();               // keypad "*": DisplayerBottom := 40

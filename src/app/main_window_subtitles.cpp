@@ -239,9 +239,14 @@ void TZentavistaApp::Zamknij2Click()
     if (Wy1->isChecked())
         runCommand(Wy1);
     CzyscListe();
-    RobNapis(QString());
-    st.display.DisplayedText.clear();
+    ClearSubtitleOverlay();
     UstawMStaus();
+}
+
+void TZentavistaApp::ClearSubtitleOverlay()
+{
+    RobNapis(QString());
+    subtitleState().display.DisplayedText.clear();
 }
 
 // ---- timing ------------------------------------------------------------------------------------

@@ -129,7 +129,7 @@ void TZentavistaApp::ConnectTransport()
         runCommand(Powt1);
         UstawMStaus();
         // A line left on screen from before would stay there: clear it.
-        RobNapis(QString());
+        ClearSubtitleOverlay();
     });
     ToolButton16->setCheckable(false);
     ToolButton17->setCheckable(false);

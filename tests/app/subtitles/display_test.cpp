@@ -46,6 +46,13 @@ TEST(SubtitleTiming, TheTimerFollowsThePositionThroughTheLoadedFile)
                    {29.0, ""}, {30.2, "Drugi|wiersz"}, {12.0, "Pierwszy"}, {5.0, ""},
                    {41.0, "Trzeci"}, {42.0, "Czwarty"}, {60.0, ""}});
 
+    // The repeat button clears the screen; the next tick draws the line again.
+    runTicks(app, {{10.0, "Pierwszy"}});
+    app.w->ToolButton21->click();
+    EXPECT_TRUE(app.w->Powt1->isChecked());
+    EXPECT_EQ(app.w->DisplayedText(), QString());
+    runTicks(app, {{10.2, "Pierwszy"}});
+
     // A new file clears what the old one left on the next tick, even where it has no line.
     runTicks(app, {{10.0, "Pierwszy"}});
     app.w->LadujText(app.write(QStringLiteral("inny.txt"), {QStringLiteral("0:01:00:Inny")}));

@@ -154,12 +154,14 @@ TEST(SubtitleLoading, ALongLoadKeepsTheWindowAliveAndSwapsTheTableInWhole)
     EXPECT_FALSE(sawPartialTable);
     EXPECT_EQ(app.w->subtitleTable().TimeTable().size(), n + 1);
     EXPECT_EQ(app.w->CurrentSubtitleFile(), big);
-    if (took > 1000)
+    if (took > 1000) {
         EXPECT_GT(ticks, 0) << "no events ran during a load of " << took << " ms";
+    }
     // The label appears half a second into parsing (classification comes first), so only a
     // load that clearly outlasts that is sure to be caught by the 20 ms probe.
-    if (took > 3000)
+    if (took > 3000) {
         EXPECT_TRUE(labelTexts.filter(QStringLiteral("Wczytywanie napisów")).size() > 0);
+    }
     EXPECT_FALSE(app.w->Label1->text().startsWith(QStringLiteral("Wczytywanie")));
 }
 
