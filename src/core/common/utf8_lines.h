@@ -15,7 +15,7 @@ namespace zv {
 // A list of lines kept as UTF-8, back to back in one buffer, with the end of each line. A
 // million subtitle lines cost their bytes plus four bytes each, where a QStringList costs a
 // string object, an allocation and a UTF-16 copy (twice the bytes) per line.
-// Every line is valid UTF-8: text from outside comes in through appendDecoded.
+// Every line is valid UTF-8: bytes of unknown validity come in through appendDecoded.
 class Utf8LinesRewriter;
 
 class Utf8Lines {
@@ -32,7 +32,6 @@ public:
     }
     QString at(qsizetype i) const { return QString::fromUtf8(line(i)); }
     QStringList toStringList() const;
-    qsizetype byteSize() const { return bytes_.size(); }
 
     // Appends one line given in `encoding` (a UTF-8 BOM is not expected here). Throws
     // std::length_error when the buffer would pass 4 GB.

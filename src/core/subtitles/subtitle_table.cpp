@@ -126,23 +126,6 @@ SubtitleTable SubtitleTable::fromTimeTable(const QList<TimeEntry> &timeTable)
     return fromTimeRows(std::move(texts), std::move(rows));
 }
 
-SubtitleTable SubtitleTable::fromFrameTable(const QList<FrameEntry> &frameTable,
-                                            const QList<TimeEntry> &timeTable)
-{
-    Utf8Lines texts;
-    std::vector<FrameRow> frames;
-    std::vector<TimeRow> times;
-    for (const FrameEntry &e : frameTable) {
-        texts.append(e.text);
-        frames.push_back({e.startFrame, e.endFrame, uint32_t(texts.size() - 1)});
-    }
-    for (const TimeEntry &e : timeTable) {
-        texts.append(e.text);
-        times.push_back({e.start, uint32_t(texts.size() - 1)});
-    }
-    return fromFrameRows(std::move(texts), std::move(frames), std::move(times));
-}
-
 void SubtitleTable::CzyscListe()
 {
     *this = SubtitleTable();

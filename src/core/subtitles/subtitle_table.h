@@ -111,10 +111,8 @@ public:
     // Frame lines: times holds one row per frame row, in the same order, plus the sentinel.
     static SubtitleTable fromFrameRows(Utf8Lines texts, std::vector<FrameRow> frames,
                                        std::vector<TimeRow> times);
-    // Tables made by hand from decoded entries, in the same shapes.
+    // A time table made by hand from decoded entries, in the same shape.
     static SubtitleTable fromTimeTable(const QList<TimeEntry> &timeTable);
-    static SubtitleTable fromFrameTable(const QList<FrameEntry> &frameTable,
-                                        const QList<TimeEntry> &timeTable);
 
     TimeRows TimeTable() const { return TimeRows(d_.get()); }
     FrameRows FrameTable() const { return FrameRows(d_.get()); }
