@@ -39,9 +39,12 @@ TEST(TextCodec, EightBitChoiceFollowsTheDifferingLetters)
 
 TEST(TextCodec, RejectsMalformedUtf8)
 {
-    // Overlong slash, lone continuation byte, truncated sequence, encoded surrogate.
-    for (const char *s : {"\xc0\xaf", "a\x80", "\xe2\x82", "\xed\xa0\x80"})
+    // Overlong slash, lone continuation byte, truncated sequences (also after a run of ASCII
+    // words), a letter's lead byte before a plain letter, encoded surrogate.
+    for (const char *s : {"\xc0\xaf", "a\x80", "\xe2\x82", "\xc5", "abcdefghijklmnop\xc5",
+                          "\xc5" "A", "\xed\xa0\x80"})
         EXPECT_NE(detectEncoding(QByteArray(s)), TextEncoding::Utf8) << s;
+    EXPECT_EQ(detectEncoding(QByteArray("abcdefghijklmnop\xc5\xbc")), TextEncoding::Utf8);
 }
 
 TEST(TextCodec, SplitsOnEveryLineBreakKind)
@@ -56,4 +59,24 @@ TEST(TextCodec, UnmappableCharactersBecomeQuestionMarks)
 {
     EXPECT_EQ(encodeText(QStringLiteral("a€日"), TextEncoding::Iso8859_2), QByteArray("a??"));
     EXPECT_EQ(encodeText(QStringLiteral("a€"), TextEncoding::Windows1250), QByteArray("a\x80"));
+}
+
+TEST(TextCodec, DirectUtf8DecodingAgreesWithDecodeAs)
+{
+    // Every byte of both code pages, between ASCII runs long enough for the word-at-a-time copy.
+    QByteArray every;
+    for (int b = 0; b < 256; ++b)
+        every += char(b);
+    const QByteArray input = QByteArray(19, 'a') + every + QByteArray(9, 'b') + every;
+    for (TextEncoding enc : {TextEncoding::Windows1250, TextEncoding::Iso8859_2}) {
+        QByteArray out("x");
+        appendAsUtf8(out, input, enc);
+        EXPECT_EQ(QString::fromUtf8(out), u'x' + decodeAs(input, enc)) << int(enc);
+    }
+    // UTF-8 is copied when valid; bad bytes become U+FFFD as decodeAs has them.
+    for (const QByteArray &bytes : {QByteArray("Zażółć"), QByteArray("a\xff" "b"), QByteArray("\xc5")}) {
+        QByteArray out;
+        appendAsUtf8(out, bytes, TextEncoding::Utf8);
+        EXPECT_EQ(QString::fromUtf8(out), decodeAs(bytes, TextEncoding::Utf8)) << bytes.toHex().constData();
+    }
 }
