@@ -54,19 +54,26 @@ char16_t unicodeOf(uint8_t b, TextEncoding enc)
     return kCp1250[b - 0x80];
 }
 
+// Text is mostly ASCII: steps over whole 8-byte words of it.
+template <typename Byte>
+const Byte *skipAsciiWords(const Byte *p, const Byte *end)
+{
+    while (end - p >= 8) {
+        uint64_t w;
+        std::memcpy(&w, p, 8);
+        if (w & 0x8080808080808080ull)
+            break;
+        p += 8;
+    }
+    return p;
+}
+
 bool validUtf8(QByteArrayView bytes)
 {
     const auto *p = reinterpret_cast<const uint8_t *>(bytes.data());
     const auto *end = p + bytes.size();
     while (p < end) {
-        // Text is mostly ASCII: step over it a word at a time.
-        while (end - p >= 8) {
-            uint64_t w;
-            std::memcpy(&w, p, 8);
-            if (w & 0x8080808080808080ull)
-                break;
-            p += 8;
-        }
+        p = skipAsciiWords(p, end);
         if (p == end)
             break;
         const uint8_t c = *p;
@@ -182,14 +189,7 @@ Utf8Table makeUtf8Table(TextEncoding enc)
 // Copies the ASCII run at the start of [p, end) and returns where it stopped.
 const char *copyAscii(char *&dst, const char *p, const char *end)
 {
-    const char *q = p;
-    while (end - q >= 8) {
-        uint64_t w;
-        std::memcpy(&w, q, 8);
-        if (w & 0x8080808080808080ull)
-            break;
-        q += 8;
-    }
+    const char *q = skipAsciiWords(p, end);
     while (q < end && uint8_t(*q) < 0x80)
         ++q;
     std::memcpy(dst, p, size_t(q - p));
