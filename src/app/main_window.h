@@ -395,6 +395,8 @@ private:
     void runToolButton(QAction *target, bool refreshAfter);
     void RunShutDown();
     void note(const char *step);
+    // One step of "Podgłoś"/"Ścisz": the sound server's channels when it is in use, else the engine.
+    void stepVolume(bool up);
 
     std::unique_ptr<zv::Settings> settings_;
     EngineFactory engineFactory_;

@@ -514,34 +514,31 @@ void TZentavistaApp::UstawVolPosDoM()
     e->setVolume(VolumeSlider::engineVolumeForThumb(left));
 }
 
-void TZentavistaApp::pod1Click()
+void TZentavistaApp::stepVolume(bool up)
 {
     MediaEngine *e = m();
     if (!e)
         return;
+    using namespace zv::playback;
     if (zv::SystemVolume *sv = systemVolume()) {
-        if (const auto l = sv->levels())
-            sv->setLevels({std::uint8_t(zv::playback::channelUp(l->left)),
-                           std::uint8_t(zv::playback::channelUp(l->right))});
+        if (const auto l = sv->levels()) {
+            const auto step = [up](int level) { return std::uint8_t(up ? channelUp(level) : channelDown(level)); };
+            sv->setLevels({step(l->left), step(l->right)});
+        }
     } else {
-        e->setVolume(zv::playback::engineVolumeUp(e->Volume()));
+        e->setVolume(up ? engineVolumeUp(e->Volume()) : engineVolumeDown(e->Volume()));
     }
     UstawMDoVolPos();
 }
 
+void TZentavistaApp::pod1Click()
+{
+    stepVolume(true);
+}
+
 void TZentavistaApp::sci1Click()
 {
-    MediaEngine *e = m();
-    if (!e)
-        return;
-    if (zv::SystemVolume *sv = systemVolume()) {
-        if (const auto l = sv->levels())
-            sv->setLevels({std::uint8_t(zv::playback::channelDown(l->left)),
-                           std::uint8_t(zv::playback::channelDown(l->right))});
-    } else {
-        e->setVolume(zv::playback::engineVolumeDown(e->Volume()));
-    }
-    UstawMDoVolPos();
+    stepVolume(false);
 }
 
 void TZentavistaApp::W2Click()

@@ -464,21 +464,21 @@ int MpvEngine::PlayState() const
 
 void MpvEngine::Play()
 {
-    if (load_ != Load::Open)
-        return;
-    stopped_ = false;
-    paused_ = false;
-    mpv_->setProperty(mpvprop::kPause, false);
-    publish();
+    leaveStop(false);
 }
 
 void MpvEngine::Pause()
 {
+    leaveStop(true);
+}
+
+void MpvEngine::leaveStop(bool paused)
+{
     if (load_ != Load::Open)
         return;
     stopped_ = false;
-    paused_ = true;
-    mpv_->setProperty(mpvprop::kPause, true);
+    paused_ = paused;
+    mpv_->setProperty(mpvprop::kPause, paused);
     publish();
 }
 

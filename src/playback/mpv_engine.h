@@ -89,6 +89,8 @@ private:
     void seekTo(double seconds);
     void forgetMedia();
     void publish();
+    // Play and Pause: leaves Stop and sets mpv's pause, for an open file only.
+    void leaveStop(bool paused);
     QString describeMpvError(int code) const;
 
     std::unique_ptr<Session> mpv_;
