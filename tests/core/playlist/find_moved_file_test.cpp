@@ -1,42 +1,31 @@
 #include "core/playlist/find_moved_file.h"
+#include "support/file_tree.h"
 
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 using namespace zv;
 
 namespace {
 
-// A fake machine: <tmp>/media/{A,B,C} and <tmp>/mnt/D as volumes, <tmp>/prog as the
+// A fake machine: <root>/media/{A,B,C} and <root>/mnt/D as volumes, <root>/prog as the
 // program's folder.
-class FindMovedFileTest : public ::testing::Test {
-protected:
-    void SetUp() override
+struct Machine {
+    Machine()
     {
-        ASSERT_TRUE(tmp.isValid());
         for (const char *d : {"media/A", "media/B", "media/C", "mnt/D", "prog"})
-            ASSERT_TRUE(QDir(tmp.path()).mkpath(d));
+            tree.folder(d);
     }
-    QString at(const QString &rel) const { return tmp.path() + u'/' + rel; }
-    void touch(const QString &rel) const
-    {
-        const QString p = at(rel);
-        QDir().mkpath(QFileInfo(p).path());
-        QFile f(p);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    }
+    QString at(const QString &rel) const { return tree.path(rel); }
     QString find(const QString &path) const
     {
         return FindMovedFile(path, {at("media"), at("mnt")}, at("prog"));
     }
-    QTemporaryDir tmp;
+    zv::test::FileTree tree;
 };
 
 } // namespace
 
-TEST_F(FindMovedFileTest, LooksUnderEveryVolumeAndTheProgramFolder)
+TEST(FindMovedFile, LooksUnderEveryVolumeAndTheProgramFolder)
 {
     struct Case {
         const char *name;
@@ -67,20 +56,19 @@ TEST_F(FindMovedFileTest, LooksUnderEveryVolumeAndTheProgramFolder)
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
-        QTemporaryDir fresh;
-        tmp.swap(fresh);
-        SetUp();
+        const Machine m;
         for (const QString &f : c.files)
-            touch(f);
+            m.tree.file(f);
         QString path = c.path;
-        path.replace(u'@', tmp.path());
-        EXPECT_EQ(find(path), c.expected.isEmpty() ? QString() : at(c.expected));
+        path.replace(u'@', m.tree.root());
+        EXPECT_EQ(m.find(path), c.expected.isEmpty() ? QString() : m.at(c.expected));
     }
 }
 
-TEST_F(FindMovedFileTest, MissingRootsAndProgramFolderAreHarmless)
+TEST(FindMovedFile, MissingRootsAndProgramFolderAreHarmless)
 {
-    touch("media/B/a.avi");
-    EXPECT_EQ(FindMovedFile(at("media/A/a.avi"), {at("nope"), QString()}, QString()), QString());
-    EXPECT_EQ(FindMovedFile(at("media/A/a.avi"), {at("media")}, QString()), at("media/B/a.avi"));
+    const Machine m;
+    m.tree.file("media/B/a.avi");
+    EXPECT_EQ(FindMovedFile(m.at("media/A/a.avi"), {m.at("nope"), QString()}, QString()), QString());
+    EXPECT_EQ(FindMovedFile(m.at("media/A/a.avi"), {m.at("media")}, QString()), m.at("media/B/a.avi"));
 }

@@ -2,11 +2,11 @@
 #include "core/playlist/find_moved_file.h"
 #include "core/playlist/playlist.h"
 #include "core/playlist/playlist_file.h"
+#include "support/file_tree.h"
 #include "support/test_env.h"
 
 #include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -15,25 +15,17 @@ using namespace zv;
 
 namespace {
 
-// <tmp>/films holds real files, <tmp>/media/{A,B} are volumes, <tmp>/prog the program's
-// folder, <tmp>/cwd stands for the current directory.
+// <root>/films holds real files, <root>/media/{A,B} are volumes, <root>/prog the program's
+// folder, <root>/cwd stands for the current directory.
 class PlaylistFileTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(tmp.isValid());
         for (const char *d : {"films", "media/A", "media/B", "prog", "cwd"})
-            ASSERT_TRUE(QDir(tmp.path()).mkpath(d));
+            tree.folder(d);
     }
-    QString at(const QString &rel) const { return tmp.path() + u'/' + rel; }
-    QString touch(const QString &rel) const
-    {
-        const QString p = at(rel);
-        QDir().mkpath(QFileInfo(p).path());
-        QFile f(p);
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-        return p;
-    }
+    QString at(const QString &rel) const { return tree.path(rel); }
+    QString touch(const QString &rel) const { return tree.file(rel); }
     void write(const QString &path, const QByteArray &bytes) const
     {
         QFile f(path);
@@ -48,7 +40,7 @@ protected:
     MovedFileFinder finder() const { return MovedFileFinder({at("media")}, at("prog")); }
     PlaylistReadResult read(const QString &file) const { return readPlaylistFile(file, at("cwd"), finder()); }
 
-    QTemporaryDir tmp;
+    zv::test::FileTree tree;
 };
 
 } // namespace
@@ -90,7 +82,7 @@ TEST_F(PlaylistFileTest, ReaderKeepsExistingAndMovedFilesOnly)
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
         QByteArray content = c.content;
-        content.replace('@', tmp.path().toUtf8());
+        content.replace('@', tree.root().toUtf8());
         write(self, content);
         const PlaylistReadResult r = read(self);
         EXPECT_TRUE(r.ok) << r.error.toStdString();
@@ -104,7 +96,7 @@ TEST_F(PlaylistFileTest, ReaderDecodesEightBitFiles)
     const QString list = at("films/pl.m3u");
     QByteArray line = (at("films/") + QStringLiteral("Źródło łąki.avi")).toUtf8();
     // The same path in Windows-1250: Ź = 0x8F, ó = 0xF3, ł = 0xB3, ą = 0xB9.
-    QByteArray cp1250 = tmp.path().toUtf8() + "/films/\x8Fr\xF3" "d\xB3o \xB3\xB9ki.avi\r\n";
+    QByteArray cp1250 = tree.root().toUtf8() + "/films/\x8Fr\xF3" "d\xB3o \xB3\xB9ki.avi\r\n";
     write(list, cp1250);
     PlaylistReadResult r = read(list);
     EXPECT_EQ(r.paths, QStringList{film});
