@@ -3,7 +3,7 @@
 // the first frame has been displayed). --mode=startup quits there; --mode=play plays the file
 // to its end and quits. startup_vs_mpv.sh times it against mpv with the same mark.
 
-#include "forms/tform9.h"
+#include "video/video_window.h"
 #include "playback/mpv_engine.h"
 
 #include <QApplication>

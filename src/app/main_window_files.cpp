@@ -7,8 +7,8 @@
 #include "core/files/intake_after_open.h"
 #include "core/playlist/find_moved_file.h"
 #include "core/playlist/playlist_file.h"
-#include "forms/tform7.h"
-#include "forms/tform9.h"
+#include "library/subtitle_database_window.h"
+#include "video/video_window.h"
 #include "playback/media_engine.h"
 #include "shell/drop_target.h"
 

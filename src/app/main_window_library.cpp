@@ -7,7 +7,7 @@
 #include "core/files/get_typ.h"
 #include "core/library/subtitle_database.h"
 #include "core/library/subtitle_lookup.h"
-#include "forms/tform7.h"
+#include "library/subtitle_database_window.h"
 
 #include <QAction>
 

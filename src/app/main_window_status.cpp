@@ -5,9 +5,9 @@
 
 #include "core/playback/status_view.h"
 #include "core/playlist/playlist.h"
-#include "forms/tform6.h"
-#include "forms/tform7.h"
-#include "forms/tform9.h"
+#include "playlist/playlist_window.h"
+#include "library/subtitle_database_window.h"
+#include "video/video_window.h"
 #include "playback/media_engine.h"
 
 #include <QAction>

@@ -11,10 +11,8 @@
 #include "core/subtitles/subtitle_table.h"
 #include "core/subtitles/subtitle_timer.h"
 #include "core/subtitles/time_list.h"
-#include "forms/tform3.h"
-#include "forms/tform4.h"
-#include "forms/tform5.h"
-#include "forms/tform7.h"
+#include "subtitles/line_windows.h"
+#include "library/subtitle_database_window.h"
 #include "playback/media_engine.h"
 #include "subtitles/subtitle_display.h"
 

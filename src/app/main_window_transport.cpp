@@ -8,7 +8,7 @@
 #include "core/playback/slider_math.h"
 #include "core/playback/status_view.h"
 #include "core/playlist/playlist.h"
-#include "forms/tform9.h"
+#include "video/video_window.h"
 #include "playback/media_engine.h"
 #include "playback/position_slider.h"
 #include "playback/system_volume.h"

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/main_window.h"
-#include "forms/tform9.h"
+#include "video/video_window.h"
 #include "playback/media_engine.h"
 #include "support/test_env.h"
 

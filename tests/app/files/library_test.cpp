@@ -6,7 +6,7 @@
 #include "core/config/settings.h"
 #include "core/library/subtitle_database.h"
 #include "core/playlist/playlist.h"
-#include "forms/tform7.h"
+#include "library/subtitle_database_window.h"
 #include "playback/scripted_engine.h"
 
 #include <QAction>

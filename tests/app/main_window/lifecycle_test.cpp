@@ -7,7 +7,7 @@
 #include "core/config/ini_file.h"
 #include "core/config/paths.h"
 #include "core/config/settings.h"
-#include "forms/tform9.h"
+#include "video/video_window.h"
 #include "support/test_env.h"
 
 #include <QDir>

@@ -4,9 +4,9 @@
 #include "core/config/ini_file.h"
 #include "core/config/paths.h"
 #include "core/config/settings.h"
-#include "forms/tform12.h"
-#include "forms/tform6.h"
-#include "forms/tform7.h"
+#include "subtitles/subtitle_editor.h"
+#include "playlist/playlist_window.h"
+#include "library/subtitle_database_window.h"
 #include "support/test_env.h"
 
 #include <QAbstractButton>

@@ -3,9 +3,7 @@
 
 #include "core/config/settings.h"
 #include "core/subtitles/subtitle_timer.h"
-#include "forms/tform3.h"
-#include "forms/tform4.h"
-#include "forms/tform5.h"
+#include "subtitles/line_windows.h"
 #include "subtitles/subtitle_display.h"
 
 #include <QAction>

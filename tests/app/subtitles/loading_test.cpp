@@ -6,7 +6,7 @@
 #include "core/subtitles/subtitle_table.h"
 #include "core/subtitles/subtitle_timer.h"
 #include "core/subtitles/time_list.h"
-#include "forms/tform7.h"
+#include "library/subtitle_database_window.h"
 
 #include <QAction>
 #include <QElapsedTimer>

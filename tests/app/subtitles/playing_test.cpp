@@ -5,11 +5,9 @@
 
 #include "core/config/settings.h"
 #include "core/library/subtitle_database.h"
-#include "forms/tform7.h"
-#include "forms/tform3.h"
-#include "forms/tform4.h"
-#include "forms/tform5.h"
-#include "forms/tform9.h"
+#include "library/subtitle_database_window.h"
+#include "subtitles/line_windows.h"
+#include "video/video_window.h"
 #include "playback/media_engine.h"
 #include "subtitles/subtitle_display.h"
 

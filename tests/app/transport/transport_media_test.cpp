@@ -1,7 +1,7 @@
 // Transport with real libmpv (no sound, no picture output) across a two-entry playlist.
 #include "app/main_window.h"
 #include "core/playlist/playlist.h"
-#include "forms/tform9.h"
+#include "video/video_window.h"
 #include "playback/media_engine.h"
 #include "support/test_env.h"
 

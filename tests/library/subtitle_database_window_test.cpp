@@ -1,6 +1,6 @@
 // The database window over a few rows: what the list shows, what the commands do to the
 // rows, and what the window asks of the main window.
-#include "forms/tform7.h"
+#include "library/subtitle_database_window.h"
 
 #include "core/config/paths.h"
 #include "core/library/subtitle_database.h"

@@ -1,4 +1,4 @@
-#include "forms/tform6.h"
+#include "playlist/playlist_window.h"
 
 TForm6::TForm6(QWidget *parent) : QWidget(parent, Qt::Window)
 {

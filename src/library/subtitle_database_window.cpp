@@ -1,4 +1,4 @@
-#include "forms/tform7.h"
+#include "library/subtitle_database_window.h"
 
 #include "core/config/paths.h"
 #include "core/library/database_file.h"

@@ -1,4 +1,4 @@
-#include "forms/tform12.h"
+#include "subtitles/subtitle_editor.h"
 
 TForm12::TForm12(QWidget *parent) : QWidget(parent, Qt::Window)
 {

@@ -1,4 +1,4 @@
-#include "forms/tform9.h"
+#include "video/video_window.h"
 #include "playback/engine_dialogs.h"
 #include "playback/engine_test_support.h"
 #include "playback/idle_animation.h"

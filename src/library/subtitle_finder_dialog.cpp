@@ -1,4 +1,4 @@
-#include "forms/tform11.h"
+#include "library/subtitle_finder_dialog.h"
 
 TForm11::TForm11(QWidget *parent) : QDialog(parent)
 {

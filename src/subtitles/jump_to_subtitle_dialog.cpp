@@ -1,4 +1,4 @@
-#include "forms/tjumptotextfrm.h"
+#include "subtitles/jump_to_subtitle_dialog.h"
 
 TJumpToTextFrm::TJumpToTextFrm(QWidget *parent) : QDialog(parent)
 {

@@ -11,3 +11,27 @@ class TLineWindow : public SubtitleOverlayWindow {
 public:
     TLineWindow(int line, QWidget *parent);
 };
+
+// Subtitle line 1.
+class TForm3 : public TLineWindow {
+    Q_OBJECT
+
+public:
+    explicit TForm3(QWidget *parent = nullptr);
+};
+
+// Subtitle line 2.
+class TForm4 : public TLineWindow {
+    Q_OBJECT
+
+public:
+    explicit TForm4(QWidget *parent = nullptr);
+};
+
+// Subtitle line 3.
+class TForm5 : public TLineWindow {
+    Q_OBJECT
+
+public:
+    explicit TForm5(QWidget *parent = nullptr);
+};

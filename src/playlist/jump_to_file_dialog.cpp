@@ -1,4 +1,4 @@
-#include "forms/tform8.h"
+#include "playlist/jump_to_file_dialog.h"
 
 TForm8::TForm8(QWidget *parent) : QDialog(parent)
 {

@@ -1,4 +1,4 @@
-#include "forms/tform10.h"
+#include "app/about_dialog.h"
 
 TForm10::TForm10(QWidget *parent) : QDialog(parent)
 {

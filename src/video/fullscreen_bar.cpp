@@ -1,4 +1,4 @@
-#include "forms/tform13.h"
+#include "video/fullscreen_bar.h"
 
 TForm13::TForm13(QWidget *parent)
     : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)

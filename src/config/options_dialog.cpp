@@ -1,4 +1,4 @@
-#include "forms/tform2.h"
+#include "config/options_dialog.h"
 
 TForm2::TForm2(QWidget *parent) : QDialog(parent)
 {
