@@ -46,6 +46,13 @@ class TPlaylist;
 class TSubtitleDatabase;
 struct TDragDropInfo;
 } // namespace zv
+namespace zv::video { // video area (main_window_video.cpp)
+class DisplayModeBackend;
+enum class FramingStep;
+struct Framing;
+struct FullScreenPointerGeometry;
+struct FullScreenPointerAnswer;
+} // namespace zv::video
 namespace zv { // subtitles (main_window_subtitles.cpp)
 class SubtitleDisplay;
 class SubtitleTable;
@@ -244,13 +251,34 @@ public:
     void UstawZmienneDoOpcji();     // options: settings -> dialog
     void UstawOpcjeDoZmiennych();   // options: dialog -> settings, applied
     void SprawdzSkojarzenia();      // file associations shown in the options dialog
-    void UstawOCXWindow();          // video area layout
     void UstawMStaus();             // status refresh
     void UstawMDoVolPos();          // volume slider
     void StopGlobalKeys();          // global-keys poller
-    void UstawFullScreen(bool on);
     void SavePlaylist(const QString &fileName);   // main_window_playlist.cpp
     void ClearSubtitleTable();
+
+    // ---- video area and full screen (main_window_video.cpp) ------------------------------------
+    // Places the engine's rectangle in the video window from the picture framing; shows the
+    // idle animation while nothing is open. Runs on resizes, play-state changes and shows.
+    void UstawOCXWindow();
+    // Enters or leaves full screen (the FullScr check mark follows); leaving restores the
+    // window's former geometry and state and the display mode.
+    void UstawFullScreen(bool on);
+    bool isFullScreenOn() const;
+    // The offset and inset commands; each lays the picture out again.
+    void StepFraming(zv::video::FramingStep step);
+    void PanScanOnIfOff();            // a click on PanScan1 when it is not checked
+    void RelayoutNudged();            // layout with PanScanValue + 1, then with it restored
+    const zv::video::Framing &pictureFraming() const;   // offsets and inset (PanScanOn: PanScan1)
+    // Full-screen cursor: hidden 2 s after the last larger move, never over the control bar.
+    void SetCursorVisible(bool visible);
+    bool CursorVisible() const;
+    void FullScreenMouseMoved(QPoint globalPos);
+    // Display modes for the resolution change of full screen; XRandR unless set (tests).
+    void setDisplayModeBackend(std::unique_ptr<zv::video::DisplayModeBackend> backend);
+    zv::video::DisplayModeBackend &displayModes();
+    // Popup menu, drop target and layout triggers of the video window; once, after CreateForms.
+    void ConnectVideoWindow();
 
     // ---- the engine, held by the video window (main_window_startup.cpp) ---------------------------
     MediaEngine *m() const;         // nullptr before CreateForms()
@@ -443,6 +471,16 @@ private:
     bool playlistHoldsCaseless(const QString &path) const;
     zv::SystemVolume *systemVolume();
     void syncMuteControls(bool includeMenu);
+    // Video area (main_window_video.cpp)
+    struct VideoState;
+    struct VideoStateDeleter {
+        void operator()(VideoState *p) const;
+    };
+    mutable std::unique_ptr<VideoState, VideoStateDeleter> video_;
+    VideoState &videoState() const;
+    zv::video::Framing framing() const;
+    zv::video::FullScreenPointerGeometry pointerGeometry() const;
+    void applyPointerAnswer(const zv::video::FullScreenPointerAnswer &a);
     bool settingsLoaded_ = false;
     bool shutDownStarted_ = false;
     bool shutDownFinished_ = false;

@@ -54,6 +54,7 @@ void TZentavistaApp::CreateForms()
     Form4 = new TForm4(this);
     Form3 = new TForm3(this);
     ConnectFilesIn();
+    ConnectVideoWindow();
     // The last window's creation starts the program: every window exists from here on.
     StartUp();
 }

@@ -235,6 +235,4 @@ void TZentavistaApp::Timer3Timer()
         UstawMDoVolPos();
         transportState().idleShown = idle;
     }
-    if (Form9 && Form9->isVisible())
-        UstawOCXWindow();
 }

@@ -112,4 +112,5 @@ void TForm9::resizeEvent(QResizeEvent *event)
     if (!engineRectSet_)
         engineWindow_->setGeometry(Panel1->rect());
     QWidget::resizeEvent(event);
+    emit resized();
 }

@@ -6,6 +6,7 @@
 #include <functional>
 
 class IdleAnimation;
+class QMenu;
 class MediaEngine;
 
 // The video surface: the widget that fills the main window's video panel (and, in full screen,
@@ -44,6 +45,12 @@ public:
 
     QWidget *Panel1;
     IdleAnimation *RxGIFAnimator1;
+    // The player's popup menu in full screen; filled by the main window, which owns the items.
+    QMenu *PopupMenu1 = nullptr;
+
+signals:
+    // The window's size changed (the engine's rectangle is laid out again).
+    void resized();
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
