@@ -172,6 +172,9 @@ void TZentavistaApp::AfterMediaLoadProc()
     DodajCzasDoPlalisty(CurrentMediaPath, seconds);
     MediaFrameRate = zv::mediaFrameRateOf(frames, seconds);
 
+    // Measured outside full screen: there the panels are hidden and the window is the screen.
+    if (FullScr->isChecked() && qint64(e->ImageSourceWidth()) * e->ImageSourceHeight() == 0)
+        UstawFullScreen(false);
     zv::WindowFitInput in;
     in.pictureWidth = e->ImageSourceWidth();
     in.pictureHeight = e->ImageSourceHeight();
@@ -193,8 +196,9 @@ void TZentavistaApp::AfterMediaLoadProc()
     if (fit.leaveFullScreen && FullScr->isChecked())
         UstawFullScreen(false);
     // resize() keeps the window's left and top. In full screen the window covers the screen
-    // whatever its normal size, so no width is forced there.
-    resize(fit.width, fit.height);
+    // whatever its normal size, and a resize would end the full-screen state.
+    if (!FullScr->isChecked())
+        resize(fit.width, fit.height);
 
     if (settings().AutoPlay)
         runCommand(Play);

@@ -6,6 +6,7 @@
 #include "core/config/ini_file.h"
 #include "core/config/paths.h"
 #include "core/config/settings.h"
+#include "core/video/display_mode_switch.h"
 #include "subtitles/subtitle_editor.h"
 #include "playlist/playlist_window.h"
 #include "library/subtitle_database_window.h"
@@ -29,7 +30,7 @@ void applyBounds(QWidget *w, int left, int top, int width, int height)
 
 void TZentavistaApp::loadini()
 {
-    resolutionList_ = DisplayModeList();
+    resolutionList_ = displayModes().modes();
     *settings_ = zv::loadSettingsFile(zv::Paths::settingsFile(), resolutionList_);
     settingsLoaded_ = true;
     const zv::Settings &s = *settings_;

@@ -67,6 +67,8 @@ void TZentavistaApp::setDisplayModeBackend(std::unique_ptr<zv::video::DisplayMod
     VideoState &v = videoState();
     v.modes = std::move(backend);
     v.modeSwitch = std::make_unique<zv::video::DisplayModeSwitch>(v.modes.get());
+    if (settingsLoaded_)
+        resolutionList_ = v.modes->modes();
 }
 
 zv::video::DisplayModeBackend &TZentavistaApp::displayModes()
@@ -224,15 +226,14 @@ void TZentavistaApp::UstawFullScreen(bool on)
         Panel12->setFrameStyle(QFrame::NoFrame);
         Form9->setEnabled(true);
 
+        // Sized first: without a window manager nobody else sizes the window, and a resize
+        // after the state change would end the full-screen state again.
+        setGeometry(area);
         setWindowState((windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized))
                        | Qt::WindowFullScreen);
-        // Without a window manager nobody else sizes the window.
-        setGeometry(area);
         show();
 
         Form13->hide();
-        Form13->setGeometry(area.left(), area.bottom() + 1 - TForm13::kHeight + 1, area.width(),
-                            TForm13::kHeight);
         for (QWidget *w : Form9->findChildren<QWidget *>())
             w->setMouseTracking(true);
         Form9->setMouseTracking(true);
@@ -303,6 +304,10 @@ void TZentavistaApp::applyPointerAnswer(const zv::video::FullScreenPointerAnswer
     if (a.showCursor)
         SetCursorVisible(true);
     if (a.showBar) {
+        // Along the bottom edge, its last row off the screen.
+        const QRect area = (screen() ? screen() : QGuiApplication::primaryScreen())->geometry();
+        Form13->setGeometry(area.left(), area.bottom() + 2 - TForm13::kHeight, area.width(),
+                            TForm13::kHeight);
         Form13->show();
         Form13->raise();
     }

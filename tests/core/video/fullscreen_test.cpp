@@ -1,5 +1,6 @@
 #include "core/video/display_mode_switch.h"
 #include "core/video/fullscreen_pointer.h"
+#include "support/fake_display_modes.h"
 
 #include <gtest/gtest.h>
 
@@ -7,27 +8,9 @@ using namespace zv::video;
 
 namespace {
 
-// A display that knows a few modes and records every change.
-class FakeDisplay : public DisplayModeBackend {
-public:
-    QStringList modes() const override { return list; }
-    std::optional<DisplayMode> current() const override { return mode; }
-    bool apply(const DisplayMode &m) override
-    {
-        applied.append(m);
-        if (refuse || !parseDisplayMode(QStringLiteral("%1x%2").arg(m.width).arg(m.height)))
-            return false;
-        mode = m;
-        return true;
-    }
+using FakeDisplay = zv::test::FakeDisplayModes;
 
-    QStringList list{QStringLiteral("1920 x 1080 x 24"), QStringLiteral("640 x 480 x 24")};
-    std::optional<DisplayMode> mode = DisplayMode{1920, 1080, 24, 60};
-    QList<DisplayMode> applied;
-    bool refuse = false;
-};
-
-const DisplayMode kDesktop{1920, 1080, 24, 60};
+const DisplayMode kDesktop = FakeDisplay::desktop();
 
 TEST(DisplayModeSwitch, RestoresTheModeFoundOnEntry)
 {
