@@ -1,5 +1,7 @@
 #include "core/common/text_codec.h"
 
+#include <QStringDecoder>
+
 #include <array>
 #include <cstdint>
 #include <cstring>
@@ -137,6 +139,11 @@ bool isValidUtf8(QByteArrayView bytes)
     return validUtf8(bytes);
 }
 
+TextEncoding eightBitEncodingOf(QByteArrayView bytes)
+{
+    return chooseEightBitEncoding(bytes);
+}
+
 TextEncoding detectEncoding(QByteArrayView bytes)
 {
     if (hasUtf8Bom(bytes))
@@ -146,13 +153,22 @@ TextEncoding detectEncoding(QByteArrayView bytes)
     return chooseEightBitEncoding(bytes);
 }
 
+QString utf8ToString(QByteArrayView bytes)
+{
+    if (!hasUtf8Bom(bytes))
+        return QString::fromUtf8(bytes);
+    QStringDecoder decoder(QStringDecoder::Utf8,
+                           QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+    return decoder.decode(bytes);
+}
+
 QString decodeAs(QByteArrayView bytes, TextEncoding encoding)
 {
     switch (encoding) {
     case TextEncoding::Utf8Bom:
-        return QString::fromUtf8(hasUtf8Bom(bytes) ? bytes.sliced(3) : bytes);
+        return utf8ToString(hasUtf8Bom(bytes) ? bytes.sliced(3) : bytes);
     case TextEncoding::Utf8:
-        return QString::fromUtf8(bytes);
+        return utf8ToString(bytes);
     case TextEncoding::Windows1250:
     case TextEncoding::Iso8859_2:
         break;
@@ -206,7 +222,7 @@ void appendAsUtf8(QByteArray &out, QByteArrayView bytes, TextEncoding encoding)
         if (validUtf8(bytes))
             out.append(bytes.data(), bytes.size());
         else
-            out.append(QString::fromUtf8(bytes).toUtf8());
+            out.append(utf8ToString(bytes).toUtf8());
         return;
     }
     static const Utf8Table cp1250 = makeUtf8Table(TextEncoding::Windows1250);
@@ -265,6 +281,24 @@ QByteArray encodeText(const QString &text, TextEncoding encoding)
         out.append(it == map.end() ? '?' : it->second);
     }
     return out;
+}
+
+QByteArray encodeReadingBack(const QString &text, TextEncoding preferred, TextEncoding *used)
+{
+    if (preferred == TextEncoding::Windows1250 || preferred == TextEncoding::Iso8859_2) {
+        QByteArray bytes = encodeText(text, preferred);
+        if (detectEncoding(bytes) == preferred && decodeAs(bytes, preferred) == text) {
+            if (used)
+                *used = preferred;
+            return bytes;
+        }
+        preferred = TextEncoding::Utf8;
+    }
+    if (preferred == TextEncoding::Utf8 && text.startsWith(QChar(0xFEFF)))
+        preferred = TextEncoding::Utf8Bom;
+    if (used)
+        *used = preferred;
+    return encodeText(text, preferred);
 }
 
 QStringList splitLines(const QString &text)

@@ -19,14 +19,27 @@ struct DecodedText {
 // BOM or valid UTF-8 -> UTF-8; otherwise one of the two Polish 8-bit code pages, chosen by
 // which of them the Polish letters' bytes point to (see chooseEightBitEncoding).
 TextEncoding detectEncoding(QByteArrayView bytes);
+// Which Polish code page `bytes` would be read in if they were not UTF-8.
+TextEncoding eightBitEncodingOf(QByteArrayView bytes);
 bool isValidUtf8(QByteArrayView bytes);
 DecodedText decodeText(QByteArrayView bytes);
+// A BOM at the start of `bytes` is kept as U+FEFF, except the file-level one of Utf8Bom.
 QString decodeAs(QByteArrayView bytes, TextEncoding encoding);
+// UTF-8 to UTF-16 keeping a leading U+FEFF (QString::fromUtf8 drops it); invalid sequences
+// become U+FFFD.
+QString utf8ToString(QByteArrayView bytes);
 // Appends `bytes` decoded from `encoding` to `out` as UTF-8, the way decodeAs would read them
 // (invalid UTF-8 sequences become U+FFFD; a BOM is not expected here).
 void appendAsUtf8(QByteArray &out, QByteArrayView bytes, TextEncoding encoding);
 // Characters that the 8-bit target cannot hold become '?'.
 QByteArray encodeText(const QString &text, TextEncoding encoding);
+
+// For writers that keep the encoding a file was read in: `preferred` when decodeText of the
+// written bytes gives back this encoding and exactly `text`, otherwise UTF-8 (with a BOM when
+// the text itself starts with U+FEFF, so that character is not taken for the file's BOM).
+// An 8-bit text whose bytes happen to be valid UTF-8 (such as "\xD3\xAF" for "ÓŻ") would be
+// read back as other letters, so it moves to UTF-8. `*used` receives the encoding written.
+QByteArray encodeReadingBack(const QString &text, TextEncoding preferred, TextEncoding *used = nullptr);
 
 // Splits on CR LF, LF and CR. A final line break does not add an empty last line.
 QStringList splitLines(const QString &text);

@@ -240,6 +240,20 @@ bool readBounded(const QString &fileName, QByteArray *bytes, QString *error)
     return false;
 }
 
+bool isPathLine(const QString &line)
+{
+    return !line.isEmpty() && !line.startsWith(u'#');
+}
+
+// Lines that name a file, found or not.
+qsizetype playlistLineCount(const QString &text)
+{
+    qsizetype n = 0;
+    for (const QString &line : splitLines(text))
+        n += isPathLine(line);
+    return n;
+}
+
 } // namespace
 
 QStringList parsePlaylistText(const QString &text, const QString &baseDir, const MovedFileFinder &finder)
@@ -250,7 +264,7 @@ QStringList parsePlaylistText(const QString &text, const QString &baseDir, const
     candidates.reserve(lines.size());
     qsizetype kept = 0;
     for (const QString &line : lines) {
-        if (line.isEmpty() || line.startsWith(u'#'))
+        if (!isPathLine(line))
             continue;
         // A NUL would end the name early in the system call and match another file.
         if (line.size() > kMaxPathChars || line.contains(QChar(u'\0')))
@@ -282,11 +296,22 @@ PlaylistReadResult readPlaylistFile(const QString &fileName, const QString &base
     QByteArray bytes;
     if (!readBounded(fileName, &bytes, &result.error))
         return result;
-    DecodedText decoded = decodeText(bytes);
-    bytes.clear();
+    const DecodedText decoded = decodeText(bytes);
     result.encoding = decoded.encoding;
     result.paths = parsePlaylistText(decoded.text, baseDir, finder);
     result.ok = true;
+    if (decoded.encoding != TextEncoding::Utf8)
+        return result;
+    // Every line found, or nothing outside ASCII: the 8-bit reading cannot do better.
+    const qsizetype lines = playlistLineCount(decoded.text);
+    if (result.paths.size() == lines || decoded.text.size() == bytes.size())
+        return result;
+    const TextEncoding eightBit = eightBitEncodingOf(bytes);
+    QStringList other = parsePlaylistText(decodeAs(bytes, eightBit), baseDir, finder);
+    if (other.size() > result.paths.size()) {
+        result.paths = std::move(other);
+        result.encoding = eightBit;
+    }
     return result;
 }
 
@@ -295,7 +320,7 @@ PlaylistReadResult readPlaylistFile(const QString &fileName)
     return readPlaylistFile(fileName, QDir::currentPath(), MovedFileFinder());
 }
 
-QByteArray playlistFileBytes(const QStringList &paths, TextEncoding encoding)
+QByteArray playlistFileBytes(const QStringList &paths, TextEncoding encoding, TextEncoding *used)
 {
     QString text;
     qsizetype size = 0;
@@ -308,33 +333,26 @@ QByteArray playlistFileBytes(const QStringList &paths, TextEncoding encoding)
         text += p;
         text += QStringLiteral("\r\n");
     }
+    if (used)
+        *used = encoding;
     if (text.isEmpty())
         return {};
-    return encodeText(text, encoding);
+    return encodeReadingBack(text, encoding, used);
 }
 
-TextEncoding chooseSaveEncoding(const QString &fileName, const QStringList &paths)
+TextEncoding previousPlaylistEncoding(const QString &fileName)
 {
     QByteArray bytes;
     QString ignored;
     if (!readBounded(fileName, &bytes, &ignored))
         return TextEncoding::Utf8;
-    const TextEncoding old = detectEncoding(bytes);
-    if (old == TextEncoding::Utf8 || old == TextEncoding::Utf8Bom)
-        return old;
-    // An 8-bit code page holds only a few hundred letters; a path outside them would be saved
-    // as '?' and lost, so such a playlist moves to UTF-8.
-    for (const QString &p : paths) {
-        if (decodeAs(encodeText(p, old), old) != p)
-            return TextEncoding::Utf8;
-    }
-    return old;
+    return detectEncoding(bytes);
 }
 
 bool SavePlaylist(const TPlaylist &playlist, const QString &fileName, QString *error)
 {
-    const QStringList paths = playlist.paths();
-    return writeFileAtomically(fileName, playlistFileBytes(paths, chooseSaveEncoding(fileName, paths)), error);
+    return writeFileAtomically(fileName, playlistFileBytes(playlist.paths(), previousPlaylistEncoding(fileName)),
+                               error);
 }
 
 bool saveTemporaryPlaylist(const TPlaylist &playlist, QString *error)

@@ -32,6 +32,8 @@ inline constexpr qint64 kMaxPlaylistFileSize = 128LL * 1024 * 1024;
 QStringList parsePlaylistText(const QString &text, const QString &baseDir, const MovedFileFinder &finder);
 
 // Reads and decodes (BOM or valid UTF-8, else Windows-1250 / ISO-8859-2) a playlist file.
+// Text in a Polish code page can also be valid UTF-8 ("\xD3\xAF" is "ÓŻ" or "ӯ"); such a file,
+// when it has no BOM, is read both ways and the reading that finds more of its lines wins.
 PlaylistReadResult readPlaylistFile(const QString &fileName, const QString &baseDir,
                                     const MovedFileFinder &finder);
 // baseDir = the process's current directory, finder = the default mount roots and program folder.
@@ -39,13 +41,13 @@ PlaylistReadResult readPlaylistFile(const QString &fileName);
 
 // The bytes of a playlist file: every path followed by CR LF, nothing else. Paths that hold a
 // line break or NUL cannot be written as one line and are left out (they would come back as
-// other, possibly existing, paths).
-QByteArray playlistFileBytes(const QStringList &paths, TextEncoding encoding);
+// other, possibly existing, paths). `encoding` is kept when the file reads back as the same
+// paths in it (see encodeReadingBack), otherwise the file is UTF-8; *used says which.
+QByteArray playlistFileBytes(const QStringList &paths, TextEncoding encoding, TextEncoding *used = nullptr);
 
-// The encoding SavePlaylist uses for `fileName`: the one an existing file was written in when
-// every path fits it (so a Windows-1250 playlist stays Windows-1250), otherwise UTF-8, which
-// holds every path; new files are UTF-8.
-TextEncoding chooseSaveEncoding(const QString &fileName, const QStringList &paths);
+// The encoding SavePlaylist prefers for `fileName`: the one an existing file was written in
+// (so a Windows-1250 playlist stays Windows-1250 while it can), UTF-8 for a new file.
+TextEncoding previousPlaylistEncoding(const QString &fileName);
 
 // Replaces the file atomically with the playlist's paths (an empty playlist gives an empty
 // file). On failure the old file is untouched, false is returned and *error says why.

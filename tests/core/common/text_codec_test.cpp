@@ -47,6 +47,47 @@ TEST(TextCodec, RejectsMalformedUtf8)
     EXPECT_EQ(detectEncoding(QByteArray("abcdefghijklmnop\xc5\xbc")), TextEncoding::Utf8);
 }
 
+// A writer keeps the file's encoding only when the reader gets back the same text from it.
+TEST(TextCodec, KeepsTheEncodingOnlyWhenItReadsBack)
+{
+    const QString bom(QChar(0xFEFF));
+    struct Case {
+        const char *name;
+        QString text;
+        TextEncoding preferred, expected;
+    };
+    const Case cases[] = {
+        {"polish letters stay windows-1250", QStringLiteral("/a/Żółć ąś.avi"), TextEncoding::Windows1250,
+         TextEncoding::Windows1250},
+        {"ÓŻ is valid UTF-8 in windows-1250", QStringLiteral("/a/PODRÓŻ.avi"), TextEncoding::Windows1250,
+         TextEncoding::Utf8},
+        {"ÓŚ", QStringLiteral("PODRÓŚ"), TextEncoding::Windows1250, TextEncoding::Utf8},
+        {"ÓŹ", QStringLiteral("PODRÓŹ"), TextEncoding::Windows1250, TextEncoding::Utf8},
+        {"ĆŚ", QStringLiteral("ĆŚ"), TextEncoding::Windows1250, TextEncoding::Utf8},
+        {"ÓŻ beside a byte that is not UTF-8 stays", QStringLiteral("PODRÓŻ ą"), TextEncoding::Windows1250,
+         TextEncoding::Windows1250},
+        {"outside the code page", QStringLiteral("日本"), TextEncoding::Windows1250, TextEncoding::Utf8},
+        {"iso without its own letters reads as windows-1250", QStringLiteral("żółć"), TextEncoding::Iso8859_2,
+         TextEncoding::Utf8},
+        {"iso with its own letters stays", QStringLiteral("świat"), TextEncoding::Iso8859_2,
+         TextEncoding::Iso8859_2},
+        {"ascii reads as UTF-8, the same bytes", QStringLiteral("abc"), TextEncoding::Windows1250,
+         TextEncoding::Utf8},
+        {"utf-8 stays", QStringLiteral("ӯ"), TextEncoding::Utf8, TextEncoding::Utf8},
+        {"leading U+FEFF needs a BOM", bom + QStringLiteral("x"), TextEncoding::Utf8, TextEncoding::Utf8Bom},
+        {"leading U+FEFF after a BOM", bom + QStringLiteral("x"), TextEncoding::Utf8Bom, TextEncoding::Utf8Bom},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        TextEncoding used = TextEncoding::Utf8;
+        const QByteArray bytes = encodeReadingBack(c.text, c.preferred, &used);
+        EXPECT_EQ(used, c.expected);
+        const DecodedText back = decodeText(bytes);
+        EXPECT_EQ(back.encoding, used);
+        EXPECT_EQ(back.text, c.text);
+    }
+}
+
 TEST(TextCodec, SplitsOnEveryLineBreakKind)
 {
     EXPECT_EQ(splitLines(QStringLiteral("a\r\nb\nc\rd")), (QStringList{"a", "b", "c", "d"}));

@@ -108,6 +108,43 @@ TEST_F(PlaylistFileTest, ReaderDecodesEightBitFiles)
     EXPECT_EQ(r.encoding, TextEncoding::Utf8Bom);
 }
 
+// Upper-case pairs whose Windows-1250 bytes are also valid UTF-8: a file of ASCII and such
+// pairs passes for UTF-8, which names files that do not exist.
+TEST_F(PlaylistFileTest, WindowsNamesThatPassForUtf8AreKeptOnReadAndSave)
+{
+    struct Case {
+        const char *letters;
+        QByteArray cp1250;
+    };
+    const Case cases[] = {
+        {"ÓŻ", "\xD3\xAF"}, {"ÓŚ", "\xD3\x8C"}, {"ÓŹ", "\xD3\x8F"}, {"ĆŚ", "\xC6\x8C"},
+    };
+    const QString other = touch("films/inny.avi");
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.letters);
+        const QString film = touch(QStringLiteral("films/PODR%1.avi").arg(QString::fromUtf8(c.letters)));
+        const QString list = at("films/pl.m3u");
+        write(list, tree.root().toUtf8() + "/films/PODR" + c.cp1250 + ".avi\r\n" + other.toUtf8() + "\r\n");
+        PlaylistReadResult r = read(list);
+        EXPECT_EQ(r.paths, (QStringList{film, other}));
+        EXPECT_EQ(r.encoding, TextEncoding::Windows1250);
+
+        TPlaylist pl;
+        pl.PlsAddProc(r.paths, false, true);
+        ASSERT_TRUE(SavePlaylist(pl, list));
+        EXPECT_EQ(bytesOf(list), (film + "\r\n" + other + "\r\n").toUtf8());
+        EXPECT_EQ(read(list).paths, (QStringList{film, other}));
+    }
+
+    // When the UTF-8 reading names the existing file, it stays.
+    const QString cyrillic = touch(QStringLiteral("films/PODRӯ.avi"));
+    const QString list = at("films/utf8.m3u");
+    write(list, cyrillic.toUtf8() + "\r\n");
+    const PlaylistReadResult r = read(list);
+    EXPECT_EQ(r.paths, QStringList{cyrillic});
+    EXPECT_EQ(r.encoding, TextEncoding::Utf8);
+}
+
 TEST_F(PlaylistFileTest, ReaderSurvivesHostileFiles)
 {
     const QString a = touch("films/a.avi");
@@ -186,6 +223,10 @@ TEST_F(PlaylistFileTest, SaveKeepsTheFileEncodingWhenEveryPathFits)
          "/nowy/\xE6\x97\xA5\xE6\x9C\xAC.avi\r\n"},
         {"BOM stays", "\xEF\xBB\xBF/x\r\n", "/nowy/ł.avi", "\xEF\xBB\xBF/nowy/\xC5\x82.avi\r\n"},
         {"utf-8 stays", "/x/\xC5\x82\r\n", "/nowy/ł.avi", "/nowy/\xC5\x82.avi\r\n"},
+        // In Windows-1250 "ÓŻ" is D3 AF, valid UTF-8 for another letter: the next read would
+        // miss the file.
+        {"windows-1250 that would read as UTF-8 moves to UTF-8", "/stary/\xB9.avi\r\n", "/nowy/PODRÓŻ.avi",
+         "/nowy/PODR\xC3\x93\xC5\xBB.avi\r\n"},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
