@@ -189,10 +189,17 @@ QByteArray encodeDatabase(const TSubtitleDatabase &db)
         room += 3 * (r.FileName.size() + r.Format.size() + r.AssociatedWith.size()
                      + r.SizeText.size() + r.FullPath.size()) + kFieldCount + 1;
     }
-    out.resize(room);
+    // The reader skips a BOM at the very start of the file; a first field that starts with
+    // U+FEFF gets one of its own there so that its character survives.
+    const bool leadingBom = db.rows().front().FileName.startsWith(QChar(0xFEFF));
+    out.resize(room + (leadingBom ? 3 : 0));
     QStringEncoder utf8(QStringEncoder::Utf8, QStringEncoder::Flag::Stateless);
     char *const begin = out.data();
     char *dst = begin;
+    if (leadingBom) {
+        std::memcpy(dst, "\xEF\xBB\xBF", 3);
+        dst += 3;
+    }
     bool first = true;
     for (const TSubtitleRecord &r : db.rows()) {
         if (!first)

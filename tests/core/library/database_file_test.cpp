@@ -51,6 +51,7 @@ QStringList asideFiles(const QString &dir)
 }
 
 const TSubtitleRecord kA{"a.txt", "tmp", "film.avi", "1 KB", "/s/a.txt"};
+const QString kBom(QChar(0xFEFF));
 const TSubtitleRecord kB{"b.txt", "mdvd", "", "12 KB", "/s/b.txt"};
 
 } // namespace
@@ -75,6 +76,9 @@ TEST(DatabaseFile, RoundTrip)
         {{"zażółć gęślą jaźń.txt", "lrc", "Żółw.avi", "1 270 KB", "/dom/Ściężka/zażółć gęślą jaźń.txt"}},
         {{"a\x06" "b", "\x08", "x\ry\nz\r\n", "\t\x10" "F\x10", "/p/\x01\x1f\x7f/name.txt"}},
         {{"\x10", "\x10P", "\x10\x10", "end\x10", "\x06\x06\x06"}},
+        // U+FEFF leading a field, the file's first one included, is text like any other.
+        {{kBom + "a.txt", kBom, kBom + kBom, "x" + kBom, kBom + "/s/a.txt"}},
+        {kA, {kBom, "", kBom, "", kBom}},
     };
     for (const auto &rows : cases) {
         const QByteArray bytes = encodeDatabase(dbOf(rows));
