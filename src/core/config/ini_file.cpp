@@ -76,11 +76,6 @@ ParsedLine parseLine(const QString &line)
     return p;
 }
 
-bool sameName(QStringView a, QStringView b)
-{
-    return a.compare(b, Qt::CaseInsensitive) == 0;
-}
-
 QString formatValue(const QString &value)
 {
     if (!value.isEmpty()
@@ -126,31 +121,52 @@ bool IniFile::load(const QString &path, QString *error)
     lines_.clear();
     crlf_ = false;
     bom_ = false;
+    indexed_ = false;
     QFile file(path);
     if (!file.exists())
         return true;
-    if (file.size() > kMaxFileSize) {
+    const qint64 size = file.size();
+    if (size > kMaxFileSize) {
         if (error)
             *error = QStringLiteral("%1: file too large").arg(path);
         return false;
     }
-    if (!file.open(QIODevice::ReadOnly)) {
+    // Unbuffered and by the file's size: asking QFile for the limit makes it allocate the limit.
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
         if (error)
             *error = file.errorString();
         return false;
     }
-    const QByteArray bytes = file.read(kMaxFileSize + 1);
-    if (file.error() != QFileDevice::NoError) {
-        if (error)
-            *error = file.errorString();
-        return false;
+    QByteArray bytes(size, Qt::Uninitialized);
+    qint64 got = 0;
+    for (;;) {
+        if (got == bytes.size()) {
+            // The file grew since its size was taken (or reports none): read on in small steps.
+            if (got > kMaxFileSize) {
+                if (error)
+                    *error = QStringLiteral("%1: file too large").arg(path);
+                return false;
+            }
+            bytes.resize(got + 4096);
+        }
+        const qint64 n = file.read(bytes.data() + got, bytes.size() - got);
+        if (n < 0) {
+            if (error)
+                *error = file.errorString();
+            return false;
+        }
+        if (n == 0)
+            break;
+        got += n;
     }
+    bytes.truncate(got);
     setContent(bytes);
     return true;
 }
 
 void IniFile::setContent(QByteArrayView bytes)
 {
+    indexed_ = false;
     bom_ = bytes.startsWith(QByteArrayView("\xEF\xBB\xBF"));
     const QByteArrayView body = bom_ ? bytes.sliced(3) : bytes;
     crlf_ = body.indexOf(QByteArrayView("\r\n")) >= 0;
@@ -185,38 +201,68 @@ bool IniFile::save(const QString &path, QString *error) const
     return false;
 }
 
-qsizetype IniFile::findSection(QStringView section) const
+void IniFile::buildIndex() const
 {
+    sections_.clear();
+    sectionIndex_.clear();
+    Section *current = nullptr;
     for (qsizetype i = 0; i < lines_.size(); ++i) {
         const ParsedLine p = parseLine(lines_[i]);
-        if (p.kind == ParsedLine::Section && sameName(p.name, section))
-            return i;
+        if (p.kind == ParsedLine::Section) {
+            // Only a section's first occurrence is read and written.
+            const QString name = p.name.toString().toCaseFolded();
+            current = nullptr;
+            if (!sectionIndex_.contains(name)) {
+                sectionIndex_.insert(name, qsizetype(sections_.size()));
+                current = &sections_.emplace_back();
+                current->header = current->insertAt = i;
+            }
+            continue;
+        }
+        if (!current)
+            continue;
+        if (!trimBlanks(lines_[i]).isEmpty())
+            current->insertAt = i;
+        if (p.kind == ParsedLine::Key) {
+            const QString key = p.name.toString().toCaseFolded();
+            if (!current->keys.contains(key))
+                current->keys.insert(key, i);
+        }
     }
-    return -1;
+    for (Section &s : sections_)
+        ++s.insertAt;
+    indexed_ = true;
 }
 
-qsizetype IniFile::sectionEnd(qsizetype header) const
+IniFile::Section *IniFile::findSection(QStringView section) const
 {
-    for (qsizetype i = header + 1; i < lines_.size(); ++i) {
-        if (parseLine(lines_[i]).kind == ParsedLine::Section)
-            return i;
-    }
-    return lines_.size();
+    if (!indexed_)
+        buildIndex();
+    const qsizetype slot = sectionIndex_.value(section.toString().toCaseFolded(), -1);
+    return slot < 0 ? nullptr : &sections_[size_t(slot)];
 }
 
 qsizetype IniFile::findKey(QStringView section, QStringView key) const
 {
-    const qsizetype header = findSection(section);
-    if (header < 0)
+    const Section *s = findSection(section);
+    if (!s)
         return -1;
-    for (qsizetype i = header + 1; i < lines_.size(); ++i) {
-        const ParsedLine p = parseLine(lines_[i]);
-        if (p.kind == ParsedLine::Section)
-            return -1;
-        if (p.kind == ParsedLine::Key && sameName(p.name, key))
-            return i;
+    return s->keys.value(key.toString().toCaseFolded(), -1);
+}
+
+void IniFile::insertLine(qsizetype at, const QString &line)
+{
+    lines_.insert(at, line);
+    for (Section &s : sections_) {
+        if (s.header >= at)
+            ++s.header;
+        if (s.insertAt >= at)
+            ++s.insertAt;
+        for (qsizetype &k : s.keys) {
+            if (k >= at)
+                ++k;
+        }
     }
-    return -1;
 }
 
 QString IniFile::valueAt(qsizetype line) const
@@ -224,12 +270,6 @@ QString IniFile::valueAt(qsizetype line) const
     QStringView v = parseLine(lines_[line]).value;
     if (enclosedInQuotes(v))
         v = v.sliced(1, v.size() - 2);
-    if (v.size() > MaxValueLength) {
-        v = v.first(MaxValueLength);
-        // Never hand out half of a surrogate pair.
-        if (v.back().isHighSurrogate())
-            v.chop(1);
-    }
     return v.toString();
 }
 
@@ -291,23 +331,25 @@ bool IniFile::writeString(QStringView section, QStringView key, const QString &v
     }
 
     const QString line = key.toString() + u'=' + formatted;
-    const qsizetype header = findSection(section);
-    if (header < 0) {
+    Section *s = findSection(section);
+    if (!s) {
         if (!lines_.isEmpty() && !trimBlanks(lines_.back()).isEmpty())
             lines_.append(QString());
+        sectionIndex_.insert(section.toString().toCaseFolded(), qsizetype(sections_.size()));
+        s = &sections_.emplace_back();
+        s->header = lines_.size();
         lines_.append(QStringLiteral("[") + section.toString() + u']');
+        s->keys.insert(key.toString().toCaseFolded(), lines_.size());
         lines_.append(line);
+        s->insertAt = lines_.size();
         return true;
     }
     // After the section's last non-blank line, so blank lines that separate it from the next
     // section stay where they are.
-    qsizetype at = header + 1;
-    const qsizetype end = sectionEnd(header);
-    for (qsizetype i = header + 1; i < end; ++i) {
-        if (!trimBlanks(lines_[i]).isEmpty())
-            at = i + 1;
-    }
-    lines_.insert(at, line);
+    const qsizetype at = s->insertAt;
+    insertLine(at, line);
+    s->keys.insert(key.toString().toCaseFolded(), at);
+    s->insertAt = at + 1;
     return true;
 }
 

@@ -2,9 +2,12 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <QStringView>
+
+#include <vector>
 
 namespace zv {
 
@@ -22,11 +25,11 @@ namespace zv {
 //    but never match.
 // Text is UTF-8; a file in one of the Polish 8-bit code pages still reads (see setContent) and is
 // written back as UTF-8. CR LF line breaks are kept when the file used them, "\n" otherwise.
+//
+// Lookups go through an index of sections and keys built once per content, so reading or
+// writing every setting costs one pass over the lines, not one per key.
 class IniFile {
 public:
-    // Longest value readString returns, in UTF-16 units (the original 2048-character buffer).
-    static constexpr int MaxValueLength = 2047;
-
     // Reads `path`. A missing file gives an empty IniFile and true. A file that exists but
     // cannot be read (or is absurdly large) gives false, an empty IniFile and a reason in *error.
     bool load(const QString &path, QString *error = nullptr);
@@ -40,7 +43,7 @@ public:
     // and the old file is untouched.
     bool save(const QString &path, QString *error = nullptr) const;
 
-    // The value of `key`, at most MaxValueLength units; `defaultValue` when the key is missing.
+    // The value of `key`, whatever its length; `defaultValue` when the key is missing.
     QString readString(QStringView section, QStringView key, const QString &defaultValue = {}) const;
     // The leading decimal integer of the trimmed value, as GetPrivateProfileInt reads it: "12abc"
     // is 12, "-7" is -7. A missing key, a value with no leading digits or one outside 32 bits
@@ -63,14 +66,23 @@ public:
     const QStringList &lines() const { return lines_; }
 
 private:
-    qsizetype findSection(QStringView section) const;   // header line or -1
-    qsizetype sectionEnd(qsizetype header) const;       // next header or lines_.size()
+    struct Section {
+        qsizetype header = 0;     // the line "[name]" of the section's first occurrence
+        qsizetype insertAt = 0;   // after its last non-blank line: where a new key goes
+        QHash<QString, qsizetype> keys;   // case-folded key -> line of its first occurrence
+    };
+    Section *findSection(QStringView section) const;
     qsizetype findKey(QStringView section, QStringView key) const;   // key line or -1
-    QString valueAt(qsizetype line) const;   // unquoted, cut to MaxValueLength
+    QString valueAt(qsizetype line) const;   // unquoted
+    void buildIndex() const;
+    void insertLine(qsizetype at, const QString &line);   // keeps the index in step
 
     QStringList lines_;
     bool crlf_ = false;
     bool bom_ = false;
+    mutable std::vector<Section> sections_;
+    mutable QHash<QString, qsizetype> sectionIndex_;   // case-folded name -> sections_ slot
+    mutable bool indexed_ = false;
 };
 
 // The message shown when the settings file cannot be written: "Unable to write to <path>".

@@ -82,6 +82,23 @@ TEST(IniFile, WritingKeepsEveryOtherLine)
     EXPECT_EQ(ini.content(), QByteArray("; comment\n[Main]\nfontSIZE=22\nUnknown=keep me\n"
                                         "FontSize=duplicate\ngarbage without equals\nNewKey=new\n"
                                         "\n[Other]\nA=1\nB=2\n\n[Third]\nC=3\n"));
+
+    // Writes keep the key index in step with the lines: a fresh read answers the same.
+    IniFile many = fromText("[A]\nk0=x\n\n[B]\n\n[a]\nk1=dup\n[C]\nz=1\n");
+    for (int i = 0; i < 30; ++i) {
+        const QString section = QStringList{"A", "b", "C", "New"}[i % 4];
+        ASSERT_TRUE(many.writeInt(section, QStringLiteral("k%1").arg(i % 7), i));
+    }
+    const IniFile fresh = fromText(many.content());
+    for (const char16_t *section : {u"a", u"B", u"c", u"new"}) {
+        for (int k = 0; k < 8; ++k) {
+            const QString key = QStringLiteral("K%1").arg(k);
+            EXPECT_EQ(many.readString(section, key, "-"), fresh.readString(section, key, "-"))
+                << QString::fromUtf16(section).toStdString() << key.toStdString();
+        }
+    }
+    EXPECT_EQ(fresh.readInt(u"A", u"k1", -1), 8);
+    EXPECT_EQ(fresh.lines().count(QStringLiteral("k1=dup")), 1);
 }
 
 TEST(IniFile, StoredValuesReadBackUnchangedOrAreRefused)
@@ -111,7 +128,7 @@ TEST(IniFile, HostileContentNeverLosesTheOtherLines)
     binary.append('\0').append("\x80tail");
     IniFile ini = fromText("[Main]\nBefore=1\nHuge=" + huge + "\n" + binary + "\nNoise " + huge
                            + "\nAfter=2\n");
-    EXPECT_EQ(ini.readString(u"Main", u"Huge").size(), IniFile::MaxValueLength);
+    EXPECT_EQ(ini.readString(u"Main", u"Huge"), QString::fromLatin1(huge));
     EXPECT_TRUE(ini.hasKey(u"Main", u"Bin"));
     ASSERT_TRUE(ini.writeInt(u"Main", u"After", 3));
     const IniFile reread = fromText(ini.content());
@@ -119,11 +136,32 @@ TEST(IniFile, HostileContentNeverLosesTheOtherLines)
     EXPECT_EQ(reread.lines()[2], QString::fromLatin1("Huge=" + huge));
     EXPECT_EQ(reread.readInt(u"Main", u"Before", 0), 1);
     EXPECT_EQ(reread.readInt(u"Main", u"After", 0), 3);
+}
 
-    // The cut never splits a surrogate pair.
-    const QString head(IniFile::MaxValueLength - 1, u'a');
-    ASSERT_TRUE(ini.writeString(u"Main", u"K", head + QStringLiteral("\U0001F600")));
-    EXPECT_EQ(ini.readString(u"Main", u"K"), head);
+// Long values (twenty recent paths reach a few thousand characters) are kept whole through a
+// save, in place or appended, and the file is read by its own size.
+TEST(IniFile, LongValuesSurviveASave)
+{
+    QTemporaryDir tmp;
+    const QString path = tmp.filePath("zentavista.ini");
+    const QString longValue = QString(4998, u'ż') + QStringLiteral("\U0001F600");
+    ASSERT_EQ(longValue.size(), 5000);
+    IniFile ini;
+    ASSERT_TRUE(ini.writeString(u"Main", u"Recent", longValue));
+    ASSERT_TRUE(ini.writeString(u"Main", u"Other", QStringLiteral("1")));
+    ASSERT_TRUE(ini.save(path));
+
+    for (int round = 0; round < 2; ++round) {
+        IniFile loaded;
+        ASSERT_TRUE(loaded.load(path));
+        EXPECT_EQ(loaded.readString(u"Main", u"Recent"), longValue);
+        ASSERT_TRUE(loaded.writeString(u"Main", u"Other", QString::number(round)));
+        ASSERT_TRUE(loaded.save(path));
+    }
+    IniFile last;
+    ASSERT_TRUE(last.load(path));
+    EXPECT_EQ(last.readString(u"Main", u"Recent"), longValue);
+    EXPECT_EQ(last.readInt(u"Main", u"Other", -1), 1);
 }
 
 TEST(IniFile, KeepsEncodingDetailsItCanKeep)
