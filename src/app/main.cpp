@@ -3,6 +3,7 @@
 #include "app/main_window.h"
 #include "app/single_instance.h"
 #include "app/start_question.h"
+#include "app/unattended_exit.h"
 #include "app/unix_signals.h"
 #include "core/app/command_line.h"
 #include "core/config/ini_file.h"
@@ -77,7 +78,17 @@ int main(int argc, char **argv)
                      Qt::QueuedConnection);
     if (watcher)
         QObject::connect(watcher, &zv::UnixSignalWatcher::terminationRequested, &mainWindow,
-                         [&mainWindow] { mainWindow.close(); });
+                         [&mainWindow] { mainWindow.CloseUnattended(); });
+    // The session manager ends the desktop session with a quit request: the same unattended
+    // close. A quit after the shut-down (its own end) goes through.
+    bool finished = false;
+    QObject::connect(&mainWindow, &TZentavistaApp::shutDownFinished, [&finished] { finished = true; });
+    new zv::QuitRequestFilter(&mainWindow, [&mainWindow, &finished] {
+        if (finished)
+            return false;
+        mainWindow.CloseUnattended();
+        return true;
+    });
     mainWindow.setCommandLine(cmd.params, cmd.CmdFullScreen, cmd.CmdPanScan, cmd.CmdAutoPanScan,
                               cmd.PanScanValue);
     mainWindow.connectSingleInstance(&instance);

@@ -92,6 +92,11 @@ public:
     void HandOffReceived(const QString &path);
     // Names of the start-up and shut-down steps in the order they ran (for diagnostics and tests).
     const QStringList &lifecycleSteps() const { return lifecycleSteps_; }
+    // Ends the program with nobody to answer it (a termination signal, the session ending): no
+    // box waits for a click and failed saves are written to standard error. During start-up
+    // the sequence stops at its next step: the window is never shown and no state file is
+    // written, as none of it was all read.
+    void CloseUnattended();
 
     QPoint DefaultDropPoint;
     bool ShuttingDown = false;
@@ -117,8 +122,13 @@ public:
     // held stops a folder scan.
     void MainAddProc(const QString &Text, int AddMode, bool ClearFirst, bool AppendAtEnd,
                      bool OpenFirst, bool LoadSubtitle, QPoint DropPoint);
+    // The same for paths already apart (the command line, the hand-off): each element is one
+    // path and is never split again, whatever characters it holds.
+    void MainAddProc(const QStringList &Paths, int AddMode, bool ClearFirst, bool AppendAtEnd,
+                     bool OpenFirst, bool LoadSubtitle, QPoint DropPoint);
     struct MainAddCall {
-        QString Text;
+        QString Text;        // as given, or the paths joined by CR LF
+        QStringList Paths;   // as the intake took them apart
         int AddMode;
         bool ClearFirst, AppendAtEnd, OpenFirst, LoadSubtitle;
         QPoint DropPoint;
@@ -423,6 +433,8 @@ private:
     void runToolButton(QAction *target, bool refreshAfter);
     void RunShutDown();
     void note(const char *step);
+    void addFiles(const QStringList &Paths, int AddMode, bool ClearFirst, bool AppendAtEnd,
+                  bool OpenFirst, bool LoadSubtitle, QPoint DropPoint);
     // One step of "Podgłoś"/"Ścisz": the sound server's channels when it is in use, else the engine.
     void stepVolume(bool up);
 
@@ -484,4 +496,9 @@ private:
     bool settingsLoaded_ = false;
     bool shutDownStarted_ = false;
     bool shutDownFinished_ = false;
+    // Unattended close (main_window_startup.cpp): reports on stderr instead of a box when set.
+    bool reportedUnattended(const QString &text) const;
+    bool unattended_ = false;
+    bool startUpRunning_ = false;
+    bool startUpAborted_ = false;
 };

@@ -3,7 +3,9 @@
 #include "app/main_window.h"
 
 #include "core/config/settings.h"
+#include "core/common/text_codec.h"
 #include "core/files/add_plan.h"
+#include "core/files/get_typ.h"
 #include "core/files/intake_after_open.h"
 #include "core/playlist/find_moved_file.h"
 #include "core/playlist/playlist_file.h"
@@ -100,13 +102,32 @@ void TZentavistaApp::MainAddProc(const QString &Text, int AddMode, bool ClearFir
                                  bool AppendAtEnd, bool OpenFirst, bool LoadSubtitle,
                                  QPoint DropPoint)
 {
-    mainAddCalls_.append({Text, AddMode, ClearFirst, AppendAtEnd, OpenFirst, LoadSubtitle, DropPoint});
+    const QStringList paths = zv::splitLines(Text);
+    mainAddCalls_.append({Text, paths, AddMode, ClearFirst, AppendAtEnd, OpenFirst, LoadSubtitle, DropPoint});
+    addFiles(paths, AddMode, ClearFirst, AppendAtEnd, OpenFirst, LoadSubtitle, DropPoint);
+}
+
+void TZentavistaApp::MainAddProc(const QStringList &Paths, int AddMode, bool ClearFirst,
+                                 bool AppendAtEnd, bool OpenFirst, bool LoadSubtitle,
+                                 QPoint DropPoint)
+{
+    mainAddCalls_.append({Paths.join(QLatin1String("\r\n")), Paths, AddMode, ClearFirst, AppendAtEnd,
+                          OpenFirst, LoadSubtitle, DropPoint});
+    addFiles(Paths, AddMode, ClearFirst, AppendAtEnd, OpenFirst, LoadSubtitle, DropPoint);
+}
+
+void TZentavistaApp::addFiles(const QStringList &Paths, int AddMode, bool ClearFirst,
+                              bool AppendAtEnd, bool OpenFirst, bool LoadSubtitle, QPoint DropPoint)
+{
 
     // Volumes are listed once per call: a playlist of thousands of moved files asks often.
     const zv::MovedFileFinder finder;
     zv::AddHooks hooks;
     hooks.shiftHeld = [this] { return keyModifiers().testFlag(Qt::ShiftModifier); };
-    hooks.scan.cancelRequested = [this] { return escapeHeld_ ? escapeHeld_() : escapeKeyHeld(); };
+    // A close that began meanwhile (a termination signal) ends the scan as Escape does.
+    hooks.scan.cancelRequested = [this] {
+        return ShuttingDown || (escapeHeld_ ? escapeHeld_() : escapeKeyHeld());
+    };
     hooks.scan.cancelPollInterval = std::chrono::milliseconds(escapePollIntervalMs);
     QElapsedTimer sinceShown;
     hooks.scan.progress = [this, &sinceShown](qsizetype found, qint64 elapsedMs) {
@@ -133,7 +154,7 @@ void TZentavistaApp::MainAddProc(const QString &Text, int AddMode, bool ClearFir
     flags.OpenFirst = OpenFirst;
     flags.LoadSubtitle = LoadSubtitle;
     flags.DropPoint = DropPoint;
-    const zv::AddPlan plan = zv::PrepareAdd(Text, AddMode, flags, settings().FileTypes, hooks);
+    const zv::AddPlan plan = zv::PrepareAdd(Paths, AddMode, flags, settings().FileTypes, hooks);
 
     // The scan let events run: the program may have begun to close meanwhile.
     if (ShuttingDown)
@@ -149,6 +170,10 @@ void TZentavistaApp::MainAddProc(const QString &Text, int AddMode, bool ClearFir
 
 void TZentavistaApp::LoadMediafile(const QString &Path)
 {
+    // Playlist files are expanded by the intake; the engine would follow them on its own,
+    // without our loop guard.
+    if (zv::hasPlaylistExtension(Path))
+        return;
     CurrentMediaPath = Path;
     MediaEngine *e = m();
     if (!e)
@@ -294,7 +319,7 @@ void TZentavistaApp::opendir1Click()
         return;
     // Ctrl held as the picker closes keeps the playlist; Shift is read by MainAddProc.
     const bool keep = keyModifiers().testFlag(Qt::ControlModifier);
-    MainAddProc(folder, zv::addModeAll, !keep, true, true, false, DefaultDropPoint);
+    MainAddProc(QStringList{folder}, zv::addModeAll, !keep, true, true, false, DefaultDropPoint);
 }
 
 void TZentavistaApp::Prze1Click()

@@ -14,5 +14,6 @@ void TZentavistaApp::HandOffReceived(const QString &path)
     // Files arriving while the program closes would only change what is being saved.
     if (ShuttingDown)
         return;
-    MainAddProc(path, 31, true, true, true, true, DefaultDropPoint);
+    // One path, whatever it holds: a line break in the name must not make it several.
+    MainAddProc(QStringList{path}, 31, true, true, true, true, DefaultDropPoint);
 }

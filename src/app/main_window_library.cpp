@@ -81,7 +81,7 @@ void TZentavistaApp::AutoLoadText()
         {settings().AutoLoadText, settings().AutoLoadtextDir}, Wy1->isChecked());
     switch (decision.action) {
     case zv::AutoLoadDecision::Action::Load:
-        MainAddProc(decision.path, zv::addModeSubtitles, false, true, false, true, DefaultDropPoint);
+        MainAddProc(QStringList{decision.path}, zv::addModeSubtitles, false, true, false, true, DefaultDropPoint);
         break;
     case zv::AutoLoadDecision::Action::SwitchDisplayOff:
         runCommand(Wy1);

@@ -55,7 +55,9 @@ void TZentavistaApp::DodajCzasDoPlalisty(const QString &path, double seconds)
 void TZentavistaApp::SavePlaylist(const QString &fileName)
 {
     QString error;
-    if (!zv::SavePlaylist(playlist(), fileName, &error))
-        filesMessage(QStringLiteral("Błąd"),
-                     QStringLiteral("Nie można zapisać playlisty:\n%1\n%2").arg(fileName, error));
+    if (zv::SavePlaylist(playlist(), fileName, &error))
+        return;
+    const QString text = QStringLiteral("Nie można zapisać playlisty:\n%1\n%2").arg(fileName, error);
+    if (!reportedUnattended(text))
+        filesMessage(QStringLiteral("Błąd"), text);
 }

@@ -86,7 +86,8 @@ bool TZentavistaApp::saveini()
     QString error;
     if (zv::saveSettingsFile(path, s, &error))
         return true;
-    QMessageBox::critical(nullptr, QStringLiteral("Zentavista"),
-                          error.isEmpty() ? zv::writeFailureMessage(path) : error);
+    const QString text = error.isEmpty() ? zv::writeFailureMessage(path) : error;
+    if (!reportedUnattended(text))
+        QMessageBox::critical(nullptr, QStringLiteral("Zentavista"), text);
     return false;
 }

@@ -6,6 +6,7 @@
 #include "core/config/paths.h"
 #include "core/config/settings.h"
 #include "app/about_dialog.h"
+#include "app/unattended_exit.h"
 #include "library/subtitle_finder_dialog.h"
 #include "subtitles/subtitle_editor.h"
 #include "video/fullscreen_bar.h"
@@ -61,21 +62,38 @@ void TZentavistaApp::CreateForms()
 
 void TZentavistaApp::StartUp()
 {
+    startUpRunning_ = true;
+    // Boxes of the steps below run nested event loops, where a termination signal can arrive;
+    // the sequence then stops at the next step instead of showing the window afterwards.
+    const auto stopped = [this] {
+        if (!startUpAborted_)
+            return false;
+        startUpRunning_ = false;
+        note("StartUpStopped");
+        close();
+        return true;
+    };
     note("CreateLineBitmaps");
     CreateLineBitmaps();
     note("loadini");
     loadini();
+    if (stopped())
+        return;
     // "/p=n" outranks the stored value; read before the file, it would be lost to it.
     if (cmdPanScanValue_)
         settings().PanScanValue = *cmdPanScanValue_;
     note("OdczytajBazeNapisow");
     Form7->OdczytajBazeNapisow();
+    if (stopped())
+        return;
     note("UstawZmienneDoOpcji");
     UstawZmienneDoOpcji();
     note("UstawOpcjeDoZmiennych");
     UstawOpcjeDoZmiennych();
     note("SprawdzSkojarzenia");
     SprawdzSkojarzenia();
+    if (stopped())
+        return;
 
     note("LineWindowsHidden");
     for (QWidget *line : {static_cast<QWidget *>(Form3), static_cast<QWidget *>(Form4),
@@ -84,12 +102,15 @@ void TZentavistaApp::StartUp()
 
     if (!params_.isEmpty()) {
         note("MainAddProc");
-        MainAddProc(zv::ParamFilesToStr(params_), 31, true, true, true, true, DefaultDropPoint);
+        MainAddProc(zv::ParamFilesToList(params_), 31, true, true, true, true, DefaultDropPoint);
     } else if (settings().SaveLoadPlaylist) {
         // The playlist of the previous run comes back, but nothing opens.
         note("MainAddProc");
-        MainAddProc(zv::Paths::tempPlaylist(), 31, true, true, false, false, DefaultDropPoint);
+        MainAddProc(QStringList{zv::Paths::tempPlaylist()}, 31, true, true, false, false, DefaultDropPoint);
     }
+    if (stopped())
+        return;
+    startUpRunning_ = false;
 
     note("show");
     show();
@@ -103,6 +124,30 @@ void TZentavistaApp::StartUp()
     note("UstawMStaus");
     UstawMStaus();
     UstawMDoVolPos();
+}
+
+void TZentavistaApp::CloseUnattended()
+{
+    if (!unattended_) {
+        unattended_ = true;
+        // Closes the box a nested loop may be waiting on now, and any shown from here on.
+        new zv::ModalBoxGuard(this);
+    }
+    if (startUpRunning_) {
+        // The start-up sequence closes the window itself once its current step returns.
+        startUpAborted_ = true;
+        ShuttingDown = true;
+        return;
+    }
+    close();
+}
+
+bool TZentavistaApp::reportedUnattended(const QString &text) const
+{
+    if (!unattended_)
+        return false;
+    qWarning("zentavista: %s", qUtf8Printable(text));
+    return true;
 }
 
 void TZentavistaApp::showEvent(QShowEvent *event)
@@ -126,6 +171,12 @@ void TZentavistaApp::changeEvent(QEvent *event)
 
 void TZentavistaApp::closeEvent(QCloseEvent *event)
 {
+    // Only a signal or the session can close a window not shown yet; start-up ends first.
+    if (startUpRunning_) {
+        CloseUnattended();
+        event->ignore();
+        return;
+    }
     // A second close (a signal during the message box of a failed save) finds the sequence
     // already running and only lets it finish.
     if (!shutDownStarted_)
@@ -164,15 +215,19 @@ void TZentavistaApp::RunShutDown()
             Form9->hide();
         hide();
     }
-    if (settingsLoaded_ && settings().SaveLoadPlaylist) {
-        note("SavePlaylist");
-        SavePlaylist(zv::Paths::tempPlaylist());
+    // A start-up that was stopped has not read all the state: the files stay as they are.
+    if (!startUpAborted_) {
+        if (settingsLoaded_ && settings().SaveLoadPlaylist) {
+            note("SavePlaylist");
+            SavePlaylist(zv::Paths::tempPlaylist());
+        }
+        note("saveini");
+        saveini();
+        note("ZapiszBazenapisow");
+        QString failure;
+        if (Form7 && !Form7->ZapiszBazenapisow(unattended_ ? &failure : nullptr))
+            reportedUnattended(failure);
     }
-    note("saveini");
-    saveini();
-    note("ZapiszBazenapisow");
-    if (Form7)
-        Form7->ZapiszBazenapisow();
     note("CloseMedia");
     CloseMedia();
     note("ClearSubtitleTable");

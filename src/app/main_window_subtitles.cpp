@@ -210,7 +210,7 @@ void TZentavistaApp::OT2Click()
         : QFileDialog::getOpenFileName(this, QString(), QString(), kOpenSubtitleFilter);
     if (file.isEmpty())
         return;
-    MainAddProc(file, 2, false, true, false, true, DefaultDropPoint);
+    MainAddProc(QStringList{file}, 2, false, true, false, true, DefaultDropPoint);
     UstawMStaus();
 }
 

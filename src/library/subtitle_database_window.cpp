@@ -182,13 +182,16 @@ bool TForm7::OdczytajBazeNapisow()
     return result.status == zv::DatabaseReadResult::Status::Ok;
 }
 
-bool TForm7::ZapiszBazenapisow()
+bool TForm7::ZapiszBazenapisow(QString *failure)
 {
     QString error;
     if (zv::ZapiszBazenapisow(*db_, &error))
         return true;
-    showMessage_(nullptr, QStringLiteral("Błąd"),
-                 zv::databaseWriteMessage(zv::Paths::databaseFile(), error));
+    const QString text = zv::databaseWriteMessage(zv::Paths::databaseFile(), error);
+    if (failure)
+        *failure = text;
+    else
+        showMessage_(nullptr, QStringLiteral("Błąd"), text);
     return false;
 }
 

@@ -49,7 +49,8 @@ public:
     // The database file is read once at start-up, into the still empty list, and written
     // once at exit. Problems are told to the user; the results say whether all went well.
     bool OdczytajBazeNapisow();
-    bool ZapiszBazenapisow();
+    // With `failure` given, a failed write is described there instead of in a box.
+    bool ZapiszBazenapisow(QString *failure = nullptr);
 
     // Rows chosen in the list, ascending.
     QList<int> selectedRows() const;

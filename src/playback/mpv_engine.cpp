@@ -515,6 +515,7 @@ void MpvEngine::forgetMedia()
 void MpvEngine::Open(const QString &name)
 {
     ++generation_;
+    redirects_ = 0;
     forgetMedia();
     fileName_ = name;
     if (name.isEmpty()) {
@@ -726,8 +727,9 @@ void MpvEngine::onEndFile(qint64 entryId, EndReason reason, int error, qint64 in
         return; // the end of a file we have already left
     switch (reason) {
     case EndReason::Redirect:
-        // A playlist-like file: mpv goes on with its first entry, which is now ours.
-        if (insertCount > 0) {
+        // A playlist-like file: mpv goes on with its first entry, which is now ours. A chain
+        // of them is cut short, so a file that leads back to itself ends.
+        if (insertCount > 0 && ++redirects_ <= mpvprop::kMaxRedirects) {
             entryId_ = insertId;
             return;
         }

@@ -131,6 +131,7 @@ private:
     // file's first event). Events of any other entry belong to a file we have left.
     quint64 generation_ = 0;
     qint64 entryId_ = -1;
+    int redirects_ = 0;     // followed since the last Open
     qint64 startedId_ = -1;
     bool factsIn_ = false;     // duration, frame facts and "has a picture" have arrived
     bool hasVideo_ = false;

@@ -39,7 +39,14 @@ inline constexpr Option kFixedOptions[] = {
     {"audio-display", "no"},
     {"audio-client-name", "Zentavista"},
     {"force-window", "no"},
+    // Playlists are ours to expand, with a loop guard; the engine opens media only. Without
+    // this mpv follows playlist files (and other references) on its own, a playlist that
+    // lists itself without end.
+    {"access-references", "no"},
 };
+
+// Redirects (one file standing for others) the engine follows for one Open at most.
+inline constexpr int kMaxRedirects = 4;
 
 inline constexpr char kVo[] = "vo";
 inline constexpr char kAo[] = "ao";

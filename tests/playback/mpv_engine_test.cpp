@@ -329,6 +329,51 @@ INSTANTIATE_TEST_SUITE_P(Files, OpenBadInput,
                                  .toStdString();
                          });
 
+// Resident memory of this process in megabytes.
+double residentMegabytes()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray &line : status.readAll().split('\n'))
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024.0;
+    return 0;
+}
+
+// Playlist files are expanded by the program, never by the engine: one that lists itself must
+// end in an error at once instead of being followed without end.
+TEST(MpvEngine, APlaylistFileIsRefusedAndMemoryStaysBounded)
+{
+    QTemporaryDir dir;
+    const QString self = dir.filePath("sama.m3u");
+    const QString disguised = dir.filePath("sama.avi"); // a playlist by its content only
+    for (const auto &[path, text] :
+         {std::pair{self, self + "\n" + self + "\nsama.m3u\n"},
+          std::pair{disguised, "#EXTM3U\n" + disguised + "\n" + self + "\n"}}) {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(text.toUtf8());
+    }
+    for (const QString &path : {self, disguised}) {
+        SCOPED_TRACE(path.toStdString());
+        Engine e;
+        const double before = residentMegabytes();
+        double peak = before;
+        e.engine->Open(path);
+        QElapsedTimer clock;
+        clock.start();
+        while (!e.events.has("error") && clock.elapsed() < 6000 && peak - before < 200) {
+            QTest::qWait(20);
+            peak = std::max(peak, residentMegabytes());
+        }
+        e.engine->Open(QString()); // stops a runaway engine before the checks
+        EXPECT_LT(peak - before, 200.0) << "megabytes grown";
+        EXPECT_TRUE(e.events.has("error"));
+        EXPECT_FALSE(e.events.has("open 5>6"));
+    }
+}
+
 TEST(MpvEngine, TruncatedAviPlaysWhatItHasAndEnds)
 {
     QTemporaryDir dir;

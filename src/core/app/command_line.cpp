@@ -118,13 +118,12 @@ QString LongPathOf(const QString &param)
     return clean;
 }
 
-QString ParamFilesToStr(const QStringList &params)
+QStringList ParamFilesToList(const QStringList &params)
 {
-    QString list;
-    for (const QString &param : params) {
-        list += LongPathOf(param);
-        list += QLatin1String("\r\n");
-    }
+    QStringList list;
+    list.reserve(params.size());
+    for (const QString &param : params)
+        list.append(LongPathOf(param));
     return list;
 }
 

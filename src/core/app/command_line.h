@@ -30,7 +30,8 @@ CommandLine parseCommandLine(const QStringList &argsAfterProgramName);
 // file entry drops it or looks for it as a moved file.
 QString LongPathOf(const QString &param);
 
-// Each LongPathOf(param) followed by "\r\n": the list the file entry takes.
-QString ParamFilesToStr(const QStringList &params);
+// Each LongPathOf(param), one element per parameter: the list the file entry takes. It stays a
+// list, so a parameter holding a line break remains one path.
+QStringList ParamFilesToList(const QStringList &params);
 
 } // namespace zv

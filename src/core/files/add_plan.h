@@ -81,6 +81,10 @@ struct AddPlan {
 // in place through `readPlaylist` and media to the media list (both in batch order), everything
 // else ignored; then keeps only what `mode` accepts. Playlists are read only when the mode
 // takes media. An unknown mode adds nothing.
+// A playlist line naming a playlist is expanded in its place, never kept as an entry (the
+// engine is never handed a playlist file); each playlist file is read at most once per batch,
+// so playlists that list themselves or each other end, and so does a chain that names the
+// same playlist many times over.
 AddPlan PlanAdd(const QList<ClassifiedPath> &paths, int mode, const AddFlags &flags,
                 const PlaylistReader &readPlaylist);
 
@@ -96,6 +100,10 @@ struct AddHooks {
 // paths), classifies every path (unknown extensions count as media in modes 11 and 31) and
 // builds the plan. The caller then makes the calls the plan lists.
 AddPlan PrepareAdd(const QString &text, int mode, const AddFlags &flags, const QString &fileTypes,
+                   const AddHooks &hooks);
+// The same over paths already apart: no path is ever split again, so a name holding a line
+// break stays one path.
+AddPlan PrepareAdd(const QStringList &paths, int mode, const AddFlags &flags, const QString &fileTypes,
                    const AddHooks &hooks);
 
 } // namespace zv

@@ -195,7 +195,7 @@ namespace {
 
 // Shared by both expansions: `classify` is empty when kinds are not wanted.
 template <typename Result, typename Classify>
-Result expand(const QString &text, bool recurse, const QString &fileTypes,
+Result expand(const QStringList &paths, bool recurse, const QString &fileTypes,
               const MovedFileLookup &findMovedFile, const ScanHooks &hooks, Classify classify)
 {
     Result result;
@@ -206,7 +206,7 @@ Result expand(const QString &text, bool recurse, const QString &fileTypes,
         else
             result.append(classify(std::move(path)));
     };
-    for (const QString &line : splitLines(text)) {
+    for (const QString &line : paths) {
         // A NUL would cut the native path short and name some other file.
         if (line.isEmpty() || line.contains(QChar(0)))
             continue;
@@ -231,17 +231,24 @@ Result expand(const QString &text, bool recurse, const QString &fileTypes,
 QStringList ExpandPathList(const QString &text, bool recurse, const QString &fileTypes,
                            const MovedFileLookup &findMovedFile, const ScanHooks &hooks)
 {
-    return expand<QStringList>(text, recurse, fileTypes, findMovedFile, hooks, nullptr);
+    return expand<QStringList>(splitLines(text), recurse, fileTypes, findMovedFile, hooks, nullptr);
 }
 
 QList<ClassifiedPath> ExpandAndClassify(const QString &text, bool recurse, bool mediaFallback,
                                         const QString &fileTypes, const MovedFileLookup &findMovedFile,
                                         const ScanHooks &hooks)
 {
+    return ExpandAndClassify(splitLines(text), recurse, mediaFallback, fileTypes, findMovedFile, hooks);
+}
+
+QList<ClassifiedPath> ExpandAndClassify(const QStringList &paths, bool recurse, bool mediaFallback,
+                                        const QString &fileTypes, const MovedFileLookup &findMovedFile,
+                                        const ScanHooks &hooks)
+{
     const FileClassifier classifier(fileTypes);
     Utf8Lines scratch;
     return expand<QList<ClassifiedPath>>(
-        text, recurse, fileTypes, findMovedFile, hooks, [&](QString path) {
+        paths, recurse, fileTypes, findMovedFile, hooks, [&](QString path) {
             const FileKind kind = classifier.classify(path, mediaFallback, scratch);
             return ClassifiedPath{std::move(path), kind};
         });

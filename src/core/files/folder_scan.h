@@ -86,5 +86,10 @@ QStringList ExpandPathList(const QString &text, bool recurse, const QString &fil
 QList<ClassifiedPath> ExpandAndClassify(const QString &text, bool recurse, bool mediaFallback,
                                         const QString &fileTypes, const MovedFileLookup &findMovedFile,
                                         const ScanHooks &hooks = {});
+// The same over paths already apart: each element is one path, whatever characters it holds
+// (a name with a line break stays one path).
+QList<ClassifiedPath> ExpandAndClassify(const QStringList &paths, bool recurse, bool mediaFallback,
+                                        const QString &fileTypes, const MovedFileLookup &findMovedFile,
+                                        const ScanHooks &hooks = {});
 
 } // namespace zv

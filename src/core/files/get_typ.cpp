@@ -205,10 +205,9 @@ FileKind FileClassifier::classify(const QString &path, bool mediaFallback, Utf8L
 FileKind FileClassifier::classifyExisting(const QString &path, bool isDirectory, bool mediaFallback,
                                           Utf8Lines &scratchLines, TextEncoding *encoding) const
 {
-    const QString extLower = fileExtension(path).toString().toLower();
-
-    if (extLower == u".m3u" || extLower == u".zvl")
+    if (hasPlaylistExtension(path))
         return kindPlaylist;
+    const QString extLower = fileExtension(path).toString().toLower();
     if (isDirectory)
         return kindFolder;
 
@@ -220,6 +219,12 @@ FileKind FileClassifier::classifyExisting(const QString &path, bool isDirectory,
         return detectSubtitleFormat(path, scratchLines, encoding);
 
     return mediaFallback ? kindMedia : kindOther;
+}
+
+bool hasPlaylistExtension(QStringView path)
+{
+    const QStringView ext = fileExtension(path);
+    return ext.compare(u".m3u", Qt::CaseInsensitive) == 0 || ext.compare(u".zvl", Qt::CaseInsensitive) == 0;
 }
 
 FileKind GetTyp(const QString &path, bool mediaFallback, const QString &fileTypes,

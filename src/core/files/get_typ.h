@@ -54,6 +54,9 @@ private:
 // the name has no dot.
 QStringView fileExtension(QStringView path);
 
+// True when the name says playlist (".m3u", ".zvl", any letter case), the rule GetTyp applies.
+bool hasPlaylistExtension(QStringView path);
+
 // The content test alone: reads a regular file and decides its subtitle format.
 FileKind detectSubtitleFormat(const QString &path, Utf8Lines &scratchLines,
                               TextEncoding *encoding = nullptr);

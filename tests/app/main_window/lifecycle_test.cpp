@@ -7,12 +7,15 @@
 #include "core/config/ini_file.h"
 #include "core/config/paths.h"
 #include "core/config/settings.h"
+#include "core/playlist/playlist.h"
 #include "video/video_window.h"
+#include "support/program_process.h"
 #include "support/test_env.h"
 
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -70,13 +73,51 @@ TEST(StartUp, FirstFilesComeFromTheCommandLineAndSwitchesOutrankSettings)
     w.CreateForms();
     ASSERT_EQ(w.mainAddCalls().size(), 1) << "the saved playlist is not restored over the files given";
     const auto &call = w.mainAddCalls().first();
-    EXPECT_EQ(call.Text, zv::ParamFilesToStr(cmd.params));
-    EXPECT_TRUE(call.Text.startsWith(film + "\r\n"));
+    EXPECT_EQ(call.Paths, zv::ParamFilesToList(cmd.params));
+    EXPECT_EQ(call.Paths.value(0), film);
     EXPECT_EQ(call.AddMode, 31);
     EXPECT_TRUE(call.ClearFirst && call.AppendAtEnd && call.OpenFirst && call.LoadSubtitle);
     EXPECT_TRUE(w.CmdFullScreen && w.CmdPanScan);
     EXPECT_FALSE(w.CmdAutoPanScan);
     EXPECT_EQ(w.settings().PanScanValue, 90);
+}
+
+// The only argument decides what opens: a name with a line break is that one file (its pieces
+// name other files), and a playlist that lists itself opens nothing and reaches no engine.
+TEST(StartUp, TheArgumentOpensExactlyWhatItNames)
+{
+    zv::test::ScopedHome home;
+    const QString broken = home.file("film\nb.avi");
+    const QString self = home.file("sama.m3u");
+    for (const QString &decoy : {home.file("film"), home.file("b.avi"), broken})
+        QFile(decoy).open(QIODevice::WriteOnly);
+    {
+        QFile f(self);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write((self + "\r\n" + self + "\r\nsama.m3u\r\n").toUtf8());
+    }
+    struct Case {
+        QString argument;
+        QString opened;   // empty: nothing
+        int entries;
+    };
+    const Case cases[] = {{broken, broken, 1}, {self, QString(), 0}};
+    const QString cwd = QDir::currentPath();
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.argument.toStdString());
+        TZentavistaApp w;
+        w.setCommandLine({c.argument}, false, false, false, std::nullopt);
+        useScriptedEngine(w);
+        QDir::setCurrent(home.path()); // the playlist's relative line resolves to itself too
+        w.CreateForms();
+        EXPECT_EQ(w.CurrentMediaPath, c.opened);
+        EXPECT_EQ(w.playlist().paths().size(), c.entries);
+        const QStringList opens = scriptedEngine(w)->calls.filter(QRegularExpression("^Open ."));
+        EXPECT_EQ(opens.size(), c.entries) << opens.join(" | ").toStdString();
+        for (const QString &open : opens)
+            EXPECT_FALSE(open.endsWith(".m3u")) << open.toStdString();
+    }
+    QDir::setCurrent(cwd);
 }
 
 TEST(StartUp, NoPlaylistRestoreWhenTheOptionIsOff)
@@ -161,30 +202,8 @@ TEST(HandOff, APathFromASecondStartOpensLikeTheMenu)
     qunsetenv("ZENTAVISTA_RUNTIME_DIR");
 }
 
-// The real program in a private state and runtime folder.
-struct Program {
-    QTemporaryDir home, runtime;
-    QString ini() const { return QDir(home.path()).filePath("zentavista.ini"); }
-
-    void start(QProcess &p, const QStringList &args = {})
-    {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("ZENTAVISTA_HOME", home.path());
-        env.insert("ZENTAVISTA_RUNTIME_DIR", runtime.path());
-        p.setProcessEnvironment(env);
-        p.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        p.start(QStringLiteral(ZV_PROGRAM), args);
-    }
-    // Running once it listens for later starts; its signal watcher is in place by then, and a
-    // signal from then on waits for the message loop.
-    bool startRunning(QProcess &p)
-    {
-        start(p);
-        return p.waitForStarted(10000)
-            && QTest::qWaitFor([&] { return !QDir(runtime.path()).entryList(QDir::System).isEmpty(); }, 20000)
-            && p.state() == QProcess::Running;
-    }
-};
+using zv::test::Program;
+const QString kProgram = QStringLiteral(ZV_PROGRAM);
 
 // Ended the way a desktop logout or a terminal ends it.
 TEST(ShutDown, TerminationSignalsCloseThroughTheNormalPath)
@@ -198,7 +217,7 @@ TEST(ShutDown, TerminationSignalsCloseThroughTheNormalPath)
             f.write("[Main]\nPanScanValue=133\nSomethingElse=kept\nSaveLoadPlaylist=0\n");
         }
         QProcess p;
-        ASSERT_TRUE(program.startRunning(p));
+        ASSERT_TRUE(program.startRunning(p, kProgram));
         ::kill(static_cast<pid_t>(p.processId()), sig);
         ASSERT_TRUE(p.waitForFinished(20000));
         EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
@@ -214,21 +233,21 @@ TEST(HandOff, ASecondStartPassesOnlyItsFirstFileAndEnds)
 {
     Program program;
     QProcess first;
-    ASSERT_TRUE(program.startRunning(first));
+    ASSERT_TRUE(program.startRunning(first, kProgram));
     const QString a = QDir(program.home.path()).filePath("a.avi");
     const QString b = QDir(program.home.path()).filePath("b.avi");
     for (const QString &f : {a, b})
         QFile(f).open(QIODevice::WriteOnly);
 
     QProcess second;
-    program.start(second, {a, b});
+    program.start(second, kProgram, {a, b});
     ASSERT_TRUE(second.waitForFinished(20000));
     EXPECT_EQ(second.exitCode(), 0);
     EXPECT_EQ(zv::readIniKey(program.ini(), "Main", "ParamFile"), a);
 
     // A start with nothing to hand over changes nothing.
     QProcess third;
-    program.start(third);
+    program.start(third, kProgram);
     ASSERT_TRUE(third.waitForFinished(20000));
     EXPECT_EQ(third.exitCode(), 0);
     EXPECT_EQ(zv::readIniKey(program.ini(), "Main", "ParamFile"), a);

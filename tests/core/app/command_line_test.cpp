@@ -155,13 +155,16 @@ TEST(CommandLine, LongPathOfFollowsTheKernelWhenALinkMeetsDotDot)
     EXPECT_EQ(LongPathOf(tmp.filePath("link/../x.avi")), QFileInfo(tmp.filePath("real/x.avi")).canonicalFilePath());
 }
 
-TEST(CommandLine, ParamFilesToStrEndsEachWithCrLf)
+TEST(CommandLine, ParamFilesToListKeepsOnePathPerParameter)
 {
     QTemporaryDir tmp;
     const QString film = tmp.filePath("a.avi");
     ASSERT_TRUE(QFile(film).open(QIODevice::WriteOnly));
-    EXPECT_EQ(ParamFilesToStr({film, "/f"}), film + "\r\n/f\r\n");
-    EXPECT_EQ(ParamFilesToStr({}), QString());
+    // A name with a line break is one parameter and stays one path.
+    const QString broken = tmp.filePath("dwa\nwiersze.avi");
+    ASSERT_TRUE(QFile(broken).open(QIODevice::WriteOnly));
+    EXPECT_EQ(ParamFilesToList({film, "/f", broken}), (QStringList{film, "/f", broken}));
+    EXPECT_TRUE(ParamFilesToList({}).isEmpty());
 }
 
 } // namespace

@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QFileInfo>
+#include <QHash>
+
 #include <stdexcept>
 
 using namespace zv;
@@ -137,4 +140,61 @@ TEST(PrepareAdd, FailingPlaylistReadPropagatesBeforeAnythingIsHandedOn)
     EXPECT_THROW(PrepareAdd(list, 31, AddFlags{}, kTypes, hooks), std::runtime_error);
     // Without hooks at all nothing breaks: no lookup, no reader, no key state.
     EXPECT_TRUE(PrepareAdd(list + "\r\n" + t.path("gone.avi"), 31, AddFlags{}, kTypes, {}).media.isEmpty());
+}
+
+// Playlists are expanded here, never handed on as entries, and each is read once per batch.
+TEST(PlanAdd, NestedPlaylistsExpandInPlaceAndLoopsEnd)
+{
+    FileTree t;
+    const QString a = t.path("a.m3u"), b = t.path("b.ZVL"), self = t.path("sama.m3u");
+    for (const QString &p : {a, b, self})
+        t.file(QFileInfo(p).fileName());
+    const QString alias = t.link("alias.m3u", self);
+    const QHash<QString, QStringList> lists = {
+        {a, {"1.avi", b, "2.avi"}},
+        {b, {a, "3.avi", b}},                 // each other and itself
+        {self, {self, self, alias}},          // itself, also through a link
+        {alias, {"never.avi"}},
+    };
+    struct Case {
+        const char *label;
+        QList<ClassifiedPath> batch;
+        QStringList media;
+        int reads;
+    };
+    const Case cases[] = {
+        {"mutual", {{a, kindPlaylist}}, {"1.avi", "3.avi", "2.avi"}, 2},
+        {"self only", {{self, kindPlaylist}}, {}, 1},
+        {"same list twice in one batch", {{self, kindPlaylist}, {"x.avi", kindMedia}, {alias, kindPlaylist}},
+         {"x.avi"}, 1},
+    };
+    for (const Case &c : cases) {
+        int reads = 0;
+        const PlaylistReader reader = [&](const QString &p) {
+            ++reads;
+            return lists.value(p);
+        };
+        const AddPlan plan = PlanAdd(c.batch, 31, AddFlags{}, reader);
+        EXPECT_EQ(plan.media, c.media) << c.label;
+        EXPECT_EQ(reads, c.reads) << c.label;
+        for (const QString &m : plan.media)
+            EXPECT_FALSE(m.endsWith(".m3u") || m.endsWith(".ZVL")) << c.label;
+    }
+}
+
+// Paths given apart are never split again: a name with a line break is that one file, even
+// when its pieces name other files.
+TEST(PrepareAdd, APathWithALineBreakStaysOnePath)
+{
+    FileTree t;
+    const QString broken = t.file("film\nb.avi");
+    t.file("film");   // the pieces exist too and must not be picked up
+    t.file("b.avi");
+    for (const QString &name : {QStringLiteral("film\nb.avi"), QStringLiteral("film\r\nb.avi")}) {
+        const QString path = t.file(name);
+        const AddPlan plan = PrepareAdd(QStringList{path}, 31, AddFlags{}, kTypes, {});
+        EXPECT_EQ(plan.media, QStringList{path});
+    }
+    EXPECT_EQ(PrepareAdd(QStringList{broken, t.path("gone.avi")}, 1, AddFlags{}, kTypes, {}).media,
+              QStringList{broken});
 }

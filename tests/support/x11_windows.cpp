@@ -1,0 +1,57 @@
+#include "support/x11_windows.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+
+namespace zv::test {
+
+namespace {
+
+// One property of `w` as bytes; empty when it is not set.
+QByteArray property(Display *d, Window w, Atom name, Atom type)
+{
+    Atom actualType = 0;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char *data = nullptr;
+    if (XGetWindowProperty(d, w, name, 0, 1024, False, type, &actualType, &format, &count, &after,
+                           &data) != Success || !data)
+        return {};
+    // Xlib hands 32-bit items over as longs.
+    const int itemSize = format == 32 ? int(sizeof(long)) : format / 8;
+    const QByteArray bytes(reinterpret_cast<const char *>(data), int(count) * itemSize);
+    XFree(data);
+    return bytes;
+}
+
+} // namespace
+
+QStringList shownWindowTitles(qint64 pid)
+{
+    QStringList titles;
+    Display *d = XOpenDisplay(nullptr);
+    if (!d)
+        return titles;
+    const Atom pidAtom = XInternAtom(d, "_NET_WM_PID", False);
+    const Atom nameAtom = XInternAtom(d, "_NET_WM_NAME", False);
+    const Atom utf8 = XInternAtom(d, "UTF8_STRING", False);
+    Window root = 0, parent = 0, *children = nullptr;
+    unsigned int count = 0;
+    if (XQueryTree(d, DefaultRootWindow(d), &root, &parent, &children, &count)) {
+        for (unsigned int i = 0; i < count; ++i) {
+            XWindowAttributes a {};
+            if (!XGetWindowAttributes(d, children[i], &a) || a.map_state != IsViewable)
+                continue;
+            const QByteArray owner = property(d, children[i], pidAtom, XA_CARDINAL);
+            if (owner.size() < int(sizeof(long)) || *reinterpret_cast<const long *>(owner.constData()) != pid)
+                continue;
+            titles << QString::fromUtf8(property(d, children[i], nameAtom, utf8));
+        }
+        if (children)
+            XFree(children);
+    }
+    XCloseDisplay(d);
+    return titles;
+}
+
+} // namespace zv::test
