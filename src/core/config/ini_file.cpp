@@ -139,17 +139,23 @@ bool IniFile::load(const QString &path, QString *error)
     }
     QByteArray bytes(size, Qt::Uninitialized);
     qint64 got = 0;
-    for (;;) {
-        if (got == bytes.size()) {
-            // The file grew since its size was taken (or reports none): read on in small steps.
-            if (got > kMaxFileSize) {
+    while (got < size) {
+        const qint64 n = file.read(bytes.data() + got, size - got);
+        if (n <= 0) {
+            if (n < 0) {
                 if (error)
-                    *error = QStringLiteral("%1: file too large").arg(path);
+                    *error = file.errorString();
                 return false;
             }
-            bytes.resize(got + 4096);
+            break;
         }
-        const qint64 n = file.read(bytes.data() + got, bytes.size() - got);
+        got += n;
+    }
+    bytes.truncate(got);
+    // The file may have grown since its size was taken, or report none (files under /proc).
+    char chunk[4096];
+    for (;;) {
+        const qint64 n = file.read(chunk, sizeof chunk);
         if (n < 0) {
             if (error)
                 *error = file.errorString();
@@ -157,9 +163,13 @@ bool IniFile::load(const QString &path, QString *error)
         }
         if (n == 0)
             break;
-        got += n;
+        if (bytes.size() + n > kMaxFileSize) {
+            if (error)
+                *error = QStringLiteral("%1: file too large").arg(path);
+            return false;
+        }
+        bytes.append(chunk, n);
     }
-    bytes.truncate(got);
     setContent(bytes);
     return true;
 }

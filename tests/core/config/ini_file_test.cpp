@@ -1,6 +1,7 @@
 #include "core/config/ini_file.h"
 
 #include "core/common/text_codec.h"
+#include "support/heap_probe.h"
 
 #include <QDir>
 #include <QFile>
@@ -162,6 +163,28 @@ TEST(IniFile, LongValuesSurviveASave)
     ASSERT_TRUE(last.load(path));
     EXPECT_EQ(last.readString(u"Main", u"Recent"), longValue);
     EXPECT_EQ(last.readInt(u"Main", u"Other", -1), 1);
+}
+
+// Loading is done at start-up, at every settings save and in every second instance: a small
+// file must cost a few times its size, not a buffer sized for the largest file allowed.
+TEST(IniFile, LoadingASmallFileAllocatesAFewTimesItsSize)
+{
+    if (!test::HeapProbe::available())
+        GTEST_SKIP() << "needs the sanitizer's allocation hooks";
+    QTemporaryDir tmp;
+    for (const QByteArray &content : {QByteArray("[Main]\nKey=value\n"), QByteArray("[Main]\n") + QByteArray(4000, 'x')}) {
+        const QString path = tmp.filePath("zentavista.ini");
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(content);
+        f.close();
+        IniFile ini;
+        test::HeapProbe probe;
+        ASSERT_TRUE(ini.load(path));
+        // QFile's own bookkeeping takes a few hundred bytes whatever the size.
+        EXPECT_LE(probe.largest(), size_t(4 * content.size() + 1024)) << content.size();
+        EXPECT_LE(probe.total(), size_t(8 * content.size() + 8192)) << content.size();
+    }
 }
 
 TEST(IniFile, KeepsEncodingDetailsItCanKeep)
