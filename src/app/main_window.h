@@ -46,6 +46,9 @@ class TPlaylist;
 class TSubtitleDatabase;
 struct TDragDropInfo;
 } // namespace zv
+namespace zv::keys { // keys (main_window_keys.cpp)
+enum class Window : unsigned char;
+} // namespace zv::keys
 namespace zv::video { // video area (main_window_video.cpp)
 class DisplayModeBackend;
 enum class FramingStep;
@@ -290,6 +293,22 @@ public:
     // Popup menu, drop target and layout triggers of the video window; once, after CreateForms.
     void ConnectVideoWindow();
 
+    // ---- keys, wheel and global keys (main_window_keys.cpp) --------------------------------------
+    // Installs the one application-wide key and wheel filter; once, after CreateForms.
+    void ConnectKeys();
+    // Runs every key-table row matching a key pressed in window; true when the key is consumed.
+    bool AppKeyPress(int key, Qt::KeyboardModifiers mods, const QWidget *window);
+    zv::keys::Window keyWindowOf(const QWidget *window) const;
+    void SeekBy(double seconds);           // Enter: the position moves by that much
+    void StepRate(int direction);          // +1 faster, -1 slower, 0 normal
+    void HidePlaylistWindow();
+    void PlaylistAddFolder();              // Insert in the playlist window
+    void KeypadPlusMinus(bool up);         // both held: as keypad "*"
+    // The global keys' listener: (re)started when options are applied, if EnableOutCtrls.
+    void RestartGlobalKeys();
+    bool GlobalKeysRunning() const;
+    void OutsideCommand(int command);      // a global key's command, on the UI thread
+
     // ---- the engine, held by the video window (main_window_startup.cpp) ---------------------------
     MediaEngine *m() const;         // nullptr before CreateForms()
     int ImageSourceHeight() const;  // engine picture height; 0 while nothing is open
@@ -483,6 +502,13 @@ private:
     bool playlistHoldsCaseless(const QString &path) const;
     zv::SystemVolume *systemVolume();
     void syncMuteControls(bool includeMenu);
+    // Keys (main_window_keys.cpp)
+    struct KeysState;
+    struct KeysStateDeleter {
+        void operator()(KeysState *p) const;
+    };
+    mutable std::unique_ptr<KeysState, KeysStateDeleter> keys_;
+    KeysState &keysState() const;
     // Video area (main_window_video.cpp)
     struct VideoState;
     struct VideoStateDeleter {

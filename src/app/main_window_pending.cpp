@@ -5,13 +5,15 @@
 
 // Start-up and shut-down hooks
 void TZentavistaApp::UstawZmienneDoOpcji() {}
-void TZentavistaApp::UstawOpcjeDoZmiennych() {}
+// Until the options dialog applies everything, applying restarts the global keys.
+void TZentavistaApp::UstawOpcjeDoZmiennych()
+{
+    RestartGlobalKeys();
+}
 void TZentavistaApp::SprawdzSkojarzenia() {}
-void TZentavistaApp::StopGlobalKeys() {}
 
 // Timers
 void TZentavistaApp::Timer5Timer() {}
-void TZentavistaApp::Timer9Timer() {}
 
 // Menu items
 void TZentavistaApp::Opcje1Click() {}

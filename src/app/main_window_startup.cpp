@@ -56,6 +56,7 @@ void TZentavistaApp::CreateForms()
     Form3 = new TForm3(this);
     ConnectFilesIn();
     ConnectVideoWindow();
+    ConnectKeys();
     // The last window's creation starts the program: every window exists from here on.
     StartUp();
 }

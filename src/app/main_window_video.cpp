@@ -20,7 +20,6 @@
 #include <QFrame>
 #include <QMenu>
 #include <QMenuBar>
-#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScreen>
 #include <QTimer>
@@ -344,7 +343,7 @@ void TZentavistaApp::Timer8Timer()
 bool TZentavistaApp::VideoState::eventFilter(QObject *watched, QEvent *event)
 {
     const QEvent::Type t = event->type();
-    if (t != QEvent::MouseMove && t != QEvent::MouseButtonRelease && t != QEvent::KeyPress)
+    if (t != QEvent::MouseMove && t != QEvent::MouseButtonRelease)
         return false;
     auto *w = qobject_cast<QWidget *>(watched);
     if (!w || !w->isWidgetType())
@@ -353,15 +352,6 @@ bool TZentavistaApp::VideoState::eventFilter(QObject *watched, QEvent *event)
     const bool onBar = app->Form13 && (w == app->Form13 || app->Form13->isAncestorOf(w));
     if (!onVideo && !onBar)
         return false;
-    if (t == QEvent::KeyPress) {
-        // Escape always leads out of full screen, whatever has the focus there.
-        const auto *ke = static_cast<QKeyEvent *>(event);
-        if (ke->key() == Qt::Key_Escape && ke->modifiers() == Qt::NoModifier) {
-            app->runCommand(app->FullScr);
-            return true;
-        }
-        return false;
-    }
     auto *me = static_cast<QMouseEvent *>(event);
     if (t == QEvent::MouseMove) {
         app->FullScreenMouseMoved(me->globalPosition().toPoint());
@@ -409,7 +399,8 @@ void TZentavistaApp::ConnectVideoWindow()
     menu->setObjectName(QStringLiteral("PopupMenu1"));
     for (const PopupRow &row : kPopupMenu1) {
         QAction *a = menu->addAction(QString::fromUtf8(row.caption));
-        a->setObjectName(QLatin1String(row.name));
+        // Scoped: the main window's own items carry the bare names.
+        a->setObjectName(QStringLiteral("PopupMenu1.") + QLatin1String(row.name));
         if (row.target) {
             QAction *target = this->*(row.target);
             a->setCheckable(target->isCheckable());
