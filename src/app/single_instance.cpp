@@ -1,5 +1,7 @@
 #include "app/single_instance.h"
 
+#include "core/app/handoff_message.h"
+
 #include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
@@ -8,7 +10,6 @@
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QLockFile>
-#include <QStringDecoder>
 #include <QThread>
 #include <QTimer>
 
@@ -21,54 +22,17 @@ namespace zv {
 
 namespace {
 
-// Message: "ZVOPEN1 <byte count>\n<UTF-8 path>"; the reply is "OK\n" or "NO\n".
-constexpr char kMagic[] = "ZVOPEN1 ";
-constexpr qsizetype kMagicLength = sizeof(kMagic) - 1;
-constexpr qsizetype kMaxPathBytes = 4096;                  // PATH_MAX
-constexpr qsizetype kMaxHeader = kMagicLength + 4 + 1;     // four digits and the newline
-constexpr qsizetype kMaxMessage = kMaxHeader + kMaxPathBytes;
 constexpr int kMaxConnections = 8;
 constexpr int kReadTimeoutMs = 3000;
 constexpr qint64 kLockSettleMs = 2000;
 const char kDoneProperty[] = "zvHandOffDone";
 
-enum class Parse { Incomplete, Malformed, Complete };
-
-Parse parseMessage(const QByteArray &data, QByteArray *path)
-{
-    const qsizetype prefix = qMin(data.size(), kMagicLength);
-    if (data.left(prefix) != QByteArray(kMagic, prefix))
-        return Parse::Malformed;
-    const qsizetype newline = data.indexOf('\n');
-    if (newline < 0)
-        return data.size() >= kMaxHeader ? Parse::Malformed : Parse::Incomplete;
-    const QByteArray digits = data.mid(kMagicLength, newline - kMagicLength);
-    if (digits.isEmpty() || digits.size() > 4)
-        return Parse::Malformed;
-    qsizetype length = 0;
-    for (char c : digits) {
-        if (c < '0' || c > '9')
-            return Parse::Malformed;
-        length = length * 10 + (c - '0');
-    }
-    if (length == 0 || length > kMaxPathBytes)
-        return Parse::Malformed;
-    const qsizetype total = newline + 1 + length;
-    if (data.size() < total)
-        return Parse::Incomplete;
-    if (data.size() > total)
-        return Parse::Malformed;
-    *path = data.mid(newline + 1);
-    return Parse::Complete;
-}
-
 // The path the running instance may open, or empty: strict UTF-8, absolute, and an existing
 // regular file or folder (a FIFO or device would stall whoever reads it).
 QString acceptablePath(const QByteArray &bytes)
 {
-    QStringDecoder decoder(QStringDecoder::Utf8);
-    const QString path = decoder(bytes);
-    if (decoder.hasError() || path.contains(QChar(0)) || !QDir::isAbsolutePath(path))
+    const QString path = handOffPathText(bytes);
+    if (path.isEmpty())
         return QString();
     const QFileInfo info(path);
     if (!info.exists() || !(info.isFile() || info.isDir()))
@@ -201,7 +165,7 @@ void SingleInstance::acceptConnections()
         }
         ++openConnections_;
         // Past the limit Qt stops reading, and the size check below rejects the sender.
-        socket->setReadBufferSize(kMaxMessage + 1);
+        socket->setReadBufferSize(kMaxHandOffMessage + 1);
         auto *timer = new QTimer(socket);
         timer->setSingleShot(true);
         connect(timer, &QTimer::timeout, this, [this, socket] { finish(socket, false); });
@@ -220,18 +184,18 @@ void SingleInstance::readMessage(QLocalSocket *socket)
     if (socket->property(kDoneProperty).toBool())
         return;
     const qint64 available = socket->bytesAvailable();
-    if (available > kMaxMessage) {
+    if (available > kMaxHandOffMessage) {
         finish(socket, false);
         return;
     }
     QByteArray bytes;
-    switch (parseMessage(socket->peek(available), &bytes)) {
-    case Parse::Incomplete:
+    switch (parseHandOffMessage(socket->peek(available), &bytes)) {
+    case HandOffParse::Incomplete:
         return;
-    case Parse::Malformed:
+    case HandOffParse::Malformed:
         finish(socket, false);
         return;
-    case Parse::Complete:
+    case HandOffParse::Complete:
         break;
     }
     socket->read(available);
@@ -263,15 +227,12 @@ void SingleInstance::finish(QLocalSocket *socket, bool accepted)
 
 bool SingleInstance::handOff(const QString &absolutePath, int timeoutMs)
 {
-    if (absolutePath.isEmpty() || absolutePath.contains(QChar(0)))
-        return false;
-    const QByteArray payload = absolutePath.toUtf8();
-    if (payload.size() > kMaxPathBytes)
+    const QByteArray message = handOffMessage(absolutePath);
+    if (message.isEmpty())
         return false;
     const QString name = socketPath();
     if (name.isEmpty() || !socketPathFits(name))
         return false;
-    const QByteArray message = kMagic + QByteArray::number(payload.size()) + '\n' + payload;
 
     QElapsedTimer clock;
     clock.start();

@@ -156,6 +156,12 @@ FileKind detectSubtitleFormat(const QString &path, Utf8Lines &scratchLines, Text
     QByteArray bytes;
     if (!readRegularFile(path, bytes))
         return kindUnreadable;
+    return detectSubtitleFormatOfBytes(std::move(bytes), scratchLines, encoding);
+}
+
+FileKind detectSubtitleFormatOfBytes(QByteArray bytes, Utf8Lines &scratchLines, TextEncoding *encoding)
+{
+    scratchLines.clear();
 
     // Lines are decoded one at a time into UTF-8 and only candidate lines are kept, so the
     // whole decoded text never exists next to the line list. A file without a BOM is split as

@@ -61,6 +61,10 @@ bool hasPlaylistExtension(QStringView path);
 FileKind detectSubtitleFormat(const QString &path, Utf8Lines &scratchLines,
                               TextEncoding *encoding = nullptr);
 
+// The same for a file's bytes already in memory (they are released before the lines are used).
+FileKind detectSubtitleFormatOfBytes(QByteArray bytes, Utf8Lines &scratchLines,
+                                     TextEncoding *encoding = nullptr);
+
 // The format of a candidate line as it stands in the file (leading blanks kept).
 FileKind subtitleFormatOfLine(QStringView line);
 
