@@ -1,7 +1,8 @@
 # Quick start (Debian 12, as root or with sudo):
 #   make run [FILE=path]   install what is missing, build (Release), start the player
 #   make test              install what is missing, build (Debug + ASan/UBSan), run every test
-.PHONY: run test build build-debug deps deps-test demo bench clean
+#   make fuzz-smoke        build the fuzz targets (clang) and run each for FUZZ_SECONDS on its corpus
+.PHONY: run test build build-debug deps deps-test demo bench fuzz fuzz-smoke clean
 
 RELEASE_DIR := build/release
 DEBUG_DIR   := build/debug
@@ -34,6 +35,17 @@ demo:
 bench: deps-test
 	cmake -S . -B build/bench $(GEN) -DCMAKE_BUILD_TYPE=Release -DZV_BUILD_TESTS=OFF -DZV_BUILD_BENCH=ON
 	cmake --build build/bench -j $(JOBS)
+
+FUZZ_DIR     := build/fuzz
+FUZZ_SECONDS ?= 20
+
+fuzz:
+	cmake -S . -B $(FUZZ_DIR) $(GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang \
+	      -DCMAKE_CXX_COMPILER=clang++ -DZV_BUILD_TESTS=OFF -DZV_BUILD_FUZZ=ON
+	cmake --build $(FUZZ_DIR) -j $(JOBS) --target zv_fuzzers
+
+fuzz-smoke: fuzz
+	./scripts/run-fuzzers.sh $(FUZZ_DIR) $(FUZZ_SECONDS)
 
 clean:
 	rm -rf build
