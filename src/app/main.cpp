@@ -73,6 +73,7 @@ int main(int argc, char **argv)
         return 0;
     }
 
+    bool finished = false; // outlives the window and the filter that reads it
     TZentavistaApp mainWindow;
     QObject::connect(&mainWindow, &TZentavistaApp::shutDownFinished, &app, &QCoreApplication::quit,
                      Qt::QueuedConnection);
@@ -81,7 +82,6 @@ int main(int argc, char **argv)
                          [&mainWindow] { mainWindow.CloseUnattended(); });
     // The session manager ends the desktop session with a quit request: the same unattended
     // close. A quit after the shut-down (its own end) goes through.
-    bool finished = false;
     QObject::connect(&mainWindow, &TZentavistaApp::shutDownFinished, [&finished] { finished = true; });
     new zv::QuitRequestFilter(&mainWindow, [&mainWindow, &finished] {
         if (finished)
