@@ -185,6 +185,16 @@ public:
     // Opens entry index through LoadMediafile; an index outside the list opens nothing.
     void LadujMedia(int index);
     void DodajCzasDoPlalisty(const QString &path, double seconds);
+    void LadujMediaPlikiDoJumpa();
+    // Scrolls the playlist window's list to the current entry (after a clip opened).
+    void PokazCurrPlayedFile();
+    // Files dropped on the playlist's list: inserted at the row under the drop point.
+    void OnListViewFMDragDrop(const zv::TDragDropInfo &info);
+    // The jump dialog's choice: opens the first entry with that file name, then Play.
+    void JumpToFile(const QString &name);
+    // Wires the playlist window and the jump dialog to the commands; runs once, from the
+    // status refresh, as soon as the windows exist.
+    void ConnectPlaylist();
 
     // ---- subtitle database (main_window_library.cpp) ---------------------------------------------------
     // The rows, held by the database window for the whole run.
@@ -469,6 +479,7 @@ private:
         void operator()(zv::TPlaylist *p) const;
     };
     mutable std::unique_ptr<zv::TPlaylist, PlaylistDeleter> playlist_;
+    bool playlistConnected_ = false;
     OpenFilesPicker pickFiles_;
     FolderPicker pickFolder_;
     FilesMessageSink filesMessage_;

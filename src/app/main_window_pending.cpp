@@ -17,8 +17,6 @@ void TZentavistaApp::Timer5Timer() {}
 
 // Menu items
 void TZentavistaApp::Opcje1Click() {}
-void TZentavistaApp::PL1Click() {}
-void TZentavistaApp::SDP1Click() {}
 void TZentavistaApp::SDN1Click() {}
 void TZentavistaApp::SDPZN1Click() {}
 void TZentavistaApp::Edytortxt1Click() {}

@@ -122,6 +122,7 @@ void TZentavistaApp::UstawMStaus()
     if (ShuttingDown)
         return;
     ConnectTransport();
+    ConnectPlaylist();
     MediaEngine *e = m();
 
     zv::playback::StatusInput in;
@@ -153,6 +154,9 @@ void TZentavistaApp::UstawMStaus()
     }
     if (v.stateWord)
         setTextIfChanged(Label1, *v.stateWord);
+
+    if (Form6)
+        Form6->showTransportState(v);
 
     setEnabledIfChanged(ToolButton16, v.prevEnabled);
     setEnabledIfChanged(po1, v.prevEnabled);

@@ -11,6 +11,27 @@
 
 namespace zv {
 
+// Tells the observer about one change: before on construction, after on destruction.
+class TPlaylist::Notice {
+public:
+    Notice(const TPlaylist &pl, PlaylistChange change) : observer_(pl.observer_), change_(change)
+    {
+        if (observer_)
+            observer_(change_, true);
+    }
+    ~Notice()
+    {
+        if (observer_)
+            observer_(change_, false);
+    }
+    Notice(const Notice &) = delete;
+    Notice &operator=(const Notice &) = delete;
+
+private:
+    const Observer &observer_;
+    PlaylistChange change_;
+};
+
 QStringList TPlaylist::paths() const
 {
     QStringList out;
@@ -36,6 +57,7 @@ bool TPlaylist::PlsAddProc(const QStringList &paths, bool clearFirst, bool appen
     if (added.isEmpty())
         return false;
 
+    const Notice notice(*this, PlaylistChange::Rows);
     if (clearFirst)
         entries_.clear();
     if (appendAtEnd || dropRow < 0 || dropRow >= count()) {
@@ -143,6 +165,12 @@ QString TPlaylist::formatPlayTime(double seconds)
 bool TPlaylist::DodajCzasDoPlalisty(const QString &path, double seconds)
 {
     const QString text = formatPlayTime(seconds);
+    const bool any = std::any_of(entries_.cbegin(), entries_.cend(), [&](const TPlaylistEntry &e) {
+        return e.Path == path && e.TimeText != text;
+    });
+    if (!any)
+        return false;
+    const Notice notice(*this, PlaylistChange::Times);
     bool changed = false;
     for (TPlaylistEntry &e : entries_) {
         if (e.Path == path && e.TimeText != text) {
@@ -180,6 +208,7 @@ void TPlaylist::SortujPLS(int mode)
 {
     if (mode != 0 && mode != 1)
         return;
+    const Notice notice(*this, PlaylistChange::Rows);
     const qsizetype n = entries_.size();
     QByteArray bytes;
     std::vector<SortKey> keys;
@@ -228,6 +257,7 @@ void TPlaylist::SortujPLS(int mode)
 
 void TPlaylist::clear()
 {
+    const Notice notice(*this, PlaylistChange::Rows);
     entries_.clear();
     LadujMediaPlikiDoJumpa();
 }
@@ -236,6 +266,7 @@ void TPlaylist::removeAt(int index)
 {
     if (index < 0 || index >= count())
         return;
+    const Notice notice(*this, PlaylistChange::Rows);
     entries_.removeAt(index);
     LadujMediaPlikiDoJumpa();
 }
@@ -252,6 +283,7 @@ void TPlaylist::removeRows(const QList<int> &rows)
     }
     if (!any)
         return;
+    const Notice notice(*this, PlaylistChange::Rows);
     QList<TPlaylistEntry> kept;
     kept.reserve(entries_.size());
     for (int i = 0; i < count(); ++i) {
@@ -281,6 +313,7 @@ void TPlaylist::move(int from, int to)
 {
     if (from < 0 || from >= count() || to < 0 || to >= count() || from == to)
         return;
+    const Notice notice(*this, PlaylistChange::Rows);
     entries_.move(from, to);
 }
 
@@ -288,7 +321,82 @@ void TPlaylist::exchange(int a, int b)
 {
     if (a < 0 || a >= count() || b < 0 || b >= count() || a == b)
         return;
+    const Notice notice(*this, PlaylistChange::Rows);
     entries_.swapItemsAt(a, b);
+}
+
+QList<int> TPlaylist::moveRowsTo(const QList<int> &rows, int target)
+{
+    const QList<int> order = draggedRowOrder(count(), rows, target);
+    std::vector<bool> moved(entries_.size(), false);
+    for (int r : rows) {
+        if (r >= 0 && r < count())
+            moved[r] = true;
+    }
+    QList<int> newRows;
+    bool changed = false;
+    for (int i = 0; i < order.size(); ++i) {
+        changed = changed || order[i] != i;
+        if (moved[order[i]])
+            newRows << i;
+    }
+    if (!changed)
+        return {};
+    const Notice notice(*this, PlaylistChange::Rows);
+    QList<TPlaylistEntry> reordered;
+    reordered.reserve(entries_.size());
+    for (int from : order)
+        reordered.append(std::move(entries_[from]));
+    entries_.swap(reordered);
+    return newRows;
+}
+
+QList<int> draggedRowOrder(int count, const QList<int> &rows, int target)
+{
+    QList<int> order;
+    order.reserve(count);
+    std::vector<bool> chosen(size_t(std::max(count, 0)), false);
+    for (int r : rows) {
+        if (r >= 0 && r < count)
+            chosen[r] = true;
+    }
+    const int t = target;
+    if (t < 0 || t >= count) {
+        for (int i = 0; i < count; ++i)
+            order << i;
+        return order;
+    }
+    // Taken from the last to the first, the chosen rows below the target stack up at the
+    // target in their own order and push the target row down; a chosen target row then goes
+    // back above them. The chosen rows above the target come last: each one taken out lifts
+    // the rows between it and the target, so they pile up under the row now at the target,
+    // in reverse order.
+    QList<int> below;   // chosen rows after the target, ascending
+    for (int i = t + 1; i < count; ++i) {
+        if (chosen[i])
+            below << i;
+    }
+    for (int i = 0; i < t; ++i) {
+        if (!chosen[i])
+            order << i;
+    }
+    const bool targetPushedDown = !below.isEmpty() && !chosen[t];
+    order << (targetPushedDown ? below.first() : t);
+    for (int i = t - 1; i >= 0; --i) {
+        if (chosen[i])
+            order << i;
+    }
+    if (targetPushedDown) {
+        order << below.mid(1);
+        order << t;
+    } else {
+        order << below;
+    }
+    for (int i = t + 1; i < count; ++i) {
+        if (!chosen[i])
+            order << i;
+    }
+    return order;
 }
 
 std::optional<int> scrollTopToShow(int index, int top, double rows)

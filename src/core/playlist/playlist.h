@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
 
 namespace zv {
@@ -24,6 +25,12 @@ struct PlaylistStep {
     bool playPause = false;   // then click "Play / Pauza"
 
     friend bool operator==(const PlaylistStep &, const PlaylistStep &) = default;
+};
+
+// What a change did to the playlist, for whoever shows it.
+enum class PlaylistChange {
+    Rows,    // entries added, removed or reordered: row numbers no longer hold
+    Times,   // only TimeText of some entries changed
 };
 
 // The ordered playlist. The current entry is never stored: it is whichever entry's Path equals
@@ -92,13 +99,34 @@ public:
     void move(int from, int to);
     void exchange(int a, int b);
 
+    // Reordering by dragging: the rows `rows` (any order, duplicates and rows outside the
+    // list ignored) dropped onto row `target`. The rows are taken from the last to the first
+    // and each is moved to `target` in turn, so rows dragged upwards keep their order above
+    // the target row and rows dragged downwards arrive below it in reverse order. Rows are
+    // moved as themselves, so duplicate paths move the entries chosen. Computed in one pass.
+    // Returns the new rows of the moved entries (ascending); empty when nothing moved.
+    // JumpNameList is not rebuilt.
+    QList<int> moveRowsTo(const QList<int> &rows, int target);
+
     // Bare file name: the part after the last '/'.
     static QString bareFileName(const QString &path);
 
+    // Told before (before = true) and after (false) every change of the entries; the view
+    // of the list uses it to stay consistent with rows changed by anyone. One observer.
+    using Observer = std::function<void(PlaylistChange change, bool before)>;
+    void setObserver(Observer observer) { observer_ = std::move(observer); }
+
 private:
+    class Notice;
     QList<TPlaylistEntry> entries_;
     QStringList jumpNames_;
+    Observer observer_;
 };
+
+// The new order of a list of `count` rows after `rows` were dropped onto `target` as
+// TPlaylist::moveRowsTo describes: element i of the result is the old row now at row i.
+// Without a valid target or rows, the order is unchanged.
+QList<int> draggedRowOrder(int count, const QList<int> &rows, int target);
 
 // The first visible row that brings `index` into view of a list whose first visible row is
 // `top` and which shows `rows` rows (list height / row height, not rounded); nothing when

@@ -1,0 +1,146 @@
+#include "playlist/playlist_model.h"
+
+#include "core/playlist/playlist.h"
+#include "core/playlist/playlist_rows.h"
+
+#include <QDataStream>
+#include <QFontMetrics>
+#include <QIODevice>
+#include <QMimeData>
+#include <QPainter>
+
+namespace zv {
+
+const QString PlaylistModel::kRowsMimeType = QStringLiteral("application/x-zentavista-playlist-rows");
+
+PlaylistModel::PlaylistModel(QObject *parent) : QAbstractListModel(parent) {}
+
+PlaylistModel::~PlaylistModel()
+{
+    if (playlist_)
+        playlist_->setObserver({});
+}
+
+void PlaylistModel::setPlaylist(TPlaylist *playlist)
+{
+    if (playlist == playlist_)
+        return;
+    beginResetModel();
+    if (playlist_)
+        playlist_->setObserver({});
+    playlist_ = playlist;
+    if (playlist_)
+        playlist_->setObserver([this](PlaylistChange c, bool before) { observe(int(c), before); });
+    endResetModel();
+}
+
+void PlaylistModel::observe(int change, bool before)
+{
+    if (PlaylistChange(change) == PlaylistChange::Rows) {
+        // One reset per change, however many rows it touched.
+        if (before)
+            beginResetModel();
+        else
+            endResetModel();
+    } else if (!before && rowCount() > 0) {
+        emit dataChanged(index(0), index(rowCount() - 1), {TimeRole, Qt::DisplayRole});
+    }
+}
+
+int PlaylistModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() || !playlist_ ? 0 : playlist_->count();
+}
+
+QVariant PlaylistModel::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid() || index.row() >= rowCount())
+        return {};
+    const TPlaylistEntry &e = playlist_->at(index.row());
+    switch (role) {
+    case Qt::DisplayRole: return TPlaylist::bareFileName(e.Path);
+    case Qt::ToolTipRole:
+    case PathRole: return e.Path;
+    case TimeRole: return e.TimeText;
+    case PlayingRole: return e.Path == currentPath();
+    default: return {};
+    }
+}
+
+Qt::ItemFlags PlaylistModel::flags(const QModelIndex &index) const
+{
+    if (!index.isValid())
+        return Qt::ItemIsDropEnabled;
+    return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsDragEnabled | Qt::ItemIsDropEnabled;
+}
+
+Qt::DropActions PlaylistModel::supportedDragActions() const
+{
+    return Qt::MoveAction | Qt::CopyAction;
+}
+
+Qt::DropActions PlaylistModel::supportedDropActions() const
+{
+    return Qt::MoveAction | Qt::CopyAction;
+}
+
+QStringList PlaylistModel::mimeTypes() const
+{
+    return {kRowsMimeType};
+}
+
+QMimeData *PlaylistModel::mimeData(const QModelIndexList &indexes) const
+{
+    QByteArray bytes;
+    QDataStream out(&bytes, QIODevice::WriteOnly);
+    for (const QModelIndex &i : indexes)
+        out << qint32(i.row());
+    auto *mime = new QMimeData;
+    mime->setData(kRowsMimeType, bytes);
+    return mime;
+}
+
+PlaylistRowDelegate::PlaylistRowDelegate(PlaylistModel *model, int rowHeight, QObject *parent)
+    : QStyledItemDelegate(parent), model_(model), rowHeight_(rowHeight)
+{
+}
+
+QSize PlaylistRowDelegate::sizeHint(const QStyleOptionViewItem &option, const QModelIndex &) const
+{
+    return {option.rect.width(), rowHeight_};
+}
+
+void PlaylistRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option,
+                                const QModelIndex &index) const
+{
+    const TPlaylist *pl = model_->playlist();
+    if (!pl || index.row() >= pl->count() || !(option.state & QStyle::State_Enabled))
+        return;
+    const TPlaylistEntry &entry = pl->at(index.row());
+    const QRect r = option.rect;
+    const PlaylistRowColors colors = playlistRowColors(option.state & QStyle::State_Selected,
+                                                       entry.Path == model_->currentPath());
+    painter->save();
+    painter->fillRect(r, QColor::fromRgb(colors.background));
+    painter->setPen(QColor::fromRgb(colors.text));
+    painter->setFont(option.font);
+    const QFontMetrics fm(option.font);
+    const PlaylistRowLayout l = layoutPlaylistRow(index.row(), pl->count(), entry, r.left(), r.right(),
+                                                  [&fm](const QString &t) { return fm.horizontalAdvance(t); });
+    const int top = r.top() + 1;
+    const int h = r.height() - 1;
+    // Each piece in its own box, laid out left to right, so that a right-to-left name cannot
+    // pull the number or the time across the row.
+    const int flags = Qt::AlignVCenter | Qt::TextSingleLine | Qt::TextForceLeftToRight;
+    const int numberWidth = fm.horizontalAdvance(l.number);
+    painter->drawText(QRect(l.numberRight - numberWidth, top, numberWidth, h), flags | Qt::AlignLeft, l.number);
+    if (!l.time.isEmpty()) {
+        const int timeWidth = fm.horizontalAdvance(l.time);
+        painter->drawText(QRect(l.timeRight - timeWidth, top, timeWidth, h), flags | Qt::AlignLeft, l.time);
+    }
+    painter->drawText(QRect(l.nameLeft, top, fm.horizontalAdvance(l.name), h),
+                      Qt::AlignVCenter | Qt::AlignLeft | Qt::TextSingleLine, l.name);
+    painter->restore();
+}
+
+} // namespace zv
