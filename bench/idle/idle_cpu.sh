@@ -1,6 +1,6 @@
 #!/bin/sh
 # CPU used by the running program over a stretch of wall time: first with nothing open, then
-# while it plays a clip. Prints CPU seconds and the share of one core for each.
+# while it plays a clip, then playing and paused in full screen with the cursor hidden. Prints CPU seconds and the share of one core for each.
 #
 #   bench/idle/idle_cpu.sh <zentavista binary> <clip> [seconds=30]
 #
@@ -40,3 +40,13 @@ stop_app
 app_pid=$!
 kill -0 "$app_pid" 2>/dev/null || { echo "the program ended early" >&2; exit 1; }
 measure "playing" "$app_pid"
+stop_app
+
+# Full screen ("/f"): the cursor hides 2 s after the last movement; nothing polls the mouse.
+"$bin" /f "$clip" >/dev/null 2>&1 &
+app_pid=$!
+measure "fullscreen" "$app_pid"
+if command -v xdotool >/dev/null; then
+    xdotool key space   # the full-screen window has the keyboard: pause
+    measure "fs-paused" "$app_pid"
+fi

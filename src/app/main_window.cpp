@@ -2,6 +2,7 @@
 
 #include "app/command_table.h"
 #include "core/config/settings.h"
+#include "playlist/playlist_window.h"
 
 #include <QAction>
 #include <QEvent>
@@ -135,7 +136,12 @@ TZentavistaApp::TZentavistaApp(QWidget *parent)
     setMinimumSize(320, 139);
 }
 
-TZentavistaApp::~TZentavistaApp() = default;
+TZentavistaApp::~TZentavistaApp()
+{
+    // Child windows go with the QWidget base, after the members: the playlist window watches
+    // the playlist, so it must go while the playlist is still there.
+    delete Form6;
+}
 
 QWidget *TZentavistaApp::videoPanel() const
 {

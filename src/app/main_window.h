@@ -46,6 +46,9 @@ class TPlaylist;
 class TSubtitleDatabase;
 struct TDragDropInfo;
 } // namespace zv
+namespace zv {
+class TrayIcons;
+} // namespace zv
 namespace zv::keys { // keys (main_window_keys.cpp)
 enum class Window : unsigned char;
 } // namespace zv::keys
@@ -319,6 +322,14 @@ public:
     bool GlobalKeysRunning() const;
     void OutsideCommand(int command);      // a global key's command, on the UI thread
 
+    // ---- recent files, tray icons, help (main_window_shell.cpp) ---------------------------------
+    // Puts an existing file on top of "Ostatnie pliki" (20 at most, no duplicates).
+    void AddRecentFile(const QString &Path);
+    void RecentMenuProc(QAction *item);   // opens the item's file as "Otwórz..." does
+    QStringList RecentFilesList() const;  // newest first
+    void UstawTrayIcons();                // shown or hidden together, per ShowTrayIcon
+    zv::TrayIcons *trayIcons() const;     // nullptr until first shown
+
     // ---- the engine, held by the video window (main_window_startup.cpp) ---------------------------
     MediaEngine *m() const;         // nullptr before CreateForms()
     int ImageSourceHeight() const;  // engine picture height; 0 while nothing is open
@@ -513,6 +524,9 @@ private:
     bool playlistHoldsCaseless(const QString &path) const;
     zv::SystemVolume *systemVolume();
     void syncMuteControls(bool includeMenu);
+    // Recent files, tray icons, help (main_window_shell.cpp)
+    zv::TrayIcons *trayIcons_ = nullptr;
+    void mailAuthor(const char *subject);
     // Keys (main_window_keys.cpp)
     struct KeysState;
     struct KeysStateDeleter {

@@ -175,6 +175,7 @@ void TZentavistaApp::LoadMediafile(const QString &Path)
     if (zv::hasPlaylistExtension(Path))
         return;
     CurrentMediaPath = Path;
+    AddRecentFile(Path);
     MediaEngine *e = m();
     if (!e)
         return;

@@ -5,9 +5,11 @@
 
 // Start-up and shut-down hooks
 void TZentavistaApp::UstawZmienneDoOpcji() {}
-// Until the options dialog applies everything, applying restarts the global keys.
+// Until the options dialog applies everything, applying shows the tray icons and restarts
+// the global keys.
 void TZentavistaApp::UstawOpcjeDoZmiennych()
 {
+    UstawTrayIcons();
     RestartGlobalKeys();
 }
 void TZentavistaApp::SprawdzSkojarzenia() {}
@@ -20,6 +22,3 @@ void TZentavistaApp::Opcje1Click() {}
 void TZentavistaApp::SDN1Click() {}
 void TZentavistaApp::SDPZN1Click() {}
 void TZentavistaApp::Edytortxt1Click() {}
-void TZentavistaApp::About1Click() {}
-void TZentavistaApp::Informacjeobdach1Click() {}
-void TZentavistaApp::Propozycje1Click() {}

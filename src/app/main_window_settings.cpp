@@ -50,7 +50,10 @@ void TZentavistaApp::loadini()
 
     if (s.Repeat && !Powt1->isChecked())
         runCommand(Powt1);
-    // RecentFiles stays in the working settings until the recent-files menu is built from it.
+    // Each is put on top in turn, so the newest goes last; missing files drop out here.
+    const QStringList recent = zv::recentFilesFromValue(s.RecentFiles);
+    for (qsizetype i = recent.size() - 1; i >= 0; --i)
+        AddRecentFile(recent.at(i));
 }
 
 bool TZentavistaApp::saveini()
@@ -81,6 +84,7 @@ bool TZentavistaApp::saveini()
     s.BPHeight = height();
     // The gap between the subtitle lines as the user left them on screen.
     s.DisplayerDistance = DisplayerDistanceToSave();
+    s.RecentFiles = zv::recentFilesValue(RecentFilesList());
 
     const QString path = zv::Paths::settingsFile();
     QString error;
