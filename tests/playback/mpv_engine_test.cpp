@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -368,6 +369,8 @@ TEST(MpvEngine, APlaylistFileIsRefusedAndMemoryStaysBounded)
             peak = std::max(peak, residentMegabytes());
         }
         e.engine->Open(QString()); // stops a runaway engine before the checks
+        ::testing::Test::RecordProperty(QFileInfo(path).fileName().toStdString() + "_grown_mb",
+                                        int(peak - before));
         EXPECT_LT(peak - before, 200.0) << "megabytes grown";
         EXPECT_TRUE(e.events.has("error"));
         EXPECT_FALSE(e.events.has("open 5>6"));

@@ -12,6 +12,7 @@
 #include "support/program_process.h"
 #include "support/test_env.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -23,6 +24,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <sys/stat.h>
 
 namespace {
 
@@ -118,6 +120,51 @@ TEST(StartUp, TheArgumentOpensExactlyWhatItNames)
             EXPECT_FALSE(open.endsWith(".m3u")) << open.toStdString();
     }
     QDir::setCurrent(cwd);
+}
+
+// A termination request while a start-up box waits (the database read, the playlist read)
+// closes the box and stops the start-up there: no window is shown and nothing is saved.
+TEST(StartUp, AnUnattendedCloseDuringAStartUpBoxStopsIt)
+{
+    struct Case {
+        const char *label;
+        const char *damaged; // a state file replaced by something unreadable
+    };
+    const Case cases[] = {{"database", "zentavista.zvd"}, {"playlist", "zentavista.zvl"}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.label);
+        zv::test::ScopedHome home;
+        const QString damaged = home.file(c.damaged);
+        if (QString(c.label) == "database")
+            zv::test::writeFileBytes(damaged, QByteArray(4096, '\x01'));
+        else
+            ::mkfifo(QFile::encodeName(damaged).constData(), 0600); // not a file: cannot be read
+        TZentavistaApp w;
+        useScriptedEngine(w);
+        QSignalSpy finished(&w, &TZentavistaApp::shutDownFinished);
+        QStringList boxes;
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            if (auto *box = QApplication::activeModalWidget(); box && boxes.isEmpty()) {
+                boxes << box->windowTitle();
+                w.CloseUnattended();
+            }
+        });
+        poll.start(20);
+        w.CreateForms();
+        poll.stop();
+        EXPECT_EQ(boxes.size(), 1);
+        EXPECT_EQ(w.lifecycleSteps().filter("StartUpStopped").size(), 1);
+        EXPECT_FALSE(w.lifecycleSteps().contains("show"));
+        EXPECT_FALSE(w.isVisible());
+        EXPECT_EQ(finished.count(), 1);
+        EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+        EXPECT_FALSE(QFile::exists(zv::Paths::settingsFile()));
+        if (QString(c.label) == "playlist")
+            EXPECT_FALSE(QFileInfo(damaged).isFile()) << "the playlist was written over";
+        else
+            EXPECT_FALSE(QFile::exists(zv::Paths::tempPlaylist()));
+    }
 }
 
 TEST(StartUp, NoPlaylistRestoreWhenTheOptionIsOff)
