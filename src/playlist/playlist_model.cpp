@@ -132,12 +132,11 @@ void PlaylistRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &o
     // Each piece in its own box, laid out left to right, so that a right-to-left name cannot
     // pull the number or the time across the row.
     const int flags = Qt::AlignVCenter | Qt::TextSingleLine | Qt::TextForceLeftToRight;
-    const int numberWidth = fm.horizontalAdvance(l.number);
-    painter->drawText(QRect(l.numberRight - numberWidth, top, numberWidth, h), flags | Qt::AlignLeft, l.number);
-    if (!l.time.isEmpty()) {
-        const int timeWidth = fm.horizontalAdvance(l.time);
-        painter->drawText(QRect(l.timeRight - timeWidth, top, timeWidth, h), flags | Qt::AlignLeft, l.time);
-    }
+    // Right-aligned in boxes that end where the texts must end: the exact text width decides
+    // where they start, so "7." and "120." end on the same pixel.
+    painter->drawText(QRect(r.left(), top, l.numberRight - r.left(), h), flags | Qt::AlignRight, l.number);
+    if (!l.time.isEmpty())
+        painter->drawText(QRect(r.left(), top, l.timeRight - r.left() + 1, h), flags | Qt::AlignRight, l.time);
     painter->drawText(QRect(l.nameLeft, top, fm.horizontalAdvance(l.name), h),
                       Qt::AlignVCenter | Qt::AlignLeft | Qt::TextSingleLine, l.name);
     painter->restore();

@@ -226,6 +226,8 @@ void TForm6::build()
         emit openRequested(focusedRow());
     });
     connect(ListView1, &TPlaylistListView::rowsDropped, this, &TForm6::reorder);
+    // Items that need entries follow the rows, whoever changed them.
+    connect(model, &QAbstractItemModel::modelReset, this, &TForm6::UpdateMenus);
     zv::registerDropTarget(ListView1, this, &TForm6::onDrop);
 
     buildMenus();
