@@ -1,0 +1,129 @@
+// The jump-to-file dialog: typing narrows the names, the list keys, Enter and a click, and
+// typing faster than a search over 100 000 names runs.
+#include "playlist/jump_to_file_dialog.h"
+
+#include <QLineEdit>
+#include <QListView>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace {
+
+// The dialog shown (not modally) over `names`, with `current` playing.
+struct Dialog {
+    explicit Dialog(const QStringList &names, const QString &current = {})
+    {
+        form.setSources([names] { return names; }, [current] { return current; });
+        form.show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&form));
+    }
+    QStringList typed(const QString &text)
+    {
+        form.Edit1->clear();
+        QTest::keyClicks(form.Edit1, text);
+        EXPECT_TRUE(QTest::qWaitFor([this] { return !form.searching(); }, 5000));
+        return form.shownNames();
+    }
+    TForm8 form;
+};
+
+} // namespace
+
+TEST(JumpDialog, TypingNarrowsTheNames)
+{
+    // Two entries with the same file name from different folders.
+    const QStringList names{"Star.Wars.1977.avi", "wars_star.mpg", "Star Trek.avi", "Star Trek.avi", "inne.avi"};
+    Dialog d(names, "/filmy/Star Trek.avi");
+    EXPECT_EQ(d.form.shownNames(), names);
+    EXPECT_EQ(d.form.selectedRow(), 3) << "the last row with the playing file's name";
+    EXPECT_EQ(d.form.focusWidget(), d.form.Edit1);
+    EXPECT_EQ(d.form.windowTitle(), QStringLiteral("Skocz do pliku..."));
+
+    struct Case {
+        const char *typed;
+        QStringList shown;
+    } cases[] = {
+        {"star  wars", {"Star.Wars.1977.avi", "wars_star.mpg"}},
+        {"WARS Star", {"Star.Wars.1977.avi", "wars_star.mpg"}},
+        {"   ", names},
+        {"trek", {"Star Trek.avi", "Star Trek.avi"}},
+        {"nic", {}},
+    };
+    for (const Case &c : cases) {
+        EXPECT_EQ(d.typed(QString::fromUtf8(c.typed)), c.shown) << c.typed;
+        EXPECT_EQ(d.form.selectedRow(), -1) << "no row is chosen after filtering";
+    }
+
+    // A click chooses the row and gives the typing back to the edit box.
+    d.typed("star");
+    QListView *list = d.form.ListBox1;
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(list->model()->index(1, 0)).center());
+    EXPECT_EQ(d.form.selectedRow(), 1);
+    EXPECT_EQ(d.form.focusWidget(), d.form.Edit1);
+}
+
+TEST(JumpDialog, ListKeysEnterAndCancel)
+{
+    QStringList names;
+    for (int i = 0; i < 30; ++i)
+        names << QStringLiteral("plik%1.avi").arg(i);
+    Dialog d(names);
+    QSignalSpy jump(&d.form, &TForm8::jumpRequested);
+    QSignalSpy closed(&d.form, &TForm8::closed);
+    struct Case {
+        int from;
+        Qt::Key key;
+        QWidget *TForm8::*in;
+        int expected;
+    } cases[] = {
+        {7, Qt::Key_PageDown, reinterpret_cast<QWidget *TForm8::*>(&TForm8::Edit1), 29},
+        {29, Qt::Key_PageUp, reinterpret_cast<QWidget *TForm8::*>(&TForm8::ListBox1), 17},
+        {20, Qt::Key_PageUp, reinterpret_cast<QWidget *TForm8::*>(&TForm8::Button1), 0},
+        {5, Qt::Key_Down, reinterpret_cast<QWidget *TForm8::*>(&TForm8::Edit1), 6},
+        {29, Qt::Key_Down, reinterpret_cast<QWidget *TForm8::*>(&TForm8::Edit1), 29},
+        {0, Qt::Key_Up, reinterpret_cast<QWidget *TForm8::*>(&TForm8::Edit1), 0},
+    };
+    for (const Case &c : cases) {
+        d.form.selectRow(c.from);
+        QTest::keyClick(d.form.*c.in, c.key);
+        EXPECT_EQ(d.form.selectedRow(), c.expected) << c.from << " " << c.key;
+    }
+    EXPECT_EQ(d.form.Edit1->text(), QString()) << "the keys do not reach the edit box";
+
+    d.form.selectRow(12);
+    QTest::keyClick(d.form.Edit1, Qt::Key_Return);
+    EXPECT_FALSE(d.form.isVisible());
+    ASSERT_EQ(jump.count(), 1);
+    EXPECT_EQ(jump.first().first().toString(), "plik12.avi");
+    EXPECT_EQ(closed.count(), 1);
+    EXPECT_TRUE(d.form.shownNames().isEmpty()) << "closing empties the list";
+
+    // Enter with nothing chosen closes without a choice; Escape cancels.
+    d.form.show();
+    QTest::keyClick(d.form.Edit1, Qt::Key_Enter);
+    EXPECT_FALSE(d.form.isVisible());
+    d.form.show();
+    d.form.selectRow(3);
+    QTest::keyClick(d.form.Edit1, Qt::Key_Escape);
+    EXPECT_FALSE(d.form.isVisible());
+    EXPECT_EQ(jump.count(), 1);
+    EXPECT_EQ(closed.count(), 3);
+}
+
+TEST(JumpDialog, TypingFasterThanTheSearchShowsTheLastText)
+{
+    QStringList names;
+    for (int i = 0; i < 100000; ++i)
+        names << QStringLiteral("Serial %1 odcinek %2.avi").arg(i % 97).arg(i);
+    Dialog d(names);
+    // Keystrokes arrive while a search over 100 000 names is under way; each drops the last.
+    for (const char *text : {"odcinek 9", "odcinek 99", "odcinek 999", "odcinek 9999"}) {
+        d.form.Edit1->setText(QString::fromLatin1(text));
+        QCoreApplication::processEvents();
+    }
+    d.form.Edit1->setText("99999 odcinek serial 89");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !d.form.searching(); }, 20000));
+    EXPECT_EQ(d.form.shownNames(), QStringList{"Serial 89 odcinek 99999.avi"});
+}
