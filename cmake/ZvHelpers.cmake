@@ -15,9 +15,10 @@ set(ZV_TEST_ENV
 # zv_add_test(<name> SOURCES <files...> LIBS <targets...> [GUI] [MEDIA] [TIMEOUT s])
 #   GUI   : links a main() that builds a QApplication (needs a display).
 #   MEDIA : the generated clips must exist before the test runs.
+#   LAUNCHER cmd... : the test runs under that command (dbus-run-session --, say).
 # Without GUI the main() builds a QCoreApplication.
 function(zv_add_test name)
-  cmake_parse_arguments(T "GUI;MEDIA" "TIMEOUT" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "GUI;MEDIA" "TIMEOUT" "SOURCES;LIBS;LAUNCHER" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   if(T_GUI)
     target_link_libraries(${name} PRIVATE zv_test_main_gui)
@@ -26,7 +27,7 @@ function(zv_add_test name)
   endif()
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock)
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/src ${CMAKE_SOURCE_DIR}/tests)
-  add_test(NAME ${name} COMMAND ${name})
+  add_test(NAME ${name} COMMAND ${T_LAUNCHER} $<TARGET_FILE:${name}>)
   set(env ${ZV_TEST_ENV} "ZV_TEST_BIN_DIR=$<TARGET_FILE_DIR:${name}>")
   set_tests_properties(${name} PROPERTIES ENVIRONMENT "${env}")
   if(T_TIMEOUT)

@@ -47,6 +47,8 @@ class TSubtitleDatabase;
 struct TDragDropInfo;
 } // namespace zv
 namespace zv {
+class MprisServer;
+class ScreenSaverInhibitor;
 class TrayIcons;
 } // namespace zv
 namespace zv::keys { // keys (main_window_keys.cpp)
@@ -330,6 +332,13 @@ public:
     void UstawTrayIcons();                // shown or hidden together, per ShowTrayIcon
     zv::TrayIcons *trayIcons() const;     // nullptr until first shown
 
+    // ---- the desktop: MPRIS and the screen saver (main_window_desktop.cpp) -----------------------
+    void ConnectDesktop();      // once, after CreateForms
+    void DesktopRefresh();      // the state changed: MPRIS properties, screen-saver inhibition
+    void ReleaseDesktop();      // shut-down: the inhibition goes before the process does
+    zv::MprisServer *mpris() const { return mpris_; }
+    zv::ScreenSaverInhibitor *screenSaver() const { return screenSaver_; }
+
     // ---- the engine, held by the video window (main_window_startup.cpp) ---------------------------
     MediaEngine *m() const;         // nullptr before CreateForms()
     int ImageSourceHeight() const;  // engine picture height; 0 while nothing is open
@@ -459,6 +468,8 @@ public:
 signals:
     // The shut-down sequence has finished; the program's message loop may end.
     void shutDownFinished();
+    // The status refresh has run: the state shown may have changed.
+    void statusRefreshed();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -524,6 +535,8 @@ private:
     bool playlistHoldsCaseless(const QString &path) const;
     zv::SystemVolume *systemVolume();
     void syncMuteControls(bool includeMenu);
+    zv::MprisServer *mpris_ = nullptr;
+    zv::ScreenSaverInhibitor *screenSaver_ = nullptr;
     // Recent files, tray icons, help (main_window_shell.cpp)
     zv::TrayIcons *trayIcons_ = nullptr;
     void mailAuthor(const char *subject);

@@ -57,6 +57,7 @@ void TZentavistaApp::CreateForms()
     ConnectFilesIn();
     ConnectVideoWindow();
     ConnectKeys();
+    ConnectDesktop();
     // The last window's creation starts the program: every window exists from here on.
     StartUp();
 }
@@ -201,6 +202,7 @@ void TZentavistaApp::RunShutDown()
         t->stop();
     note("StopEngine");
     StopEngine();
+    ReleaseDesktop();
     if (Wy1->isChecked()) {
         note("SubtitlesOff");
         Wy1->trigger();

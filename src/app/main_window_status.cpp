@@ -195,6 +195,7 @@ void TZentavistaApp::UstawMStaus()
     for (QAction *a : {Zamknij1, Prze1, mediaprop1})
         setEnabledIfChanged(a, v.mediaItemsEnabled);
     setEnabledIfChanged(Zamknij2, v.closeSubtitleEnabled);
+    emit statusRefreshed();
 }
 
 void TZentavistaApp::UstawPanel()

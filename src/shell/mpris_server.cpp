@@ -1,0 +1,347 @@
+#include "shell/mpris_server.h"
+
+#include "app/main_window.h"
+#include "core/playback/slider_math.h"
+#include "playback/media_engine.h"
+
+#include <QAction>
+#include <QDBusAbstractAdaptor>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusObjectPath>
+#include <QFileInfo>
+#include <QUrl>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace zv {
+
+const char *const MprisServer::kServiceName = "org.mpris.MediaPlayer2.zentavista";
+const char *const MprisServer::kObjectPath = "/org/mpris/MediaPlayer2";
+
+namespace {
+
+constexpr int kThumbRange = 42;   // the volume slider's thumb travel
+
+// org.mpris.MediaPlayer2
+class RootAdaptor : public QDBusAbstractAdaptor {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.mpris.MediaPlayer2")
+    Q_PROPERTY(bool CanQuit READ canQuit)
+    Q_PROPERTY(bool CanRaise READ canRaise)
+    Q_PROPERTY(bool HasTrackList READ hasTrackList)
+    Q_PROPERTY(QString Identity READ identity)
+    Q_PROPERTY(QString DesktopEntry READ desktopEntry)
+    Q_PROPERTY(QStringList SupportedUriSchemes READ uriSchemes)
+    Q_PROPERTY(QStringList SupportedMimeTypes READ mimeTypes)
+
+public:
+    RootAdaptor(QObject *holder, MprisServer *server) : QDBusAbstractAdaptor(holder), s_(server) {}
+    bool canQuit() const { return true; }
+    bool canRaise() const { return true; }
+    bool hasTrackList() const { return false; }
+    QString identity() const { return QStringLiteral("Zentavista"); }
+    QString desktopEntry() const { return QStringLiteral("zentavista"); }
+    QStringList uriSchemes() const { return {QStringLiteral("file")}; }
+    QStringList mimeTypes() const
+    {
+        return {QStringLiteral("video/x-msvideo"), QStringLiteral("video/mp4"),
+                QStringLiteral("video/x-matroska"), QStringLiteral("video/mpeg"),
+                QStringLiteral("video/quicktime"), QStringLiteral("video/webm"),
+                QStringLiteral("video/x-ms-wmv"), QStringLiteral("audio/mpeg"),
+                QStringLiteral("audio/x-wav"), QStringLiteral("audio/x-mpegurl")};
+    }
+
+public slots:
+    void Raise() { s_->Raise(); }
+    void Quit() { s_->Quit(); }
+
+private:
+    MprisServer *s_;
+};
+
+// org.mpris.MediaPlayer2.Player
+class PlayerAdaptor : public QDBusAbstractAdaptor {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.mpris.MediaPlayer2.Player")
+    Q_PROPERTY(QString PlaybackStatus READ playbackStatus)
+    Q_PROPERTY(double Rate READ rate WRITE setRate)
+    Q_PROPERTY(QVariantMap Metadata READ metadata)
+    Q_PROPERTY(double Volume READ volume WRITE setVolume)
+    Q_PROPERTY(qlonglong Position READ position)
+    Q_PROPERTY(double MinimumRate READ minimumRate)
+    Q_PROPERTY(double MaximumRate READ maximumRate)
+    Q_PROPERTY(bool CanGoNext READ canGoNext)
+    Q_PROPERTY(bool CanGoPrevious READ canGoPrevious)
+    Q_PROPERTY(bool CanPlay READ canControl)
+    Q_PROPERTY(bool CanPause READ canControl)
+    Q_PROPERTY(bool CanSeek READ canControl)
+    Q_PROPERTY(bool CanControl READ canControl)
+
+public:
+    PlayerAdaptor(QObject *holder, MprisServer *server) : QDBusAbstractAdaptor(holder), s_(server) {}
+    QString playbackStatus() const { return s_->playbackStatus(); }
+    double rate() const { return s_->rate(); }
+    void setRate(double) {}   // the rate menu's steps are the player's rates; the bus only reads
+    QVariantMap metadata() const { return s_->metadata(); }
+    double volume() const { return s_->volume(); }
+    void setVolume(double v) { s_->setVolume(v); }
+    qlonglong position() const { return s_->positionUs(); }
+    double minimumRate() const { return 0.1; }
+    double maximumRate() const { return 4.0; }
+    bool canGoNext() const { return s_->canGoNext(); }
+    bool canGoPrevious() const { return s_->canGoPrevious(); }
+    bool canControl() const { return true; }
+
+public slots:
+    void PlayPause() { s_->PlayPause(); }
+    void Play() { s_->Play(); }
+    void Pause() { s_->Pause(); }
+    void Stop() { s_->Stop(); }
+    void Next() { s_->Next(); }
+    void Previous() { s_->Previous(); }
+    void Seek(qlonglong offset) { s_->Seek(offset); }
+    void SetPosition(const QDBusObjectPath &track, qlonglong position)
+    {
+        s_->SetPosition(track.path(), position);
+    }
+    void OpenUri(const QString &uri) { s_->OpenUri(uri); }
+
+signals:
+    void Seeked(qlonglong position);
+
+private:
+    MprisServer *s_;
+};
+
+// The bus sees the adaptors of this object; it is kept apart from the server so the server's
+// own methods are not exported twice.
+class BusObject : public QObject {};
+
+qint64 toUs(double seconds)
+{
+    if (!std::isfinite(seconds) || seconds <= 0)
+        return 0;
+    return qint64(std::llround(seconds * 1e6));
+}
+
+} // namespace
+
+MprisServer::MprisServer(TZentavistaApp *app) : QObject(app), app_(app) {}
+
+MprisServer::~MprisServer()
+{
+    if (registered_) {
+        QDBusConnection bus = QDBusConnection::sessionBus();
+        bus.unregisterObject(QLatin1String(kObjectPath));
+        bus.unregisterService(QLatin1String(kServiceName));
+    }
+}
+
+bool MprisServer::start()
+{
+    static bool said = false;
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected()) {
+        if (!said)
+            qInfo("MPRIS: brak magistrali sesji D-Bus, odtwarzacz działa bez sterowania z pulpitu.");
+        said = true;
+        return false;
+    }
+    auto *holder = new BusObject;
+    holder->setParent(this);
+    new RootAdaptor(holder, this);
+    new PlayerAdaptor(holder, this);
+    if (!bus.registerObject(QLatin1String(kObjectPath), holder)
+        || !bus.registerService(QLatin1String(kServiceName))) {
+        bus.unregisterObject(QLatin1String(kObjectPath));
+        if (!said)
+            qInfo("MPRIS: nazwa %s jest już zajęta.", kServiceName);
+        said = true;
+        return false;
+    }
+    registered_ = true;
+    shownPlayer_.clear();
+    refresh();
+    return true;
+}
+
+QString MprisServer::trackId() const
+{
+    // One id per opened path: a stale id from before another file opened is refused.
+    const uint h = qHash(app_->CurrentMediaPath);
+    return QStringLiteral("/org/zentavista/track/%1").arg(h);
+}
+
+QString MprisServer::playbackStatus() const
+{
+    MediaEngine *e = app_->m();
+    if (!e)
+        return QStringLiteral("Stopped");
+    switch (e->PlayState()) {
+    case MediaEngine::psPlaying:
+    case MediaEngine::psWaiting:
+        return QStringLiteral("Playing");
+    case MediaEngine::psPaused:
+        return QStringLiteral("Paused");
+    default:
+        return QStringLiteral("Stopped");
+    }
+}
+
+QVariantMap MprisServer::metadata() const
+{
+    QVariantMap m;
+    if (app_->CurrentMediaPath.isEmpty()) {
+        m.insert(QStringLiteral("mpris:trackid"),
+                 QVariant::fromValue(QDBusObjectPath("/org/mpris/MediaPlayer2/TrackList/NoTrack")));
+        return m;
+    }
+    m.insert(QStringLiteral("mpris:trackid"), QVariant::fromValue(QDBusObjectPath(trackId())));
+    m.insert(QStringLiteral("xesam:title"), QFileInfo(app_->CurrentMediaPath).completeBaseName());
+    m.insert(QStringLiteral("xesam:url"), QUrl::fromLocalFile(app_->CurrentMediaPath).toString());
+    if (MediaEngine *e = app_->m())
+        m.insert(QStringLiteral("mpris:length"), qlonglong(toUs(e->Duration())));
+    return m;
+}
+
+qint64 MprisServer::positionUs() const
+{
+    MediaEngine *e = app_->m();
+    return e ? toUs(e->CurrentPosition()) : 0;
+}
+
+double MprisServer::volume() const
+{
+    MediaEngine *e = app_->m();
+    if (!e)
+        return 0;
+    return double(playback::VolumeSlider::thumbForEngineVolume(e->Volume())) / kThumbRange;
+}
+
+void MprisServer::setVolume(double v)
+{
+    MediaEngine *e = app_->m();
+    if (!e || !std::isfinite(v))
+        return;
+    const int thumb = int(std::lround(std::clamp(v, 0.0, 1.0) * kThumbRange));
+    e->setVolume(playback::VolumeSlider::engineVolumeForThumb(thumb));
+    app_->UstawMDoVolPos();
+    refresh();
+}
+
+double MprisServer::rate() const
+{
+    MediaEngine *e = app_->m();
+    return e && e->Rate() > 0 ? e->Rate() : 1.0;
+}
+
+bool MprisServer::canGoNext() const
+{
+    return app_->na1 && app_->na1->isEnabled();
+}
+
+bool MprisServer::canGoPrevious() const
+{
+    return app_->po1 && app_->po1->isEnabled();
+}
+
+void MprisServer::PlayPause() { app_->runCommand(app_->OW1); app_->UstawMStaus(); }
+void MprisServer::Play() { app_->runCommand(app_->Play); app_->UstawMStaus(); }
+void MprisServer::Pause() { app_->runCommand(app_->Pause); app_->UstawMStaus(); }
+void MprisServer::Stop() { app_->runCommand(app_->Stop); app_->UstawMStaus(); }
+void MprisServer::Next() { app_->runCommand(app_->Next); app_->UstawMStaus(); }
+void MprisServer::Previous() { app_->runCommand(app_->Prev); app_->UstawMStaus(); }
+
+void MprisServer::Seek(qint64 offsetUs)
+{
+    MediaEngine *e = app_->m();
+    if (!e || e->PlayState() == MediaEngine::psClosed)
+        return;
+    // In seconds first: ±2^62 µs must not overflow on its way.
+    const double length = e->Duration();
+    double target = e->CurrentPosition() + double(offsetUs) / 1e6;
+    target = std::clamp(target, 0.0, length > 0 ? length : 0.0);
+    e->setCurrentPosition(target);
+    emitSeeked();
+}
+
+void MprisServer::SetPosition(const QString &track, qint64 positionUs)
+{
+    MediaEngine *e = app_->m();
+    if (!e || e->PlayState() == MediaEngine::psClosed || track != trackId())
+        return;
+    const double target = double(positionUs) / 1e6;
+    if (target < 0 || target > e->Duration())
+        return;
+    e->setCurrentPosition(target);
+    emitSeeked();
+}
+
+void MprisServer::OpenUri(const QString &uri)
+{
+    const QUrl url(uri);
+    if (!url.isLocalFile())
+        return;
+    const QString path = url.toLocalFile();
+    if (!QFileInfo(path).isFile())
+        return;
+    app_->MainAddProc(QStringList{path}, 31, true, true, true, true, app_->DefaultDropPoint);
+}
+
+void MprisServer::Raise()
+{
+    if (app_->isMinimized())
+        app_->showNormal();
+    app_->show();
+    app_->raise();
+    app_->activateWindow();
+}
+
+void MprisServer::Quit()
+{
+    app_->close();
+}
+
+void MprisServer::emitSeeked()
+{
+    if (!registered_)
+        return;
+    QDBusMessage signal = QDBusMessage::createSignal(QLatin1String(kObjectPath),
+                                                     QStringLiteral("org.mpris.MediaPlayer2.Player"),
+                                                     QStringLiteral("Seeked"));
+    signal << qlonglong(positionUs());
+    QDBusConnection::sessionBus().send(signal);
+}
+
+void MprisServer::refresh()
+{
+    if (!registered_)
+        return;
+    const QVariantMap now{
+        {QStringLiteral("PlaybackStatus"), playbackStatus()},
+        {QStringLiteral("Metadata"), metadata()},
+        {QStringLiteral("Volume"), volume()},
+        {QStringLiteral("Rate"), rate()},
+        {QStringLiteral("CanGoNext"), canGoNext()},
+        {QStringLiteral("CanGoPrevious"), canGoPrevious()},
+    };
+    QVariantMap changed;
+    for (auto it = now.cbegin(); it != now.cend(); ++it)
+        if (shownPlayer_.value(it.key()) != it.value())
+            changed.insert(it.key(), it.value());
+    shownPlayer_ = now;
+    if (changed.isEmpty())
+        return;
+    QDBusMessage signal = QDBusMessage::createSignal(QLatin1String(kObjectPath),
+                                                     QStringLiteral("org.freedesktop.DBus.Properties"),
+                                                     QStringLiteral("PropertiesChanged"));
+    signal << QStringLiteral("org.mpris.MediaPlayer2.Player") << changed << QStringList();
+    QDBusConnection::sessionBus().send(signal);
+}
+
+} // namespace zv
+
+#include "mpris_server.moc"

@@ -1,0 +1,138 @@
+// The player on a private session bus (the test runs under dbus-run-session): the real
+// playerctl drives it through MPRIS, and a stand-in screen-saver service sees the inhibitions.
+#include "app/main_window.h"
+#include "playback/media_engine.h"
+#include "shell/mpris_server.h"
+#include "shell/screensaver_inhibitor.h"
+#include "support/test_env.h"
+#include "video/video_window.h"
+
+#include <QAction>
+#include <QDBusObjectPath>
+#include <QFile>
+#include <QProcess>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// Runs playerctl without blocking the event loop: the player answers the calls meanwhile.
+QString playerctl(const QStringList &args)
+{
+    QProcess p;
+    p.start(QStringLiteral("playerctl"), QStringList{QStringLiteral("-p"), QStringLiteral("zentavista")} + args);
+    if (!p.waitForStarted(5000))
+        return QStringLiteral("<no playerctl>");
+    QTest::qWaitFor([&] { return p.state() == QProcess::NotRunning; }, 10000);
+    return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
+}
+
+struct FakeScreenSaver {
+    FakeScreenSaver()
+    {
+        const QString bin = QString::fromLocal8Bit(qgetenv("ZV_TEST_BIN_DIR"))
+                            + QStringLiteral("/../shell/zv_fake_screensaver");
+        proc.start(QFile::exists(bin) ? bin : QStringLiteral("zv_fake_screensaver"));
+        EXPECT_TRUE(proc.waitForStarted(5000));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return read().contains(QStringLiteral("ready")); }, 5000));
+    }
+    ~FakeScreenSaver()
+    {
+        proc.kill();
+        proc.waitForFinished(2000);
+    }
+    QString read()
+    {
+        log += QString::fromUtf8(proc.readAllStandardOutput());
+        return log;
+    }
+    // "Inhibit " also matches inside "UnInhibit ": count whole lines.
+    int lines(const QString &word)
+    {
+        int n = 0;
+        for (const QString &l : read().split(QLatin1Char('\n')))
+            n += l.startsWith(word + QLatin1Char(' '));
+        return n;
+    }
+    QProcess proc;
+    QString log;
+};
+
+TEST(Desktop, PlayerctlDrivesRealPlaybackAndTheScreenStaysOnWhilePlaying)
+{
+    ASSERT_FALSE(qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS"));
+    FakeScreenSaver saver;
+    zv::test::ScopedHome home;
+    QStringList paths;
+    for (const char *name : {"first.avi", "second.avi"}) {
+        paths << home.file(QLatin1String(name));
+        ASSERT_TRUE(QFile::copy(zv::test::mediaFile(QStringLiteral("clip.avi")), paths.last()));
+    }
+
+    auto w = std::make_unique<TZentavistaApp>();
+    w->setEngineFactory(TForm9::mpvEngine(false));
+    w->setFilesMessageSink([](const QString &, const QString &) {});
+    w->CreateForms();
+    ASSERT_TRUE(w->mpris() && w->mpris()->registered());
+    w->show();
+    w->MainAddProc(paths, 31, true, true, true, false, w->DefaultDropPoint);
+    MediaEngine *e = w->m();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return e->ImageSourceWidth() > 0; }, 20000));
+    if (e->PlayState() != MediaEngine::psPlaying)
+        w->runCommand(w->Play);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return e->PlayState() == MediaEngine::psPlaying; }, 10000));
+
+    EXPECT_EQ(playerctl({QStringLiteral("status")}), QStringLiteral("Playing"));
+    EXPECT_EQ(playerctl({QStringLiteral("metadata"), QStringLiteral("title")}), QStringLiteral("first"));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return saver.lines(QStringLiteral("Inhibit")) == 1; }, 5000))
+        << saver.read().toStdString();
+
+    playerctl({QStringLiteral("play-pause")});
+    EXPECT_TRUE(QTest::qWaitFor([&] { return e->PlayState() == MediaEngine::psPaused; }, 5000));
+    EXPECT_EQ(playerctl({QStringLiteral("status")}), QStringLiteral("Paused"));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return saver.read().contains(QStringLiteral("UnInhibit 1")); }, 5000))
+        << saver.read().toStdString();
+
+    playerctl({QStringLiteral("position"), QStringLiteral("5")});
+    EXPECT_TRUE(QTest::qWaitFor([&] { return std::abs(e->CurrentPosition() - 5) < 0.6; }, 5000))
+        << e->CurrentPosition();
+
+    // Invalid calls leave the player as it is.
+    const double at = e->CurrentPosition();
+    w->mpris()->SetPosition(QStringLiteral("/org/zentavista/track/0"), 1000000);
+    w->mpris()->SetPosition(w->mpris()->metadata().value(QStringLiteral("mpris:trackid"))
+                                .value<QDBusObjectPath>().path(), -1);
+    w->mpris()->OpenUri(QStringLiteral("http://example.org/film.avi"));
+    w->mpris()->OpenUri(QStringLiteral("file:///nie/ma/takiego/pliku.avi"));
+    w->mpris()->Seek(qint64(1) << 62);
+    EXPECT_EQ(w->CurrentMediaPath, paths[0]);
+    EXPECT_LE(e->CurrentPosition(), e->Duration() + 0.01);
+    EXPECT_GE(at, 0);
+
+    playerctl({QStringLiteral("play")});
+    EXPECT_TRUE(QTest::qWaitFor([&] { return saver.lines(QStringLiteral("Inhibit")) == 2; }, 5000))
+        << saver.read().toStdString();
+    playerctl({QStringLiteral("next")});
+    EXPECT_TRUE(QTest::qWaitFor([&] { return w->CurrentMediaPath == paths[1]; }, 10000));
+    EXPECT_TRUE(QTest::qWaitFor([&] {
+        return playerctl({QStringLiteral("metadata"), QStringLiteral("title")}) == QStringLiteral("second");
+    }, 10000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return e->PlayState() == MediaEngine::psPlaying; }, 10000));
+    playerctl({QStringLiteral("stop")});
+    EXPECT_TRUE(QTest::qWaitFor([&] { return e->PlayState() == MediaEngine::psStopped; }, 5000));
+    EXPECT_EQ(playerctl({QStringLiteral("status")}), QStringLiteral("Stopped"));
+
+    // Playing again, then the program ends (as a termination signal ends it): released.
+    w->runCommand(w->Play);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w->screenSaver()->inhibited(); }, 5000));
+    const QString cookie = QString::number(saver.lines(QStringLiteral("Inhibit")));
+    w->close();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return saver.read().contains(QStringLiteral("UnInhibit ") + cookie); }, 5000))
+        << saver.read().toStdString();
+    w.reset();
+    // Every inhibition was released.
+    EXPECT_EQ(saver.lines(QStringLiteral("UnInhibit")), saver.lines(QStringLiteral("Inhibit")));
+}
+
+} // namespace
