@@ -1,0 +1,219 @@
+// File types registered with the freedesktop desktop: mimeapps.list edited in place, the desktop
+// entry written, checked with the real xdg-mime and desktop-file-validate.
+#include "core/config/file_associations.h"
+#include "support/xdg_desktop.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+using zv::FileTypeEntry;
+using zv::MimeAppsList;
+
+const QString kAvi = QStringLiteral("video/x-msvideo");
+
+QList<FileTypeEntry> entries(std::initializer_list<std::pair<const char *, bool>> list)
+{
+    QList<FileTypeEntry> out;
+    for (const auto &[e, m] : list)
+        out.append({QString::fromLatin1(e), m});
+    return out;
+}
+
+zv::RegistrationResult apply(const zv::test::ScopedXdgHomes &xdg, const QList<FileTypeEntry> &list)
+{
+    return zv::registerFileTypes(list, QCoreApplication::applicationFilePath(), xdg.mimeApps(),
+                                 xdg.desktopEntry());
+}
+
+TEST(MimeAppsList, EditsKeepEveryOtherByte)
+{
+    struct Case {
+        const char *name;
+        QByteArray before;
+        QByteArray after;   // after setting video/x-msvideo to ours
+    };
+    const Case cases[] = {
+        {"empty", "", "[Default Applications]\nvideo/x-msvideo=zentavista.desktop;\n"},
+        {"no such group, no final line end", "[Added Associations]\ntext/plain=ed.desktop",
+         "[Added Associations]\ntext/plain=ed.desktop\n\n[Default Applications]\n"
+         "video/x-msvideo=zentavista.desktop;\n"},
+        {"CRLF, comments and blanks around =",
+         "# mine\r\n[Default Applications]\r\nimage/png=gimp.desktop\r\nvideo/x-msvideo = vlc.desktop\r\n\r\n[X]\r\n",
+         "# mine\r\n[Default Applications]\r\nimage/png=gimp.desktop\r\nvideo/x-msvideo=zentavista.desktop;\r\n\r\n[X]\r\n"},
+        {"duplicate key: first replaced, later copies dropped",
+         "[Default Applications]\nvideo/x-msvideo=a.desktop\nx=y\nvideo/x-msvideo=b.desktop\n",
+         "[Default Applications]\nvideo/x-msvideo=zentavista.desktop;\nx=y\n"},
+        {"appended after the group's last key, before the next group",
+         "[Default Applications]\nimage/png=gimp.desktop\n\n# note\n[Other]\nk=v\n",
+         "[Default Applications]\nimage/png=gimp.desktop\nvideo/x-msvideo=zentavista.desktop;\n\n# note\n[Other]\nk=v\n"},
+        {"same key in another group untouched", "[Added Associations]\nvideo/x-msvideo=a.desktop;\n",
+         "[Added Associations]\nvideo/x-msvideo=a.desktop;\n\n[Default Applications]\n"
+         "video/x-msvideo=zentavista.desktop;\n"},
+        {"a line that is not UTF-8 survives", "[Default Applications]\nx=\xb1\xe6\n",
+         "[Default Applications]\nx=\xb1\xe6\nvideo/x-msvideo=zentavista.desktop;\n"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        MimeAppsList list(c.before);
+        EXPECT_EQ(list.bytes(), c.before) << "reading alone changes nothing";
+        list.setValue(QString::fromLatin1(zv::kDefaultApplicationsGroup), kAvi,
+                      QStringLiteral("zentavista.desktop;"));
+        EXPECT_EQ(list.bytes(), c.after);
+    }
+}
+
+TEST(FileAssociations, MarkingAndUnmarkingHandsTheDefaultBack)
+{
+    zv::test::ScopedXdgHomes xdg;
+    xdg.installOtherApp(QStringLiteral("inny.desktop"));
+    const QByteArray others = "# settings of another program\r\n[Added Associations]\r\n"
+                              "image/png=gimp.desktop;\r\n";
+    // The ";" lets xdg-mime, which cuts values at ";" but not at CR, read the CRLF file.
+    const QByteArray before = others + "[Default Applications]\r\nvideo/x-msvideo=inny.desktop;\r\n"
+                                       "image/png=gimp.desktop\r\n";
+    xdg.writeMimeApps(before);
+    ASSERT_EQ(xdg.xdgMimeDefault(kAvi), QStringLiteral("inny.desktop"));
+
+    zv::RegistrationResult r = apply(xdg, entries({{"avi", true}, {"mp3", false}}));
+    ASSERT_TRUE(r.ok) << r.error.toStdString();
+    EXPECT_EQ(xdg.xdgMimeDefault(kAvi), QStringLiteral("zentavista.desktop"));
+    EXPECT_TRUE(xdg.mimeAppsBytes().startsWith(others)) << "another program's lines, byte for byte";
+    EXPECT_EQ(zv::readAssociationMarks(entries({{"avi", false}, {"mp3", false}}), xdg.mimeApps()),
+              QList<bool>({true, false}));
+
+    // Applying again while marked keeps the first saved default, not our own.
+    ASSERT_TRUE(apply(xdg, entries({{"avi", true}})).ok);
+    r = apply(xdg, entries({{"avi", false}, {"mp3", false}}));
+    ASSERT_TRUE(r.ok);
+    EXPECT_EQ(xdg.xdgMimeDefault(kAvi), QStringLiteral("inny.desktop"));
+    EXPECT_EQ(xdg.mimeAppsBytes(), before) << "giving back leaves the file as it was, our group gone";
+}
+
+TEST(FileAssociations, TypesWithoutAUserDefault)
+{
+    struct Case {
+        const char *name;
+        bool fileExists;
+        QByteArray content;
+    };
+    const Case cases[] = {
+        {"missing file", false, {}},
+        {"empty file", true, ""},
+        {"no default group", true, "[Added Associations]\nimage/png=gimp.desktop;\n"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        zv::test::ScopedXdgHomes xdg;
+        if (c.fileExists)
+            xdg.writeMimeApps(c.content);
+        ASSERT_TRUE(apply(xdg, entries({{"avi", true}})).ok);
+        EXPECT_EQ(xdg.xdgMimeDefault(kAvi), QStringLiteral("zentavista.desktop"));
+        ASSERT_TRUE(apply(xdg, entries({{"avi", false}})).ok);
+        EXPECT_EQ(xdg.xdgMimeDefault(kAvi), QString()) << "no default of ours left behind";
+        const QByteArray after = xdg.mimeAppsBytes();
+        EXPECT_FALSE(after.contains("video/x-msvideo")) << after.constData();
+        EXPECT_TRUE(after.startsWith(c.content));
+    }
+}
+
+TEST(FileAssociations, ExtensionsOfOneTypeAndUnknownOnes)
+{
+    zv::test::ScopedXdgHomes xdg;
+    // mpg and mpeg name one type: one marked keeps it ours whatever the other says.
+    const zv::RegistrationResult r =
+        apply(xdg, entries({{"mpg", true}, {"mpeg", false}, {"zzqx", true}, {"AVI", true}}));
+    ASSERT_TRUE(r.ok);
+    EXPECT_EQ(r.unknownExtensions, QStringList{QStringLiteral("zzqx")});
+    const QString mpeg = zv::mimeTypeForExtension(QStringLiteral("mpg"));
+    ASSERT_FALSE(mpeg.isEmpty());
+    EXPECT_EQ(xdg.xdgMimeDefault(mpeg), QStringLiteral("zentavista.desktop"));
+    EXPECT_EQ(xdg.xdgMimeDefault(kAvi), QStringLiteral("zentavista.desktop")) << "letter case";
+    const QByteArray list = xdg.mimeAppsBytes();
+    EXPECT_FALSE(list.contains("zzqx")) << "no made-up type is written";
+    EXPECT_EQ(zv::readAssociationMarks(entries({{"mpeg", false}, {"zzqx", false}}), xdg.mimeApps()),
+              QList<bool>({true, false}));
+
+    const QByteArray entry = zv::test::ScopedXdgHomes::read(xdg.desktopEntry());
+    EXPECT_TRUE(entry.contains("MimeType=" + mpeg.toUtf8() + ";video/x-msvideo;\n")) << entry.constData();
+    QProcess v;
+    v.start(QStringLiteral("desktop-file-validate"), {xdg.desktopEntry()});
+    ASSERT_TRUE(v.waitForFinished(20000));
+    EXPECT_EQ(v.exitCode(), 0) << v.readAllStandardOutput().constData();
+    EXPECT_TRUE(v.readAllStandardOutput().trimmed().isEmpty()) << "no warnings either";
+}
+
+TEST(FileAssociations, AFileThatCannotBeReadOrWrittenIsKept)
+{
+    {
+        // Unreadable (here a folder in its place): not replaced, since associations the
+        // program could not see would be lost.
+        zv::test::ScopedXdgHomes xdg;
+        QDir().mkpath(xdg.mimeApps() + QStringLiteral("/kept"));
+        const zv::RegistrationResult r = apply(xdg, entries({{"avi", true}}));
+        EXPECT_FALSE(r.ok);
+        EXPECT_FALSE(r.error.isEmpty());
+        EXPECT_TRUE(QFileInfo(xdg.mimeApps() + QStringLiteral("/kept")).isDir());
+    }
+    if (geteuid() != 0) {
+        // A folder that cannot be written: the error is reported and the file stays.
+        zv::test::ScopedXdgHomes xdg;
+        const QByteArray mine = "[Default Applications]\nvideo/x-msvideo=inny.desktop\n";
+        xdg.writeMimeApps(mine);
+        ::chmod(xdg.configHome().toLocal8Bit().constData(), 0500);
+        const zv::RegistrationResult r = apply(xdg, entries({{"avi", true}}));
+        ::chmod(xdg.configHome().toLocal8Bit().constData(), 0700);
+        EXPECT_FALSE(r.ok);
+        EXPECT_EQ(xdg.mimeAppsBytes(), mine);
+    }
+    {
+        // The data folder cannot hold the desktop entry: mimeapps.list is not touched either.
+        zv::test::ScopedXdgHomes xdg;
+        const QByteArray mine = "[Default Applications]\nvideo/x-msvideo=inny.desktop\n";
+        xdg.writeMimeApps(mine);
+        const zv::RegistrationResult r = zv::registerFileTypes(
+            entries({{"avi", true}}), QCoreApplication::applicationFilePath(), xdg.mimeApps(),
+            QStringLiteral("/proc/zentavista/applications/zentavista.desktop"));
+        EXPECT_FALSE(r.ok);
+        EXPECT_EQ(xdg.mimeAppsBytes(), mine);
+    }
+}
+
+TEST(DesktopEntry, ExecArgumentsAreQuotedAndValid)
+{
+    struct Case {
+        const char *path;
+        const char *exec;
+    };
+    const Case cases[] = {
+        {"/usr/bin/zentavista", "/usr/bin/zentavista"},
+        {"/opt/Moje programy/zentavista", "\"/opt/Moje programy/zentavista\""},
+        {"/opt/a\"b$c/zv", "\"/opt/a\\\\\"b\\\\$c/zv\""},
+        {"/opt/100%/zv", "/opt/100%%/zv"},
+        {"/opt/a\\b/zv", "\"/opt/a\\\\\\\\b/zv\""},
+    };
+    zv::test::ScopedXdgHomes xdg;
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.path);
+        EXPECT_EQ(zv::desktopExecArgument(QString::fromUtf8(c.path)), QString::fromUtf8(c.exec));
+        const std::optional<QByteArray> entry =
+            zv::desktopEntry(QString::fromUtf8(c.path), {kAvi});
+        ASSERT_TRUE(entry);
+        zv::test::ScopedXdgHomes::write(xdg.desktopEntry(), *entry);
+        QProcess v;
+        v.start(QStringLiteral("desktop-file-validate"), {xdg.desktopEntry()});
+        ASSERT_TRUE(v.waitForFinished(20000));
+        EXPECT_EQ(v.exitCode(), 0) << v.readAllStandardOutput().constData();
+    }
+    EXPECT_FALSE(zv::desktopEntry(QStringLiteral("/opt/a\nb"), {}));
+}
+
+} // namespace
