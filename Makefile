@@ -1,8 +1,11 @@
 # Quick start (Debian 12, as root or with sudo):
 #   make run [FILE=path]   install what is missing, build (Release), start the player
-#   make test              install what is missing, build (Debug + ASan/UBSan), run every test
+#   make test              install what is missing, build (Debug + ASan/UBSan), run every test,
+#                          the fuzz smoke and the package test
 #   make fuzz-smoke        build the fuzz targets (clang) and run each for FUZZ_SECONDS on its corpus
-.PHONY: run test build build-debug deps deps-test demo bench fuzz fuzz-smoke clean
+#   make package           build the Debian package (Release) into build/package
+#   make package-test      build it, install it with apt, start the installed player, purge it
+.PHONY: run test build build-debug deps deps-test demo bench fuzz fuzz-smoke package package-test clean
 
 RELEASE_DIR := build/release
 DEBUG_DIR   := build/debug
@@ -12,8 +15,13 @@ GEN         := $(shell command -v ninja >/dev/null 2>&1 && echo "-G Ninja")
 run: deps build demo
 	./scripts/run-player.sh $(RELEASE_DIR) "$(FILE)"
 
+# Every test, then a short run of each fuzz target (when clang is there), then the package
+# installed, started and purged.
 test: deps-test build-debug
 	./scripts/run-tests.sh $(DEBUG_DIR)
+	@if command -v clang++ >/dev/null 2>&1; then $(MAKE) fuzz-smoke; \
+	 else echo "clang++ not found: fuzz smoke skipped"; fi
+	$(MAKE) package-test
 
 deps:
 	./scripts/install-deps.sh
@@ -46,6 +54,17 @@ fuzz:
 
 fuzz-smoke: fuzz
 	./scripts/run-fuzzers.sh $(FUZZ_DIR) $(FUZZ_SECONDS)
+
+PACKAGE_DIR := build/package
+
+package: deps
+	cmake -S . -B $(PACKAGE_DIR) $(GEN) -DCMAKE_BUILD_TYPE=Release -DZV_BUILD_TESTS=OFF \
+	      -DCMAKE_INSTALL_PREFIX=/usr
+	cmake --build $(PACKAGE_DIR) -j $(JOBS)
+	cd $(PACKAGE_DIR) && cpack -G DEB
+
+package-test: package
+	./scripts/package-test.sh $(PACKAGE_DIR)
 
 clean:
 	rm -rf build
