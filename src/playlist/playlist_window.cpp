@@ -589,7 +589,8 @@ QString TForm6::loadTempHint()
 {
     QString text;
     QFile f(zv::Paths::tempPlaylist());
-    if (f.open(QIODevice::ReadOnly)) {
+    // A regular file only: opening a FIFO of that name would block until something writes it.
+    if (QFileInfo(f.fileName()).isFile() && f.open(QIODevice::ReadOnly)) {
         // 2000 characters are at most 8000 bytes in any encoding the file may be in.
         const QByteArray head = f.read(4 * kHintChars + 4);
         const bool whole = f.atEnd();
