@@ -228,7 +228,6 @@ void TZentavistaApp::Timer9Timer() {}
 
 void TZentavistaApp::PlaylistAddFolder()
 {
-    // The playlist window's own folder command arrives with that window; until then the main
-    // window's folder command does the same work.
-    runCommand(opendir1);
+    if (Form6)
+        Form6->AddDir1Click();
 }
