@@ -116,6 +116,9 @@ public:
     void loadini();
     // Writes the settings file; on failure shows "Unable to write to <path>" and returns false.
     bool saveini();
+    // "Domyślne": every setting at its default, applied as loadini applies the file; the file
+    // itself is replaced only at exit, so nothing is lost if the program stops before.
+    void LoadDefaultSettings();
     zv::Settings &settings() { return *settings_; }
     const zv::Settings &settings() const { return *settings_; }
     const QStringList &resolutionList() const { return resolutionList_; }
@@ -222,6 +225,7 @@ public:
     const zv::TimeLists &timeLists() const;     // TimeListPlain, TimeListShifted
     QString CurrentSubtitleFile() const;        // empty when no subtitle file is loaded
     void CzyscListe();                          // empties the table, its file name and the lists
+    void LadujOpisyDoOpcji();                   // rebuilds both lists with the current correction
     // The subtitle timer's state: the text on screen and the second its line last matched.
     QString DisplayedText() const;
     int LastShownTime() const;
@@ -274,11 +278,15 @@ public:
     bool VolumeDragging = false;
     bool ShowElapsedTime = true;   // time label: position / duration, else the time left
 
+    // ---- options dialog and file types (main_window_options.cpp) --------------------------------
+    void UstawZmienneDoOpcji();     // settings -> dialog
+    void UstawOpcjeDoZmiennych();   // dialog -> settings, applied everywhere
+    void SprawdzSkojarzenia();      // marks the extensions whose file type opens with us
+    // "OK"/"Zastosuj" on "Typy plików": the desktop entry and mimeapps.list are written.
+    void DodajFilesReg();
+
     // ---- hooks of later subsystems called by start-up and shut-down (main_window_pending.cpp) ---
     void CreateLineBitmaps();       // subtitle rendering
-    void UstawZmienneDoOpcji();     // options: settings -> dialog
-    void UstawOpcjeDoZmiennych();   // options: dialog -> settings, applied
-    void SprawdzSkojarzenia();      // file associations shown in the options dialog
     void UstawMStaus();             // status refresh
     void UstawMDoVolPos();          // volume slider
     void StopGlobalKeys();          // global-keys poller
@@ -558,6 +566,9 @@ private:
     zv::video::FullScreenPointerGeometry pointerGeometry() const;
     void applyPointerAnswer(const zv::video::FullScreenPointerAnswer &a);
     bool settingsLoaded_ = false;
+    // Options dialog (main_window_options.cpp)
+    bool optionsConnected_ = false;
+    void ConnectOptions();
     bool shutDownStarted_ = false;
     bool shutDownFinished_ = false;
     // Unattended close (main_window_startup.cpp): reports on stderr instead of a box when set.

@@ -3,22 +3,10 @@
 // and shut-down sequences already call them in their places.
 #include "app/main_window.h"
 
-// Start-up and shut-down hooks
-void TZentavistaApp::UstawZmienneDoOpcji() {}
-// Until the options dialog applies everything, applying shows the tray icons and restarts
-// the global keys.
-void TZentavistaApp::UstawOpcjeDoZmiennych()
-{
-    UstawTrayIcons();
-    RestartGlobalKeys();
-}
-void TZentavistaApp::SprawdzSkojarzenia() {}
-
 // Timers
 void TZentavistaApp::Timer5Timer() {}
 
 // Menu items
-void TZentavistaApp::Opcje1Click() {}
 void TZentavistaApp::SDN1Click() {}
 void TZentavistaApp::SDPZN1Click() {}
 void TZentavistaApp::Edytortxt1Click() {}

@@ -4,6 +4,7 @@
 #include "app/main_window.h"
 
 #include "core/config/ini_file.h"
+#include "core/config/options_controls.h"
 #include "core/config/paths.h"
 #include "core/config/settings.h"
 #include "core/video/display_mode_switch.h"
@@ -28,32 +29,48 @@ void applyBounds(QWidget *w, int left, int top, int width, int height)
 
 } // namespace
 
+namespace {
+
+// What loadini applies beyond the working settings: windows, repeat and recent files.
+void applyToWindows(TZentavistaApp &w)
+{
+    const zv::Settings &s = w.settings();
+    if (s.PLSVisibleExists)
+        applyBounds(w.Form6, s.PLSLeft, s.PLSTop, s.PLSWidth, s.PLSHeight);
+    w.Form6->setVisible(s.PLSVisible);
+    // The database window and the editor always start hidden; only their places come back.
+    if (s.BNVisibleExists)
+        applyBounds(w.Form7, s.BNLeft, s.BNTop, s.BNWidth, s.BNHeight);
+    if (s.TEVisibleExists)
+        applyBounds(w.Form12, s.TELeft, s.TETop, s.TEWidth, s.TEHeight);
+
+    w.move(qBound(-kMaxCoordinate, s.BPLeft, kMaxCoordinate),
+           qBound(-kMaxCoordinate, s.BPTop, kMaxCoordinate));
+    w.UstawOCXWindow();
+
+    if (s.Repeat && !w.Powt1->isChecked())
+        w.runCommand(w.Powt1);
+    // Each is put on top in turn, so the newest goes last; missing files drop out here.
+    const QStringList recent = zv::recentFilesFromValue(s.RecentFiles);
+    for (qsizetype i = recent.size() - 1; i >= 0; --i)
+        w.AddRecentFile(recent.at(i));
+}
+
+} // namespace
+
 void TZentavistaApp::loadini()
 {
     resolutionList_ = displayModes().modes();
     *settings_ = zv::loadSettingsFile(zv::Paths::settingsFile(), resolutionList_);
     settingsLoaded_ = true;
-    const zv::Settings &s = *settings_;
+    applyToWindows(*this);
+}
 
-    if (s.PLSVisibleExists)
-        applyBounds(Form6, s.PLSLeft, s.PLSTop, s.PLSWidth, s.PLSHeight);
-    Form6->setVisible(s.PLSVisible);
-    // The database window and the editor always start hidden; only their places come back.
-    if (s.BNVisibleExists)
-        applyBounds(Form7, s.BNLeft, s.BNTop, s.BNWidth, s.BNHeight);
-    if (s.TEVisibleExists)
-        applyBounds(Form12, s.TELeft, s.TETop, s.TEWidth, s.TEHeight);
-
-    move(qBound(-kMaxCoordinate, s.BPLeft, kMaxCoordinate),
-         qBound(-kMaxCoordinate, s.BPTop, kMaxCoordinate));
-    UstawOCXWindow();
-
-    if (s.Repeat && !Powt1->isChecked())
-        runCommand(Powt1);
-    // Each is put on top in turn, so the newest goes last; missing files drop out here.
-    const QStringList recent = zv::recentFilesFromValue(s.RecentFiles);
-    for (qsizetype i = recent.size() - 1; i >= 0; --i)
-        AddRecentFile(recent.at(i));
+void TZentavistaApp::LoadDefaultSettings()
+{
+    // Defaults hold no recent files and repeat off, so the menu and "Powtarzaj" keep theirs.
+    *settings_ = zv::defaultSettings(resolutionList_);
+    applyToWindows(*this);
 }
 
 bool TZentavistaApp::saveini()

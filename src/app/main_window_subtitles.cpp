@@ -197,6 +197,13 @@ void TZentavistaApp::CzyscListe()
     zv::CzyscListe(st.table, st.lists);
 }
 
+void TZentavistaApp::LadujOpisyDoOpcji()
+{
+    SubtitleState &st = subtitleState();
+    st.lists = zv::LadujOpisyDoOpcji(
+        st.table, {settings().OffsetEnabled, ShiftFactorInverse, ShiftOffsetInverse});
+}
+
 void TZentavistaApp::ClearSubtitleTable()
 {
     CzyscListe();

@@ -1,0 +1,206 @@
+// The options dialog driven through its widgets on the real main window.
+#include "app/main_window.h"
+#include "app/tray_icons.h"
+#include "config/options_dialog.h"
+#include "core/config/settings.h"
+#include "subtitles/subtitle_display.h"
+#include "support/xdg_desktop.h"
+#include "app/transport/transport_app.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QProcess>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QTimeEdit>
+#include <gtest/gtest.h>
+
+namespace {
+
+// The main window with the dialog's desktop pickers answered by the test, over private XDG
+// folders so that registering file types never touches the user's desktop.
+struct OptionsApp : TransportApp {
+    OptionsApp()
+    {
+        f = w->Form2;
+        f->pickFont = [this](QWidget *, const QFont &) { return nextFont; };
+        f->pickColor = [this](QWidget *, const QColor &) { return nextColor; };
+        f->confirm = [this](QWidget *, const QString &text) {
+            questions << text;
+            return answer;
+        };
+    }
+    QListWidgetItem *fileType(const QString &ext) const
+    {
+        const QList<QListWidgetItem *> items = f->FileTypesList->findItems(ext, Qt::MatchExactly);
+        return items.isEmpty() ? nullptr : items.first();
+    }
+
+    zv::test::ScopedXdgHomes xdg;   // before the window: start-up reads mimeapps.list
+    TForm2 *f = nullptr;
+    std::optional<QFont> nextFont;
+    std::optional<QColor> nextColor;
+    bool answer = true;
+    QStringList questions;
+};
+
+TEST(OptionsDialog, OpensThroughTheCommandAndTheKeyAndApplyReachesTheNextSubtitle)
+{
+    OptionsApp a;
+    a.w->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(a.w.get()));
+    ASSERT_TRUE(a.w->runCommand(a.w->Opcje1));
+    ASSERT_TRUE(a.f->isVisible());
+    EXPECT_FALSE(a.f->isModal());
+    EXPECT_EQ(a.f->windowTitle(), QStringLiteral("Opcje"));
+    QStringList pages;
+    for (int i = 0; i < a.f->PageControl1->count(); ++i)
+        pages << a.f->PageControl1->tabText(i);
+    EXPECT_EQ(pages, QStringList({QStringLiteral("Wyświetlanie"), QStringLiteral("Opcje"),
+                                  QStringLiteral("Przesunięcie"), QStringLiteral("Typy plików"),
+                                  QStringLiteral("Edytor napisów")}));
+    a.f->PageControl1->setCurrentIndex(3);
+    a.f->hide();
+
+    // The O key clicks the same item.
+    a.w->activateWindow();
+    (void)QTest::qWaitForWindowActive(a.w.get());
+    QTest::keyClick(a.w->windowHandle(), Qt::Key_O);
+    ASSERT_TRUE(a.f->isVisible());
+    EXPECT_EQ(a.f->PageControl1->currentIndex(), 0) << "each showing starts on the first page";
+
+    a.nextFont = QFont(QStringLiteral("DejaVu Sans"), 31);
+    a.f->FontButton->click();
+    a.f->DisplayModeBox->setCurrentIndex(0);
+    EXPECT_TRUE(a.f->BackgroundButton->isEnabled());
+    a.nextColor = QColor(0x20, 0x40, 0x60);
+    a.f->BackgroundButton->click();
+    EXPECT_EQ(a.w->settings().FontSize, 22) << "nothing applies before Zastosuj";
+    a.f->ApplyButton->click();
+    EXPECT_TRUE(a.f->isVisible()) << "Zastosuj keeps the dialog open";
+    EXPECT_EQ(a.w->settings().FontSize, 31);
+    EXPECT_EQ(a.w->settings().DisplayMode, 0);
+    EXPECT_EQ(a.w->settings().BackGroundColor, 0x604020u);
+
+    a.w->RobNapis(QStringLiteral("Ala ma kota"));
+    const zv::SubtitleRenderer &r = a.w->subtitleDisplay()->renderer();
+    EXPECT_EQ(r.layout().lines[0].pointSize, 31);
+    EXPECT_EQ(r.paint(), zv::OverlayPaint::Opaque);
+    const QImage &line = r.line(0).image;
+    ASSERT_FALSE(line.isNull());
+    EXPECT_EQ(QColor(line.pixel(0, 0)), QColor(0x20, 0x40, 0x60)) << "the chosen background";
+
+    // The sample panel shows what the film shows: the same renderer, the same size.
+    a.f->DisplayModeBox->setCurrentIndex(2);
+    EXPECT_FALSE(a.f->BackgroundButton->isEnabled());
+}
+
+TEST(OptionsDialog, CancelChangesNothingAndTheNextShowingShowsTheSettings)
+{
+    OptionsApp a;
+    const zv::Settings before = a.w->settings();
+    a.w->runCommand(a.w->Opcje1);
+    a.f->InitFullScrBox->setChecked(true);
+    a.f->ShadowDistanceSpin->setValue(50);
+    a.f->ShowTrayIconBox->setChecked(true);
+    a.f->CancelButton->click();
+    EXPECT_FALSE(a.f->isVisible());
+    EXPECT_EQ(a.w->settings(), before);
+    a.w->runCommand(a.w->Opcje1);
+    EXPECT_FALSE(a.f->InitFullScrBox->isChecked());
+    EXPECT_EQ(a.f->ShadowDistanceSpin->value(), 1);
+
+    // Tray icons follow "Zastosuj" both ways.
+    a.f->ShowTrayIconBox->setChecked(true);
+    a.f->ApplyButton->click();
+    ASSERT_NE(a.w->trayIcons(), nullptr);
+    EXPECT_TRUE(a.w->trayIcons()->isVisible());
+    a.f->ShowTrayIconBox->setChecked(false);
+    a.f->ApplyButton->click();
+    EXPECT_FALSE(a.w->trayIcons()->isVisible());
+}
+
+TEST(OptionsDialog, DefaultsAfterAConfirmationThenOk)
+{
+    OptionsApp a;
+    a.w->runCommand(a.w->Opcje1);
+    a.f->InitAutoPanScanBox->setChecked(true);
+    a.f->OffsetEnabledBox->setChecked(true);
+    a.f->PlainTimeEdit->setTime(QTime(0, 0, 3));
+    a.f->LaterRadio->setChecked(true);
+    a.f->ApplyButton->click();
+    ASSERT_TRUE(a.w->settings().InitAutoPanScan);
+    EXPECT_EQ(a.w->ShiftOffset, -3.0);
+    EXPECT_EQ(a.w->ShiftOffsetInverse, 3.0);
+    a.w->move(10, 10);
+
+    a.answer = false;
+    a.f->DefaultsButton->click();
+    EXPECT_EQ(a.questions, QStringList{QStringLiteral("Czy na pewno chcesz wczytać domyślne ustawienia ?")});
+    EXPECT_TRUE(a.w->settings().InitAutoPanScan) << "Anuluj in the question keeps everything";
+
+    a.answer = true;
+    a.f->DefaultsButton->click();
+    EXPECT_FALSE(a.f->InitAutoPanScanBox->isChecked());
+    EXPECT_FALSE(a.f->OffsetEnabledBox->isChecked());
+    EXPECT_EQ(a.w->pos(), QPoint(460, 272));
+    a.f->OkButton->click();
+    EXPECT_FALSE(a.f->isVisible());
+    EXPECT_FALSE(a.w->settings().InitAutoPanScan);
+    EXPECT_EQ(a.w->ShiftOffset, 0.0);
+}
+
+TEST(OptionsDialog, FileTypesRegisterAndGiveBackThroughTheDesktop)
+{
+    OptionsApp a;
+    a.xdg.installOtherApp(QStringLiteral("inny.desktop"));
+    const QByteArray others = "[Added Associations]\nimage/png=gimp.desktop;\n";
+    a.xdg.writeMimeApps(others + "[Default Applications]\nvideo/x-msvideo=inny.desktop;\n");
+    const QString avi = QStringLiteral("video/x-msvideo");
+
+    a.w->runCommand(a.w->Opcje1);
+    ASSERT_NE(a.fileType(QStringLiteral("avi")), nullptr);
+    EXPECT_FALSE(a.fileType(QStringLiteral("avi"))->isSelected());
+    a.fileType(QStringLiteral("avi"))->setSelected(true);
+    // "Dodaj..." drops the dot; another spelling of an entry adds nothing.
+    a.f->ExtensionEdit->setText(QStringLiteral(".mkv"));
+    a.f->AddButton->click();
+    a.f->ExtensionEdit->setText(QStringLiteral(".AVI"));
+    a.f->AddButton->click();
+    a.f->ExtensionEdit->setText(QStringLiteral("a/b"));
+    a.f->AddButton->click();
+    EXPECT_FALSE(a.f->FileTypesNote->text().isEmpty()) << "a refused entry is explained";
+    a.f->ApplyButton->click();
+    EXPECT_EQ(a.xdg.xdgMimeDefault(avi), QStringLiteral("zentavista.desktop"));
+    EXPECT_TRUE(a.xdg.mimeAppsBytes().startsWith(others));
+    EXPECT_TRUE(a.w->settings().FileTypes.endsWith(QStringLiteral("/zvl/mkv/")));
+    QProcess v;
+    v.start(QStringLiteral("desktop-file-validate"), {a.xdg.desktopEntry()});
+    ASSERT_TRUE(v.waitForFinished(20000));
+    EXPECT_EQ(v.exitCode(), 0) << v.readAllStandardOutput().constData();
+
+    // Showing the dialog again reads the marks from the desktop.
+    a.f->CancelButton->click();
+    a.w->runCommand(a.w->Opcje1);
+    EXPECT_TRUE(a.fileType(QStringLiteral("avi"))->isSelected());
+    EXPECT_FALSE(a.fileType(QStringLiteral("mp3"))->isSelected());
+    a.f->UnmarkAllButton->click();
+    a.f->OkButton->click();
+    EXPECT_EQ(a.xdg.xdgMimeDefault(avi), QStringLiteral("inny.desktop"));
+    EXPECT_EQ(a.xdg.mimeAppsBytes(), others + "[Default Applications]\nvideo/x-msvideo=inny.desktop;\n");
+
+    // "Usuń zaznaczone" asks, then removes only the marked entries; the desktop is not touched.
+    a.w->runCommand(a.w->Opcje1);
+    a.fileType(QStringLiteral("mkv"))->setSelected(true);
+    a.f->RemoveMarkedButton->click();
+    EXPECT_EQ(a.questions.last(), QStringLiteral("Czy na pewno chcesz usunąć zaznaczone pozycje?"));
+    EXPECT_EQ(a.fileType(QStringLiteral("mkv")), nullptr);
+    EXPECT_NE(a.fileType(QStringLiteral("avi")), nullptr);
+}
+
+} // namespace
