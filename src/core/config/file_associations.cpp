@@ -289,11 +289,14 @@ std::optional<QByteArray> desktopEntry(const QString &program, const QStringList
                                   "Type=Application\n"
                                   "Version=1.0\n"
                                   "Name=Zentavista\n"
-                                  "GenericName=Odtwarzacz filmów\n"
+                                  "GenericName=Movie player\n"
+                                  "GenericName[pl]=Odtwarzacz filmów\n"
                                   "Exec=%1 %F\n"
                                   "Icon=zentavista\n"
                                   "Terminal=false\n"
-                                  "Categories=AudioVideo;Video;Player;\n")
+                                  "Categories=AudioVideo;Video;Player;\n"
+                                  "StartupNotify=true\n"
+                                  "StartupWMClass=zentavista\n")
                        .arg(desktopExecArgument(program));
     if (!mimeTypes.isEmpty())
         text += QStringLiteral("MimeType=") + mimeTypes.join(QLatin1Char(';')) + QStringLiteral(";\n");

@@ -74,7 +74,8 @@ QList<bool> associationMarks(const QList<FileTypeEntry> &entries, const MimeApps
 // Returns the MIME types now ours, in list order, for the desktop entry.
 QStringList applyAssociations(const QList<FileTypeEntry> &entries, MimeAppsList &list);
 
-// The desktop entry that opens files with `program`; nullopt when the path cannot be written
+// The desktop entry that opens files with `program`. It has the installed entry's id, so it
+// shadows that one for this user: it keeps its name, icon and categories. nullopt when the path cannot be written
 // into an Exec line (a line break in it).
 std::optional<QByteArray> desktopEntry(const QString &program, const QStringList &mimeTypes);
 // `path` quoted for an Exec line: double quotes when it holds a reserved character, with the
