@@ -50,7 +50,7 @@ void showSubtitleMessageBox(QWidget *parent, const zv::SubtitleMessage &m)
 } // namespace
 
 const QString TZentavistaApp::kOpenSubtitleFilter = QStringLiteral(
-    "Pliki tekstów [*.txt;*.lrc;*.sfl] (*.txt *.lrc *.sfl);;Wszystkie pliki [*.*] (*)");
+    "Pliki tekstów [*.txt;*.lrc;*.sfl;*.srt] (*.txt *.lrc *.sfl *.srt);;Wszystkie pliki [*.*] (*)");
 
 struct TZentavistaApp::SubtitleState {
     zv::SubtitleTable table;

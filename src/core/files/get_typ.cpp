@@ -1,5 +1,7 @@
 #include "core/files/get_typ.h"
 
+#include "core/subtitles/subtitle_loader.h"
+
 #include <QFile>
 
 #include <algorithm>
@@ -48,7 +50,8 @@ qsizetype countLineFeeds(QByteArrayView bytes)
 
 // Appends the candidate lines of `text` to `lines`, decoded from `encoding`. For plain UTF-8
 // every line must be valid: returns false, with `lines` emptied, at the first that is not.
-bool splitCandidateLines(QByteArrayView text, TextEncoding encoding, Utf8Lines &lines)
+bool splitCandidateLines(QByteArrayView text, TextEncoding encoding, Utf8Lines &lines,
+                         bool allLines = false)
 {
     const bool strictUtf8 = encoding == TextEncoding::Utf8;
     // Subtitle files are nearly all candidate lines: room for all of them saves regrowing.
@@ -61,7 +64,7 @@ bool splitCandidateLines(QByteArrayView text, TextEncoding encoding, Utf8Lines &
         while (eol < end && *eol != '\n' && *eol != '\r')
             ++eol;
         const QByteArrayView line(p, eol - p);
-        const bool candidate = isCandidateLine(line);
+        const bool candidate = allLines || isCandidateLine(line);
         if (strictUtf8) {
             // Line breaks never occur inside a UTF-8 sequence, so checking every line checks
             // the file.
@@ -156,10 +159,12 @@ FileKind detectSubtitleFormat(const QString &path, Utf8Lines &scratchLines, Text
     QByteArray bytes;
     if (!readRegularFile(path, bytes))
         return kindUnreadable;
-    return detectSubtitleFormatOfBytes(std::move(bytes), scratchLines, encoding);
+    return detectSubtitleFormatOfBytes(std::move(bytes), scratchLines, encoding,
+                                       hasSubRipExtension(path));
 }
 
-FileKind detectSubtitleFormatOfBytes(QByteArray bytes, Utf8Lines &scratchLines, TextEncoding *encoding)
+FileKind detectSubtitleFormatOfBytes(QByteArray bytes, Utf8Lines &scratchLines, TextEncoding *encoding,
+                                     bool subRipName)
 {
     scratchLines.clear();
 
@@ -180,10 +185,20 @@ FileKind detectSubtitleFormatOfBytes(QByteArray bytes, Utf8Lines &scratchLines, 
     }
     if (encoding)
         *encoding = enc;
-    bytes = QByteArray();
     if (scratchLines.isEmpty())
         return kindUnreadable;
-    return subtitleFormatOfLine(scratchLines.at(0));
+    FileKind kind = subtitleFormatOfLine(scratchLines.at(0));
+    // The later formats may take what the first-line rule fails (or a file named for them).
+    const SubtitleSniff sniff{rest, enc, scratchLines, kind, subRipName};
+    for (const SubtitleFormat &format : subtitleFormats()) {
+        if (format.detect && format.detect(sniff)) {
+            kind = format.kind;
+            if (format.wantsAllLines)
+                splitCandidateLines(rest, enc, scratchLines, true);
+            break;
+        }
+    }
+    return kind;
 }
 
 FileClassifier::FileClassifier(const QString &fileTypes)
@@ -221,10 +236,28 @@ FileKind FileClassifier::classifyExisting(const QString &path, bool isDirectory,
     if (!bare.isEmpty() && fileTypesLower_.contains(bare))
         return kindMedia;
 
-    if (!extLower.isEmpty() && QStringView(kSubtitleExtensionPattern).contains(extLower))
+    // The line formats' extensions match as substrings of their pattern, as they always did.
+    if (!extLower.isEmpty() && QStringView(kLineFormatExtensionPattern).contains(extLower))
         return detectSubtitleFormat(path, scratchLines, encoding);
+    // ".srt" only whole, so that no other name changes its kind, and only for SubRip content:
+    // any other .srt stays what it always was.
+    if (extLower == u".srt") {
+        Utf8Lines lines;
+        TextEncoding enc = TextEncoding::Utf8;
+        if (detectSubtitleFormat(path, lines, &enc) == kindSubRipSubtitle) {
+            scratchLines = std::move(lines);
+            if (encoding)
+                *encoding = enc;
+            return kindSubRipSubtitle;
+        }
+    }
 
     return mediaFallback ? kindMedia : kindOther;
+}
+
+bool hasSubRipExtension(QStringView path)
+{
+    return fileExtension(path).compare(u".srt", Qt::CaseInsensitive) == 0;
 }
 
 bool hasPlaylistExtension(QStringView path)

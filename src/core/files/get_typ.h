@@ -9,9 +9,11 @@
 
 namespace zv {
 
-// The subtitle open dialog's pattern; an extension that occurs anywhere inside it sends the file
-// to the content test.
-inline constexpr char16_t kSubtitleExtensionPattern[] = u"*.txt;*.lrc;*.sfl";
+// The subtitle open dialog's pattern.
+inline constexpr char16_t kSubtitleExtensionPattern[] = u"*.txt;*.lrc;*.sfl;*.srt";
+// The line formats' part of it: an extension that occurs anywhere inside it sends the file to
+// the content test; ".srt" does only as a whole.
+inline constexpr char16_t kLineFormatExtensionPattern[] = u"*.txt;*.lrc;*.sfl";
 
 // Subtitle files larger than this are not read at all (kindUnreadable): real ones are a few
 // hundred kilobytes, and the whole file is held in memory as lines; a million-line file is
@@ -22,8 +24,9 @@ inline constexpr qint64 kMaxSubtitleFileBytes = 256 * 1024 * 1024;
 //   attributes unreadable -> kindMissing, or kindUnrecognisedSubtitle when a directory entry of
 //   that name exists (a dangling or looping symbolic link); ".m3u"/".zvl" -> kindPlaylist, even
 //   for a folder; folder -> kindFolder; extension inside `fileTypes` ("/"-separated, substring
-//   match, case-insensitive) -> kindMedia; extension inside the subtitle pattern -> content test;
-//   otherwise kindMedia when `mediaFallback`, else kindOther.
+//   match, case-insensitive) -> kindMedia; extension inside the line formats' pattern -> content
+//   test; ".srt" holding SubRip -> kindSubRipSubtitle; otherwise kindMedia when
+//   `mediaFallback`, else kindOther.
 // The content test reads the file into `scratchLines`, keeps only the candidate lines (in file
 // order, untouched) and decides the format from the first one. `scratchLines` is left alone for
 // paths that never reach the content test and emptied when the file cannot be read. When the
@@ -54,6 +57,9 @@ private:
 // the name has no dot.
 QStringView fileExtension(QStringView path);
 
+// True when the name ends in ".srt", any letter case.
+bool hasSubRipExtension(QStringView path);
+
 // True when the name says playlist (".m3u", ".zvl", any letter case), the rule GetTyp applies.
 bool hasPlaylistExtension(QStringView path);
 
@@ -61,9 +67,12 @@ bool hasPlaylistExtension(QStringView path);
 FileKind detectSubtitleFormat(const QString &path, Utf8Lines &scratchLines,
                               TextEncoding *encoding = nullptr);
 
-// The same for a file's bytes already in memory (they are released before the lines are used).
+// The same for a file's bytes already in memory. `subRipName`: the file's name ends in ".srt".
+// A file the first-line rule reads keeps that kind; SubRip takes one it fails (or any .srt
+// that looks like SubRip), and then `scratchLines` holds every line of the file, not only the
+// candidates; MPL2 takes a bracket file whose lines the bracket loader would all reject.
 FileKind detectSubtitleFormatOfBytes(QByteArray bytes, Utf8Lines &scratchLines,
-                                     TextEncoding *encoding = nullptr);
+                                     TextEncoding *encoding = nullptr, bool subRipName = false);
 
 // The format of a candidate line as it stands in the file (leading blanks kept).
 FileKind subtitleFormatOfLine(QStringView line);

@@ -38,6 +38,8 @@ std::optional<QString> formatTagOfKind(int fileKind)
     case 0: return QStringLiteral("tmp");
     case 1: return QStringLiteral("mdvd");
     case 2: return QStringLiteral("lrc");
+    case 3: return QStringLiteral("srt");
+    case 4: return QStringLiteral("mpl2");
     default: return std::nullopt;
     }
 }

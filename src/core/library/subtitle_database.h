@@ -40,7 +40,8 @@ QStringView bareFileName(QStringView path);
 // rounded up; digits grouped by threes with a space. Negative sizes (unknown) give "0 KB".
 QString FormatKilobytes(qint64 bytes);
 
-// Format tag of a file kind as the classifier reports it: 0 "tmp", 1 "mdvd", 2 "lrc";
+// Format tag of a file kind as the classifier reports it: 0 "tmp", 1 "mdvd", 2 "lrc",
+// 3 "srt", 4 "mpl2";
 // nullopt for every other kind (those files get no row).
 std::optional<QString> formatTagOfKind(int fileKind);
 

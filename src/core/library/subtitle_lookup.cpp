@@ -39,9 +39,8 @@ bool sameIgnoringCase(QStringView a, QStringView b)
     return true;
 }
 
-} // namespace
-
-QStringList subtitleCandidates(const QString &filmPath, const QString &autoLoadtextDir)
+QStringList candidatesWith(const QString &filmPath, const QString &autoLoadtextDir,
+                           const QString &extension)
 {
     QStringList out;
     if (filmPath.isEmpty())
@@ -53,11 +52,23 @@ QStringList subtitleCandidates(const QString &filmPath, const QString &autoLoadt
     const qsizetype dot = base.lastIndexOf(u'.');
     if (dot > 0)
         base.truncate(dot);
-    const QString name = base + QStringLiteral(".txt");
+    const QString name = base + extension;
     addCandidate(out, dir + name);
     if (!autoLoadtextDir.isEmpty())
         addCandidate(out, withSlash(autoLoadtextDir) + name);
     return out;
+}
+
+} // namespace
+
+QStringList subtitleCandidates(const QString &filmPath, const QString &autoLoadtextDir)
+{
+    return candidatesWith(filmPath, autoLoadtextDir, QStringLiteral(".txt"));
+}
+
+QStringList subRipCandidates(const QString &filmPath, const QString &autoLoadtextDir)
+{
+    return candidatesWith(filmPath, autoLoadtextDir, QStringLiteral(".srt"));
 }
 
 QString TryToFindFile(const QList<TSubtitleRecord> &rows, const QString &filmPath,
@@ -83,6 +94,10 @@ QString TryToFindFile(const QList<TSubtitleRecord> &rows, const QString &filmPat
             return r.FullPath;
     }
     for (const QString &candidate : subtitleCandidates(filmPath, autoLoadtextDir)) {
+        if (exists(candidate))
+            return candidate;
+    }
+    for (const QString &candidate : subRipCandidates(filmPath, autoLoadtextDir)) {
         if (exists(candidate))
             return candidate;
     }

@@ -19,8 +19,12 @@ struct AutoLoadSettings {
 // set (they would name files in whatever the current directory happens to be).
 QStringList subtitleCandidates(const QString &filmPath, const QString &autoLoadtextDir);
 
+// The same four with ".srt", tried after every ".txt" one.
+QStringList subRipCandidates(const QString &filmPath, const QString &autoLoadtextDir);
+
 // The subtitle file for a film, or empty. First the first row associated with the film's
-// bare name (letter case ignored, any folder) whose file exists, then the candidates.
+// bare name (letter case ignored, any folder) whose file exists, then the ".txt" candidates,
+// then the ".srt" ones.
 QString TryToFindFile(const QList<TSubtitleRecord> &rows, const QString &filmPath,
                       const QString &autoLoadtextDir,
                       const TSubtitleDatabase::FileExists &exists = TSubtitleDatabase::realFileExists);

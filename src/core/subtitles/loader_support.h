@@ -80,6 +80,15 @@ LoadResult loadTimeRows(Utf8Lines lines, const LoadSettings &settings, Step step
     return result;
 }
 
+// SubRip and MPL2: cues of [start, end) milliseconds in file order become a table sorted by
+// start (stable), with one time row per cue at its start second and the sentinel.
+LoadResult finishCueLoad(LoadResult result, Utf8Lines texts, std::vector<FrameRow> cues,
+                         const LoadSettings &settings);
+
+// Removes formatting the renderer does not draw: "<i>", "</b>", "<font ...>" and "{\an8}"
+// style override blocks. Other text, "<" and "{" included, is kept.
+QByteArray stripFormattingTags(QByteArrayView utf8);
+
 // The line parsers are written once for characters and run on a line's UTF-8 bytes when that
 // gives the same answer: when the part of the line the format's fields occupy is ASCII, byte
 // positions are character positions there. Otherwise the line is decoded and parsed as

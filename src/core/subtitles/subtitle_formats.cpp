@@ -6,10 +6,13 @@ namespace zv {
 
 namespace {
 
-constexpr std::array<SubtitleFormat, 3> kFormats = {{
-    {kindTimeSubtitle, "time lines", &LoadProc0, 6660, LoadFailureReport::General},
-    {kindFrameSubtitle, "frame lines", &LoadProc1, 6661, LoadFailureReport::FrameLoader},
-    {kindBracketSubtitle, "bracket lines", &LoadProc2, 6660, LoadFailureReport::Silent},
+// The classifier asks the rows with a detect function in this order.
+constexpr std::array<SubtitleFormat, 5> kFormats = {{
+    {kindTimeSubtitle, "time lines", nullptr, &LoadProc0, false, 6660, LoadFailureReport::General},
+    {kindFrameSubtitle, "frame lines", nullptr, &LoadProc1, false, 6661, LoadFailureReport::FrameLoader},
+    {kindBracketSubtitle, "bracket lines", nullptr, &LoadProc2, false, 6660, LoadFailureReport::Silent},
+    {kindSubRipSubtitle, "SubRip", &detectSubRip, &LoadSubRip, true, 6662, LoadFailureReport::General},
+    {kindMpl2Subtitle, "MPL2", &detectMpl2, &LoadMpl2, true, 6663, LoadFailureReport::General},
 }};
 
 } // namespace

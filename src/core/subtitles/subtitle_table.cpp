@@ -114,6 +114,15 @@ SubtitleTable SubtitleTable::fromFrameRows(Utf8Lines texts, std::vector<FrameRow
     return t;
 }
 
+SubtitleTable SubtitleTable::fromCueRows(Utf8Lines texts, std::vector<FrameRow> cues,
+                                         std::vector<TimeRow> times)
+{
+    SubtitleTable t = fromFrameRows(std::move(texts), std::move(cues), std::move(times));
+    t.frameTimed_ = false;
+    t.cueTimed_ = true;
+    return t;
+}
+
 SubtitleTable SubtitleTable::fromTimeTable(const QList<TimeEntry> &timeTable)
 {
     Utf8Lines texts;

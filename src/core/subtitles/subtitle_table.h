@@ -33,6 +33,8 @@ struct FrameEntry {
 inline constexpr int32_t kTimeLinesSentinel = 43200;
 inline constexpr int32_t kFrameLinesSentinel = 99999999;
 inline constexpr int32_t kBracketLinesSentinel = 35999;
+// SubRip and MPL2: after any time either format can hold (99:59:59 is 359999 s).
+inline constexpr int32_t kCueLinesSentinel = 99999999;
 
 // The text id of an entry without text (the sentinel).
 inline constexpr uint32_t kNoText = UINT32_MAX;
@@ -111,6 +113,10 @@ public:
     // Frame lines: times holds one row per frame row, in the same order, plus the sentinel.
     static SubtitleTable fromFrameRows(Utf8Lines texts, std::vector<FrameRow> frames,
                                        std::vector<TimeRow> times);
+    // SubRip and MPL2: cues hold [start, end) in milliseconds (in FrameTable's fields), times
+    // one row per cue with its start second plus the sentinel, in the same order.
+    static SubtitleTable fromCueRows(Utf8Lines texts, std::vector<FrameRow> cues,
+                                     std::vector<TimeRow> times);
     // A time table made by hand from decoded entries, in the same shape.
     static SubtitleTable fromTimeTable(const QList<TimeEntry> &timeTable);
 
@@ -118,6 +124,8 @@ public:
     FrameRows FrameTable() const { return FrameRows(d_.get()); }
     int32_t start(qsizetype i) const; // TimeTable()[i].start without decoding the text
     bool FrameTimed() const { return frameTimed_; }
+    // Each line has its own end, to the millisecond: FrameTable holds milliseconds.
+    bool CueTimed() const { return cueTimed_; }
     const QString &CurrentSubtitleFile() const { return file_; }
     void setCurrentSubtitleFile(const QString &path) { file_ = path; }
     bool isEmpty() const { return TimeTable().isEmpty() && FrameTable().isEmpty(); }
@@ -136,6 +144,7 @@ public:
 private:
     std::shared_ptr<const Data> d_;
     bool frameTimed_ = false;
+    bool cueTimed_ = false;
     QString file_;
 };
 

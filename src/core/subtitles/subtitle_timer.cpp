@@ -33,7 +33,18 @@ std::optional<QString> Timer1Timer(const SubtitleTable &table, const SubtitleTim
     };
 
     int64_t t;
-    if (!table.FrameTimed()) {
+    if (table.CueTimed()) {
+        // Lines carry their own ends: one shows from its start to its end, to the
+        // millisecond, and goes at once when no line covers the position.
+        t = int64_t(std::trunc(p));
+        const qsizetype i = table.findFrameLine(std::floor(p * 1000.0));
+        if (i >= 0) {
+            state.LastShownTime = int32_t(std::clamp<int64_t>(t, INT32_MIN, INT32_MAX));
+            show(table.FrameTable()[i].text);
+        } else if (!state.DisplayedText.isEmpty() && !in.OverlayDragging) {
+            state.DisplayedText.clear();
+        }
+    } else if (!table.FrameTimed()) {
         t = int64_t(std::trunc(p));
         const qsizetype i = table.findTimeLine(t, delay);
         if (i >= 0) {

@@ -1,0 +1,66 @@
+#pragma once
+
+#include "core/common/text_codec.h"
+#include "core/subtitles/subtitle_table.h"
+#include "core/subtitles/time_shift.h"
+
+#include <QString>
+#include <QStringView>
+
+#include <optional>
+#include <vector>
+
+namespace zv {
+
+// Formats subtitles can be saved in. The first three are the options' SaveTextFormat 0..2.
+enum class SubtitleSaveFormat { Tmp = 0, Mdvd = 1, Lrc = 2, Srt = 3, Mpl2 = 4 };
+
+// "tmp", "mdvd", "lrc", "srt", "mpl2" (any letter case); nullopt for anything else.
+std::optional<SubtitleSaveFormat> saveFormatByName(QStringView name);
+
+// One line to save: seconds as the file gives them, at the finest precision it has; end NaN
+// when the line has none of its own.
+struct SubtitleCue {
+    double start = 0;
+    double end = 0;
+    QString text;
+};
+
+// The lines of a loaded table, in table order, sentinel excluded. Frame files are read from
+// their frame table (so nothing is lost to whole seconds) at `mediaFrameRate` (below 1: 25, as
+// the loader assumes); SubRip and MPL2 keep their milliseconds and ends; time and bracket lines
+// have no end.
+std::vector<SubtitleCue> subtitleCues(const SubtitleTable &table, double mediaFrameRate);
+
+struct SubtitleSaveOptions {
+    SubtitleSaveFormat format = SubtitleSaveFormat::Tmp;
+    double frameRate = 0;   // MDVD: frames per second; below 1 (no film open) 25 is assumed
+    int textDelay = 4;      // seconds: the end written for a line without one (SRT, MPL2)
+    bool frameEnds = false; // MDVD: "{start}{end}" instead of "{start}{}"
+    // Film time = subtitle time * factor + offset, applied when `correct` is set (the
+    // ShiftFactorInverse and ShiftOffsetInverse of the correction).
+    bool correct = false;
+    ShiftCoefficients shift;
+};
+
+struct SubtitleSaveText {
+    QString text;                  // the file's text, "\r\n" after every line
+    qsizetype lines = 0;           // subtitle lines written
+    qsizetype clampedToZero = 0;   // lines whose corrected time fell before 0, written at 0
+    qsizetype skippedEmpty = 0;    // SRT: lines without text (a blank would end the cue)
+    bool assumedFrameRate = false; // MDVD with no frame rate known: 25 was used
+};
+
+// The lines as the format writes them. TMP "h:mm:ss:text" and LRC "[mm:ss]text" (minutes
+// within the hour) round to whole seconds and are trimmed; MDVD "{frame}{}text" is not
+// trimmed; SRT keeps milliseconds and turns "|" into line breaks; MPL2 writes deciseconds.
+// Every rounding is to the nearest, ties to even.
+SubtitleSaveText formatSubtitles(const std::vector<SubtitleCue> &cues, const SubtitleSaveOptions &options);
+
+// Writes `text` atomically in `preferred`: an 8-bit code page only when the file reads back
+// as exactly this text, otherwise UTF-8 with a BOM. `*used` receives the encoding written.
+// On failure the old file is untouched and `*error` says why.
+bool saveSubtitleFile(const QString &path, const QString &text, TextEncoding preferred,
+                      TextEncoding *used = nullptr, QString *error = nullptr);
+
+} // namespace zv
