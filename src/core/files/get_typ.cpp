@@ -131,6 +131,11 @@ bool readRegularFile(const QString &path, QByteArray &out)
 
 } // namespace
 
+bool isSubtitleCandidateLine(QByteArrayView line)
+{
+    return isCandidateLine(line);
+}
+
 QStringView fileExtension(QStringView path)
 {
     const qsizetype slash = path.lastIndexOf(u'/');

@@ -74,6 +74,9 @@ FileKind detectSubtitleFormat(const QString &path, Utf8Lines &scratchLines,
 FileKind detectSubtitleFormatOfBytes(QByteArray bytes, Utf8Lines &scratchLines,
                                      TextEncoding *encoding = nullptr, bool subRipName = false);
 
+// Whether the content test keeps a line of the file (its bytes, any encoding) as a candidate.
+bool isSubtitleCandidateLine(QByteArrayView line);
+
 // The format of a candidate line as it stands in the file (leading blanks kept).
 FileKind subtitleFormatOfLine(QStringView line);
 

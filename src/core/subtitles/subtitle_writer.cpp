@@ -89,10 +89,22 @@ SubtitleSaveText formatSubtitles(const std::vector<SubtitleCue> &cues, const Sub
     QString &out = r.text;
     out.reserve(qsizetype(cues.size()) * 48);
     qsizetype srtCounter = 0;
-    for (const SubtitleCue &c : cues) {
+    for (size_t k = 0; k < cues.size(); ++k) {
+        const SubtitleCue &c = cues[k];
         const double start = map(c.start, true);
-        const double end = std::isnan(c.end) ? start + std::max(o.textDelay, 0)
-                                             : std::max(map(c.end, false), start);
+        double end;
+        if (std::isnan(c.end)) {
+            // A line without an end lasts TextDelay seconds or until the next line starts, as
+            // the timer shows it.
+            end = start + std::max(o.textDelay, 0);
+            if (k + 1 < cues.size()) {
+                const double next = map(cues[k + 1].start, false);
+                if (next > start)
+                    end = std::min(end, next);
+            }
+        } else {
+            end = std::max(map(c.end, false), start);
+        }
         switch (o.format) {
         case SubtitleSaveFormat::Tmp: {
             const int64_t s = rounded(start);

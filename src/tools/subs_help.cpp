@@ -1,0 +1,148 @@
+#include "subs_help.h"
+
+#include <cstdlib>
+
+namespace zv::subs {
+
+Language languageFromEnvironment()
+{
+    for (const char *name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+        const char *v = std::getenv(name);
+        if (v && *v)
+            return QByteArray(v).startsWith("pl") ? Language::Polish : Language::English;
+    }
+    return Language::English;
+}
+
+QString tr(Language language, const char *polish, const char *english)
+{
+    return QString::fromUtf8(language == Language::Polish ? polish : english);
+}
+
+HelpText helpText(Language l)
+{
+    const auto t = [l](const char *pl, const char *en) { return tr(l, pl, en); };
+    HelpText h;
+    h.summary = t("sprawdza i przekształca pliki napisów", "checks and converts subtitle files");
+    h.usage = {
+        t("info PLIK... [--json] [--fps N] [--strict]", "info FILE... [--json] [--fps N] [--strict]"),
+        t("convert PLIK... --to FORMAT [-o WYJŚCIE] [--fps N] [--shift SEKUNDY] [--fit NAPIS=FILM]... "
+          "[--encoding utf-8|cp1250|keep] [--strict]",
+          "convert FILE... --to FORMAT [-o OUT] [--fps N] [--shift SECONDS] [--fit SUB=FILM]... "
+          "[--encoding utf-8|cp1250|keep] [--strict]"),
+    };
+    h.description = t(
+        "Czyta napisy w formatach TMPlayer (h:mm:ss:tekst), MicroDVD ({start}{koniec}tekst), "
+        "LRC ([mm:ss]tekst), SubRip (.srt) i MPL2 ([start][koniec]tekst), rozpoznając format i kodowanie "
+        "(UTF-8, Windows-1250, ISO-8859-2) tak samo jak odtwarzacz. \"info\" podaje format, kodowanie, "
+        "liczbę wczytanych wierszy, numery wierszy nierozpoznanych, pierwszy i ostatni czas oraz komunikaty, "
+        "które pokazałby odtwarzacz. \"convert\" zapisuje napisy w wybranym formacie, po przesunięciu lub "
+        "dopasowaniu czasów, zawsze przez plik tymczasowy; plik wejściowy nigdy nie jest nadpisywany, "
+        "chyba że wskazuje go -o. Komunikaty trafiają na standardowe wyjście błędów.",
+        "Reads subtitles in the TMPlayer (h:mm:ss:text), MicroDVD ({start}{end}text), LRC ([mm:ss]text), "
+        "SubRip (.srt) and MPL2 ([start][end]text) formats, detecting the format and the encoding (UTF-8, "
+        "Windows-1250, ISO-8859-2) as the player does. \"info\" reports the format, the encoding, the lines "
+        "loaded, the numbers of the lines not recognised, the first and last time and the messages the player "
+        "would show. \"convert\" writes the subtitles in the chosen format, shifted or fitted if asked, always "
+        "through a temporary file; the input is never overwritten unless -o names it. Messages go to standard "
+        "error.");
+    h.options = {
+        {"--to tmp|mdvd|lrc|srt|mpl2", t("format wyjściowy (convert)", "the output format (convert)")},
+        {t("-o WYJŚCIE", "-o OUT"),
+         t("plik wyjściowy; \"-\" to standardowe wyjście; przy kilku plikach wejściowych katalog. Bez -o: "
+           "plik wejściowy z rozszerzeniem formatu (.srt, .lrc, .txt)",
+           "the output file; \"-\" is standard output; a folder for several input files. Without -o: the "
+           "input's name with the format's extension (.srt, .lrc, .txt)")},
+        {"--fps N", t("klatki na sekundę dla MicroDVD (czytanie i zapis); domyślnie 25",
+                      "frames per second for MicroDVD (reading and writing); 25 by default")},
+        {t("--shift SEKUNDY", "--shift SECONDS"),
+         t("przesuwa wszystkie napisy o tyle sekund (ujemne: wcześniej)",
+           "shifts every line by so many seconds (negative: earlier)")},
+        {t("--fit NAPIS=FILM", "--fit SUB=FILM"),
+         t("napis zapisany w sekundzie NAPIS ma się pojawić w sekundzie FILM; raz: przesunięcie, dwa razy: "
+           "także zmiana tempa",
+           "the line stored at second SUB is to appear at second FILM; once: a shift, twice: a change of "
+           "rate as well")},
+        {"--encoding utf-8|cp1250|keep",
+         t("kodowanie wyniku; domyślnie utf-8; keep: jak plik wejściowy. Gdy strona kodowa nie pomieści "
+           "znaku, zapisywany jest UTF-8 z BOM",
+           "the output encoding; utf-8 by default; keep: as the input. When the code page cannot hold a "
+           "character, UTF-8 with a BOM is written")},
+        {"--json", t("wynik info w JSON na standardowym wyjściu", "info's report as JSON on standard output")},
+        {"--strict", t("status 1, gdy któryś wiersz nie został rozpoznany",
+                       "exit status 1 when some line was not recognised")},
+        {"-h, --help", t("ta pomoc", "this help")},
+        {"--version", t("wersja programu", "the program's version")},
+    };
+    h.exitStatus = {
+        {"0", t("powodzenie", "success")},
+        {"1", t("z --strict: niektóre wiersze nie zostały rozpoznane",
+                "with --strict: some lines were not recognised")},
+        {"2", t("nie da się odczytać lub zapisać pliku albo błędne argumenty",
+                "a file cannot be read or written, or the arguments are wrong")},
+    };
+    h.examples = {
+        "zentavista-subs info film.txt",
+        "zentavista-subs convert film.txt --to srt -o film.srt",
+        "zentavista-subs convert film.txt --to srt --fit 100=110 --fit 1000=1090",
+    };
+    return h;
+}
+
+QString helpAsText(const HelpText &h)
+{
+    QString out = QStringLiteral("zentavista-subs: ") + h.summary + QStringLiteral("\n\n");
+    for (const QString &u : h.usage)
+        out += QStringLiteral("  zentavista-subs ") + u + u'\n';
+    out += u'\n' + h.description + QStringLiteral("\n\n");
+    for (const auto &[term, text] : h.options)
+        out += QStringLiteral("  ") + term.leftJustified(30) + u' ' + text + u'\n';
+    out += u'\n';
+    for (const auto &[code, text] : h.exitStatus)
+        out += QStringLiteral("  ") + code + QStringLiteral("  ") + text + u'\n';
+    out += u'\n';
+    for (const QString &e : h.examples)
+        out += QStringLiteral("  ") + e + u'\n';
+    return out;
+}
+
+namespace {
+
+// Roff treats a leading "." or "'" as a request and "\" as an escape.
+QString roff(QString s)
+{
+    s.replace(u'\\', QStringLiteral("\\e"));
+    s.replace(u'-', QStringLiteral("\\-"));
+    if (s.startsWith(u'.') || s.startsWith(u'\''))
+        s.prepend(QStringLiteral("\\&"));
+    return s;
+}
+
+} // namespace
+
+QString helpAsMan(const HelpText &h, Language l, const QString &version)
+{
+    const bool pl = l == Language::Polish;
+    QString out = QStringLiteral(".TH ZENTAVISTA-SUBS 1 \"\" \"zentavista ") + version + QStringLiteral("\"\n");
+    out += pl ? QStringLiteral(".SH NAZWA\n") : QStringLiteral(".SH NAME\n");
+    out += QStringLiteral("zentavista\\-subs \\- ") + roff(h.summary) + u'\n';
+    out += pl ? QStringLiteral(".SH SKŁADNIA\n") : QStringLiteral(".SH SYNOPSIS\n");
+    for (const QString &u : h.usage)
+        out += QStringLiteral(".B zentavista\\-subs\n") + roff(u) + QStringLiteral("\n.br\n");
+    out += pl ? QStringLiteral(".SH OPIS\n") : QStringLiteral(".SH DESCRIPTION\n");
+    out += roff(h.description) + u'\n';
+    out += pl ? QStringLiteral(".SH OPCJE\n") : QStringLiteral(".SH OPTIONS\n");
+    for (const auto &[term, text] : h.options)
+        out += QStringLiteral(".TP\n.B ") + roff(term) + u'\n' + roff(text) + u'\n';
+    out += pl ? QStringLiteral(".SH STATUS WYJŚCIA\n") : QStringLiteral(".SH EXIT STATUS\n");
+    for (const auto &[code, text] : h.exitStatus)
+        out += QStringLiteral(".TP\n.B ") + code + u'\n' + roff(text) + u'\n';
+    out += pl ? QStringLiteral(".SH PRZYKŁADY\n") : QStringLiteral(".SH EXAMPLES\n");
+    for (const QString &e : h.examples)
+        out += QStringLiteral(".nf\n") + roff(e) + QStringLiteral("\n.fi\n");
+    out += pl ? QStringLiteral(".SH ZOBACZ TEŻ\n") : QStringLiteral(".SH SEE ALSO\n");
+    out += QStringLiteral(".BR zentavista (1)\n");
+    return out;
+}
+
+} // namespace zv::subs

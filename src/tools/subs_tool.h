@@ -1,0 +1,13 @@
+#pragma once
+
+#include <QStringList>
+
+#include <cstdio>
+
+namespace zv::subs {
+
+// Runs the tool on its arguments (without the program name); returns the exit status.
+// `out` gets reports and converted text for "-o -", `err` the messages.
+int run(const QStringList &args, std::FILE *out, std::FILE *err);
+
+} // namespace zv::subs
