@@ -1,0 +1,167 @@
+// The real zentavista-subs run as a child process.
+#include "support/file_tree.h"
+#include "support/subtitle_samples.h"
+
+#include "core/subtitles/subtitle_writer.h"
+
+#include <gtest/gtest.h>
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+
+using namespace zv;
+using zv::test::FileTree;
+
+namespace {
+
+QByteArray fileBytes(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+struct ToolRun {
+    int status = -1;
+    QByteArray out, err;
+};
+
+ToolRun subs(const QStringList &args, const QString &lang = QStringLiteral("pl_PL.UTF-8"))
+{
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("LANG", lang);
+    env.insert("LC_ALL", lang);
+    env.remove("LC_MESSAGES");
+    p.setProcessEnvironment(env);
+    p.start(QStringLiteral(ZV_SUBS_TOOL), args);
+    ToolRun r;
+    if (!p.waitForFinished(60000))
+        return r;
+    r.status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    r.out = p.readAllStandardOutput();
+    r.err = p.readAllStandardError();
+    return r;
+}
+
+// The lines of a file as the program loads them: (start, end or NaN, text).
+std::vector<SubtitleCue> cuesIn(const QString &path, double fps = 25)
+{
+    LoadSettings s;
+    s.MediaFrameRate = fps;
+    const auto loaded = zv::test::loadSample(fileBytes(path), path.endsWith(u".srt"), s);
+    EXPECT_EQ(loaded.result.unrecognised, 0) << path.toStdString();
+    return subtitleCues(loaded.result.table, fps);
+}
+
+} // namespace
+
+TEST(SubsTool, RoundTripsBetweenAllFiveFormats)
+{
+    FileTree t;
+    const QString source = t.file(QStringLiteral("film.srt"), zv::test::subRipSample().toUtf8());
+    const std::vector<SubtitleCue> want = cuesIn(source);
+    ASSERT_EQ(want.size(), 2u);
+    const struct {
+        const char *name;
+        double precision;
+        bool ends;
+    } formats[] = {{"mpl2", 0.1, true}, {"mdvd", 0.04, true}, {"tmp", 1, false}, {"lrc", 1, false}, {"srt", 0.001, true}};
+    // srt -> each format -> srt again, every step through the real program.
+    for (const auto &f : formats) {
+        SCOPED_TRACE(f.name);
+        const QString mid = t.path(QStringLiteral("mid.") + f.name);
+        const QString back = t.path(QStringLiteral("back_") + f.name + QStringLiteral(".srt"));
+        ASSERT_EQ(subs({"convert", source, "--to", f.name, "-o", mid}).status, 0);
+        ASSERT_EQ(subs({"convert", mid, "--to", "srt", "-o", back}).status, 0);
+        const auto got = cuesIn(back);
+        ASSERT_EQ(got.size(), want.size());
+        for (size_t i = 0; i < got.size(); ++i) {
+            EXPECT_NEAR(got[i].start, want[i].start, f.precision);
+            if (f.ends)
+                EXPECT_NEAR(got[i].end, want[i].end, f.precision);
+            EXPECT_EQ(got[i].text, want[i].text);
+        }
+    }
+}
+
+TEST(SubsTool, FitShiftAndEncodings)
+{
+    FileTree t;
+    // Windows-1250 MicroDVD at 25 fps: lines at 100 s and 1000 s, two seconds each (which the
+    // fit stretches by 980/900).
+    const QString in = t.file(QStringLiteral("a.txt"), "{2500}{2550}Za\xBF\xF3\xB3\xE6\n{25000}{25050}g\xEA\x9Cl\xB9 ja\x9F\xF1\n");
+    const QString out = t.path(QStringLiteral("a.srt"));
+    ToolRun r = subs({"convert", in, "--to", "srt", "--fit", "100=110", "--fit", "1000=1090", "-o", out});
+    ASSERT_EQ(r.status, 0) << r.err.constData();
+    EXPECT_EQ(fileBytes(out),
+              QByteArray("1\r\n00:01:50,000 --> 00:01:52,178\r\nZa\xC5\xBC\xC3\xB3\xC5\x82\xC4\x87\r\n\r\n"
+                         "2\r\n00:18:10,000 --> 00:18:12,178\r\ng\xC4\x99\xC5\x9Bl\xC4\x85 ja\xC5\xBA\xC5\x84\r\n\r\n"));
+    // A plain shift to standard output, kept in the input's code page.
+    r = subs({"convert", in, "--to", "tmp", "--shift", "-2", "--encoding", "keep", "-o", "-"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, QByteArray("0:01:38:Za\xBF\xF3\xB3\xE6\r\n0:16:38:g\xEA\x9Cl\xB9 ja\x9F\xF1\r\n"));
+    // The same line twice is refused.
+    r = subs({"convert", in, "--to", "tmp", "--fit", "100=110", "--fit", "100=1090", "-o", "-"});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_TRUE(r.err.contains("Error: 89216"));
+}
+
+TEST(SubsTool, ExitStatusesAndMessages)
+{
+    FileTree t;
+    const QString good = t.file(QStringLiteral("good.txt"), zv::test::mpl2Sample().toUtf8());
+    const QString bad = t.file(QStringLiteral("bad.txt"), "0:00:01:a\n1:75:00:zły\n0:00:05:b\n");
+    const QString letters = t.file(QStringLiteral("letters.txt"), "Ala ma kota\n");
+    struct Case {
+        const char *label;
+        QStringList args;
+        int status;
+        const char *inOut; // expected in standard output
+        const char *inErr; // expected in standard error
+    };
+    const Case cases[] = {
+        {"info", {"info", good}, 0, "format: mpl2", ""},
+        {"not recognised, line number", {"info", bad}, 0, "(wiersze 2)", "Error: 6660"},
+        {"--strict", {"info", bad, "--strict"}, 1, "wierszy wczytanych: 2", ""},
+        {"unreadable", {"info", letters}, 2, "", "Nie da sie załadować pliku z tekstem"},
+        {"missing", {"convert", t.path("none.txt"), "--to", "srt"}, 2, "", ""},
+        {"no command", {}, 2, "", "zentavista-subs --help"},
+        {"unknown format", {"convert", good, "--to", "ass"}, 2, "", "nieznany format"},
+        {"cannot write", {"convert", good, "--to", "srt", "-o", good + "/x.srt"}, 2, "", "nie da się zapisać"},
+        // The derived name would be the input itself.
+        {"never the input", {"convert", good, "--to", "mpl2"}, 2, "", "plikiem wejściowym"},
+    };
+    for (const Case &c : cases) {
+        const ToolRun r = subs(c.args);
+        EXPECT_EQ(r.status, c.status) << c.label << "\n" << r.err.constData();
+        EXPECT_TRUE(r.out.contains(c.inOut)) << c.label << "\n" << r.out.constData();
+        EXPECT_TRUE(r.err.contains(c.inErr)) << c.label << "\n" << r.err.constData();
+    }
+    EXPECT_EQ(fileBytes(good), zv::test::mpl2Sample().toUtf8()); // untouched throughout
+
+    const ToolRun json = subs({"info", bad, "--json"});
+    const QJsonObject o = QJsonDocument::fromJson(json.out).object();
+    EXPECT_EQ(o.value("lines").toInt(), 2);
+    EXPECT_EQ(o.value("unrecognisedLines").toArray().at(0).toInt(), 2);
+    EXPECT_EQ(o.value("first").toDouble(), 1.0);
+    EXPECT_EQ(o.value("format").toString(), "tmp");
+
+    // Several files in one run, beside their inputs.
+    const QString second = t.file(QStringLiteral("second.txt"), "{25}{50}x\n");
+    ASSERT_EQ(subs({"convert", good, second, "--to", "srt"}).status, 0);
+    EXPECT_TRUE(QFile::exists(t.path("good.srt")));
+    EXPECT_EQ(cuesIn(t.path("second.srt")).at(0).start, 1.0);
+}
+
+TEST(SubsTool, HelpFollowsTheLanguage)
+{
+    const ToolRun pl = subs({"--help"});
+    EXPECT_EQ(pl.status, 0);
+    EXPECT_TRUE(pl.out.contains("sprawdza i przekształca pliki napisów"));
+    const ToolRun en = subs({"--help"}, QStringLiteral("en_US.UTF-8"));
+    EXPECT_EQ(en.status, 0);
+    EXPECT_TRUE(en.out.contains("checks and converts subtitle files"));
+    EXPECT_TRUE(en.out.contains("--fit SUB=FILM"));
+}
