@@ -13,7 +13,7 @@ namespace zv {
 // One remembered subtitle file. The field order is also the order in zentavista.zvd.
 struct TSubtitleRecord {
     QString FileName;        // bare file name of the subtitle file
-    QString Format;          // "tmp", "mdvd" or "lrc"
+    QString Format;          // "tmp", "mdvd", "lrc", "srt" or "mpl2"
     QString AssociatedWith;  // bare file name of the film it belongs to, or empty
     QString SizeText;        // FormatKilobytes of the size when the row was added
     QString FullPath;        // full path of the subtitle file
