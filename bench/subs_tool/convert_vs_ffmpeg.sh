@@ -37,7 +37,7 @@ r = {x["command"]: x["mean"] for x in json.load(open(sys.argv[1]))["results"]}
 ours, theirs = r["zentavista-subs"], r["ffmpeg -sub_charenc CP1250"]
 print(f"convert: zentavista-subs {ours*1000:.1f} ms, ffmpeg {theirs*1000:.1f} ms, ratio {theirs/ours:.1f}x")
 PY
-count() { grep -c -- '-->' "$1" 2>/dev/null || echo 0; }
+count() { grep -c -- '-->' "$1" 2>/dev/null || true; }
 echo "lines kept: zentavista-subs $(count "$work/ours.srt"), ffmpeg -sub_charenc CP1250 $(count "$work/ffmpeg.srt"), ffmpeg without it $(count "$work/ffmpeg_plain.srt") of $lines"
 grep -m1 -c 'zażółć' "$work/ours.srt" >/dev/null && echo "Polish letters in our output: correct UTF-8"
 

@@ -422,7 +422,7 @@ int Tool::convert(const Options &o) const
         else if (o.encoding == u"keep")
             preferred = l->encoding;
         if (toStdout) {
-            print(encodeReadingBack(text.text, preferred));
+            print(encodeSubtitleText(text.text, preferred));
             continue;
         }
         QString target;

@@ -22,7 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 
     SubtitleSaveOptions o;
     o.format = SubtitleSaveFormat::Mpl2;
-    const QString written = formatSubtitles(subtitleCues(r.table, 25), o).text;
+    const QString written = QString::fromUtf8(formatSubtitles(subtitleCues(r.table, 25), o).text);
     Utf8Lines again = Utf8Lines::fromStrings(splitLines(written));
     const qsizetype againCount = again.size();
     const LoadResult back = LoadMpl2(std::move(again), {});

@@ -31,7 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     SubtitleSaveOptions o;
     o.format = SubtitleSaveFormat::Srt;
     const std::vector<SubtitleCue> cues = subtitleCues(r.table, 25);
-    const QString written = formatSubtitles(cues, o).text;
+    const QString written = QString::fromUtf8(formatSubtitles(cues, o).text);
     Utf8Lines again = Utf8Lines::fromStrings(splitLines(written));
     const qsizetype againCount = again.size();
     const LoadResult back = LoadSubRip(std::move(again), {});
@@ -46,7 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     };
     bool plain = true;
     for (const SubtitleCue &c : cues) {
-        for (const QString &part : c.text.split(u'|'))
+        for (const QString &part : QString::fromUtf8(c.text).split(u'|'))
             plain = plain && plainPart(part);
     }
     if (plain) {

@@ -52,7 +52,10 @@ std::vector<SubtitleCue> cuesIn(const QString &path, double fps = 25)
     s.MediaFrameRate = fps;
     const auto loaded = zv::test::loadSample(fileBytes(path), path.endsWith(u".srt"), s);
     EXPECT_EQ(loaded.result.unrecognised, 0) << path.toStdString();
-    return subtitleCues(loaded.result.table, fps);
+    std::vector<SubtitleCue> cues = subtitleCues(loaded.result.table, fps);
+    for (SubtitleCue &c : cues)
+        c.text = QByteArray(c.text.constData(), c.text.size()); // the table goes with this scope
+    return cues;
 }
 
 } // namespace

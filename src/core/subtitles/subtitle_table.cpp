@@ -76,6 +76,24 @@ int32_t SubtitleTable::start(qsizetype i) const
     return d_->starts[size_t(i)];
 }
 
+QByteArrayView SubtitleTable::timeTextUtf8(qsizetype i) const
+{
+    const uint32_t id = d_->timeText[size_t(i)];
+    return id < uint32_t(d_->texts.size()) ? d_->texts.line(id) : QByteArrayView();
+}
+
+std::pair<int32_t, int32_t> SubtitleTable::frameBounds(qsizetype i) const
+{
+    const FrameRow &r = d_->frames[size_t(i)];
+    return {r.startFrame, r.endFrame};
+}
+
+QByteArrayView SubtitleTable::frameTextUtf8(qsizetype i) const
+{
+    const uint32_t id = d_->frames[size_t(i)].text;
+    return id < uint32_t(d_->texts.size()) ? d_->texts.line(id) : QByteArrayView();
+}
+
 void SubtitleTable::Data::setTimeRows(const std::vector<TimeRow> &rows)
 {
     starts.resize(rows.size());

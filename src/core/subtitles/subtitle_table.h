@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <iterator>
 #include <memory>
+#include <utility>
 
 #include <cstdint>
 #include <vector>
@@ -123,6 +124,10 @@ public:
     TimeRows TimeTable() const { return TimeRows(d_.get()); }
     FrameRows FrameTable() const { return FrameRows(d_.get()); }
     int32_t start(qsizetype i) const; // TimeTable()[i].start without decoding the text
+    // The texts as the table keeps them (UTF-8), without decoding; valid while the table lives.
+    QByteArrayView timeTextUtf8(qsizetype i) const;
+    QByteArrayView frameTextUtf8(qsizetype i) const;
+    std::pair<int32_t, int32_t> frameBounds(qsizetype i) const; // start and end of frame row i
     bool FrameTimed() const { return frameTimed_; }
     // Each line has its own end, to the millisecond: FrameTable holds milliseconds.
     bool CueTimed() const { return cueTimed_; }

@@ -5,7 +5,9 @@
 #include "core/subtitles/subtitle_text.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 namespace zv {
@@ -20,14 +22,68 @@ constexpr SubtitleSaveFormat kAllFormats[] = {SubtitleSaveFormat::Tmp, SubtitleS
                                                SubtitleSaveFormat::Mpl2};
 constexpr const char *kNames[] = {"tmp", "mdvd", "lrc", "srt", "mpl2"};
 
-QString twoDigits(int64_t v)
-{
-    return QString::number(v).rightJustified(2, u'0');
-}
-
 int64_t rounded(double x)
 {
     return int64_t(subtitle_text::roundHalfEven(x));
+}
+
+// Writes into memory sized beforehand: a large file is millions of small pieces, and
+// QByteArray's append per piece costs more than the rest of the conversion.
+class Writer {
+public:
+    explicit Writer(QByteArray &out) : out_(out) {}
+    // Room for `n` more bytes.
+    void reserve(qsizetype n)
+    {
+        if (out_.size() - at_ < n)
+            out_.resize(std::max(out_.size() * 2, at_ + n));
+    }
+    void put(char c) { out_.data()[at_++] = c; }
+    void put(QByteArrayView s)
+    {
+        if (!s.isEmpty())
+            std::memcpy(out_.data() + at_, s.data(), size_t(s.size()));
+        at_ += s.size();
+    }
+    void number(int64_t v, int width = 0)
+    {
+        char buf[24];
+        const auto r = std::to_chars(buf, buf + sizeof buf, v);
+        for (qsizetype n = r.ptr - buf; n < width; ++n)
+            put('0');
+        put(QByteArrayView(buf, r.ptr - buf));
+    }
+    void finish() { out_.truncate(at_); }
+
+private:
+    QByteArray &out_;
+    qsizetype at_ = 0;
+};
+
+// Without blanks and control characters at either end (bytes up to 0x20 are exactly those
+// characters in UTF-8).
+QByteArrayView trimmedBytes(QByteArrayView s)
+{
+    qsizetype first = 0, last = s.size();
+    while (first < last && uint8_t(s[first]) <= 0x20)
+        ++first;
+    while (last > first && uint8_t(s[last - 1]) <= 0x20)
+        --last;
+    return s.sliced(first, last - first);
+}
+
+// "hh:mm:ss,mmm".
+void putSrtTime(Writer &w, double t)
+{
+    const int64_t ms = rounded(t * 1000);
+    const int64_t s = ms / 1000;
+    w.number(s / 3600, 2);
+    w.put(':');
+    w.number(s / 60 % 60, 2);
+    w.put(':');
+    w.number(s % 60, 2);
+    w.put(',');
+    w.number(ms % 1000, 3);
 }
 
 } // namespace
@@ -50,17 +106,19 @@ std::vector<SubtitleCue> subtitleCues(const SubtitleTable &table, double mediaFr
         const auto frames = table.FrameTable();
         out.reserve(size_t(frames.size()));
         for (qsizetype i = 0; i < frames.size(); ++i) {
-            const FrameEntry e = frames[i];
-            out.push_back({e.startFrame / perSecond, e.endFrame / perSecond, e.text});
+            // Texts straight from the table's bytes, without decoding.
+            const auto [startFrame, endFrame] = table.frameBounds(i);
+            const QByteArrayView text = table.frameTextUtf8(i);
+            out.push_back({startFrame / perSecond, endFrame / perSecond,
+                           QByteArray::fromRawData(text.data(), text.size())});
         }
         return out;
     }
-    const auto times = table.TimeTable();
-    const qsizetype n = times.size() - 1; // without the sentinel
+    const qsizetype n = table.TimeTable().size() - 1; // without the sentinel
     out.reserve(size_t(std::max<qsizetype>(n, 0)));
     for (qsizetype i = 0; i < n; ++i) {
-        const TimeEntry e = times[i];
-        out.push_back({double(e.start), kNone, e.text});
+        const QByteArrayView text = table.timeTextUtf8(i);
+        out.push_back({double(table.start(i)), kNone, QByteArray::fromRawData(text.data(), text.size())});
     }
     return out;
 }
@@ -85,9 +143,13 @@ SubtitleSaveText formatSubtitles(const std::vector<SubtitleCue> &cues, const Sub
         }
         return std::min(t, kTimeLimit);
     };
-    const auto trimmed = [](const QString &s) { return subtitle_text::trimmed(s).toString(); };
-    QString &out = r.text;
-    out.reserve(qsizetype(cues.size()) * 48);
+    Writer out(r.text);
+    // Per line at most: the text twice over (SRT turns "|" into two bytes) and the times.
+    constexpr qsizetype kLineOverhead = 96;
+    qsizetype bound = 0;
+    for (const SubtitleCue &c : cues)
+        bound += 2 * c.text.size() + kLineOverhead;
+    out.reserve(bound); // once, so the text is never copied to grow
     qsizetype srtCounter = 0;
     for (size_t k = 0; k < cues.size(); ++k) {
         const SubtitleCue &c = cues[k];
@@ -105,64 +167,107 @@ SubtitleSaveText formatSubtitles(const std::vector<SubtitleCue> &cues, const Sub
         } else {
             end = std::max(map(c.end, false), start);
         }
+        out.reserve(2 * c.text.size() + kLineOverhead);
         switch (o.format) {
-        case SubtitleSaveFormat::Tmp: {
-            const int64_t s = rounded(start);
-            out += trimmed(QString::number(s / 3600) + u':' + twoDigits(s / 60 % 60) + u':'
-                           + twoDigits(s % 60) + u':' + c.text);
-            break;
-        }
+        case SubtitleSaveFormat::Tmp:
         case SubtitleSaveFormat::Lrc: {
+            // The line is trimmed: the time in front is never blank, so only the text's end
+            // and, with an empty text, nothing else changes.
             const int64_t s = rounded(start);
-            out += trimmed(u'[' + twoDigits(s / 60 % 60) + u':' + twoDigits(s % 60) + u']' + c.text);
+            if (o.format == SubtitleSaveFormat::Tmp) {
+                out.number(s / 3600);
+                out.put(':');
+                out.number(s / 60 % 60, 2);
+                out.put(':');
+                out.number(s % 60, 2);
+                out.put(':');
+            } else {
+                out.put('[');
+                out.number(s / 60 % 60, 2);
+                out.put(':');
+                out.number(s % 60, 2);
+                out.put(']');
+            }
+            const QByteArrayView t = trimmedBytes(c.text);
+            // Leading blanks of the text stay (they are inside the line); trailing ones go.
+            const QByteArrayView text(c.text.constData(), (t.data() - c.text.constData()) + t.size());
+            out.put(t.isEmpty() ? QByteArrayView() : text);
             break;
         }
         case SubtitleSaveFormat::Mdvd:
-            out += u'{' + QString::number(rounded(start * fps)) + QStringLiteral("}{");
+            out.put('{');
+            out.number(rounded(start * fps));
+            out.put("}{");
             if (o.frameEnds)
-                out += QString::number(rounded(end * fps));
-            out += u'}' + c.text;
+                out.number(rounded(end * fps));
+            out.put('}');
+            out.put(c.text);
             break;
         case SubtitleSaveFormat::Mpl2:
-            out += u'[' + QString::number(rounded(start * 10)) + QStringLiteral("][")
-                + QString::number(rounded(end * 10)) + u']' + c.text;
+            out.put('[');
+            out.number(rounded(start * 10));
+            out.put("][");
+            out.number(rounded(end * 10));
+            out.put(']');
+            out.put(c.text);
             break;
         case SubtitleSaveFormat::Srt: {
-            if (subtitle_text::trimmed(c.text).isEmpty()) {
+            if (trimmedBytes(c.text).isEmpty()) {
                 ++r.skippedEmpty;
                 continue;
             }
-            const auto stamp = [](double t) {
-                const int64_t ms = rounded(t * 1000);
-                const int64_t s = ms / 1000;
-                return twoDigits(s / 3600) + u':' + twoDigits(s / 60 % 60) + u':' + twoDigits(s % 60)
-                    + u',' + QString::number(ms % 1000).rightJustified(3, u'0');
-            };
-            out += QString::number(++srtCounter) + QStringLiteral("\r\n") + stamp(start)
-                + QStringLiteral(" --> ") + stamp(end) + QStringLiteral("\r\n");
-            QString text = c.text;
-            text.replace(u'|', QStringLiteral("\r\n"));
-            out += text + QStringLiteral("\r\n");
+            out.number(++srtCounter);
+            out.put("\r\n");
+            putSrtTime(out, start);
+            out.put(" --> ");
+            putSrtTime(out, end);
+            out.put("\r\n");
+            for (QByteArrayView rest(c.text);;) {
+                const qsizetype bar = rest.indexOf('|');
+                out.put(bar < 0 ? rest : rest.first(bar));
+                if (bar < 0)
+                    break;
+                out.put("\r\n");
+                rest = rest.sliced(bar + 1);
+            }
+            out.put("\r\n");
             break;
         }
         }
-        out += QStringLiteral("\r\n");
+        out.put("\r\n");
         ++r.lines;
     }
+    out.finish();
     return r;
 }
 
-bool saveSubtitleFile(const QString &path, const QString &text, TextEncoding preferred,
-                      TextEncoding *used, QString *error)
+QByteArray encodeSubtitleText(const QByteArray &utf8, TextEncoding preferred, TextEncoding *used)
 {
+    if (preferred == TextEncoding::Utf8 || preferred == TextEncoding::Utf8Bom) {
+        // Already what is asked for; a text starting with U+FEFF gets a BOM of its own, so that
+        // the character is not taken for the mark.
+        const bool bom = preferred == TextEncoding::Utf8Bom || utf8.startsWith("\xEF\xBB\xBF");
+        if (used)
+            *used = bom ? TextEncoding::Utf8Bom : TextEncoding::Utf8;
+        return bom ? QByteArray("\xEF\xBB\xBF") + utf8 : utf8;
+    }
     TextEncoding written = preferred;
-    QByteArray bytes = encodeReadingBack(text, preferred, &written);
-    const bool eightBit = preferred == TextEncoding::Windows1250 || preferred == TextEncoding::Iso8859_2;
-    if (eightBit && written != preferred && written == TextEncoding::Utf8) {
+    QByteArray bytes = encodeReadingBack(QString::fromUtf8(utf8), preferred, &written);
+    if (written == TextEncoding::Utf8) {
         // The code page cannot hold the text: UTF-8 marked as such, so that nothing guesses.
         bytes.prepend("\xEF\xBB\xBF");
         written = TextEncoding::Utf8Bom;
     }
+    if (used)
+        *used = written;
+    return bytes;
+}
+
+bool saveSubtitleFile(const QString &path, const QByteArray &utf8, TextEncoding preferred,
+                      TextEncoding *used, QString *error)
+{
+    TextEncoding written = preferred;
+    const QByteArray bytes = encodeSubtitleText(utf8, preferred, &written);
     if (!writeFileAtomically(path, bytes, error))
         return false;
     if (used)

@@ -19,17 +19,18 @@ enum class SubtitleSaveFormat { Tmp = 0, Mdvd = 1, Lrc = 2, Srt = 3, Mpl2 = 4 };
 std::optional<SubtitleSaveFormat> saveFormatByName(QStringView name);
 
 // One line to save: seconds as the file gives them, at the finest precision it has; end NaN
-// when the line has none of its own.
+// when the line has none of its own. The text is UTF-8, as the table keeps it, so that a large
+// file is written without decoding and encoding every line.
 struct SubtitleCue {
     double start = 0;
     double end = 0;
-    QString text;
+    QByteArray text;
 };
 
 // The lines of a loaded table, in table order, sentinel excluded. Frame files are read from
 // their frame table (so nothing is lost to whole seconds) at `mediaFrameRate` (below 1: 25, as
 // the loader assumes); SubRip and MPL2 keep their milliseconds and ends; time and bracket lines
-// have no end.
+// have no end. The texts are not copied: they point into the table, which must outlive them.
 std::vector<SubtitleCue> subtitleCues(const SubtitleTable &table, double mediaFrameRate);
 
 struct SubtitleSaveOptions {
@@ -44,7 +45,7 @@ struct SubtitleSaveOptions {
 };
 
 struct SubtitleSaveText {
-    QString text;                  // the file's text, "\r\n" after every line
+    QByteArray text;               // the file's text in UTF-8, "\r\n" after every line
     qsizetype lines = 0;           // subtitle lines written
     qsizetype clampedToZero = 0;   // lines whose corrected time fell before 0, written at 0
     qsizetype skippedEmpty = 0;    // SRT: lines without text (a blank would end the cue)
@@ -57,10 +58,13 @@ struct SubtitleSaveText {
 // Every rounding is to the nearest, ties to even.
 SubtitleSaveText formatSubtitles(const std::vector<SubtitleCue> &cues, const SubtitleSaveOptions &options);
 
-// Writes `text` atomically in `preferred`: an 8-bit code page only when the file reads back
-// as exactly this text, otherwise UTF-8 with a BOM. `*used` receives the encoding written.
-// On failure the old file is untouched and `*error` says why.
-bool saveSubtitleFile(const QString &path, const QString &text, TextEncoding preferred,
+// `utf8` in `preferred`: an 8-bit code page only when the file reads back as exactly this
+// text, otherwise UTF-8 with a BOM. `*used` receives the encoding chosen.
+QByteArray encodeSubtitleText(const QByteArray &utf8, TextEncoding preferred, TextEncoding *used = nullptr);
+
+// Writes `utf8` atomically, encoded by encodeSubtitleText. On failure the old file is
+// untouched and `*error` says why.
+bool saveSubtitleFile(const QString &path, const QByteArray &utf8, TextEncoding preferred,
                       TextEncoding *used = nullptr, QString *error = nullptr);
 
 } // namespace zv
