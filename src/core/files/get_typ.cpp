@@ -104,7 +104,9 @@ bool readRegularFile(const QString &path, QByteArray &out)
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > kMaxSubtitleFileBytes)
         return false;
 
-    out.resize(qsizetype(st.st_size));
+    // One byte more than the size, so that the read that sees the end needs no larger buffer
+    // (growing would copy the whole file).
+    out.resize(qsizetype(st.st_size) + 1);
     qsizetype filled = 0;
     for (;;) {
         if (filled == out.size()) {
