@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
+#include <QFile>
+
 using namespace zv;
 using zv::test::loadSample;
 
@@ -165,4 +168,41 @@ TEST(CueFormats, TimerShowsEachLineFromItsStartToItsEnd)
     in.CurrentPosition = 60.0;
     Timer1Timer(table, in, state);
     EXPECT_EQ(state.DisplayedText, u"Pierwszy wiersz|Drugi wiersz"_qs);
+}
+
+// The seed files of the three line formats (Polish text in every encoding the program reads)
+// keep their kind, their candidate lines and their tables.
+TEST(CueFormats, LineFormatSeedFilesLoadAsBefore)
+{
+    const QDir seeds(qEnvironmentVariable("ZV_SOURCE_DIR") + QStringLiteral("/tests/fuzz/corpus/subtitles"));
+    const QStringList names = seeds.entryList(QDir::Files);
+    ASSERT_GE(names.size(), 7);
+    for (const QString &name : names) {
+        SCOPED_TRACE(name.toStdString());
+        QFile f(seeds.filePath(name));
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        const QByteArray bytes = f.readAll();
+        const FileKind want = name.startsWith(u"time") ? kindTimeSubtitle
+            : name.startsWith(u"frame")                ? kindFrameSubtitle
+                                                       : kindBracketSubtitle;
+        Utf8Lines lines;
+        ASSERT_EQ(detectSubtitleFormatOfBytes(bytes, lines, nullptr, false), want);
+        // Only candidate lines, the first deciding the kind by the first-line rule.
+        EXPECT_EQ(subtitleFormatOfLine(lines.at(0)), want);
+        const auto loaded = loadSample(bytes);
+        EXPECT_FALSE(loaded.result.table.CueTimed());
+        EXPECT_EQ(loaded.result.table.FrameTimed(), want == kindFrameSubtitle);
+        using Loader = LoadResult (*)(Utf8Lines, const LoadSettings &);
+        const Loader loader = want == kindTimeSubtitle ? Loader(LoadProc0)
+            : want == kindFrameSubtitle                ? Loader(LoadProc1)
+                                                       : Loader(LoadProc2);
+        const LoadResult direct = loader(std::move(lines), LoadSettings{});
+        ASSERT_EQ(loaded.result.table.TimeTable().size(), direct.table.TimeTable().size());
+        for (qsizetype i = 0; i < direct.table.TimeTable().size(); ++i) {
+            EXPECT_EQ(loaded.result.table.TimeTable()[i].start, direct.table.TimeTable()[i].start);
+            EXPECT_EQ(loaded.result.table.TimeTable()[i].text, direct.table.TimeTable()[i].text);
+        }
+        // The same bytes named .srt are no SubRip either.
+        EXPECT_EQ(loadSample(bytes, true).kind, want);
+    }
 }
