@@ -1,6 +1,7 @@
 #!/bin/sh
-# CPU used by the running program over a stretch of wall time: first with nothing open, then
-# while it plays a clip, then playing and paused in full screen with the cursor hidden. Prints CPU seconds and the share of one core for each.
+# CPU used by the running program over a stretch of wall time, and how often its threads woke
+# (voluntary context switches of all threads): first with nothing open, then while it plays a
+# clip, then playing and paused in full screen with the cursor hidden.
 #
 #   bench/idle/idle_cpu.sh <zentavista binary> <clip> [seconds=30]
 #
@@ -20,14 +21,19 @@ ticks() {
     awk '{ sub(/^.*\) /, ""); print $12 + $13 }' "/proc/$1/stat"
 }
 
+# Voluntary context switches of every thread: each is a sleep, so each is a wake-up too.
+wakeups() {
+    cat /proc/"$1"/task/*/status 2>/dev/null | awk '/^voluntary_ctxt_switches/ { n += $2 } END { print n + 0 }'
+}
+
 measure() { # label, pid
     sleep 3   # start-up and opening are not what is measured
     kill -0 "$2" 2>/dev/null || { echo "the program ended early" >&2; exit 1; }
-    t0=$(ticks "$2")
+    t0=$(ticks "$2"); w0=$(wakeups "$2")
     sleep "$secs"
-    t1=$(ticks "$2")
-    awk -v l="$1" -v d="$((t1 - t0))" -v hz="$hz" -v s="$secs" \
-        'BEGIN { printf "%-10s %6.2f s CPU in %d s  (%5.2f %% of one core)\n", l, d / hz, s, 100 * d / hz / s }'
+    t1=$(ticks "$2"); w1=$(wakeups "$2")
+    awk -v l="$1" -v d="$((t1 - t0))" -v w="$((w1 - w0))" -v hz="$hz" -v s="$secs" \
+        'BEGIN { printf "%-10s %6.2f s CPU in %d s  (%5.2f %% of one core)  %7.1f wake-ups/s\n", l, d / hz, s, 100 * d / hz / s, w / s }'
 }
 
 "$bin" >/dev/null 2>&1 &

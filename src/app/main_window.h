@@ -537,6 +537,7 @@ private:
     void buildRateItems();
     void ConnectStatus();
     void UpdateTimerSleep();
+    void WakeTimer3();   // the 50 ms refresh runs again (it stops itself once idle is shown)
     void EndSeekDrag();
     void runPlaylistStep(const zv::PlaylistStep &step);
     QString firstRecentFile() const;

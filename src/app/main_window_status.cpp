@@ -230,8 +230,8 @@ void TZentavistaApp::Timer3Timer()
 {
     ConnectTransport();
     MediaEngine *e = m();
-    // Nothing open and nothing being dragged: the labels and thumbs already show it, so the
-    // tick only keeps the video layout current.
+    // Nothing open: once the labels and thumbs show it, nothing can change until the engine
+    // reports another state, which starts the timer again (WakeTimer3).
     const bool idle = !e || (e->PlayState() == MediaEngine::psClosed
                              && e->ReadyState() != MediaEngine::rsLoading);
     if (!idle || !transportState().idleShown) {
@@ -239,5 +239,13 @@ void TZentavistaApp::Timer3Timer()
         UstawMDoPosuwadel();
         UstawMDoVolPos();
         transportState().idleShown = idle;
+    } else if (!VolumeDragging) {
+        Timer3->stop();
     }
+}
+
+void TZentavistaApp::WakeTimer3()
+{
+    if (!ShuttingDown && !transportState().timersAsleep && !Timer3->isActive())
+        Timer3->start();
 }

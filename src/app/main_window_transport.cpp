@@ -171,10 +171,15 @@ void TZentavistaApp::ConnectTransport()
 
     if (MediaEngine *e = m()) {
         connect(e, &MediaEngine::OnPlayStateChange, this, [this](int, int) {
+            WakeTimer3();
             UstawOCXWindow();
             UstawMStaus();
         });
-        connect(e, &MediaEngine::OnReadyStateChange, this, [this](int) { UstawMStaus(); });
+        connect(e, &MediaEngine::OnReadyStateChange, this, [this](int) {
+            WakeTimer3();
+            UstawMStaus();
+        });
+        connect(e, &MediaEngine::OnOpenStateChange, this, [this](int, int) { WakeTimer3(); });
         connect(e, &MediaEngine::OnEndOfStream, this, [this](int) { runCommand(Next); });
         connect(e, &MediaEngine::OnError, this, [this] {
             if (MediaEngine *engine = m())

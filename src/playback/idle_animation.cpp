@@ -4,7 +4,10 @@
 #include <QTimer>
 
 namespace {
-constexpr int kTickMs = 50;
+// Four frames a second, three pixels each: slow enough to keep an idle player's wake-ups few,
+// fast enough to look alive.
+constexpr int kTickMs = 250;
+constexpr int kPixelsPerTick = 3;
 constexpr int kHoleStep = 12;  // sprocket holes, pixels apart
 constexpr int kFrameStep = 36; // picture frames, pixels apart
 } // namespace
@@ -17,7 +20,7 @@ IdleAnimation::IdleAnimation(QWidget *parent)
     setAttribute(Qt::WA_TransparentForMouseEvents); // clicks belong to the panel beneath
     timer_->setInterval(kTickMs);
     connect(timer_, &QTimer::timeout, this, [this] {
-        phase_ = (phase_ + 1) % (kFrameStep * 10);
+        phase_ = (phase_ + kPixelsPerTick) % (kFrameStep * 10);
         update(QRect(QPoint(), kMotifSize).translated((width() - kMotifSize.width()) / 2,
                                                       (height() - kMotifSize.height()) / 2));
     });
