@@ -133,9 +133,11 @@ TEST(TrayIcons, AllFourComeAndGoWithTheOption)
 
     TransportApp app;
     app.w->settings().ShowTrayIcon = false;
+    app.w->UstawZmienneDoOpcji();   // the option as the dialog shows it, then applied
     app.w->UstawOpcjeDoZmiennych();
     EXPECT_EQ(app.w->trayIcons(), nullptr);
     app.w->settings().ShowTrayIcon = true;
+    app.w->UstawZmienneDoOpcji();
     app.w->UstawOpcjeDoZmiennych();
     ASSERT_NE(app.w->trayIcons(), nullptr);
     EXPECT_TRUE(QTest::qWaitFor([] { return dockedIcons() == 4; }, 5000))
@@ -152,6 +154,7 @@ TEST(TrayIcons, AllFourComeAndGoWithTheOption)
     EXPECT_TRUE(app.e->calls.contains(QStringLiteral("Stop")));
 
     app.w->settings().ShowTrayIcon = false;
+    app.w->UstawZmienneDoOpcji();   // the option as the dialog shows it, then applied
     app.w->UstawOpcjeDoZmiennych();
     EXPECT_TRUE(QTest::qWaitFor([] { return dockedIcons() == 0; }, 5000));
     host.kill();
