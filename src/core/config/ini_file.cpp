@@ -180,14 +180,16 @@ void IniFile::setContent(QByteArrayView bytes)
     bom_ = bytes.startsWith(QByteArrayView("\xEF\xBB\xBF"));
     const QByteArrayView body = bom_ ? bytes.sliced(3) : bytes;
     crlf_ = body.indexOf(QByteArrayView("\r\n")) >= 0;
+    // The file's own BOM is gone already: a BOM still at the start belongs to the first line.
+    const auto isUtf8 = [](TextEncoding e) { return e == TextEncoding::Utf8 || e == TextEncoding::Utf8Bom; };
     const TextEncoding enc = detectEncoding(body);
-    if (enc == TextEncoding::Utf8) {
-        lines_ = splitLines(QString::fromUtf8(body));
+    if (isUtf8(enc)) {
+        lines_ = splitLines(utf8ToString(body));   // a line may start with U+FEFF of its own
         return;
     }
     lines_.clear();
     for (QByteArrayView line : splitByteLines(body))
-        lines_.append(detectEncoding(line) == TextEncoding::Utf8 ? QString::fromUtf8(line)
+        lines_.append(isUtf8(detectEncoding(line)) ? utf8ToString(line)
                                                                  : decodeAs(line, enc));
 }
 

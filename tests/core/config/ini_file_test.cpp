@@ -203,6 +203,13 @@ TEST(IniFile, KeepsEncodingDetailsItCanKeep)
     IniFile mixed = fromText("[Main]\nParamFile=" + path.toUtf8() + "\nJunk=\xff\xfe\x9c\n");
     ASSERT_TRUE(mixed.writeInt(u"Main", u"X", 1));
     EXPECT_EQ(fromText(mixed.content()).readString(u"Main", u"ParamFile"), path);
+
+    // A first line that itself starts with U+FEFF, after the file's BOM, keeps it (found by
+    // fuzzing: the decoder took it for a second BOM and the next save lost it).
+    const QByteArray twoBoms("\xEF\xBB\xBF\xEF\xBB\xBF" "A=1\n");
+    EXPECT_EQ(fromText(twoBoms).content(), twoBoms);
+    const QByteArray once = fromText("\xEF\xBB\xBF\xEF\xBB\xBF\xEF\xBB\xBF\xC9\xC9\n").content();
+    EXPECT_EQ(fromText(once).content(), once);
 }
 
 TEST(IniFile, HandOffKeysThroughTheFile)
