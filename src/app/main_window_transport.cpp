@@ -12,6 +12,7 @@
 #include "playback/media_engine.h"
 #include "playback/position_slider.h"
 #include "playback/system_volume.h"
+#include "playback/transport_button.h"
 #include "playback/volume_slider.h"
 
 #include <QAction>
@@ -55,24 +56,6 @@ QList<QAction *> TZentavistaApp::rateItems() const
     return transportState().rateItems;
 }
 
-namespace {
-
-QToolButton *transportButton(QToolBar *bar, const char *name, const QString &hint,
-                             QStyle::StandardPixmap icon)
-{
-    auto *b = new QToolButton(bar);
-    b->setObjectName(QLatin1String(name));
-    b->setToolTip(hint);
-    b->setIcon(bar->style()->standardIcon(icon));
-    b->setIconSize(QSize(16, 16));
-    b->setAutoRaise(true);
-    // Pressed states show the play state; a click must not flip them on its own.
-    b->setCheckable(true);
-    bar->addWidget(b);
-    return b;
-}
-
-} // namespace
 
 void TZentavistaApp::ConnectTransport()
 {
@@ -104,19 +87,19 @@ void TZentavistaApp::ConnectTransport()
                 UstawMStaus();
         });
     };
-    ToolButton13 = transportButton(ToolBar2, "ToolButton13", QStringLiteral("Play"),
+    ToolButton13 = zv::transportButton(ToolBar2, "ToolButton13", QStringLiteral("Play"),
                                    QStyle::SP_MediaPlay);
-    ToolButton14 = transportButton(ToolBar2, "ToolButton14", QStringLiteral("Pauza"),
+    ToolButton14 = zv::transportButton(ToolBar2, "ToolButton14", QStringLiteral("Pauza"),
                                    QStyle::SP_MediaPause);
-    ToolButton15 = transportButton(ToolBar2, "ToolButton15", QStringLiteral("Stop"),
+    ToolButton15 = zv::transportButton(ToolBar2, "ToolButton15", QStringLiteral("Stop"),
                                    QStyle::SP_MediaStop);
-    ToolButton16 = transportButton(ToolBar2, "ToolButton16", QStringLiteral("Poprzedni"),
+    ToolButton16 = zv::transportButton(ToolBar2, "ToolButton16", QStringLiteral("Poprzedni"),
                                    QStyle::SP_MediaSkipBackward);
-    ToolButton17 = transportButton(ToolBar2, "ToolButton17", QStringLiteral("Następny"),
+    ToolButton17 = zv::transportButton(ToolBar2, "ToolButton17", QStringLiteral("Następny"),
                                    QStyle::SP_MediaSkipForward);
-    ToolButton20 = transportButton(ToolBar4, "ToolButton20", QStringLiteral("Playlista"),
+    ToolButton20 = zv::transportButton(ToolBar4, "ToolButton20", QStringLiteral("Playlista"),
                                    QStyle::SP_FileDialogListView);
-    ToolButton21 = transportButton(ToolBar4, "ToolButton21", QStringLiteral("Powtarzaj"),
+    ToolButton21 = zv::transportButton(ToolBar4, "ToolButton21", QStringLiteral("Powtarzaj"),
                                    QStyle::SP_BrowserReload);
     wire(ToolButton13, Play, false);
     wire(ToolButton14, OW1, false);
@@ -131,8 +114,9 @@ void TZentavistaApp::ConnectTransport()
         // A line left on screen from before would stay there: clear it.
         ClearSubtitleOverlay();
     });
-    ToolButton16->setCheckable(false);
-    ToolButton17->setCheckable(false);
+    // Pressed states show the play state; a click must not flip them on its own.
+    for (QToolButton *b : {ToolButton13, ToolButton14, ToolButton15, ToolButton20, ToolButton21})
+        b->setCheckable(true);
 
     // Mute button and volume slider.
     auto *volumeBox = new QHBoxLayout(Panel3);

@@ -1,4 +1,5 @@
 #include "playlist/playlist_window.h"
+#include "playback/transport_button.h"
 
 #include "core/common/text_codec.h"
 #include "core/config/paths.h"
@@ -55,17 +56,6 @@ QByteArray wholeUtf8Prefix(const QByteArray &bytes)
     return bytes.left(end);
 }
 
-QToolButton *transportButton(QToolBar *bar, const char *name, const QString &hint, QStyle::StandardPixmap icon)
-{
-    auto *b = new QToolButton(bar);
-    b->setObjectName(QLatin1String(name));
-    b->setToolTip(hint);
-    b->setIcon(bar->style()->standardIcon(icon));
-    b->setIconSize(QSize(16, 16));
-    b->setAutoRaise(true);
-    bar->addWidget(b);
-    return b;
-}
 
 QPushButton *flatButton(QWidget *parent, const char *name, const QString &text, const QString &hint)
 {
@@ -296,13 +286,13 @@ void TForm6::buildBottomBar()
     ToolBar1 = new QToolBar(Panel1);
     ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
     ToolBar1->setIconSize(QSize(16, 16));
-    ToolButton4 = transportButton(ToolBar1, "ToolButton4", QStringLiteral("Poprzedni"), QStyle::SP_MediaSkipBackward);
+    ToolButton4 = zv::transportButton(ToolBar1, "ToolButton4", QStringLiteral("Poprzedni"), QStyle::SP_MediaSkipBackward);
     ToolBar1->addSeparator();
-    ToolButton1 = transportButton(ToolBar1, "ToolButton1", QStringLiteral("Play"), QStyle::SP_MediaPlay);
-    ToolButton2 = transportButton(ToolBar1, "ToolButton2", QStringLiteral("Pauza"), QStyle::SP_MediaPause);
-    ToolButton3 = transportButton(ToolBar1, "ToolButton3", QStringLiteral("Stop"), QStyle::SP_MediaStop);
+    ToolButton1 = zv::transportButton(ToolBar1, "ToolButton1", QStringLiteral("Play"), QStyle::SP_MediaPlay);
+    ToolButton2 = zv::transportButton(ToolBar1, "ToolButton2", QStringLiteral("Pauza"), QStyle::SP_MediaPause);
+    ToolButton3 = zv::transportButton(ToolBar1, "ToolButton3", QStringLiteral("Stop"), QStyle::SP_MediaStop);
     ToolBar1->addSeparator();
-    ToolButton5 = transportButton(ToolBar1, "ToolButton5", QStringLiteral("Następny"), QStyle::SP_MediaSkipForward);
+    ToolButton5 = zv::transportButton(ToolBar1, "ToolButton5", QStringLiteral("Następny"), QStyle::SP_MediaSkipForward);
     ToolBar1->addSeparator();
     // Pressed states show the play state; a click must not flip them on its own.
     for (QToolButton *b : {ToolButton1, ToolButton2, ToolButton3})
