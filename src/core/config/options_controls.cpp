@@ -91,11 +91,8 @@ std::optional<ShiftCorrection> shiftCorrectionFor(const OptionsControls &c,
 {
     if (!c.OffsetEnabled)
         return ShiftCorrection{};
-    if (c.page == ShiftPage::Plain) {
-        // "wcześniej" shows each line D seconds before its stored time.
-        const double d = c.plainLater ? -c.plainSeconds : c.plainSeconds;
-        return ShiftCorrection{1.0, d, 1.0, -d};
-    }
+    if (c.page == ShiftPage::Plain)
+        return plainShift(c.plainSeconds, c.plainLater);
     // Hook of the timing wizard: its one- and two-point fits replace this.
     return previous;
 }

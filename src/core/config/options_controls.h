@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/subtitles/time_shift.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -17,15 +19,8 @@ inline constexpr int kMaxDisplayerDistanceControl = 4086;
 // An extension longer than this is a typing accident, not a file type.
 inline constexpr int kMaxExtensionLength = 32;
 
-// The timing wizard's linear maps: subtitle time = position * ShiftFactor + ShiftOffset, and
-// back with the inverse pair. Program state, never stored.
-struct ShiftCorrection {
-    double ShiftFactor = 1.0;
-    double ShiftOffset = 0.0;
-    double ShiftFactorInverse = 1.0;
-    double ShiftOffsetInverse = 0.0;
-    bool operator==(const ShiftCorrection &) const = default;
-};
+// The timing correction's linear maps (program state, never stored).
+using ShiftCorrection = ShiftCoefficients;
 
 // Sub-pages of "Przesunięcie".
 enum class ShiftPage { Plain, Wizard }; // "Zwykłe", "Kreator"

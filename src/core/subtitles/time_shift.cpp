@@ -2,12 +2,6 @@
 
 namespace zv {
 
-ShiftCoefficients plainShift(double seconds, bool later)
-{
-    const double d = later ? -seconds : seconds;
-    return {1.0, d, 1.0, -d};
-}
-
 ShiftCoefficients onePointFit(double s1, double f1)
 {
     return {1.0, s1 - f1, 1.0, f1 - s1};

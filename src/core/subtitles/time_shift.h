@@ -19,8 +19,13 @@ struct ShiftCoefficients {
     bool operator==(const ShiftCoefficients &) const = default;
 };
 
-// Every line shown `seconds` earlier (or later).
-ShiftCoefficients plainShift(double seconds, bool later);
+// Every line shown `seconds` earlier (or later). Inline: the options' values use it without
+// linking the subtitle code.
+inline ShiftCoefficients plainShift(double seconds, bool later)
+{
+    const double d = later ? -seconds : seconds;
+    return {1.0, d, 1.0, -d};
+}
 
 // The line stored at subtitle second s1 shown at film second f1.
 ShiftCoefficients onePointFit(double s1, double f1);
