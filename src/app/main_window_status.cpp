@@ -1,6 +1,7 @@
 // The status display: state word, names and title, the enabling of every transport control, the
 // time label, and the timers that refresh them.
 #include "app/main_window.h"
+#include "playback/transport_button.h"
 #include "app/main_window_transport_state.h"
 
 #include "core/playback/status_view.h"
@@ -38,11 +39,8 @@ private:
     std::function<bool(QEvent *)> onEvent_;
 };
 
-void setEnabledIfChanged(QWidget *w, bool on)
-{
-    if (w && w->isEnabled() != on)
-        w->setEnabled(on);
-}
+using zv::setDown;
+using zv::setEnabledIfChanged;
 
 void setEnabledIfChanged(QAction *a, bool on)
 {
@@ -50,12 +48,6 @@ void setEnabledIfChanged(QAction *a, bool on)
     // always pass the value on (QAction ignores a repeat).
     if (a)
         a->setEnabled(on);
-}
-
-void setDown(QToolButton *b, bool down)
-{
-    if (b && b->isChecked() != down)
-        b->setChecked(down);
 }
 
 void setTextIfChanged(QLabel *l, const QString &text)
@@ -135,32 +127,23 @@ void TZentavistaApp::UstawMStaus()
     in.playlistIndex = GetPLSIndex(CurrentMediaPath);
     const zv::playback::StatusView v = zv::playback::computeStatus(in);
 
+    zv::showTransport(v, ToolButton13, ToolButton14, ToolButton15, ToolButton16, ToolButton17);
     if (v.transport) {
         const zv::playback::TransportView &t = *v.transport;
-        setEnabledIfChanged(ToolButton13, t.playEnabled);
-        setDown(ToolButton13, t.playDown);
-        setEnabledIfChanged(ToolButton14, t.pauseEnabled);
-        setDown(ToolButton14, t.pauseDown);
-        setEnabledIfChanged(ToolButton15, t.stopEnabled);
-        setDown(ToolButton15, t.stopDown);
         setEnabledIfChanged(Od1, t.od1Enabled);
         setEnabledIfChanged(P1, t.p1Enabled);
         for (QAction *a : {Z1, OW1, PP1, PT1})
             setEnabledIfChanged(a, t.itemsEnabled);
     }
-    if (v.playForcedOn) {
-        setEnabledIfChanged(ToolButton13, true);
+    if (v.playForcedOn)
         setEnabledIfChanged(Od1, true);
-    }
     if (v.stateWord)
         setTextIfChanged(Label1, *v.stateWord);
 
     if (Form6)
         Form6->showTransportState(v);
 
-    setEnabledIfChanged(ToolButton16, v.prevEnabled);
     setEnabledIfChanged(po1, v.prevEnabled);
-    setEnabledIfChanged(ToolButton17, v.nextEnabled);
     setEnabledIfChanged(na1, v.nextEnabled);
 
     setTextIfChanged(Label3, v.names);

@@ -1,5 +1,7 @@
 #include "playback/transport_button.h"
 
+#include "core/playback/status_view.h"
+
 #include <QToolBar>
 #include <QToolButton>
 
@@ -16,6 +18,36 @@ QToolButton *transportButton(QToolBar *bar, const char *name, const QString &hin
     b->setAutoRaise(true);
     bar->addWidget(b);
     return b;
+}
+
+void setEnabledIfChanged(QWidget *w, bool on)
+{
+    if (w && w->isEnabled() != on)
+        w->setEnabled(on);
+}
+
+void setDown(QToolButton *b, bool down)
+{
+    if (b && b->isChecked() != down)
+        b->setChecked(down);
+}
+
+void showTransport(const playback::StatusView &v, QToolButton *play, QToolButton *pause,
+                   QToolButton *stop, QToolButton *prev, QToolButton *next)
+{
+    if (v.transport) {
+        const playback::TransportView &t = *v.transport;
+        setEnabledIfChanged(play, t.playEnabled);
+        setDown(play, t.playDown);
+        setEnabledIfChanged(pause, t.pauseEnabled);
+        setDown(pause, t.pauseDown);
+        setEnabledIfChanged(stop, t.stopEnabled);
+        setDown(stop, t.stopDown);
+    }
+    if (v.playForcedOn)
+        setEnabledIfChanged(play, true);
+    setEnabledIfChanged(prev, v.prevEnabled);
+    setEnabledIfChanged(next, v.nextEnabled);
 }
 
 } // namespace zv

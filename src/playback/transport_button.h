@@ -12,4 +12,16 @@ namespace zv {
 QToolButton *transportButton(QToolBar *bar, const char *name, const QString &hint,
                              QStyle::StandardPixmap icon);
 
+// Status mirrors touch a widget only when its state changes, so a refresh repaints nothing
+// that stays the same.
+void setEnabledIfChanged(QWidget *w, bool on);
+void setDown(QToolButton *b, bool down);   // the pressed look of a checkable button
+
+namespace playback {
+struct StatusView;
+}
+// The play, pause and stop buttons and Prev/Next as a status view shows them (any bar).
+void showTransport(const playback::StatusView &v, QToolButton *play, QToolButton *pause,
+                   QToolButton *stop, QToolButton *prev, QToolButton *next);
+
 } // namespace zv

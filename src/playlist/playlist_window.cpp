@@ -72,18 +72,6 @@ QPushButton *flatButton(QWidget *parent, const char *name, const QString &text, 
     return b;
 }
 
-void setEnabledIfChanged(QWidget *w, bool on)
-{
-    if (w && w->isEnabled() != on)
-        w->setEnabled(on);
-}
-
-void setDown(QToolButton *b, bool down)
-{
-    if (b && b->isChecked() != down)
-        b->setChecked(down);
-}
-
 } // namespace
 
 // ---- the list -----------------------------------------------------------------------------
@@ -365,19 +353,7 @@ void TForm6::setMediaDialogTexts(const QString &mediaFilter, const QString &fold
 
 void TForm6::showTransportState(const zv::playback::StatusView &v)
 {
-    if (v.transport) {
-        const zv::playback::TransportView &t = *v.transport;
-        setEnabledIfChanged(ToolButton1, t.playEnabled);
-        setDown(ToolButton1, t.playDown);
-        setEnabledIfChanged(ToolButton2, t.pauseEnabled);
-        setDown(ToolButton2, t.pauseDown);
-        setEnabledIfChanged(ToolButton3, t.stopEnabled);
-        setDown(ToolButton3, t.stopDown);
-    }
-    if (v.playForcedOn)
-        setEnabledIfChanged(ToolButton1, true);
-    setEnabledIfChanged(ToolButton4, v.prevEnabled);
-    setEnabledIfChanged(ToolButton5, v.nextEnabled);
+    zv::showTransport(v, ToolButton1, ToolButton2, ToolButton3, ToolButton4, ToolButton5);
     // Play times and the playing file's colour follow the status.
     ListView1->viewport()->update();
     UpdateMenus();
