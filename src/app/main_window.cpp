@@ -332,11 +332,10 @@ void TZentavistaApp::buildTimers()
         {&TZentavistaApp::Timer3, "Timer3", 50, true, &TZentavistaApp::Timer3Timer},
         {&TZentavistaApp::Timer4, "Timer4", 500, false, &TZentavistaApp::Timer4Timer},
         {&TZentavistaApp::Timer5, "Timer5", 1, false, &TZentavistaApp::Timer5Timer},
-        // The cursor and control-bar timers serve full screen only; they run while it is on
-        // instead of waking an idle program 100 times a second.
-        {&TZentavistaApp::Timer6, "Timer6", 10, false, &TZentavistaApp::Timer6Timer},
+        // Hides the cursor and the control bar in full screen (single shot, restarted by mouse
+        // moves). Mouse events replace a cursor poll, and the global keys post their commands
+        // straight to this thread, so no 10 ms or 1 ms timer exists.
         {&TZentavistaApp::Timer8, "Timer8", 2000, false, &TZentavistaApp::Timer8Timer},
-        {&TZentavistaApp::Timer9, "Timer9", 1, false, &TZentavistaApp::Timer9Timer},
     };
     for (const Def &d : defs) {
         auto *t = new QTimer(this);

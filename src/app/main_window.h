@@ -448,15 +448,13 @@ public:
 
     // ---- timers -------------------------------------------------------------------------------------
     QTimer *Timer1 = nullptr, *Timer2 = nullptr, *Timer3 = nullptr, *Timer4 = nullptr,
-           *Timer5 = nullptr, *Timer6 = nullptr, *Timer8 = nullptr, *Timer9 = nullptr;
+           *Timer5 = nullptr, *Timer8 = nullptr;
     void Timer1Timer();
     void Timer2Timer();
     void Timer3Timer();
     void Timer4Timer();
     void Timer5Timer();
-    void Timer6Timer();
     void Timer8Timer();
-    void Timer9Timer();
 
     // ---- the other windows, created by CreateForms() in this order --------------------------------
     TForm9 *Form9 = nullptr;

@@ -223,9 +223,6 @@ void TZentavistaApp::OutsideCommand(int command)
     }
 }
 
-// The global keys post their commands straight to the UI thread; nothing waits on this timer.
-void TZentavistaApp::Timer9Timer() {}
-
 void TZentavistaApp::PlaylistAddFolder()
 {
     if (Form6)

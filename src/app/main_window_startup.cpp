@@ -198,7 +198,7 @@ void TZentavistaApp::RunShutDown()
     note("StopGlobalKeys");
     StopGlobalKeys();
     note("StopTimers");
-    for (QTimer *t : {Timer1, Timer2, Timer3, Timer4, Timer5, Timer6, Timer8, Timer9})
+    for (QTimer *t : {Timer1, Timer2, Timer3, Timer4, Timer5, Timer8})
         t->stop();
     note("StopEngine");
     StopEngine();

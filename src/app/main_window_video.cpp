@@ -327,9 +327,6 @@ void TZentavistaApp::FullScreenMouseMoved(QPoint globalPos)
     applyPointerAnswer(v.pointer.moved(globalPos, v.clock.elapsed(), pointerGeometry()));
 }
 
-// Mouse moves wake the cursor in full screen; no polling timer is needed.
-void TZentavistaApp::Timer6Timer() {}
-
 void TZentavistaApp::Timer8Timer()
 {
     if (!isFullScreenOn())

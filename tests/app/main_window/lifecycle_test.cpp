@@ -203,8 +203,7 @@ TEST(ShutDown, RunsOnceInOrderAndWritesTheSettings)
     ASSERT_GE(engineCalls.size(), 2);
     EXPECT_EQ(engineCalls.mid(engineCalls.size() - 2), (QStringList{"Stop", "Open "}));
     EXPECT_FALSE(w.Wy1->isChecked());
-    EXPECT_FALSE(w.Timer2->isActive() || w.Timer3->isActive() || w.Timer6->isActive()
-                 || w.Timer8->isActive());
+    EXPECT_FALSE(w.Timer2->isActive() || w.Timer3->isActive() || w.Timer8->isActive());
     EXPECT_TRUE(QFile::exists(zv::Paths::settingsFile()));
     EXPECT_EQ(finished.count(), 1);
 
