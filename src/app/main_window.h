@@ -512,6 +512,9 @@ private:
     FolderPicker pickFolder_;
     FilesMessageSink filesMessage_;
     std::function<Qt::KeyboardModifiers()> modifiers_;
+    // The modifiers of the key press whose rows are running: its commands read these, not a
+    // fresh query of the keyboard.
+    std::optional<Qt::KeyboardModifiers> keyEventModifiers_;
     std::function<bool()> escapeHeld_;
     void filesMessage(const QString &title, const QString &text);
     Qt::KeyboardModifiers keyModifiers() const;

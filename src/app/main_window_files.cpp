@@ -61,6 +61,8 @@ void TZentavistaApp::setKeyStateSource(std::function<Qt::KeyboardModifiers()> mo
 
 Qt::KeyboardModifiers TZentavistaApp::keyModifiers() const
 {
+    if (keyEventModifiers_)
+        return *keyEventModifiers_;
     return modifiers_ ? modifiers_() : QGuiApplication::queryKeyboardModifiers();
 }
 

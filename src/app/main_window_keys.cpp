@@ -18,6 +18,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QKeyEvent>
+#include <QScopeGuard>
 #include <QWheelEvent>
 #include <QWindow>
 
@@ -88,6 +89,8 @@ bool TZentavistaApp::AppKeyPress(int key, Qt::KeyboardModifiers mods, const QWid
 
     bool consumed = false;
     const zv::KeyContext context{active, mods};
+    keyEventModifiers_ = mods;
+    const auto restore = qScopeGuard([this] { keyEventModifiers_.reset(); });
     const bool fullScreen = isFullScreenOn();
     for (const zv::KeyRow &row : zv::keyTable()) {
         if (row.key != key || (row.keypad && !keypad) || !zv::keys::modsMatch(row.mods, mods)

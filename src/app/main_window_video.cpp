@@ -205,9 +205,7 @@ void TZentavistaApp::UstawFullScreen(bool on)
         const Qt::KeyboardModifiers mods = keyModifiers();
         if (!mods.testFlag(Qt::AltModifier)
             && (settings().ChangeFullScrRes || mods.testFlag(Qt::ControlModifier))) {
-            displayModes();
-            if (auto *x = dynamic_cast<zv::video::XrandrDisplayModes *>(v.modes.get()))
-                x->setOutput(s->name());
+            displayModes().setOutput(s->name());
             v.modeSwitch->enter(resolutionList_, settings().FullScrResIndex);
         }
         v.savedState = windowState();

@@ -13,7 +13,7 @@ namespace zv::video {
 class XrandrDisplayModes : public DisplayModeBackend {
 public:
     explicit XrandrDisplayModes(QString outputName = {}) : output_(std::move(outputName)) {}
-    void setOutput(const QString &outputName) { output_ = outputName; }
+    void setOutput(const QString &outputName) override { output_ = outputName; }
 
     QStringList modes() const override;
     std::optional<DisplayMode> current() const override;

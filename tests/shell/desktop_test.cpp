@@ -24,7 +24,7 @@ QString playerctl(const QStringList &args)
     p.start(QStringLiteral("playerctl"), QStringList{QStringLiteral("-p"), QStringLiteral("zentavista")} + args);
     if (!p.waitForStarted(5000))
         return QStringLiteral("<no playerctl>");
-    QTest::qWaitFor([&] { return p.state() == QProcess::NotRunning; }, 10000);
+    (void)QTest::qWaitFor([&] { return p.state() == QProcess::NotRunning; }, 10000);
     return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
 }
 

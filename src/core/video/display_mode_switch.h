@@ -16,6 +16,8 @@ public:
     virtual QStringList modes() const = 0;                  // "W x H x bits", display order
     virtual std::optional<DisplayMode> current() const = 0;
     virtual bool apply(const DisplayMode &mode) = 0;
+    // The screen the player is on, by its name (a backend with one screen ignores it).
+    virtual void setOutput(const QString &) {}
 };
 
 // The resolution change of full screen: the mode found on entry is saved and put back on

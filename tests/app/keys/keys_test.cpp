@@ -4,6 +4,7 @@
 #include "app/transport/transport_app.h"
 #include "core/config/settings.h"
 #include "core/video/video_layout.h"
+#include "support/fake_display_modes.h"
 #include "library/subtitle_database_window.h"
 #include "playlist/playlist_window.h"
 #include "subtitles/subtitle_editor.h"
@@ -125,10 +126,20 @@ TEST(Keys, FramingAndFullScreenKeys)
     EXPECT_TRUE(w.isFullScreenOn());
     app.press(&w, Qt::Key_Escape);
     EXPECT_FALSE(w.isFullScreenOn());
+    // Ctrl+Enter changes the display mode, Alt+Enter does not: the key's own modifiers decide.
+    auto modes = std::make_unique<zv::test::FakeDisplayModes>();
+    zv::test::FakeDisplayModes *display = modes.get();
+    w.setDisplayModeBackend(std::move(modes));
+    w.settings().FullScrResIndex = 1;
     app.press(&w, Qt::Key_Return, Qt::AltModifier);
     EXPECT_TRUE(w.isFullScreenOn());
+    EXPECT_EQ(display->mode, zv::test::FakeDisplayModes::desktop());
     app.press(&w, Qt::Key_Escape);
     EXPECT_FALSE(w.isFullScreenOn());
+    app.press(&w, Qt::Key_Return, Qt::ControlModifier);
+    EXPECT_EQ(display->mode, (zv::video::DisplayMode{640, 480, 24, 0}));
+    app.press(&w, Qt::Key_Escape);
+    EXPECT_EQ(display->mode, zv::test::FakeDisplayModes::desktop());
     // Escape outside full screen does nothing in the main window.
     EXPECT_FALSE(app.press(&w, Qt::Key_Escape) && w.isFullScreenOn());
 }
