@@ -2,112 +2,13 @@
 
 #include "core/playlist/playlist.h"
 
-#include <QAbstractListModel>
-#include <QElapsedTimer>
-#include <QGroupBox>
-#include <QKeyEvent>
-#include <QLineEdit>
-#include <QListView>
-#include <QPushButton>
-#include <QScreen>
-#include <QTimer>
-#include <QVBoxLayout>
-
-namespace zv {
-
-// The names shown: rows of the filter's name list, without copying the names.
-class JumpListModel : public QAbstractListModel {
-public:
-    using QAbstractListModel::QAbstractListModel;
-
-    void show(const QStringList &names, const QList<int> &rows)
-    {
-        beginResetModel();
-        names_ = names;
-        rows_ = rows;
-        endResetModel();
-    }
-    void clear() { show({}, {}); }
-    QString nameAt(int row) const { return row >= 0 && row < rows_.size() ? names_.at(rows_[row]) : QString(); }
-
-    int rowCount(const QModelIndex &parent = QModelIndex()) const override
-    {
-        return parent.isValid() ? 0 : int(rows_.size());
-    }
-    QVariant data(const QModelIndex &index, int role) const override
-    {
-        if (!index.isValid() || index.row() >= rows_.size())
-            return {};
-        if (role == Qt::DisplayRole)
-            return names_.at(rows_[index.row()]);
-        if (role == Qt::SizeHintRole)
-            return QSize(0, 13);
-        return {};
-    }
-
-private:
-    QStringList names_;
-    QList<int> rows_;
-};
-
-} // namespace zv
-
-TForm8::TForm8(QWidget *parent) : QDialog(parent)
+TForm8::TForm8(QWidget *parent) : FilteredListDialog(parent)
 {
     setObjectName(QStringLiteral("Form8"));
     setWindowTitle(QStringLiteral("Skocz do pliku..."));
-    setFixedSize(442, 271);
-
-    auto *layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-
-    GroupBox1 = new QGroupBox(QStringLiteral("Szukaj napisu:"), this);
-    GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
-    auto *groupLayout = new QVBoxLayout(GroupBox1);
-    groupLayout->setContentsMargins(6, 2, 6, 6);
-    Edit1 = new QLineEdit(GroupBox1);
-    Edit1->setObjectName(QStringLiteral("Edit1"));
-    groupLayout->addWidget(Edit1);
-    layout->addWidget(GroupBox1);
-
-    Panel1 = new QFrame(this);
-    Panel1->setObjectName(QStringLiteral("Panel1"));
-    Panel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    auto *panelLayout = new QVBoxLayout(Panel1);
-    panelLayout->setContentsMargins(1, 1, 1, 1);
-    model_ = new zv::JumpListModel(this);
-    ListBox1 = new QListView(Panel1);
-    ListBox1->setObjectName(QStringLiteral("ListBox1"));
-    ListBox1->setModel(model_);
-    ListBox1->setUniformItemSizes(true);
-    ListBox1->setSelectionMode(QAbstractItemView::SingleSelection);
-    ListBox1->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    panelLayout->addWidget(ListBox1);
-    layout->addWidget(Panel1, 1);
-
-    Button1 = new QPushButton(QStringLiteral("Anuluj"), this);
-    Button1->setObjectName(QStringLiteral("Button1"));
-    // Enter jumps; only Escape and a click cancel.
-    Button1->setAutoDefault(false);
-    Button1->setDefault(false);
-    layout->addWidget(Button1);
-    connect(Button1, &QPushButton::clicked, this, &QDialog::reject);
-
-    slice_ = new QTimer(this);
-    slice_->setSingleShot(true);
-    slice_->setInterval(0);
-    connect(slice_, &QTimer::timeout, this, &TForm8::runSlice);
-    connect(Edit1, &QLineEdit::textChanged, this, &TForm8::Edit1Change);
-    // A click chooses the row and gives the typing back to the edit box.
-    connect(ListBox1, &QListView::clicked, this, [this] { Edit1->setFocus(); });
-    connect(ListBox1, &QListView::doubleClicked, this, [this] { Jump(); });
-    for (QWidget *w : {static_cast<QWidget *>(Edit1), static_cast<QWidget *>(ListBox1),
-                       static_cast<QWidget *>(Button1)})
-        w->installEventFilter(this);
+    connect(this, &FilteredListDialog::chosen, this,
+            [this](int, const QString &name) { emit jumpRequested(name); });
 }
-
-TForm8::~TForm8() = default;
 
 void TForm8::setSources(std::function<QStringList()> names, std::function<QString()> currentMedia)
 {
@@ -115,127 +16,13 @@ void TForm8::setSources(std::function<QStringList()> names, std::function<QStrin
     currentMedia_ = std::move(currentMedia);
 }
 
-QStringList TForm8::shownNames() const
+QStringList TForm8::sourceNames()
 {
-    QStringList out;
-    for (int i = 0; i < model_->rowCount(); ++i)
-        out << model_->nameAt(i);
-    return out;
+    return names_ ? names_() : QStringList();
 }
 
-int TForm8::selectedRow() const
+int TForm8::initialRow(const QStringList &names)
 {
-    const QModelIndexList rows = ListBox1->selectionModel()->selectedRows();
-    return rows.isEmpty() ? -1 : rows.first().row();
-}
-
-void TForm8::selectRow(int row)
-{
-    if (row < 0 || row >= model_->rowCount()) {
-        ListBox1->clearSelection();
-        return;
-    }
-    const QModelIndex index = model_->index(row);
-    ListBox1->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
-    ListBox1->scrollTo(index);
-}
-
-bool TForm8::searching() const
-{
-    return !filter_.done();
-}
-
-void TForm8::showEvent(QShowEvent *event)
-{
-    QDialog::showEvent(event);
-    if (event->spontaneous())
-        return;
-    if (const QScreen *s = screen())
-        move(s->availableGeometry().center() - rect().center());
-    filter_.setNames(names_ ? names_() : QStringList());
-    {
-        const QSignalBlocker block(Edit1);
-        Edit1->clear();
-    }
-    slice_->stop();
-    showMatches();
     const QString current = zv::TPlaylist::bareFileName(currentMedia_ ? currentMedia_() : QString());
-    const int row = current.isEmpty() ? -1 : int(filter_.names().lastIndexOf(current));
-    selectRow(row);
-    Edit1->setFocus();
-}
-
-void TForm8::Edit1Change(const QString &text)
-{
-    filter_.start(text);
-    if (filter_.done()) {
-        slice_->stop();
-        showMatches();
-    } else {
-        runSlice();
-    }
-}
-
-void TForm8::runSlice()
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (!filter_.step(2048)) {
-        if (clock.elapsed() >= kSliceMs) {
-            // The rest after pending keystrokes; one of them may start a newer search.
-            slice_->start();
-            return;
-        }
-    }
-    showMatches();
-}
-
-void TForm8::showMatches()
-{
-    model_->show(filter_.names(), filter_.matches());
-    ListBox1->clearSelection();
-}
-
-void TForm8::Jump()
-{
-    const QString name = model_->nameAt(selectedRow());
-    const bool chosen = selectedRow() >= 0;
-    accept();
-    if (chosen)
-        emit jumpRequested(name);
-}
-
-void TForm8::done(int result)
-{
-    slice_->stop();
-    filter_.setNames({});
-    model_->clear();
-    QDialog::done(result);
-    emit closed();
-}
-
-bool TForm8::eventFilter(QObject *watched, QEvent *event)
-{
-    if (event->type() != QEvent::KeyPress)
-        return QDialog::eventFilter(watched, event);
-    const auto *key = static_cast<QKeyEvent *>(event);
-    if (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier))
-        return false;
-    zv::JumpKey k;
-    switch (key->key()) {
-    case Qt::Key_Down: k = zv::JumpKey::Down; break;
-    case Qt::Key_Up: k = zv::JumpKey::Up; break;
-    case Qt::Key_PageUp: k = zv::JumpKey::PageUp; break;
-    case Qt::Key_PageDown: k = zv::JumpKey::PageDown; break;
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        Jump();
-        return true;
-    default:
-        return false;
-    }
-    const int row = zv::jumpKeyRow(k, selectedRow(), model_->rowCount());
-    if (row >= 0)
-        selectRow(row);
-    return true;
+    return current.isEmpty() ? -1 : int(names.lastIndexOf(current));
 }

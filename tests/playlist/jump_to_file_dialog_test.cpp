@@ -75,19 +75,19 @@ TEST(JumpDialog, ListKeysEnterAndCancel)
     struct Case {
         int from;
         Qt::Key key;
-        QWidget *TForm8::*in;
+        QWidget *(*in)(TForm8 &);
         int expected;
     } cases[] = {
-        {7, Qt::Key_PageDown, reinterpret_cast<QWidget *TForm8::*>(&TForm8::Edit1), 29},
-        {29, Qt::Key_PageUp, reinterpret_cast<QWidget *TForm8::*>(&TForm8::ListBox1), 17},
-        {20, Qt::Key_PageUp, reinterpret_cast<QWidget *TForm8::*>(&TForm8::Button1), 0},
-        {5, Qt::Key_Down, reinterpret_cast<QWidget *TForm8::*>(&TForm8::Edit1), 6},
-        {29, Qt::Key_Down, reinterpret_cast<QWidget *TForm8::*>(&TForm8::Edit1), 29},
-        {0, Qt::Key_Up, reinterpret_cast<QWidget *TForm8::*>(&TForm8::Edit1), 0},
+        {7, Qt::Key_PageDown, [](TForm8 &f) -> QWidget * { return f.Edit1; }, 29},
+        {29, Qt::Key_PageUp, [](TForm8 &f) -> QWidget * { return f.ListBox1; }, 17},
+        {20, Qt::Key_PageUp, [](TForm8 &f) -> QWidget * { return f.Button1; }, 0},
+        {5, Qt::Key_Down, [](TForm8 &f) -> QWidget * { return f.Edit1; }, 6},
+        {29, Qt::Key_Down, [](TForm8 &f) -> QWidget * { return f.Edit1; }, 29},
+        {0, Qt::Key_Up, [](TForm8 &f) -> QWidget * { return f.Edit1; }, 0},
     };
     for (const Case &c : cases) {
         d.form.selectRow(c.from);
-        QTest::keyClick(d.form.*c.in, c.key);
+        QTest::keyClick(c.in(d.form), c.key);
         EXPECT_EQ(d.form.selectedRow(), c.expected) << c.from << " " << c.key;
     }
     EXPECT_EQ(d.form.Edit1->text(), QString()) << "the keys do not reach the edit box";
