@@ -13,6 +13,7 @@
 #include "core/subtitles/time_list.h"
 #include "subtitles/line_windows.h"
 #include "library/subtitle_database_window.h"
+#include "library/subtitle_file_filter.h"
 #include "playback/media_engine.h"
 #include "subtitles/subtitle_display.h"
 
@@ -49,8 +50,7 @@ void showSubtitleMessageBox(QWidget *parent, const zv::SubtitleMessage &m)
 
 } // namespace
 
-const QString TZentavistaApp::kOpenSubtitleFilter = QStringLiteral(
-    "Pliki tekstów [*.txt;*.lrc;*.sfl;*.srt] (*.txt *.lrc *.sfl *.srt);;Wszystkie pliki [*.*] (*)");
+const QString TZentavistaApp::kOpenSubtitleFilter = zv::subtitleFilesFilter();
 
 struct TZentavistaApp::SubtitleState {
     zv::SubtitleTable table;

@@ -1,5 +1,7 @@
 #include "library/subtitle_database_window.h"
 
+#include "library/subtitle_file_filter.h"
+
 #include "core/config/paths.h"
 #include "core/library/database_file.h"
 #include "core/library/subtitle_database.h"
@@ -36,8 +38,7 @@ constexpr QPoint kDefaultDropPoint(1, 10000);
 
 } // namespace
 
-const QString TForm7::kSubtitleFilesFilter = QStringLiteral(
-    "Pliki tekstów [*.txt;*.lrc;*.sfl] (*.txt *.lrc *.sfl);;Wszystkie pliki [*.*] (*)");
+const QString TForm7::kSubtitleFilesFilter = zv::subtitleFilesFilter();
 
 TForm7::TForm7(QWidget *parent)
     : QWidget(parent, Qt::Tool), ownDb_(std::make_unique<zv::TSubtitleDatabase>()), db_(ownDb_.get())

@@ -269,7 +269,7 @@ TEST_F(DatabaseWindow, AddCommandsAskForFilesAppendedAtTheEnd)
     form_->DodajKatalog1->trigger();
     form_->DodajPliki1->trigger();
     EXPECT_EQ(asked, (QStringList{"Przytrzymaj klawisz SHIFT jeśli nie chcesz przeszukiwać podkatalogów.",
-                                  dir_.path(), "Pliki tekstów [*.txt;*.lrc;*.sfl] (*.txt *.lrc *.sfl)",
+                                  dir_.path(), "Pliki tekstów [*.txt;*.lrc;*.sfl;*.srt] (*.txt *.lrc *.sfl *.srt)",
                                   dir_.path()}));
     ASSERT_EQ(add.count(), 2);
     EXPECT_EQ(add.at(0).at(0).toString(), "/t/1.txt");
