@@ -89,12 +89,19 @@ void UstawZmienneDoOpcji(const Settings &s, const ShiftCorrection &shift, const 
 std::optional<ShiftCorrection> shiftCorrectionFor(const OptionsControls &c,
                                                   const ShiftCorrection &previous)
 {
-    if (!c.OffsetEnabled)
-        return ShiftCorrection{};
-    if (c.page == ShiftPage::Plain)
-        return plainShift(c.plainSeconds, c.plainLater);
-    // Hook of the timing wizard: its one- and two-point fits replace this.
-    return previous;
+    ShiftInputs in;
+    in.OffsetEnabled = c.OffsetEnabled;
+    in.wizard = c.page == ShiftPage::Wizard;
+    in.plainSeconds = c.plainSeconds;
+    in.plainLater = c.plainLater;
+    in.twoPoints = c.TwoPoints;
+    if (c.lineStartA)
+        in.lineA = *c.lineStartA;
+    if (c.lineStartB)
+        in.lineB = *c.lineStartB;
+    in.timeA = c.wizardSecondsA;
+    in.timeB = c.wizardSecondsB;
+    return shiftCoefficientsFor(in, previous);
 }
 
 ApplyOutcome UstawOpcjeDoZmiennych(const OptionsControls &c, Settings &s, ShiftCorrection &shift,

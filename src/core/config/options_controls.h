@@ -90,6 +90,9 @@ struct OptionsControls {
     int wizardSecondsA = 0, wizardSecondsB = 0;   // the "W czasie:" pickers
     int listASelected = -1, listATop = 0;
     int listBSelected = -1, listBTop = 0;
+    // Stored start seconds of the lines selected in lists A and B: the lists show the time
+    // table's lines, and the main window reads these from it (none: no line selected).
+    std::optional<int> lineStartA, lineStartB;
     int SaveTextFormat = 0;
 
     // "Typy plików"
@@ -126,10 +129,8 @@ struct ApplyOutcome {
 ApplyOutcome UstawOpcjeDoZmiennych(const OptionsControls &c, Settings &s, ShiftCorrection &shift,
                                    OptionsMemory &memory);
 
-// The correction the "Przesunięcie" page asks for, or nullopt to keep `previous`.
-// Off: neutral. "Zwykłe": a constant shift of plainSeconds, earlier or later. "Kreator": the
-// fit through the reference lines belongs to the timing wizard; until it exists the previous
-// correction stays.
+// The correction the "Przesunięcie" page asks for (shiftCoefficientsFor), or nullopt when the
+// two reference points are refused and `previous` stays.
 std::optional<ShiftCorrection> shiftCorrectionFor(const OptionsControls &c,
                                                   const ShiftCorrection &previous);
 

@@ -4,6 +4,8 @@
 #include "core/subtitles/subtitle_loader.h"
 #include "core/subtitles/subtitle_text.h"
 
+#include <QStringList>
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -273,6 +275,37 @@ bool saveSubtitleFile(const QString &path, const QByteArray &utf8, TextEncoding 
     if (used)
         *used = written;
     return true;
+}
+
+CorrectedSaveResult ZapiszTekst(const SubtitleTable &table, const QString &path,
+                                const CorrectedSaveRequest &request)
+{
+    SubtitleSaveOptions o;
+    o.format = request.format;
+    o.frameRate = request.MediaFrameRate;
+    o.correct = request.OffsetEnabled;
+    o.shift = request.shift;
+    const SubtitleSaveText text = formatSubtitles(subtitleCues(table, request.MediaFrameRate), o);
+
+    CorrectedSaveResult r;
+    r.lines = text.lines;
+    r.clampedToZero = text.clampedToZero;
+    r.assumedFrameRate = text.assumedFrameRate;
+    r.ok = saveSubtitleFile(path, text.text, request.encoding, &r.used, &r.error);
+    if (!r.ok)
+        return r;
+    QStringList notes;
+    const bool eightBit = request.encoding == TextEncoding::Windows1250
+                          || request.encoding == TextEncoding::Iso8859_2;
+    if (eightBit && r.used == TextEncoding::Utf8Bom)
+        notes << QStringLiteral("Zapisano w UTF-8: strona kodowa pliku nie zawiera wszystkich znaków tekstu.");
+    if (r.assumedFrameRate)
+        notes << QStringLiteral("Brak otwartego filmu: klatki policzono dla 25 klatek na sekundę.");
+    if (r.clampedToZero > 0)
+        notes << QStringLiteral("Napisów przed początkiem filmu (zapisanych w czasie 0): %1.")
+                     .arg(r.clampedToZero);
+    r.note = notes.join(u' ');
+    return r;
 }
 
 } // namespace zv

@@ -67,4 +67,29 @@ QByteArray encodeSubtitleText(const QByteArray &utf8, TextEncoding preferred, Te
 bool saveSubtitleFile(const QString &path, const QByteArray &utf8, TextEncoding preferred,
                       TextEncoding *used = nullptr, QString *error = nullptr);
 
+// "Zapisz tekst jako..." of the timing correction: the loaded table written in one of the
+// formats, corrected when OffsetEnabled is on, in the encoding the file was read in.
+struct CorrectedSaveRequest {
+    SubtitleSaveFormat format = SubtitleSaveFormat::Tmp;
+    double MediaFrameRate = 0;        // of the open film; below 1 (none) 25 is assumed for MDVD
+    bool OffsetEnabled = false;
+    ShiftCoefficients shift;          // its inverse pair maps the stored times
+    TextEncoding encoding = TextEncoding::Utf8; // of the loaded file
+};
+
+struct CorrectedSaveResult {
+    bool ok = false;
+    QString error;                    // why the file could not be written; it is then untouched
+    QString note;                     // Polish, for the status: what the file got other than asked
+    qsizetype lines = 0;
+    qsizetype clampedToZero = 0;
+    bool assumedFrameRate = false;
+    TextEncoding used = TextEncoding::Utf8;
+};
+
+// The table is only read: saving over the loaded file replaces the file atomically and leaves
+// the table as it is.
+CorrectedSaveResult ZapiszTekst(const SubtitleTable &table, const QString &path,
+                                const CorrectedSaveRequest &request);
+
 } // namespace zv

@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include <cstdint>
 #include <optional>
 
 namespace zv {
@@ -19,8 +20,8 @@ struct ShiftCoefficients {
     bool operator==(const ShiftCoefficients &) const = default;
 };
 
-// Every line shown `seconds` earlier (or later). Inline: the options' values use it without
-// linking the subtitle code.
+// Every line shown `seconds` earlier (or later). The fits are inline: the options' values use
+// them without linking the subtitle code.
 inline ShiftCoefficients plainShift(double seconds, bool later)
 {
     const double d = later ? -seconds : seconds;
@@ -28,13 +29,60 @@ inline ShiftCoefficients plainShift(double seconds, bool later)
 }
 
 // The line stored at subtitle second s1 shown at film second f1.
-ShiftCoefficients onePointFit(double s1, double f1);
+inline ShiftCoefficients onePointFit(double s1, double f1)
+{
+    return {1.0, s1 - f1, 1.0, f1 - s1};
+}
 
 // Lines stored at s1 and s2 shown at film seconds f1 and f2; nullopt when s1 == s2 or
 // f1 == f2 (no line through them), in which case the caller keeps its previous values.
-std::optional<ShiftCoefficients> twoPointFit(double s1, double f1, double s2, double f2);
+inline std::optional<ShiftCoefficients> twoPointFit(double s1, double f1, double s2, double f2)
+{
+    if (s1 == s2 || f1 == f2)
+        return std::nullopt;
+    ShiftCoefficients c;
+    c.ShiftFactor = (s2 - s1) / (f2 - f1);
+    c.ShiftFactorInverse = (f2 - f1) / (s2 - s1);
+    c.ShiftOffset = s1 - f1 * c.ShiftFactor;
+    c.ShiftOffsetInverse = f1 - s1 * c.ShiftFactorInverse;
+    return c;
+}
 
 // The refusal shown for equal times.
 QString twoPointFitRefusal();
+
+// What the "Przesunięcie" page asks for, in seconds.
+struct ShiftInputs {
+    bool OffsetEnabled = false;
+    bool wizard = false;        // "Kreator", else "Zwykłe"
+    double plainSeconds = 0;    // "Zwykłe": the picker
+    bool plainLater = false;    // "póżniej", else "wcześniej"
+    bool twoPoints = false;     // "Kreator": the second reference point counts
+    // "Kreator": the stored start seconds of the lines chosen in lists A and B (none: no line
+    // chosen) and the film times of the pickers A and B.
+    std::optional<double> lineA, lineB;
+    double timeA = 0, timeB = 0;
+};
+
+// The coefficients the page asks for: neutral when off, the plain shift, or the one- or
+// two-point fit. nullopt when the two points are refused (the caller keeps `previous` and shows
+// twoPointFitRefusal()); `previous` when the wizard has no line chosen to fit through.
+inline std::optional<ShiftCoefficients> shiftCoefficientsFor(const ShiftInputs &in,
+                                                             const ShiftCoefficients &previous)
+{
+    if (!in.OffsetEnabled)
+        return ShiftCoefficients{};
+    if (!in.wizard)
+        return plainShift(in.plainSeconds, in.plainLater);
+    if (!in.lineA || (in.twoPoints && !in.lineB))
+        return previous;
+    if (!in.twoPoints)
+        return onePointFit(*in.lineA, in.timeA);
+    return twoPointFit(*in.lineA, in.timeA, *in.lineB, in.timeB);
+}
+
+// The film second at which a line stored at `start` is shown: where the jump dialog seeks.
+// Rounded to the nearest (ties to even), never before 0.
+int64_t correctedSecond(int64_t start, bool offsetEnabled, const ShiftCoefficients &shift);
 
 } // namespace zv

@@ -155,14 +155,28 @@ TEST(OptionsControls, ShiftPageGivesTheCorrection)
         bool later;
         ShiftCorrection previous;
         ShiftCorrection expected;
+        // "Kreator": the chosen lines' stored seconds, the pickers, two-point mode.
+        std::optional<int> lineA = {}, lineB = {};
+        int timeA = 0, timeB = 0;
+        bool twoPoints = false;
+        bool rejected = false;
     };
     const ShiftCorrection old{0.9, 5.0, 1.1, -5.5};
+    const double f = 900.0 / 980.0;
     const Case cases[] = {
         {"off: neutral", false, zv::ShiftPage::Plain, 3, true, old, {}},
         {"plain 3 s later", true, zv::ShiftPage::Plain, 3, true, old, {1.0, -3.0, 1.0, 3.0}},
         {"plain 2 s earlier", true, zv::ShiftPage::Plain, 2, false, old, {1.0, 2.0, 1.0, -2.0}},
         {"plain 0 s", true, zv::ShiftPage::Plain, 0, true, old, {1.0, 0.0, 1.0, 0.0}},
-        {"wizard keeps the previous fit", true, zv::ShiftPage::Wizard, 3, false, old, old},
+        {"wizard without a chosen line keeps the previous fit", true, zv::ShiftPage::Wizard, 3, false, old, old},
+        {"one point: line at 65 s shown at 60 s", true, zv::ShiftPage::Wizard, 0, false, old,
+         {1.0, 5.0, 1.0, -5.0}, 65, 7, 60, 99},
+        {"two points", true, zv::ShiftPage::Wizard, 0, false, old,
+         {f, 100 - 110 * f, 980.0 / 900.0, 110 - 100 * (980.0 / 900.0)}, 100, 1000, 110, 1090, true},
+        {"two points on the same line", true, zv::ShiftPage::Wizard, 0, false, old, old, 100, 100,
+         110, 1090, true, true},
+        {"two points at the same time", true, zv::ShiftPage::Wizard, 0, false, old, old, 100, 1000,
+         110, 110, true, true},
     };
     for (const Case &k : cases) {
         SCOPED_TRACE(k.name);
@@ -175,8 +189,16 @@ TEST(OptionsControls, ShiftPageGivesTheCorrection)
         c.page = k.page;
         c.plainSeconds = k.seconds;
         c.plainLater = k.later;
-        zv::UstawOpcjeDoZmiennych(c, s, shift, memory);
-        EXPECT_EQ(shift, k.expected);
+        c.lineStartA = k.lineA;
+        c.lineStartB = k.lineB;
+        c.wizardSecondsA = k.timeA;
+        c.wizardSecondsB = k.timeB;
+        c.TwoPoints = k.twoPoints;
+        EXPECT_EQ(zv::UstawOpcjeDoZmiennych(c, s, shift, memory).shiftRejected, k.rejected);
+        EXPECT_DOUBLE_EQ(shift.ShiftFactor, k.expected.ShiftFactor);
+        EXPECT_DOUBLE_EQ(shift.ShiftOffset, k.expected.ShiftOffset);
+        EXPECT_DOUBLE_EQ(shift.ShiftFactorInverse, k.expected.ShiftFactorInverse);
+        EXPECT_DOUBLE_EQ(shift.ShiftOffsetInverse, k.expected.ShiftOffsetInverse);
         EXPECT_EQ(s.OffsetEnabled, k.enabled);
         EXPECT_EQ(memory.page, k.page);
     }

@@ -1,3 +1,4 @@
+#include "core/subtitles/subtitle_timer.h"
 #include "core/subtitles/subtitle_writer.h"
 #include "support/file_tree.h"
 #include "support/subtitle_samples.h"
@@ -133,4 +134,151 @@ TEST(SubtitleWriter, SavesAtomicallyInTheEncodingItCanKeep)
     QString error;
     EXPECT_FALSE(saveSubtitleFile(t.root() + u"/a.txt/x"_qs, "x", TextEncoding::Utf8, nullptr, &error));
     EXPECT_FALSE(error.isEmpty());
+}
+
+namespace {
+
+QByteArray readAll(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+} // namespace
+
+TEST(SubtitleWriter, SavesTheLoadedTableCorrected)
+{
+    const auto loaded = zv::test::loadSample("0:00:01:Wcześnie\r\n0:00:04:Cztery \r\n0:00:10:Dziesięć\r\n1:02:03:Późno\r\n");
+    ASSERT_EQ(loaded.result.unrecognised, 0);
+    const SubtitleTable &table = loaded.result.table;
+    struct Case {
+        const char *name;
+        SubtitleSaveFormat format;
+        double fps;
+        bool offset;
+        ShiftCoefficients shift;
+        QByteArray want;
+        qsizetype clamped;
+        bool assumedFps;
+    };
+    const Case cases[] = {
+        {"off: stored times", SubtitleSaveFormat::Tmp, 25, false, plainShift(2, false),
+         "0:00:01:Wcześnie\r\n0:00:04:Cztery\r\n0:00:10:Dziesięć\r\n1:02:03:Późno\r\n", 0, false},
+        {"2 s earlier, the first line at 0", SubtitleSaveFormat::Tmp, 25, true, plainShift(2, false),
+         "0:00:00:Wcześnie\r\n0:00:02:Cztery\r\n0:00:08:Dziesięć\r\n1:02:01:Późno\r\n", 1, false},
+        {"2 s later as LRC", SubtitleSaveFormat::Lrc, 25, true, plainShift(2, true),
+         "[00:03]Wcześnie\r\n[00:06]Cztery\r\n[00:12]Dziesięć\r\n[02:05]Późno\r\n", 0, false},
+        {"MDVD at 25 fps, not trimmed", SubtitleSaveFormat::Mdvd, 25, false, {},
+         "{25}{}Wcześnie\r\n{100}{}Cztery \r\n{250}{}Dziesięć\r\n{93075}{}Późno\r\n", 0, false},
+        {"MDVD with no film: 25 fps", SubtitleSaveFormat::Mdvd, -1, false, {},
+         "{25}{}Wcześnie\r\n{100}{}Cztery \r\n{250}{}Dziesięć\r\n{93075}{}Późno\r\n", 0, true},
+    };
+    zv::test::FileTree t;
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString path = t.root() + u"/out.txt"_qs;
+        const CorrectedSaveResult r = ZapiszTekst(table, path, {c.format, c.fps, c.offset, c.shift, TextEncoding::Utf8});
+        ASSERT_TRUE(r.ok) << r.error.toStdString();
+        EXPECT_EQ(readAll(path), c.want);
+        EXPECT_EQ(r.lines, 4);
+        EXPECT_EQ(r.clampedToZero, c.clamped);
+        EXPECT_EQ(r.assumedFrameRate, c.assumedFps);
+        EXPECT_EQ(r.note.isEmpty(), c.clamped == 0 && !c.assumedFps) << r.note.toStdString();
+    }
+    // A table with only its sentinel writes an empty file.
+    const auto empty = zv::test::loadSample("0:00:01:   \r\n");
+    EXPECT_TRUE(ZapiszTekst(empty.result.table, t.root() + u"/e.txt"_qs, {}).ok);
+    EXPECT_EQ(readAll(t.root() + u"/e.txt"_qs), QByteArray());
+}
+
+TEST(SubtitleWriter, SavedFilesLoadBackAsTheSameTable)
+{
+    zv::test::FileTree t;
+    const QByteArray frames = "{100}{150}Pierwszy|wiersz\r\n{1262}{1300}Drugi\r\n{89975}{}Trzeci\r\n";
+    const QByteArray times = "0:00:04:Pierwszy|wiersz\r\n0:00:50:Drugi\r\n0:59:59:Trzeci\r\n";
+    for (const QByteArray &source : {frames, times}) {
+        const auto loaded = zv::test::loadSample(source);
+        ASSERT_EQ(loaded.result.unrecognised, 0);
+        const auto before = subtitleCues(loaded.result.table, 25);
+        for (const SubtitleSaveFormat format : {SubtitleSaveFormat::Tmp, SubtitleSaveFormat::Mdvd, SubtitleSaveFormat::Lrc}) {
+            SCOPED_TRACE(int(format));
+            const QString path = t.root() + u"/back.txt"_qs;
+            ASSERT_TRUE(ZapiszTekst(loaded.result.table, path, {format, 25, false, {}, TextEncoding::Utf8}).ok);
+            const auto again = zv::test::loadSample(readAll(path));
+            ASSERT_EQ(again.result.unrecognised, 0);
+            const auto after = subtitleCues(again.result.table, 25);
+            ASSERT_EQ(after.size(), before.size());
+            // MDVD keeps the frame; the whole-second formats keep the table's seconds.
+            for (size_t i = 0; i < after.size(); ++i) {
+                EXPECT_NEAR(after[i].start, before[i].start, format == SubtitleSaveFormat::Mdvd ? 0.04 : 0.5);
+                EXPECT_EQ(again.result.table.TimeTable()[qsizetype(i)].start, loaded.result.table.TimeTable()[qsizetype(i)].start);
+                EXPECT_EQ(after[i].text, before[i].text);
+            }
+        }
+    }
+}
+
+TEST(SubtitleWriter, SavingKeepsTheFilesEncodingAndTheLoadedTable)
+{
+    zv::test::FileTree t;
+    const QByteArray cp1250 = "0:00:05:\xBF\xF3\xB3w\r\n"; // "żółw" in Windows-1250
+    const QString path = t.file(QStringLiteral("a.txt"), cp1250);
+    const auto loaded = zv::test::loadSample(cp1250);
+    ASSERT_EQ(loaded.encoding, TextEncoding::Windows1250);
+    const CorrectedSaveRequest same{SubtitleSaveFormat::Tmp, 25, true, plainShift(1, true), loaded.encoding};
+    // Saving over the loaded file: replaced whole, still 8-bit; the table keeps its times.
+    CorrectedSaveResult r = ZapiszTekst(loaded.result.table, path, same);
+    ASSERT_TRUE(r.ok);
+    EXPECT_EQ(r.used, TextEncoding::Windows1250);
+    EXPECT_TRUE(r.note.isEmpty());
+    EXPECT_EQ(readAll(path), QByteArray("0:00:06:\xBF\xF3\xB3w\r\n"));
+    EXPECT_EQ(loaded.result.table.TimeTable()[0].start, 5);
+    // A letter the code page lacks: UTF-8 with a BOM, and the note says so.
+    const auto foreign = zv::test::loadSample(u"0:00:05:żółw 日本\r\n"_qs.toUtf8());
+    r = ZapiszTekst(foreign.result.table, path, {SubtitleSaveFormat::Tmp, 25, false, {}, TextEncoding::Windows1250});
+    ASSERT_TRUE(r.ok);
+    EXPECT_EQ(r.used, TextEncoding::Utf8Bom);
+    EXPECT_TRUE(r.note.contains(u"UTF-8"_qs));
+    EXPECT_TRUE(readAll(path).startsWith("\xEF\xBB\xBF"));
+    // A target that cannot be written: an error, the original untouched.
+    const QByteArray kept = readAll(path);
+    r = ZapiszTekst(loaded.result.table, path + u"/x"_qs, same);
+    EXPECT_FALSE(r.ok);
+    EXPECT_FALSE(r.error.isEmpty());
+    EXPECT_EQ(readAll(path), kept);
+}
+
+TEST(TimeShift, JumpSecondIsWhereTheLineIsShown)
+{
+    struct Case {
+        const char *name;
+        int64_t start;
+        bool on;
+        ShiftCoefficients shift;
+        int64_t want;
+    };
+    const ShiftCoefficients fit = *twoPointFit(100, 110, 1000, 1090);
+    const Case cases[] = {
+        {"off", 60, false, plainShift(5, true), 60},
+        {"5 s later", 60, true, plainShift(5, true), 65},
+        {"2 s earlier", 10, true, plainShift(2, false), 8},
+        {"before 0", 1, true, plainShift(2, false), 0},
+        {"two points, first", 100, true, fit, 110},
+        {"two points, second", 1000, true, fit, 1090},
+        {"past a day", 100000, true, plainShift(0, false), 100000},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(correctedSecond(c.start, c.on, c.shift), c.want) << c.name;
+
+    // The timer shows both reference lines at exactly the film times they were placed at.
+    const auto loaded = zv::test::loadSample("0:01:40:Sto\r\n0:16:40:Tysiąc\r\n");
+    for (const auto &[film, text] : {std::pair{110.0, u"Sto"_qs}, std::pair{1090.0, u"Tysiąc"_qs}}) {
+        SubtitleDisplayState state;
+        SubtitleTimerInput in;
+        in.CurrentPosition = film;
+        in.OffsetEnabled = true;
+        in.ShiftFactor = fit.ShiftFactor;
+        in.ShiftOffset = fit.ShiftOffset;
+        EXPECT_EQ(Timer1Timer(loaded.result.table, in, state), text);
+    }
 }
