@@ -340,6 +340,9 @@ public:
     void UstawTrayIcons();                // shown or hidden together, per ShowTrayIcon
     zv::TrayIcons *trayIcons() const;     // nullptr until first shown
 
+    // ---- subtitle editor and subtitle-file finder (main_window_editor.cpp) -----------------------
+    void ConnectEditor();       // once, after CreateForms
+
     // ---- the desktop: MPRIS and the screen saver (main_window_desktop.cpp) -----------------------
     void ConnectDesktop();      // once, after CreateForms
     void DesktopRefresh();      // the state changed: MPRIS properties, screen-saver inhibition

@@ -97,11 +97,8 @@ void TZentavistaApp::UstawOpcjeDoZmiennych()
         font.setPointSize(qBound(1, s.TEFontSize, 1000));
         font.setBold(zv::fontStyleIsBold(s.TEFontStyle));
         font.setItalic(zv::fontStyleIsItalic(s.TEFontStyle));
-        Form12->setFont(font);
-        QPalette pal = Form12->palette();
-        pal.setColor(QPalette::Base, zv::colorFromBgr(s.TEBackGround));
-        pal.setColor(QPalette::Text, zv::colorFromBgr(s.TEFontColor));
-        Form12->setPalette(pal);
+        Form12->UstawWyglad(font, zv::colorFromBgr(s.TEFontColor), zv::colorFromBgr(s.TEBackGround));
+        Form12->OptionsApplied();
     }
     // The line windows read font and colours from the settings at each rendering.
     RestartGlobalKeys();

@@ -8,5 +8,3 @@ void TZentavistaApp::Timer5Timer() {}
 
 // Menu items
 void TZentavistaApp::SDN1Click() {}
-void TZentavistaApp::SDPZN1Click() {}
-void TZentavistaApp::Edytortxt1Click() {}

@@ -58,6 +58,7 @@ void TZentavistaApp::CreateForms()
     ConnectVideoWindow();
     ConnectKeys();
     ConnectDesktop();
+    ConnectEditor();
     // The last window's creation starts the program: every window exists from here on.
     StartUp();
 }
@@ -176,6 +177,11 @@ void TZentavistaApp::closeEvent(QCloseEvent *event)
     // Only a signal or the session can close a window not shown yet; start-up ends first.
     if (startUpRunning_) {
         CloseUnattended();
+        event->ignore();
+        return;
+    }
+    // Unsaved editor text is asked about, unless nobody is there to answer.
+    if (!shutDownStarted_ && !unattended_ && Form12 && !Form12->CanClose()) {
         event->ignore();
         return;
     }

@@ -16,6 +16,7 @@
 #include "library/subtitle_file_filter.h"
 #include "playback/media_engine.h"
 #include "subtitles/subtitle_display.h"
+#include "subtitles/subtitle_editor.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -179,7 +180,8 @@ void TZentavistaApp::LadujText(const QString &path)
         const QString loaded = st.table.CurrentSubtitleFile();
         // With nothing loaded there is nothing to edit or associate.
         if (!loaded.isEmpty()) {
-            // The editor's load of the file joins here once the editor exists.
+            if (Form12)
+                Form12->PlayerLoaded(loaded);
             SkojarzPliki(CurrentMediaPath, loaded);
         }
         UstawMStaus();
@@ -246,6 +248,8 @@ void TZentavistaApp::Zamknij2Click()
     CzyscListe();
     ClearSubtitleOverlay();
     UstawMStaus();
+    if (Form12)
+        Form12->NowyClick();
 }
 
 void TZentavistaApp::ClearSubtitleOverlay()

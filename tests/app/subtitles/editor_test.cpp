@@ -1,0 +1,169 @@
+// The subtitle editor in the main window with real libmpv playing the generated clip: the
+// player's load shows the file in the editor, clicks stamp lines with the playing second, the
+// file is saved in the encoding it came in and loads back; writing mode stamps a new line
+// until the first letter.
+#include "subtitle_app.h"
+
+#include "core/config/settings.h"
+#include "playback/media_engine.h"
+#include "subtitles/subtitle_editor.h"
+#include "video/video_window.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QTest>
+#include <QTextBlock>
+
+#include <cmath>
+
+namespace {
+
+QPoint lineCentre(QPlainTextEdit *te, int line)
+{
+    return te->cursorRect(QTextCursor(te->document()->findBlockByNumber(line))).center();
+}
+
+QString lineText(QPlainTextEdit *te, int line)
+{
+    return te->document()->findBlockByNumber(line).text();
+}
+
+QByteArray readAll(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+struct EditorApp : SubtitleApp {
+    EditorApp() : SubtitleApp(TForm9::mpvEngine(false))
+    {
+        editor = w->Form12;
+        editor->message = [this](const QString &, const QString &text, QMessageBox::Icon) { boxes << text; };
+        editor->askSave = [this](QWidget *, const QString &) {
+            ++questions;
+            return answer;
+        };
+    }
+    TForm12 *editor = nullptr;
+    QStringList boxes;
+    int questions = 0;
+    QMessageBox::StandardButton answer = QMessageBox::Cancel;
+};
+
+} // namespace
+
+TEST(SubtitleEditor, StampsWhilePlayingAreSavedInTheFilesEncodingAndLoadBack)
+{
+    EditorApp app;
+    TZentavistaApp &w = *app.w;
+    TForm12 &ed = *app.editor;
+    const QStringList lines{QStringLiteral("0:00:00:Zażółć gęślą jaźń"), QStringLiteral("0:00:00:Druga|linia"),
+                            QStringLiteral("0:00:00:Trzecia")};
+    const QString path = app.write(QStringLiteral("film.txt"), lines, zv::TextEncoding::Windows1250);
+    w.LadujText(path);
+    EXPECT_EQ(ed.EditedFile, path);
+    EXPECT_EQ(ed.encoding(), zv::TextEncoding::Windows1250);
+    EXPECT_EQ(ed.TE->toPlainText(), lines.join(u'\n'));
+    EXPECT_EQ(ed.windowTitle(), QStringLiteral("Edytor napisów - film.txt"));
+
+    w.runCommand(w.Edytortxt1);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&ed));
+    MediaEngine *e = w.m();
+    bool open = false;
+    QObject::connect(e, &MediaEngine::OnOpenStateChange, [&](int, int s) { open = s == MediaEngine::osOpen; });
+    e->Open(zv::test::mediaFile(QStringLiteral("clip.avi")));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return open; }, 15000));
+    e->Play();
+
+    // Format 0 keeps "Usuń poprzedni czas" on, so the old stamps are replaced.
+    ed.Wstawiajczas1->trigger();
+    EXPECT_TRUE(ed.modes().insertTime && ed.modes().removePrevious);
+    EXPECT_EQ(ed.TE->viewport()->cursor().shape(), Qt::PointingHandCursor);
+    const auto stampAt = [&](int line, double after) {
+        EXPECT_TRUE(QTest::qWaitFor([&] { return e->CurrentPosition() >= after; }, 10000));
+        ed.Timer1Timer();
+        const double at = e->CurrentPosition();
+        const QString stamp = ed.stamp();
+        EXPECT_EQ(stamp, zv::editor::timeStamp(qint64(at), 0)) << at;
+        QTest::mouseClick(ed.TE->viewport(), Qt::LeftButton, {}, lineCentre(ed.TE, line));
+        return stamp;
+    };
+    const QString first = stampAt(0, 1.1);
+    const QString third = stampAt(2, 2.1);
+    EXPECT_NE(first, third);
+    EXPECT_EQ(lineText(ed.TE, 0), first + QStringLiteral("Zażółć gęślą jaźń"));
+    EXPECT_EQ(lineText(ed.TE, 1), lines[1]);
+    EXPECT_EQ(lineText(ed.TE, 2), third + QStringLiteral("Trzecia"));
+    // A click below the last line stamps nothing.
+    QTest::mouseClick(ed.TE->viewport(), Qt::LeftButton, {}, QPoint(5, ed.TE->viewport()->height() - 3));
+    EXPECT_EQ(lineText(ed.TE, 2), third + QStringLiteral("Trzecia"));
+    EXPECT_EQ(ed.StatusPanel2->text(), QStringLiteral("Wiersz: 2"));
+
+    ASSERT_TRUE(ed.ZapiszClick());
+    const QStringList stamped{first + QStringLiteral("Zażółć gęślą jaźń"), lines[1], third + QStringLiteral("Trzecia")};
+    EXPECT_EQ(readAll(path), zv::encodeText(stamped.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n"),
+                                            zv::TextEncoding::Windows1250));
+
+    // Back into the player: the stamps are the lines' times.
+    ed.Zaladujedytowany1->trigger();
+    EXPECT_EQ(w.CurrentSubtitleFile(), path);
+    EXPECT_EQ(ed.TE->toPlainText(), stamped.join(u'\n'));
+    EXPECT_EQ(app.questions, 0);
+    EXPECT_TRUE(app.boxes.isEmpty()) << app.boxes.join(u'\n').toStdString();
+    e->Stop();
+}
+
+TEST(SubtitleEditor, WritingModeStampsTheNewLineUntilTheFirstLetter)
+{
+    EditorApp app;
+    TZentavistaApp &w = *app.w;
+    TForm12 &ed = *app.editor;
+    w.runCommand(w.Edytortxt1);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&ed));
+    ed.activateWindow();
+    MediaEngine *e = w.m();
+    bool open = false;
+    QObject::connect(e, &MediaEngine::OnOpenStateChange, [&](int, int s) { open = s == MediaEngine::osOpen; });
+    e->Open(zv::test::mediaFile(QStringLiteral("clip.avi")));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return open; }, 15000));
+    e->Play();
+
+    ed.Trybpisania1->trigger();
+    EXPECT_TRUE(ed.modes().writingMode);
+    EXPECT_FALSE(ed.Usunpoprzedniczas1->isEnabled());
+    EXPECT_FALSE(ed.Wstawiajczas1->isChecked());
+    ed.TE->setFocus();
+    QTest::keyClicks(ed.TE, QStringLiteral("Pierwszy"));
+    QTest::keyClick(ed.TE, Qt::Key_Return);
+    EXPECT_TRUE(ed.StampPending);
+    // The new line shows the running time and follows it.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !lineText(ed.TE, 1).isEmpty(); }, 2000));
+    const QString early = lineText(ed.TE, 1);
+    EXPECT_TRUE(early.startsWith(QStringLiteral("0:00:0")) && early.endsWith(u':')) << early.toStdString();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return lineText(ed.TE, 1) != early; }, 3000)) << early.toStdString();
+    const QString running = lineText(ed.TE, 1);
+    EXPECT_TRUE(running.startsWith(QStringLiteral("0:00:0")) && running.endsWith(u':')) << running.toStdString();
+
+    // The first letter freezes it, and the typed text follows.
+    QTest::keyClicks(ed.TE, QStringLiteral("Ala"));
+    EXPECT_FALSE(ed.StampPending);
+    const QString frozen = lineText(ed.TE, 1);
+    EXPECT_TRUE(frozen.endsWith(QStringLiteral("Ala")));
+    QTest::qWait(1300);
+    EXPECT_EQ(lineText(ed.TE, 1), frozen);
+    EXPECT_EQ(lineText(ed.TE, 0), QStringLiteral("Pierwszy"));
+    e->Stop();
+
+    // A new document is saved as UTF-8; closing the program asks about unsaved text first.
+    EXPECT_TRUE(ed.TE->document()->isModified());
+    w.close();
+    EXPECT_EQ(app.questions, 1);
+    EXPECT_TRUE(w.isVisible()) << "Cancel keeps the program running";
+    const QString target = app.files.filePath(QStringLiteral("nowy.txt"));
+    ed.pickSaveFile = [&](QWidget *, const QString &) { return target; };
+    app.answer = QMessageBox::Save;
+    w.close();
+    EXPECT_EQ(app.questions, 2);
+    EXPECT_EQ(QString::fromUtf8(readAll(target)), QStringLiteral("Pierwszy\r\n") + frozen + QStringLiteral("\r\n"));
+}
