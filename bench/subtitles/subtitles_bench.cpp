@@ -3,6 +3,7 @@
 //   bench_subtitles [benchmark flags]         loads and ticks, then a table of ratios
 //   bench_subtitles --write KIND LINES ENC F  writes one generated file (KIND 0/1/2, ENC utf8/cp1250)
 //   bench_subtitles --peak-memory F           loads F once and prints memory above the idle process
+//   bench_subtitles --vs-floor [PAIRS]        whole processes: --peak-memory against subtitle_floor
 //
 // Anchors: a plain read + decode + line split written here (the practical floor of any loader)
 // and `ffmpeg -v error -i F -f srt -y /dev/null`, which reads all three line formats.
@@ -27,7 +28,12 @@
 #include <random>
 #include <tuple>
 
+#include <fcntl.h>
+#include <spawn.h>
 #include <sys/resource.h>
+#include <sys/wait.h>
+#include <time.h>
+#include <unistd.h>
 
 using namespace zv;
 
@@ -341,10 +347,109 @@ int peakMemory(const QString &path)
     return 0;
 }
 
+struct ProcessCost {
+    double cpu = -1;  // user + system seconds
+    double wall = -1; // seconds
+};
+
+// Runs argv to its end with its output thrown away.
+ProcessCost runProcess(const std::vector<std::string> &argv)
+{
+    std::vector<char *> args;
+    for (const std::string &a : argv)
+        args.push_back(const_cast<char *>(a.c_str()));
+    args.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    timespec t0{}, t1{};
+    clock_gettime(CLOCK_MONOTONIC, &t0);
+    pid_t pid = 0;
+    const int err = posix_spawn(&pid, args[0], &actions, nullptr, args.data(), ::environ);
+    posix_spawn_file_actions_destroy(&actions);
+    ProcessCost cost;
+    int status = 0;
+    rusage u{};
+    if (err != 0 || wait4(pid, &status, 0, &u) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        return cost;
+    clock_gettime(CLOCK_MONOTONIC, &t1);
+    cost.cpu = double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+    cost.wall = double(t1.tv_sec - t0.tv_sec) + (t1.tv_nsec - t0.tv_nsec) / 1e9;
+    return cost;
+}
+
+double median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v.empty() ? -1 : v[v.size() / 2];
+}
+
+// Whole processes side by side: this program loading each generated file (--peak-memory, the
+// classifier and the loader as the player runs them) against the floor program on the same
+// file, in interleaved pairs; medians of the pairs' CPU and wall-time ratios.
+int versusFloor(int pairs)
+{
+    const std::string self = QCoreApplication::applicationFilePath().toStdString();
+    const std::string floorBin = ZV_SUBTITLE_FLOOR;
+    // What each process costs before it reads anything (a one-line file), for reading the
+    // small files' ratios: the last column leaves it out on both sides.
+    const std::string oneLine = workDir().filePath(QStringLiteral("one_line.txt")).toStdString();
+    {
+        QFile f(QString::fromStdString(oneLine));
+        if (!f.open(QIODevice::WriteOnly) || f.write("{1}{2}x\r\n") < 0)
+            return 1;
+    }
+    std::vector<double> startOurs, startFloor;
+    for (int i = 0; i < pairs; ++i) {
+        startOurs.push_back(runProcess({self, "--peak-memory", oneLine}).cpu);
+        startFloor.push_back(runProcess({floorBin, oneLine, "1", "utf8"}).cpu);
+    }
+    const double ours0 = median(startOurs), floor0 = median(startFloor);
+    std::printf("whole processes, medians of %d interleaved pairs: `bench_subtitles --peak-memory F`"
+                " against `subtitle_floor F KIND ENC`\n", pairs);
+    std::printf("start-up (one-line file): ours %.1f ms CPU, floor %.1f ms CPU\n", ours0 * 1e3, floor0 * 1e3);
+    std::printf("%-24s %9s %9s %8s %9s %9s %8s %12s\n", "file", "ours ms", "floor ms", "x cpu",
+                "ours wall", "floor wall", "x wall", "x cpu-start");
+    for (int kind = 0; kind < 3; ++kind) {
+        for (bool utf8 : {false, true}) {
+            for (int lines : kSizes) {
+                const std::string path = generated(kind, lines, utf8).toStdString();
+                std::vector<double> ours, floor, oursWall, floorWall, cpuRatio, wallRatio;
+                runProcess({floorBin, path, std::to_string(kind), utf8 ? "utf8" : "cp1250"}); // warm
+                for (int i = 0; i < pairs; ++i) {
+                    const ProcessCost a = runProcess({self, "--peak-memory", path});
+                    const ProcessCost b =
+                        runProcess({floorBin, path, std::to_string(kind), utf8 ? "utf8" : "cp1250"});
+                    if (a.cpu < 0 || b.cpu < 0) {
+                        std::printf("%s: a process failed\n", path.c_str());
+                        return 1;
+                    }
+                    ours.push_back(a.cpu);
+                    floor.push_back(b.cpu);
+                    oursWall.push_back(a.wall);
+                    floorWall.push_back(b.wall);
+                    cpuRatio.push_back(a.cpu / std::max(b.cpu, 1e-4));
+                    wallRatio.push_back(a.wall / b.wall);
+                }
+                const std::string name = caseName("", kind, utf8, lines).substr(1);
+                std::printf("%-24s %9.1f %9.1f %8.2f %9.1f %9.1f %8.2f %12.2f\n", name.c_str(),
+                            median(ours) * 1e3, median(floor) * 1e3, median(cpuRatio),
+                            median(oursWall) * 1e3, median(floorWall) * 1e3, median(wallRatio),
+                            (median(ours) - ours0) / std::max(median(floor) - floor0, 1e-4));
+                std::fflush(stdout);
+            }
+        }
+    }
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
 {
+    // A load needs no application object: the whole-process figures leave its start-up out.
+    if (argc == 3 && std::strcmp(argv[1], "--peak-memory") == 0)
+        return peakMemory(QString::fromLocal8Bit(argv[2]));
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
     if (args.size() == 6 && args[1] == QLatin1String("--write")) {
@@ -356,6 +461,8 @@ int main(int argc, char **argv)
     }
     if (args.size() == 3 && args[1] == QLatin1String("--peak-memory"))
         return peakMemory(args[2]);
+    if (args.size() >= 2 && args[1] == QLatin1String("--vs-floor"))
+        return versusFloor(args.size() > 2 ? args[2].toInt() : 7);
 
     registerLoads();
     for (int kind : {0, 1}) {

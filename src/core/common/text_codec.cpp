@@ -3,6 +3,7 @@
 #include <QStringDecoder>
 
 #include <array>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <unordered_map>
@@ -75,9 +76,17 @@ bool validUtf8(QByteArrayView bytes)
     const auto *p = reinterpret_cast<const uint8_t *>(bytes.data());
     const auto *end = p + bytes.size();
     while (p < end) {
-        p = skipAsciiWords(p, end);
-        if (p == end)
-            break;
+        // Jump to the first byte above ASCII of the next eight: Polish text mixes both closely.
+        if (end - p >= 8) {
+            uint64_t w;
+            std::memcpy(&w, p, 8);
+            w &= 0x8080808080808080ull;
+            if (!w) {
+                p += 8;
+                continue;
+            }
+            p += std::countr_zero(w) >> 3;
+        }
         const uint8_t c = *p;
         if (c < 0x80) { ++p; continue; }
         // Two-byte letters (all of Polish) the short way; 0xC0 and 0xC1 only start overlong forms.
@@ -115,15 +124,9 @@ bool validUtf8(QByteArrayView bytes)
 // wins only when it has strictly more hits, since Windows-1250 is by far the common case.
 TextEncoding chooseEightBitEncoding(QByteArrayView bytes)
 {
-    qsizetype win = 0, iso = 0;
-    for (char ch : bytes) {
-        switch (static_cast<uint8_t>(ch)) {
-        case 0xB9: case 0x9C: case 0x9F: case 0xA5: case 0x8C: case 0x8F: ++win; break;
-        case 0xB1: case 0xB6: case 0xBC: case 0xA1: case 0xA6: case 0xAC: ++iso; break;
-        default: break;
-        }
-    }
-    return iso > win ? TextEncoding::Iso8859_2 : TextEncoding::Windows1250;
+    EightBitVotes votes;
+    votes.add(bytes);
+    return votes.choice();
 }
 
 bool hasUtf8Bom(QByteArrayView bytes)
@@ -137,6 +140,31 @@ bool hasUtf8Bom(QByteArrayView bytes)
 bool isValidUtf8(QByteArrayView bytes)
 {
     return validUtf8(bytes);
+}
+
+const std::array<int8_t, 256> EightBitVotes::kVote = [] {
+    std::array<int8_t, 256> t{};
+    for (uint8_t b : {0xB9, 0x9C, 0x9F, 0xA5, 0x8C, 0x8F})
+        t[b] = -1;
+    for (uint8_t b : {0xB1, 0xB6, 0xBC, 0xA1, 0xA6, 0xAC})
+        t[b] = 1;
+    return t;
+}();
+
+void EightBitVotes::add(QByteArrayView bytes)
+{
+    const auto *p = reinterpret_cast<const uint8_t *>(bytes.data());
+    const auto *const end = p + bytes.size();
+    while (p < end) {
+        p = skipAsciiWords(p, end);
+        if (p < end)
+            addByte(*p++);
+    }
+}
+
+TextEncoding EightBitVotes::choice() const
+{
+    return isoLead_ > 0 ? TextEncoding::Iso8859_2 : TextEncoding::Windows1250;
 }
 
 TextEncoding eightBitEncodingOf(QByteArrayView bytes)
@@ -215,19 +243,15 @@ const char *copyAscii(char *&dst, const char *p, const char *end)
 
 } // namespace
 
-void appendAsUtf8(QByteArray &out, QByteArrayView bytes, TextEncoding encoding)
+namespace {
+
+template <bool Vote>
+void appendEightBit(QByteArray &out, QByteArrayView bytes, TextEncoding encoding, EightBitVotes *votes)
 {
-    const qsizetype old = out.size();
-    if (encoding == TextEncoding::Utf8 || encoding == TextEncoding::Utf8Bom) {
-        if (validUtf8(bytes))
-            out.append(bytes.data(), bytes.size());
-        else
-            out.append(utf8ToString(bytes).toUtf8());
-        return;
-    }
     static const Utf8Table cp1250 = makeUtf8Table(TextEncoding::Windows1250);
     static const Utf8Table iso = makeUtf8Table(TextEncoding::Iso8859_2);
     const Utf8Table &table = encoding == TextEncoding::Iso8859_2 ? iso : cp1250;
+    const qsizetype old = out.size();
     out.resize(old + 3 * bytes.size()); // the widest character takes three bytes
     char *dst = out.data() + old;
     const char *p = bytes.data();
@@ -236,11 +260,32 @@ void appendAsUtf8(QByteArray &out, QByteArrayView bytes, TextEncoding encoding)
         p = copyAscii(dst, p, end);
         for (; p < end && uint8_t(*p) >= 0x80; ++p) {
             const auto &e = table[uint8_t(*p)];
+            if constexpr (Vote)
+                votes->addByte(uint8_t(*p));
             std::memcpy(dst, e.data() + 1, 3);
             dst += e[0];
         }
     }
     out.truncate(dst - out.constData());
+}
+
+} // namespace
+
+void appendAsUtf8(QByteArray &out, QByteArrayView bytes, TextEncoding encoding)
+{
+    if (encoding == TextEncoding::Utf8 || encoding == TextEncoding::Utf8Bom) {
+        if (validUtf8(bytes))
+            out.append(bytes.data(), bytes.size());
+        else
+            out.append(utf8ToString(bytes).toUtf8());
+        return;
+    }
+    appendEightBit<false>(out, bytes, encoding, nullptr);
+}
+
+void appendAsUtf8(QByteArray &out, QByteArrayView bytes, TextEncoding encoding, EightBitVotes &votes)
+{
+    appendEightBit<true>(out, bytes, encoding, &votes);
 }
 
 DecodedText decodeText(QByteArrayView bytes)

@@ -5,6 +5,9 @@
 #include <QString>
 #include <QStringList>
 
+#include <array>
+#include <cstdint>
+
 namespace zv {
 
 // Encodings of the 8-bit text files the program reads (subtitles, playlists) and writes back
@@ -22,6 +25,19 @@ TextEncoding detectEncoding(QByteArrayView bytes);
 // Which Polish code page `bytes` would be read in if they were not UTF-8.
 TextEncoding eightBitEncodingOf(QByteArrayView bytes);
 bool isValidUtf8(QByteArrayView bytes);
+
+// The letters eightBitEncodingOf decides by, counted piece by piece for readers that pass over
+// a file once: the pieces' counts added up give the whole file's choice.
+class EightBitVotes {
+public:
+    void add(QByteArrayView bytes);
+    void addByte(uint8_t b) { isoLead_ += kVote[b]; }
+    TextEncoding choice() const;
+
+private:
+    static const std::array<int8_t, 256> kVote; // +1 for an ISO-8859-2 letter, -1 for Windows-1250
+    qsizetype isoLead_ = 0;
+};
 DecodedText decodeText(QByteArrayView bytes);
 // A BOM at the start of `bytes` is kept as U+FEFF, except the file-level one of Utf8Bom.
 QString decodeAs(QByteArrayView bytes, TextEncoding encoding);
@@ -31,6 +47,8 @@ QString utf8ToString(QByteArrayView bytes);
 // Appends `bytes` decoded from `encoding` to `out` as UTF-8, the way decodeAs would read them
 // (invalid UTF-8 sequences become U+FFFD; a BOM is not expected here).
 void appendAsUtf8(QByteArray &out, QByteArrayView bytes, TextEncoding encoding);
+// The same for an 8-bit encoding, counting `bytes` into `votes` on the way.
+void appendAsUtf8(QByteArray &out, QByteArrayView bytes, TextEncoding encoding, EightBitVotes &votes);
 // Characters that the 8-bit target cannot hold become '?'.
 QByteArray encodeText(const QString &text, TextEncoding encoding);
 

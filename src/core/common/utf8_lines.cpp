@@ -42,6 +42,13 @@ void Utf8Lines::appendDecoded(QByteArrayView bytes, TextEncoding encoding)
     ends_.push_back(uint32_t(bytes_.size()));
 }
 
+void Utf8Lines::appendDecoded(QByteArrayView bytes, TextEncoding encoding, EightBitVotes &votes)
+{
+    checkRoom(3 * bytes.size());
+    appendAsUtf8(bytes_, bytes, encoding, votes);
+    ends_.push_back(uint32_t(bytes_.size()));
+}
+
 void Utf8Lines::appendValidUtf8(QByteArrayView utf8)
 {
     checkRoom(utf8.size());
@@ -58,6 +65,14 @@ void Utf8Lines::reserve(qsizetype bytes, qsizetype lines)
 {
     bytes_.reserve(std::min(bytes, kMaxBytes));
     ends_.reserve(size_t(lines));
+}
+
+void Utf8Lines::truncate(qsizetype count)
+{
+    if (count >= size())
+        return;
+    ends_.resize(size_t(count));
+    bytes_.truncate(count == 0 ? 0 : qsizetype(ends_.back()));
 }
 
 Utf8LinesRewriter::Utf8LinesRewriter(Utf8Lines &&source)

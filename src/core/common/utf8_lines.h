@@ -36,12 +36,17 @@ public:
     // Appends one line given in `encoding` (a UTF-8 BOM is not expected here). Throws
     // std::length_error when the buffer would pass 4 GB.
     void appendDecoded(QByteArrayView bytes, TextEncoding encoding);
+    // The same for an 8-bit `encoding`, counting the letters that tell the code pages apart.
+    void appendDecoded(QByteArrayView bytes, TextEncoding encoding, EightBitVotes &votes);
     // Appends a line already known to be valid UTF-8 (say, from a file checked whole).
     void appendValidUtf8(QByteArrayView utf8);
     void append(const QString &line);
     // Room for about `bytes` of text in `lines` lines, so that growing never copies.
     void reserve(qsizetype bytes, qsizetype lines);
     void clear() { *this = Utf8Lines(); }
+    // Keeps the first `count` lines.
+    void truncate(qsizetype count);
+    qsizetype byteSize() const { return bytes_.size(); }
 
     // Rewrites the list in place into a list of pieces of its lines (see the class below).
     using Rewriter = Utf8LinesRewriter;

@@ -5,9 +5,12 @@
 #include <QFile>
 
 #include <algorithm>
+#include <bit>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <memory>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -36,99 +39,331 @@ bool isCandidateLine(QByteArrayView line)
     return last == first || digit(line[first + 1]) || line[first + 1] == ':';
 }
 
-qsizetype countLineFeeds(QByteArrayView bytes)
+constexpr uint64_t kOnes = 0x0101010101010101ull;
+constexpr uint64_t kHighBits = 0x8080808080808080ull;
+
+// The end of the line starting at p: its first CR or LF, or `end`. Steps over eight bytes at a
+// time while none of them is a line break.
+const char *lineEnd(const char *p, const char *end)
 {
-    qsizetype n = 0;
-    const char *p = bytes.data();
-    const char *const end = p + bytes.size();
-    while ((p = static_cast<const char *>(std::memchr(p, '\n', size_t(end - p))))) {
-        ++n;
-        ++p;
+    while (end - p >= 8) {
+        uint64_t w;
+        std::memcpy(&w, p, 8);
+        const uint64_t lf = w ^ (kOnes * '\n');
+        const uint64_t cr = w ^ (kOnes * '\r');
+        // A zero byte in lf or cr is a break; the lowest one found this way is exact.
+        const uint64_t hit = (((lf - kOnes) & ~lf) | ((cr - kOnes) & ~cr)) & kHighBits;
+        if (hit)
+            return p + (std::countr_zero(hit) >> 3);
+        p += 8;
     }
-    return n;
+    while (p < end && *p != '\n' && *p != '\r')
+        ++p;
+    return p;
 }
 
-// Appends the candidate lines of `text` to `lines`, decoded from `encoding`. For plain UTF-8
-// every line must be valid: returns false, with `lines` emptied, at the first that is not.
-bool splitCandidateLines(QByteArrayView text, TextEncoding encoding, Utf8Lines &lines,
-                         bool allLines = false)
+bool isAscii(QByteArrayView line)
 {
-    const bool strictUtf8 = encoding == TextEncoding::Utf8;
-    // Subtitle files are nearly all candidate lines: room for all of them saves regrowing.
-    lines.clear();
-    lines.reserve(text.size() + text.size() / 16, countLineFeeds(text) + 1);
-    const char *p = text.data();
-    const char *const end = p + text.size();
-    while (p < end) {
-        const char *eol = p;
-        while (eol < end && *eol != '\n' && *eol != '\r')
-            ++eol;
-        const QByteArrayView line(p, eol - p);
-        const bool candidate = allLines || isCandidateLine(line);
-        if (strictUtf8) {
-            // Line breaks never occur inside a UTF-8 sequence, so checking every line checks
-            // the file.
-            if (!isValidUtf8(line)) {
-                lines.clear();
+    const char *p = line.data();
+    const char *const end = p + line.size();
+    uint64_t any = 0;
+    for (; end - p >= 8; p += 8) {
+        uint64_t w;
+        std::memcpy(&w, p, 8);
+        any |= w;
+    }
+    for (; p < end; ++p)
+        any |= uint8_t(*p);
+    return (any & kHighBits) == 0;
+}
+
+const char *nextLine(const char *eol, const char *end)
+{
+    if (eol == end)
+        return end;
+    return eol + ((*eol == '\r' && eol + 1 < end && eol[1] == '\n') ? 2 : 1);
+}
+
+// Gives the lines of a file one after another, from bytes in memory or from a descriptor read
+// in pieces: a whole file never needs to be in memory next to its lines, and its pages are
+// never faulted in twice. Offsets count from the start of the bytes or file.
+class LineSource {
+public:
+    explicit LineSource(QByteArrayView bytes)
+        : data_(bytes.data()), end_(bytes.size()), eof_(true)
+    {
+    }
+    LineSource(int fd, qint64 sizeHint)
+        : fd_(fd), cap_(qsizetype(std::clamp<qint64>(sizeHint + 1, 64, kPiece)))
+    {
+        buffer_.reset(new char[size_t(cap_)]);
+        data_ = buffer_.get();
+    }
+
+    // The next line without its break; false at the end, or when reading failed (failed()).
+    bool next(QByteArrayView &line)
+    {
+        for (;;) {
+            const char *p = data_ + begin_;
+            const char *e = data_ + end_;
+            if (p == e && eof_)
                 return false;
+            const char *eol = lineEnd(p, e);
+            // A CR as the last byte read may be the first half of a CR LF.
+            if ((eol < e && (*eol == '\n' || eol + 1 < e || eof_)) || (eol == e && eof_)) {
+                line = QByteArrayView(p, eol - p);
+                lineOffset_ = dataOffset_ + begin_;
+                begin_ = nextLine(eol, e) - data_;
+                return true;
+            }
+            if (!refill())
+                return false;
+        }
+    }
+    // Where the line last returned starts.
+    qint64 lineOffset() const { return lineOffset_; }
+    // The next line starts at `offset`.
+    bool seek(qint64 offset)
+    {
+        if (offset >= dataOffset_ && offset <= dataOffset_ + end_) {
+            begin_ = qsizetype(offset - dataOffset_);
+            return true;
+        }
+        if (fd_ < 0 || ::lseek(fd_, offset, SEEK_SET) != offset)
+            return fail();
+        dataOffset_ = offset;
+        begin_ = end_ = 0;
+        eof_ = false;
+        return true;
+    }
+    bool failed() const { return failed_; }
+
+private:
+    static constexpr qsizetype kPiece = 512 * 1024;
+
+    // Moves the unfinished line to the front and reads more after it; a line longer than the
+    // buffer doubles it.
+    bool refill()
+    {
+        if (fd_ < 0)
+            return fail();
+        if (begin_ > 0) {
+            std::memmove(buffer_.get(), data_ + begin_, size_t(end_ - begin_));
+            dataOffset_ += begin_;
+            end_ -= begin_;
+            begin_ = 0;
+        }
+        if (end_ == cap_) {
+            std::unique_ptr<char[]> bigger(new char[size_t(2 * cap_)]);
+            std::memcpy(bigger.get(), buffer_.get(), size_t(end_));
+            buffer_ = std::move(bigger);
+            data_ = buffer_.get();
+            cap_ *= 2;
+        }
+        for (;;) {
+            const ssize_t n = ::read(fd_, buffer_.get() + end_, size_t(cap_ - end_));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0)
+                return fail();
+            if (n == 0)
+                eof_ = true;
+            end_ += n;
+            // The file may have grown since its size was looked at.
+            return dataOffset_ + end_ <= kMaxSubtitleFileBytes || fail();
+        }
+    }
+    bool fail()
+    {
+        failed_ = true;
+        return false;
+    }
+
+    int fd_ = -1;
+    std::unique_ptr<char[]> buffer_;
+    const char *data_ = nullptr;
+    qsizetype cap_ = 0;
+    qsizetype begin_ = 0;   // where the next line starts in data_
+    qsizetype end_ = 0;     // bytes in data_
+    qint64 dataOffset_ = 0; // offset of data_[0]
+    qint64 lineOffset_ = 0;
+    bool eof_ = false;
+    bool failed_ = false;
+};
+
+// Splits the lines from `start` on into the candidate lines (every line when `allLines`) in
+// one pass, decoded into UTF-8, and returns the encoding they were read in (nullopt when
+// reading failed). `encoding` Utf8 means "unknown, without a BOM": lines are checked as UTF-8
+// while they are ASCII or valid; at the first one that is not, the file is an 8-bit one
+// (detectEncoding's rule) and the split goes on from the first line that held a byte above
+// ASCII, decoding as Windows-1250 while it counts the letters that tell the two code pages
+// apart. Lines before that point read the same in every encoding. Only when the counts say
+// ISO-8859-2 (rare) is that part decoded again. `size` (about the bytes to come) sizes the list.
+std::optional<TextEncoding> splitCandidateLines(LineSource &source, qint64 start, qint64 size,
+                                                TextEncoding encoding, Utf8Lines &lines,
+                                                bool allLines = false)
+{
+    // Room for the longest decoding: pages never written cost no memory, and the list never
+    // grows by copying. A short line is about 20 bytes.
+    const bool eightBit = encoding == TextEncoding::Windows1250 || encoding == TextEncoding::Iso8859_2;
+    lines.clear();
+    lines.reserve(eightBit ? 3 * size : size, size / 16 + 16);
+    if (!source.seek(start))
+        return std::nullopt;
+
+    QByteArrayView line;
+    if (encoding == TextEncoding::Utf8) {
+        // Where the first line holding a byte above ASCII starts, and how many lines came before.
+        qint64 firstHigh = -1;
+        qsizetype linesBeforeHigh = 0;
+        bool valid = true;
+        while (source.next(line)) {
+            const bool candidate = allLines || isCandidateLine(line);
+            if (!isAscii(line)) {
+                if (firstHigh < 0) {
+                    firstHigh = source.lineOffset();
+                    linesBeforeHigh = lines.size();
+                }
+                // Line breaks never occur inside a UTF-8 sequence, so checking every line
+                // checks the file.
+                if (!isValidUtf8(line)) {
+                    valid = false;
+                    break;
+                }
             }
             if (candidate)
                 lines.appendValidUtf8(line);
-        } else if (candidate) {
-            lines.appendDecoded(line, encoding);
         }
-        p = eol;
-        if (p < end)
-            p += (*p == '\r' && p + 1 < end && p[1] == '\n') ? 2 : 1;
+        if (source.failed())
+            return std::nullopt;
+        if (valid)
+            return TextEncoding::Utf8;
+        lines.truncate(linesBeforeHigh);
+        lines.reserve(lines.byteSize() + 3 * (size - (firstHigh - start)), size / 16 + 16);
+        EightBitVotes votes;
+        if (!source.seek(firstHigh))
+            return std::nullopt;
+        while (source.next(line)) {
+            if (allLines || isCandidateLine(line))
+                lines.appendDecoded(line, TextEncoding::Windows1250, votes);
+            else
+                votes.add(line);
+        }
+        if (source.failed())
+            return std::nullopt;
+        encoding = votes.choice();
+        if (encoding == TextEncoding::Windows1250)
+            return encoding;
+        lines.truncate(linesBeforeHigh);
+        if (!source.seek(firstHigh))
+            return std::nullopt;
     }
-    return true;
+    while (source.next(line)) {
+        if (allLines || isCandidateLine(line))
+            lines.appendDecoded(line, encoding);
+    }
+    if (source.failed())
+        return std::nullopt;
+    return encoding;
 }
 
-// Reads a whole regular file, refusing anything that could block (FIFOs, devices) or that is
-// too large to be a subtitle file. The type is checked on the opened descriptor, so a file
-// swapped for a FIFO after the caller's stat cannot hang us.
-bool readRegularFile(const QString &path, QByteArray &out)
+// The first-line rule and the later formats' detectors over a file's lines; `head` is the
+// start of the file (BOM removed) as far as the detectors look.
+FileKind detectFromSource(LineSource &source, qint64 start, qint64 size, QByteArrayView head,
+                          TextEncoding enc, Utf8Lines &scratchLines, TextEncoding *encoding,
+                          bool subRipName)
 {
-    if (path.contains(QChar(0)))
-        return false;
-    const QByteArray native = QFile::encodeName(path);
-    const int fd = ::open(native.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-    if (fd < 0)
-        return false;
-    struct FdCloser {
-        int fd;
-        ~FdCloser() { ::close(fd); }
-    } closer{fd};
-
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > kMaxSubtitleFileBytes)
-        return false;
-
-    // One byte more than the size, so that the read that sees the end needs no larger buffer
-    // (growing would copy the whole file).
-    out.resize(qsizetype(st.st_size) + 1);
-    qsizetype filled = 0;
-    for (;;) {
-        if (filled == out.size()) {
-            // The file may have grown since fstat; keep reading up to the limit.
-            if (out.size() > kMaxSubtitleFileBytes)
-                return false;
-            out.resize(std::min<qsizetype>(out.size() + 64 * 1024, kMaxSubtitleFileBytes + 1));
-        }
-        const ssize_t n = ::read(fd, out.data() + filled, size_t(out.size() - filled));
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        if (n == 0)
-            break;
-        filled += n;
+    scratchLines.clear();
+    const auto split = splitCandidateLines(source, start, size, enc, scratchLines);
+    if (!split) {
+        scratchLines.clear();
+        return kindUnreadable;
     }
-    if (filled > kMaxSubtitleFileBytes)
-        return false;
-    out.truncate(filled);
-    return true;
+    enc = *split;
+    if (encoding)
+        *encoding = enc;
+    if (scratchLines.isEmpty())
+        return kindUnreadable;
+    FileKind kind = subtitleFormatOfLine(scratchLines.at(0));
+    // The later formats may take what the first-line rule fails (or a file named for them).
+    const SubtitleSniff sniff{head, enc, scratchLines, kind, subRipName};
+    for (const SubtitleFormat &format : subtitleFormats()) {
+        if (format.detect && format.detect(sniff)) {
+            kind = format.kind;
+            if (format.wantsAllLines && !splitCandidateLines(source, start, size, enc, scratchLines, true)) {
+                scratchLines.clear();
+                return kindUnreadable;
+            }
+            break;
+        }
+    }
+    return kind;
+}
+
+// An open regular file. FIFOs and devices are refused (they could block or never end), and so
+// are files too large to be subtitles. The type is checked on the opened descriptor, so a file
+// swapped for a FIFO after the caller's stat cannot hang us.
+class RegularFile {
+public:
+    explicit RegularFile(const QString &path)
+    {
+        if (path.contains(QChar(0)))
+            return;
+        fd_ = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+        struct stat st {};
+        if (fd_ >= 0 && ::fstat(fd_, &st) == 0 && S_ISREG(st.st_mode) && st.st_size <= kMaxSubtitleFileBytes)
+            size_ = st.st_size;
+    }
+    ~RegularFile()
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    RegularFile(const RegularFile &) = delete;
+    RegularFile &operator=(const RegularFile &) = delete;
+
+    bool usable() const { return size_ >= 0; }
+    int fd() const { return fd_; }
+    qint64 size() const { return size_; }
+
+    // Up to `limit` bytes from the start (fewer at the end of the file); false on a read error.
+    bool readHead(qint64 limit, QByteArray &out) const
+    {
+        out.resize(qsizetype(std::min(limit, kMaxSubtitleFileBytes + 1)));
+        qsizetype filled = 0;
+        while (filled < out.size()) {
+            const ssize_t n = ::pread(fd_, out.data() + filled, size_t(out.size() - filled), filled);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0)
+                return false;
+            if (n == 0)
+                break;
+            filled += n;
+        }
+        out.truncate(filled);
+        return true;
+    }
+
+private:
+    int fd_ = -1;
+    qint64 size_ = -1;
+};
+
+// Lines (a break after them) holding more than blanks, as far as two.
+int completeNonBlankLines(QByteArrayView bytes)
+{
+    int found = 0;
+    const char *p = bytes.data();
+    const char *const end = p + bytes.size();
+    while (p < end && found < 2) {
+        const char *eol = lineEnd(p, end);
+        if (eol == end)
+            break;
+        found += std::any_of(p, eol, [](char c) { return uint8_t(c) > 0x20; });
+        p = eol + 1;
+    }
+    return found;
 }
 
 } // namespace
@@ -163,49 +398,37 @@ FileKind subtitleFormatOfLine(QStringView line)
 FileKind detectSubtitleFormat(const QString &path, Utf8Lines &scratchLines, TextEncoding *encoding)
 {
     scratchLines.clear();
-    QByteArray bytes;
-    if (!readRegularFile(path, bytes))
+    const RegularFile file(path);
+    // The detectors look at the first lines only; the head holds at least two that are not
+    // blank, or the whole file.
+    constexpr qint64 kHead = 64 * 1024;
+    QByteArray head;
+    if (!file.usable() || !file.readHead(kHead, head))
         return kindUnreadable;
-    return detectSubtitleFormatOfBytes(std::move(bytes), scratchLines, encoding,
-                                       hasSubRipExtension(path));
+    if (head.size() == kHead && completeNonBlankLines(head) < 2 && !file.readHead(kMaxSubtitleFileBytes + 1, head))
+        return kindUnreadable;
+    if (head.size() > kMaxSubtitleFileBytes)
+        return kindUnreadable;
+    const bool bom = head.startsWith("\xEF\xBB\xBF");
+    const qint64 start = bom ? 3 : 0;
+    LineSource source(file.fd(), file.size());
+    return detectFromSource(source, start, file.size() - start, QByteArrayView(head).sliced(start),
+                            bom ? TextEncoding::Utf8Bom : TextEncoding::Utf8, scratchLines, encoding,
+                            hasSubRipExtension(path));
 }
 
 FileKind detectSubtitleFormatOfBytes(QByteArray bytes, Utf8Lines &scratchLines, TextEncoding *encoding,
                                      bool subRipName)
 {
-    scratchLines.clear();
-
     // Lines are decoded one at a time into UTF-8 and only candidate lines are kept, so the
-    // whole decoded text never exists next to the line list. A file without a BOM is split as
-    // UTF-8 while every line checks out, which for a UTF-8 file is all of them, so it is not
-    // also checked whole beforehand; a line that is not UTF-8 makes the file an 8-bit one
-    // (detectEncoding's rule) and the split starts again in that encoding.
-    QByteArrayView rest(bytes);
-    TextEncoding enc = TextEncoding::Utf8;
-    if (rest.startsWith("\xEF\xBB\xBF")) {
-        rest = rest.sliced(3);
-        enc = TextEncoding::Utf8Bom;
-    }
-    if (!splitCandidateLines(rest, enc, scratchLines)) {
-        enc = detectEncoding(bytes);
-        splitCandidateLines(rest, enc, scratchLines);
-    }
-    if (encoding)
-        *encoding = enc;
-    if (scratchLines.isEmpty())
-        return kindUnreadable;
-    FileKind kind = subtitleFormatOfLine(scratchLines.at(0));
-    // The later formats may take what the first-line rule fails (or a file named for them).
-    const SubtitleSniff sniff{rest, enc, scratchLines, kind, subRipName};
-    for (const SubtitleFormat &format : subtitleFormats()) {
-        if (format.detect && format.detect(sniff)) {
-            kind = format.kind;
-            if (format.wantsAllLines)
-                splitCandidateLines(rest, enc, scratchLines, true);
-            break;
-        }
-    }
-    return kind;
+    // whole decoded text never exists next to the line list; the split also decides the
+    // encoding, in the same pass (see splitCandidateLines).
+    const bool bom = bytes.startsWith("\xEF\xBB\xBF");
+    const qint64 start = bom ? 3 : 0;
+    LineSource source{QByteArrayView(bytes)};
+    return detectFromSource(source, start, bytes.size() - start, QByteArrayView(bytes).sliced(start),
+                            bom ? TextEncoding::Utf8Bom : TextEncoding::Utf8, scratchLines, encoding,
+                            subRipName);
 }
 
 FileClassifier::FileClassifier(const QString &fileTypes)

@@ -58,11 +58,6 @@ std::optional<int32_t> toInt32(QStringView s)
     return parseInt32(s);
 }
 
-std::optional<int32_t> toInt32(QByteArrayView s)
-{
-    return parseInt32(s);
-}
-
 bool isBlank(QStringView s)
 {
     return allBlank(s);

@@ -14,7 +14,35 @@ namespace zv::subtitle_text {
 // tab), an optional sign, decimal digits and nothing after them, within signed 32 bits.
 // Anything else is a conversion error (nullopt).
 std::optional<int32_t> toInt32(QStringView s);
-std::optional<int32_t> toInt32(QByteArrayView s); // the same on UTF-8 text
+// The same on UTF-8 text; inline, as the loaders call it for every field of every line.
+inline std::optional<int32_t> toInt32(QByteArrayView s)
+{
+    const char *p = s.data();
+    const char *const end = p + s.size();
+    while (p < end && (*p == ' ' || *p == '\t'))
+        ++p;
+    bool negative = false;
+    if (p < end && (*p == '+' || *p == '-'))
+        negative = *p++ == '-';
+    if (p == end)
+        return std::nullopt;
+    // Accumulate in 64 bits and stop as soon as the value leaves 32 bits, so that a field of
+    // any length is rejected without overflowing.
+    int64_t value = 0;
+    for (; p < end; ++p) {
+        const unsigned digit = unsigned(uint8_t(*p)) - '0';
+        if (digit > 9)
+            return std::nullopt;
+        value = value * 10 + digit;
+        if (value > int64_t(INT32_MAX) + 1)
+            return std::nullopt;
+    }
+    if (negative)
+        value = -value;
+    if (value > INT32_MAX || value < INT32_MIN)
+        return std::nullopt;
+    return int32_t(value);
+}
 
 // True when the text holds only blanks and control characters (everything up to U+0020).
 bool isBlank(QStringView s);

@@ -88,6 +88,24 @@ TEST(GetTyp, SubtitleExtensionsAreMatchedAsSubstringsCaseInsensitively)
     EXPECT_EQ(typ(t.file("h.txt", frame), false, QStringLiteral("txt")), kindMedia);
 }
 
+// Over 1 MB of frame lines whose text `utf8` is valid UTF-8, then `last`: a file read in several
+// pieces that turns out not to be UTF-8 only at its end. `expected` is the text of every line
+// but the last as the file will be read.
+static std::pair<QByteArray, QStringList> largeFileEndingIn(const QByteArray &utf8, const QString &expected,
+                                                     const QByteArray &last, const QString &lastExpected)
+{
+    QByteArray bytes;
+    QStringList lines;
+    for (int i = 0; bytes.size() <= 1100 * 1024; ++i) {
+        const QByteArray head = "{" + QByteArray::number(i) + "}{1}";
+        bytes += head + utf8 + "\r\n";
+        lines << QString::fromLatin1(head) + expected;
+    }
+    bytes += "{9}{9}" + last;
+    lines << QStringLiteral("{9}{9}") + lastExpected;
+    return {bytes, lines};
+}
+
 TEST(GetTyp, ContentTestFindsTheFormatOfTheFirstCandidateLine)
 {
     struct Case {
@@ -96,7 +114,19 @@ TEST(GetTyp, ContentTestFindsTheFormatOfTheFirstCandidateLine)
         FileKind want;
         QStringList lines; // ScratchLines afterwards
     };
+    // A Windows-1250 letter on the last line takes back every earlier line read as UTF-8.
+    const auto [lateWindows, lateWindowsLines] =
+        largeFileEndingIn("\xC3\xB3", QStringLiteral("Ăł"), "\xB9", QStringLiteral("ą"));
+    // ISO-8859-2 letters after 1 MB of ASCII: the letters counted decide the code page.
+    const auto [lateIso, lateIsoLines] =
+        largeFileEndingIn("abc", QStringLiteral("abc"), "\xB6wiat", QStringLiteral("świat"));
+    // After a BOM a stray byte, however late, stays one replaced character.
+    const auto [bomStray, bomStrayLines] =
+        largeFileEndingIn("\xC5\xBC", QStringLiteral("ż"), "a\xFF", QStringLiteral("a\uFFFD"));
     const Case cases[] = {
+        {"8-bit byte on the last line of a large file", lateWindows, kindFrameSubtitle, lateWindowsLines},
+        {"first invalid byte after 1 MB", lateIso, kindFrameSubtitle, lateIsoLines},
+        {"large BOM file with a stray byte", "\xEF\xBB\xBF" + bomStray, kindFrameSubtitle, bomStrayLines},
         {"frame", "{100}{200}Tekst", kindFrameSubtitle, {"{100}{200}Tekst"}},
         {"bracket", "[01:02]Tekst", kindBracketSubtitle, {"[01:02]Tekst"}},
         {"time h", "0:01:02:Tekst", kindTimeSubtitle, {"0:01:02:Tekst"}},
@@ -207,3 +237,4 @@ TEST(GetTyp, LargeInputsStayLinear)
     // Generous even under sanitizers; a quadratic filter would take minutes.
     EXPECT_LT(clock.elapsed(), 20000);
 }
+
