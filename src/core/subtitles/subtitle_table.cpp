@@ -6,6 +6,35 @@
 
 namespace zv {
 
+namespace {
+
+// Sorts values of which only a few stand out of order: the values in order are kept in place,
+// the others (stragglers) are sorted apart and merged back, which costs close to one pass when
+// they are few. Many stragglers fall back to a plain sort.
+void sortMostlySorted(std::vector<int32_t>::iterator first, std::vector<int32_t>::iterator last)
+{
+    if (std::is_sorted(first, last))
+        return;
+    const size_t n = size_t(last - first);
+    std::vector<int32_t> stragglers;
+    auto kept = first;
+    for (auto it = first; it != last; ++it) {
+        if (kept == first || *it >= *(kept - 1))
+            *kept++ = *it;
+        else
+            stragglers.push_back(*it);
+    }
+    std::copy(stragglers.begin(), stragglers.end(), kept);
+    if (stragglers.size() > n / 8) {
+        std::sort(first, last);
+        return;
+    }
+    std::sort(kept, last);
+    std::inplace_merge(first, kept, last);
+}
+
+} // namespace
+
 struct SubtitleTable::Data {
     Utf8Lines texts;
     std::vector<int32_t> starts;    // time entries' starts, contiguous for the binary search
@@ -182,15 +211,24 @@ void SubtitleTable::Data::buildFrameIndex()
 {
     frameEdges.clear();
     frameOwner.clear();
-    frameEdges.reserve(size_t(frames.size()) * 2);
+    // Starts and ends each come nearly in order (a file is sorted by start, and lines last
+    // about as long as each other): put each half in order on its own, then merge the two.
+    size_t intervals = 0;
+    for (const FrameRow &e : frames)
+        intervals += e.startFrame < e.endFrame; // an empty or reversed interval never matches
+    frameEdges.resize(2 * intervals);
+    size_t k = 0;
     for (const FrameRow &e : frames) {
-        if (e.startFrame < e.endFrame) { // an empty or reversed interval never matches
-            frameEdges.push_back(e.startFrame);
-            frameEdges.push_back(e.endFrame);
+        if (e.startFrame < e.endFrame) {
+            frameEdges[k] = e.startFrame;
+            frameEdges[intervals + k] = e.endFrame;
+            ++k;
         }
     }
-    if (!std::is_sorted(frameEdges.begin(), frameEdges.end())) // in-order files need no sort
-        std::sort(frameEdges.begin(), frameEdges.end());
+    const auto middle = frameEdges.begin() + ptrdiff_t(intervals);
+    sortMostlySorted(frameEdges.begin(), middle);
+    sortMostlySorted(middle, frameEdges.end());
+    std::inplace_merge(frameEdges.begin(), middle, frameEdges.end());
     frameEdges.erase(std::unique(frameEdges.begin(), frameEdges.end()), frameEdges.end());
     if (frameEdges.size() < 2)
         return;
