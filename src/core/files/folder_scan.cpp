@@ -170,7 +170,7 @@ bool FolderScan::scan(const QString &folder, bool recurse, QStringList *paths,
             }
         } else if (type == DT_REG && decodeName(raw, name)) {
             QString path = top.prefix + name;
-            const FileKind kind = classifier_.classifyExisting(path, false, false, scratch_);
+            const FileKind kind = classifier_.kindOfExisting(path, false, false, ::dirfd(top.dir), raw);
             if (isCollectableKind(kind)) {
                 if (paths)
                     paths->append(std::move(path));

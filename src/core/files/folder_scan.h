@@ -58,7 +58,6 @@ private:
     bool scan(const QString &folder, bool recurse, QStringList *paths, QList<ClassifiedPath> *classified);
 
     FileClassifier classifier_;
-    Utf8Lines scratch_;
     ScanHooks hooks_;
     QElapsedTimer clock_;
     qint64 lastCancelPoll_ = 0;

@@ -306,10 +306,15 @@ FileKind detectFromSource(LineSource &source, qint64 start, qint64 size, QByteAr
 class RegularFile {
 public:
     explicit RegularFile(const QString &path)
+        : RegularFile(AT_FDCWD, path.contains(QChar(0)) ? QByteArray() : QFile::encodeName(path))
     {
-        if (path.contains(QChar(0)))
+    }
+    // `name` relative to the folder open as `dirFd` (AT_FDCWD: the current one); empty opens nothing.
+    RegularFile(int dirFd, const QByteArray &name)
+    {
+        if (name.isEmpty())
             return;
-        fd_ = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+        fd_ = ::openat(dirFd, name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
         struct stat st {};
         if (fd_ >= 0 && ::fstat(fd_, &st) == 0 && S_ISREG(st.st_mode) && st.st_size <= kMaxSubtitleFileBytes)
             size_ = st.st_size;
@@ -456,33 +461,123 @@ FileKind FileClassifier::classify(const QString &path, bool mediaFallback, Utf8L
 FileKind FileClassifier::classifyExisting(const QString &path, bool isDirectory, bool mediaFallback,
                                           Utf8Lines &scratchLines, TextEncoding *encoding) const
 {
+    return classifyEntry(path, isDirectory, mediaFallback, &scratchLines, encoding);
+}
+
+FileKind FileClassifier::kindOfExisting(const QString &path, bool isDirectory, bool mediaFallback,
+                                        int dirFd, const char *name) const
+{
+    return classifyEntry(path, isDirectory, mediaFallback, nullptr, nullptr, dirFd, name);
+}
+
+FileKind FileClassifier::classifyEntry(const QString &path, bool isDirectory, bool mediaFallback,
+                                       Utf8Lines *scratchLines, TextEncoding *encoding, int dirFd,
+                                       const char *name) const
+{
+    const auto kindOnly = [&](bool subRipName) {
+        return detectSubtitleKind(path, subRipName, dirFd, name ? QByteArray(name) : QByteArray());
+    };
     if (hasPlaylistExtension(path))
         return kindPlaylist;
-    const QString extLower = fileExtension(path).toString().toLower();
     if (isDirectory)
         return kindFolder;
+    // Extensions are short: lower-cased on the stack, since a scan does this for every file.
+    const QStringView ext = fileExtension(path);
+    char16_t lowered[32];
+    QString heapLowered;
+    QStringView extLower;
+    const bool ascii = std::all_of(ext.begin(), ext.end(), [](QChar c) { return c.unicode() < 0x80; });
+    if (ascii && ext.size() <= qsizetype(std::size(lowered))) {
+        for (qsizetype i = 0; i < ext.size(); ++i) {
+            const char16_t c = ext[i].unicode();
+            lowered[i] = c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c;
+        }
+        extLower = QStringView(lowered, ext.size());
+    } else {
+        heapLowered = ext.toString().toLower();
+        extLower = heapLowered;
+    }
 
-    const QStringView bare = QStringView(extLower).sliced(extLower.isEmpty() ? 0 : 1);
+    const QStringView bare = extLower.sliced(extLower.isEmpty() ? 0 : 1);
     if (!bare.isEmpty() && fileTypesLower_.contains(bare))
         return kindMedia;
 
     // The line formats' extensions match as substrings of their pattern, as they always did.
     if (!extLower.isEmpty() && QStringView(kLineFormatExtensionPattern).contains(extLower))
-        return detectSubtitleFormat(path, scratchLines, encoding);
+        return scratchLines ? detectSubtitleFormat(path, *scratchLines, encoding)
+                            : kindOnly(false);
     // ".srt" only whole, so that no other name changes its kind, and only for SubRip content:
     // any other .srt stays what it always was.
     if (extLower == u".srt") {
-        Utf8Lines lines;
-        TextEncoding enc = TextEncoding::Utf8;
-        if (detectSubtitleFormat(path, lines, &enc) == kindSubRipSubtitle) {
-            scratchLines = std::move(lines);
-            if (encoding)
-                *encoding = enc;
-            return kindSubRipSubtitle;
+        if (!scratchLines) {
+            if (kindOnly(true) == kindSubRipSubtitle)
+                return kindSubRipSubtitle;
+        } else {
+            Utf8Lines lines;
+            TextEncoding enc = TextEncoding::Utf8;
+            if (detectSubtitleFormat(path, lines, &enc) == kindSubRipSubtitle) {
+                *scratchLines = std::move(lines);
+                if (encoding)
+                    *encoding = enc;
+                return kindSubRipSubtitle;
+            }
         }
     }
 
     return mediaFallback ? kindMedia : kindOther;
+}
+
+FileKind detectSubtitleKind(const QString &path, bool subRipName, int dirFd, const QByteArray &name)
+{
+    const auto wholeFile = [&] {
+        Utf8Lines lines;
+        return detectSubtitleFormat(path, lines);
+    };
+    const RegularFile file = name.isEmpty() ? RegularFile(path) : RegularFile(dirFd, name);
+    // Subtitle files start with their lines: a few kilobytes nearly always decide.
+    constexpr qint64 kPrefix = 4 * 1024;
+    QByteArray head;
+    if (!file.usable() || !file.readHead(kPrefix, head))
+        return kindUnreadable;
+    if (head.size() < kPrefix) { // the whole file
+        Utf8Lines lines;
+        return detectSubtitleFormatOfBytes(std::move(head), lines, nullptr, subRipName);
+    }
+    // Whole lines only; a CR LF cut in two still ends its line at the CR.
+    qsizetype cut = head.size();
+    while (cut > 0 && head[cut - 1] != '\n' && head[cut - 1] != '\r')
+        --cut;
+    QByteArrayView prefix = QByteArrayView(head).first(cut);
+    if (prefix.startsWith("\xEF\xBB\xBF"))
+        prefix = prefix.sliced(3);
+    // The detectors look at the first two lines that are not blank.
+    if (completeNonBlankLines(prefix) < 2)
+        return wholeFile();
+    LineSource source(prefix);
+    QByteArrayView line;
+    bool found = false;
+    while (!found && source.next(line))
+        found = isCandidateLine(line);
+    // The first-line rule reads the line's first five characters. Bytes above ASCII there are
+    // one character or part of one depending on the encoding, which only the whole file tells.
+    if (!found || !isAscii(line.first(std::min<qsizetype>(line.size(), 5))))
+        return wholeFile();
+    Utf8Lines first;
+    if (isValidUtf8(line))
+        first.appendValidUtf8(line);
+    else
+        first.appendDecoded(line, TextEncoding::Windows1250);
+    const FileKind original = subtitleFormatOfLine(QString::fromLatin1(line.first(std::min<qsizetype>(line.size(), 5))));
+    // Bytes above ASCII after the first five characters only ever sit in the text, past
+    // anything the detectors match, so every reading of them gives the same answer.
+    const SubtitleSniff sniff{prefix, TextEncoding::Utf8, first, original, subRipName};
+    for (const SubtitleFormat &format : subtitleFormats()) {
+        if (format.detect && format.detect(sniff)) {
+            // MPL2 takes a bracket file only when none of its lines is a bracket line.
+            return format.kind == kindMpl2Subtitle ? wholeFile() : format.kind;
+        }
+    }
+    return original;
 }
 
 bool hasSubRipExtension(QStringView path)

@@ -48,8 +48,17 @@ public:
     // knows this from the directory listing and saves a stat per file).
     FileKind classifyExisting(const QString &path, bool isDirectory, bool mediaFallback,
                               Utf8Lines &scratchLines, TextEncoding *encoding = nullptr) const;
+    // The same kind without the lines, for a scan that only collects paths: subtitle files are
+    // judged from their first kilobytes where those decide (see detectSubtitleKind).
+    // A scan opens the file by `name` inside the folder open as `dirFd`, saving a path walk.
+    FileKind kindOfExisting(const QString &path, bool isDirectory, bool mediaFallback,
+                            int dirFd = -1, const char *name = nullptr) const;
 
 private:
+    FileKind classifyEntry(const QString &path, bool isDirectory, bool mediaFallback,
+                           Utf8Lines *scratchLines, TextEncoding *encoding, int dirFd = -1,
+                           const char *name = nullptr) const;
+
     QString fileTypesLower_;
 };
 
@@ -66,6 +75,13 @@ bool hasPlaylistExtension(QStringView path);
 // The content test alone: reads a regular file and decides its subtitle format.
 FileKind detectSubtitleFormat(const QString &path, Utf8Lines &scratchLines,
                               TextEncoding *encoding = nullptr);
+
+// The kind detectSubtitleFormat gives, reading only a bounded prefix of a larger file when that
+// decides: the first candidate line, when its first characters are ASCII, and the first two
+// lines that are not blank. Anything else (an MPL2 candidate among them) reads the whole file.
+// `name`, when given, is opened inside the folder open as `dirFd` instead of `path`.
+FileKind detectSubtitleKind(const QString &path, bool subRipName, int dirFd = -1,
+                            const QByteArray &name = QByteArray());
 
 // The same for a file's bytes already in memory. `subRipName`: the file's name ends in ".srt".
 // A file the first-line rule reads keeps that kind; SubRip takes one it fails (or any .srt

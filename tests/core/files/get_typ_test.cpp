@@ -6,6 +6,9 @@
 
 #include <QElapsedTimer>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 using namespace zv;
 using zv::test::FileTree;
 
@@ -238,3 +241,48 @@ TEST(GetTyp, LargeInputsStayLinear)
     EXPECT_LT(clock.elapsed(), 20000);
 }
 
+// A scan judges a file from its first kilobytes; whatever the file holds further on, the kind
+// is the one the whole file gives.
+TEST(GetTyp, KindFromTheFirstKilobytesIsTheWholeFilesKind)
+{
+    const auto repeat = [](const QByteArray &line, int times) {
+        QByteArray out;
+        for (int i = 0; i < times; ++i)
+            out += line;
+        return out;
+    };
+    const QByteArray frames = repeat("{1}{2}Napis\r\n", 800); // about 10 KB
+    struct Case {
+        const char *name;
+        QByteArray bytes;
+        FileKind want;
+    };
+    const Case cases[] = {
+        {"frame.txt", frames, kindFrameSubtitle},
+        {"bracket.txt", repeat("[00:01]a\n", 1200), kindBracketSubtitle},
+        // Bracket-looking lines with no "[mm:ss" among them: only the whole file says MPL2.
+        {"mpl2.txt", repeat("[10][20]a\n", 1200), kindMpl2Subtitle},
+        {"mpl2 then bracket.txt", repeat("[10][20]a\n", 1200) + "[00:01]b\n", kindBracketSubtitle},
+        {"subrip.txt", "1\r\n00:00:01,000 --> 00:00:02,000\r\nA\r\n\r\n" + frames, kindSubRipSubtitle},
+        {"subrip.srt", "00:00:01,000 --> 00:00:02,000\r\nA\r\n\r\n" + frames, kindSubRipSubtitle},
+        {"frames.srt", frames, kindOther},
+        // "123ż:" is a time line in UTF-8, but a late Windows-1250 byte makes the ż two
+        // characters and moves the colon past the rule's reach.
+        {"late 8-bit.txt", "123\xC5\xBC:x\n" + frames + "\xB9\n", kindUnrecognisedSubtitle},
+        {"valid UTF-8.txt", "123\xC5\xBC:x\n" + frames, kindTimeSubtitle},
+        {"comments first.txt", repeat("# komentarz\n", 500) + frames, kindFrameSubtitle},
+        {"no candidate.txt", repeat("tekst\n", 1000), kindUnreadable},
+    };
+    FileTree t;
+    const FileClassifier classifier(kDefaultTypes);
+    const int dirFd = ::open(QFile::encodeName(t.root()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    ASSERT_GE(dirFd, 0);
+    for (const Case &c : cases) {
+        const QString path = t.file(QString::fromUtf8(c.name), c.bytes);
+        Utf8Lines scratch;
+        EXPECT_EQ(classifier.classifyExisting(path, false, false, scratch), c.want) << c.name;
+        EXPECT_EQ(classifier.kindOfExisting(path, false, false), c.want) << c.name;
+        EXPECT_EQ(classifier.kindOfExisting(path, false, false, dirFd, c.name), c.want) << c.name;
+    }
+    ::close(dirFd);
+}
