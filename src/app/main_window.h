@@ -62,6 +62,8 @@ struct FullScreenPointerGeometry;
 struct FullScreenPointerAnswer;
 } // namespace zv::video
 namespace zv { // subtitles (main_window_subtitles.cpp)
+enum class TextEncoding;
+struct OptionsControls;
 class SubtitleDisplay;
 class SubtitleTable;
 struct SubtitleMessage;
@@ -284,6 +286,14 @@ public:
     void SprawdzSkojarzenia();      // marks the extensions whose file type opens with us
     // "OK"/"Zastosuj" on "Typy plików": the desktop entry and mimeapps.list are written.
     void DodajFilesReg();
+
+    // ---- timing correction and jump-to-subtitle (main_window_wizard.cpp) ------------------------
+    // "Zapisz tekst jako..." of the "Przesunięcie" page: applies the options, asks for a file
+    // and writes the loaded subtitles corrected, in the format chosen (SaveTextFormat).
+    void ZapiszTekstJako();
+    // The jump dialog's choice: the film goes to the second the line is shown at.
+    void JumpToSubtitle(int line);
+    zv::TextEncoding subtitleEncoding() const;  // of the loaded subtitle file
 
     // ---- hooks of later subsystems called by start-up and shut-down (main_window_pending.cpp) ---
     void CreateLineBitmaps();       // subtitle rendering
@@ -574,6 +584,10 @@ private:
     // Options dialog (main_window_options.cpp)
     bool optionsConnected_ = false;
     void ConnectOptions();
+    // Timing correction and jump dialog (main_window_wizard.cpp)
+    bool wizardConnected_ = false;
+    void ConnectTimingWizard();
+    void fillWizardLineStarts(zv::OptionsControls &c) const;
     bool shutDownStarted_ = false;
     bool shutDownFinished_ = false;
     // Unattended close (main_window_startup.cpp): reports on stderr instead of a box when set.

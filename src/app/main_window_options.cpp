@@ -25,6 +25,7 @@ void TZentavistaApp::ConnectOptions()
     if (optionsConnected_ || !Form2)
         return;
     optionsConnected_ = true;
+    ConnectTimingWizard();
     connect(Form2->OkButton, &QPushButton::clicked, this, [this] {
         UstawOpcjeDoZmiennych();
         Form2->hide();
@@ -76,11 +77,11 @@ void TZentavistaApp::UstawOpcjeDoZmiennych()
 {
     ConnectOptions();
     zv::ShiftCorrection shift{ShiftFactor, ShiftOffset, ShiftFactorInverse, ShiftOffsetInverse};
-    const zv::ApplyOutcome out =
-        zv::UstawOpcjeDoZmiennych(Form2->controls(), settings(), shift, Form2->remembered);
+    zv::OptionsControls c = Form2->controls();
+    fillWizardLineStarts(c);
+    const zv::ApplyOutcome out = zv::UstawOpcjeDoZmiennych(c, settings(), shift, Form2->remembered);
     if (out.shiftRejected)
-        QMessageBox::critical(Form2, QStringLiteral("Błąd..."),
-                              QStringLiteral("Czasy wyświetlania nie mogą być jednakowe.\nError: 89216"));
+        Form2->alert(Form2, QStringLiteral("Błąd..."), zv::twoPointFitRefusal());
     ShiftFactor = shift.ShiftFactor;
     ShiftOffset = shift.ShiftOffset;
     ShiftFactorInverse = shift.ShiftFactorInverse;

@@ -7,4 +7,3 @@
 void TZentavistaApp::Timer5Timer() {}
 
 // Menu items
-void TZentavistaApp::SDN1Click() {}

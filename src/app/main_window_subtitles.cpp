@@ -3,6 +3,7 @@
 // loaders and timer rule and by the subtitle display; these methods route to them.
 #include "app/main_window.h"
 
+#include "config/options_dialog.h"
 #include "core/config/settings.h"
 #include "core/files/get_typ.h"
 #include "core/library/subtitle_database.h"
@@ -60,6 +61,7 @@ struct TZentavistaApp::SubtitleState {
     std::unique_ptr<zv::SubtitleDisplay> overlay;
     SubtitleMessageSink messageSink;
     SubtitleFilePicker filePicker;
+    zv::TextEncoding encoding = zv::TextEncoding::Utf8; // of the loaded file, for saving it
     // Bumped by every load and by closing the file: a load that finds it changed after
     // pumping events was overtaken and must not swap its table in.
     quint64 loadGeneration = 0;
@@ -137,7 +139,8 @@ void TZentavistaApp::LadujText(const QString &path)
     };
     try {
         zv::Utf8Lines scratch;
-        const zv::FileKind kind = zv::GetTyp(path, false, settings().FileTypes, scratch);
+        zv::TextEncoding encoding = zv::TextEncoding::Utf8;
+        const zv::FileKind kind = zv::GetTyp(path, false, settings().FileTypes, scratch, &encoding);
         if (const std::optional<zv::SubtitleMessage> m = zv::classificationMessage(kind))
             show(*m);
         if (const zv::SubtitleFormat *format = zv::subtitleFormat(kind)) {
@@ -175,6 +178,9 @@ void TZentavistaApp::LadujText(const QString &path)
             r.table.setCurrentSubtitleFile(path);
             st.table = std::move(r.table);
             st.lists = std::move(r.lists);
+            st.encoding = encoding;
+            if (Form2)
+                Form2->clearTimeLists();
         }
 
         const QString loaded = st.table.CurrentSubtitleFile();
@@ -197,6 +203,13 @@ void TZentavistaApp::CzyscListe()
 {
     SubtitleState &st = subtitleState();
     zv::CzyscListe(st.table, st.lists);
+    if (Form2)
+        Form2->clearTimeLists();
+}
+
+zv::TextEncoding TZentavistaApp::subtitleEncoding() const
+{
+    return subtitleState().encoding;
 }
 
 void TZentavistaApp::LadujOpisyDoOpcji()

@@ -21,6 +21,7 @@
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QSpinBox>
+#include <QStyle>
 #include <QTabWidget>
 #include <QTimeEdit>
 #include <QVBoxLayout>
@@ -307,8 +308,10 @@ QWidget *TForm2::buildShiftPage()
     auto *pv = new QVBoxLayout(plain);
     PlainTimeEdit = new QTimeEdit;
     PlainTimeEdit->setDisplayFormat(QStringLiteral("H:mm:ss"));
-    pv->addWidget(row({new QLabel(QStringLiteral("Wyswietlaj napisy o:")), PlainTimeEdit,
-                       new QLabel(QStringLiteral("sekund"))}));
+    auto *plainLabel = new QLabel(QStringLiteral("Wyswietlaj napisy o:"));
+    auto *secondsLabel = new QLabel(QStringLiteral("sekund"));
+    plainLabels_ = {plainLabel, secondsLabel};
+    pv->addWidget(row({plainLabel, PlainTimeEdit, secondsLabel}));
     EarlierRadio = new QRadioButton(QStringLiteral("wcześniej"));
     LaterRadio = new QRadioButton(QStringLiteral("póżniej"));
     EarlierRadio->setChecked(true);
@@ -318,40 +321,126 @@ QWidget *TForm2::buildShiftPage()
 
     auto *wizard = new QWidget;
     auto *wv = new QVBoxLayout(wizard);
-    auto panel = [](QTimeEdit *&time, QPushButton *&now, QListWidget *&list) {
+    auto panel = [](QTimeEdit *&time, QPushButton *&now, QListWidget *&list, QList<QWidget *> &labels) {
         auto *w = new QWidget;
         auto *l = new QVBoxLayout(w);
         l->setContentsMargins(0, 0, 0, 0);
         time = new QTimeEdit;
         time->setDisplayFormat(QStringLiteral("H:mm:ss"));
         now = new QPushButton(QStringLiteral("Teraz..."));
-        l->addWidget(row({new QLabel(QStringLiteral("W czasie:")), time, now}));
-        l->addWidget(new QLabel(QStringLiteral("wyświetlaj napis:")));
+        auto *at = new QLabel(QStringLiteral("W czasie:"));
+        auto *show = new QLabel(QStringLiteral("wyświetlaj napis:"));
+        labels = {at, show};
+        l->addWidget(row({at, time, now}));
+        l->addWidget(show);
         list = new QListWidget;
         l->addWidget(list);
         return w;
     };
     auto *panels = new QHBoxLayout;
-    panels->addWidget(panel(TimeEditA, NowButtonA, ListA));
-    panels->addWidget(panel(TimeEditB, NowButtonB, ListB));
+    panels->addWidget(panel(TimeEditA, NowButtonA, ListA, pointALabels_));
+    panels->addWidget(panel(TimeEditB, NowButtonB, ListB, pointBLabels_));
     wv->addLayout(panels);
     TwoPointsBox = new QCheckBox(QStringLiteral("Tekst nie jest przesunięty jednakowo na całej długości filmu"));
     wv->addWidget(TwoPointsBox);
     ShiftPages->addTab(wizard, QStringLiteral("Kreator"));
     v->addWidget(ShiftPages);
 
-    // "Zapisz tekst jako..." and "Teraz..." are wired by the timing wizard.
     SaveTextButton = new QPushButton(QStringLiteral("Zapisz tekst jako..."));
     SaveFormatBox = new QComboBox;
     SaveFormatBox->addItems({QStringLiteral("TMP   -   h:mm:ss:Text"),
                              QStringLiteral("MDVD   -   {Start}{}Text"),
                              QStringLiteral("LRC   -   [mm:ss]Text")});
     v->addWidget(row({SaveTextButton, SaveFormatBox}));
+    SaveNote = new QLabel;
+    SaveNote->setWordWrap(true);
+    v->addWidget(SaveNote);
+
+    alert = [](QWidget *p, const QString &title, const QString &text) {
+        QMessageBox::critical(p, title, text);
+    };
+    pickSaveFile = [](QWidget *p, const QString &proposed) {
+        QFileDialog d(p);
+        d.setAcceptMode(QFileDialog::AcceptSave);
+        d.setNameFilters({QStringLiteral("Pliki tekstowe [*.txt] (*.txt)"),
+                          QStringLiteral("Wszytskie pliki [*.*] (*)")});
+        d.setDefaultSuffix(QStringLiteral("txt"));
+        if (!proposed.isEmpty())
+            d.selectFile(proposed);
+        return d.exec() == QDialog::Accepted && !d.selectedFiles().isEmpty() ? d.selectedFiles().first()
+                                                                              : QString();
+    };
+    currentPosition = [] { return 0.0; };
+    hasTimeTable = [this] { return ListA->count() > 0; };
 
     connect(OffsetEnabledBox, &QCheckBox::toggled, this, &TForm2::updateShiftEnabling);
     connect(TwoPointsBox, &QCheckBox::toggled, this, &TForm2::updateShiftEnabling);
+    connect(ShiftPages, &QTabWidget::currentChanged, this, &TForm2::ShiftPagesChange);
+    // "Teraz...": the film's position in whole seconds, truncated.
+    const std::pair<QPushButton *, QTimeEdit *> nows[] = {{NowButtonA, TimeEditA}, {NowButtonB, TimeEditB}};
+    for (const auto &[button, edit] : nows) {
+        connect(button, &QPushButton::clicked, this, [this, edit] {
+            const double p = currentPosition ? currentPosition() : 0.0;
+            edit->setTime(timeOfSeconds(p > 0 && p < 86400.0 ? int(p) : 0));
+        });
+    }
+    connect(ListA, &QListWidget::currentRowChanged, this, &TForm2::followListA);
+    connect(TimeEditA, &QTimeEdit::timeChanged, this, &TForm2::followListA);
+    for (QListWidget *list : {ListA, ListB}) {
+        connect(list, &QListWidget::itemDoubleClicked, this, [this, list](QListWidgetItem *item) {
+            emit seekToLineRequested(list->row(item));
+        });
+    }
+    connect(SaveTextButton, &QPushButton::clicked, this, &TForm2::saveTextRequested);
     updateShiftEnabling();
+    markShiftPage(ShiftPages->currentIndex());
     return page;
+}
+
+void TForm2::ShiftPagesChange(int index)
+{
+    if (index == 1 && !(hasTimeTable && hasTimeTable())) {
+        {
+            const QSignalBlocker block(ShiftPages);
+            ShiftPages->setCurrentIndex(0);
+        }
+        markShiftPage(0);
+        if (alert)
+            alert(this, QStringLiteral("Zentavista"),
+                  QStringLiteral("Aby skorzystać z kreatora musisz najpierw załadować tekst."));
+        return;
+    }
+    markShiftPage(index);
+}
+
+void TForm2::markShiftPage(int index)
+{
+    // The tab icons mark the active sub-page.
+    const QIcon mark = style()->standardIcon(QStyle::SP_ArrowRight);
+    for (int i = 0; i < ShiftPages->count(); ++i)
+        ShiftPages->setTabIcon(i, i == index ? mark : QIcon());
+}
+
+void TForm2::followListA()
+{
+    // One reference point: the second panel mirrors the first.
+    if (TwoPointsBox->isChecked())
+        return;
+    const QSignalBlocker block(ListB);
+    if (ListA->currentRow() >= 0 && ListA->currentRow() < ListB->count())
+        ListB->setCurrentRow(ListA->currentRow());
+    TimeEditB->setTime(TimeEditA->time());
+}
+
+void TForm2::clearTimeLists()
+{
+    ListA->clear();
+    ListB->clear();
+}
+
+void TForm2::setSaveNote(const QString &text)
+{
+    SaveNote->setText(text);
 }
 
 QWidget *TForm2::buildFileTypesPage()
@@ -472,8 +561,16 @@ void TForm2::setControls(const zv::OptionsControls &c)
 
     PlainTimeEdit->setTime(timeOfSeconds(c.plainSeconds));
     (c.plainLater ? LaterRadio : EarlierRadio)->setChecked(true);
-    ShiftPages->setCurrentIndex(c.page == zv::ShiftPage::Wizard ? 1 : 0);
-    TimeEditA->setTime(timeOfSeconds(c.wizardSecondsA));
+    {
+        // The remembered sub-page is shown as it was, refused or not.
+        const QSignalBlocker block(ShiftPages);
+        ShiftPages->setCurrentIndex(c.page == zv::ShiftPage::Wizard ? 1 : 0);
+    }
+    markShiftPage(ShiftPages->currentIndex());
+    {
+        const QSignalBlocker blockA(TimeEditA);
+        TimeEditA->setTime(timeOfSeconds(c.wizardSecondsA));
+    }
     TimeEditB->setTime(timeOfSeconds(c.wizardSecondsB));
     SaveFormatBox->setCurrentIndex(c.SaveTextFormat);
     updateShiftEnabling();
@@ -570,6 +667,7 @@ void TForm2::setTimeList(const QStringList &lines)
         {ListA, {values_.listASelected, values_.listATop}},
         {ListB, {values_.listBSelected, values_.listBTop}}};
     for (const auto &[list, place] : lists) {
+        const QSignalBlocker block(list);
         list->clear();
         list->addItems(lines);
         if (place.first >= 0 && place.first < list->count())
@@ -589,14 +687,14 @@ void TForm2::hideEvent(QHideEvent *event)
 void TForm2::updateShiftEnabling()
 {
     const bool on = OffsetEnabledBox->isChecked();
-    for (QWidget *w : {static_cast<QWidget *>(PlainTimeEdit), static_cast<QWidget *>(EarlierRadio),
-                       static_cast<QWidget *>(LaterRadio), static_cast<QWidget *>(TimeEditA),
-                       static_cast<QWidget *>(NowButtonA), static_cast<QWidget *>(ListA),
-                       static_cast<QWidget *>(TwoPointsBox)})
+    QList<QWidget *> first = {PlainTimeEdit, EarlierRadio, LaterRadio, TimeEditA, NowButtonA, ListA, TwoPointsBox};
+    first << plainLabels_ << pointALabels_;
+    for (QWidget *w : first)
         w->setEnabled(on);
     const bool second = on && TwoPointsBox->isChecked();
-    for (QWidget *w : {static_cast<QWidget *>(TimeEditB), static_cast<QWidget *>(NowButtonB),
-                       static_cast<QWidget *>(ListB)})
+    QList<QWidget *> rest = {TimeEditB, NowButtonB, ListB};
+    rest << pointBLabels_;
+    for (QWidget *w : rest)
         w->setEnabled(second);
 }
 

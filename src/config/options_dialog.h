@@ -56,6 +56,19 @@ public:
     std::function<QString(QWidget *parent, const QString &startFolder)> pickFolder;
     // An OK/Cancel question titled "Potwierdź..."; true on OK.
     std::function<bool(QWidget *parent, const QString &text)> confirm;
+    // A message box with the error icon.
+    std::function<void(QWidget *parent, const QString &title, const QString &text)> alert;
+    // "Zapisz tekst jako...": the file to write, proposing `proposed`; empty when cancelled.
+    std::function<QString(QWidget *parent, const QString &proposed)> pickSaveFile;
+
+    // What the "Przesunięcie" page reads from the program: the film's position in seconds
+    // ("Teraz...") and whether a time table is loaded ("Kreator" needs one).
+    std::function<double()> currentPosition;
+    std::function<bool()> hasTimeTable;
+    // Empties both reference-point lists (subtitles loaded or closed).
+    void clearTimeLists();
+    // The outcome of "Zapisz tekst jako..." shown under the button.
+    void setSaveNote(const QString &text);
 
     // The pages, in order, and the buttons below them.
     QTabWidget *PageControl1 = nullptr;
@@ -93,6 +106,7 @@ public:
     QPushButton *NowButtonA = nullptr, *NowButtonB = nullptr, *SaveTextButton = nullptr;
     QListWidget *ListA = nullptr, *ListB = nullptr;
     QComboBox *SaveFormatBox = nullptr;
+    QLabel *SaveNote = nullptr;
 
     // "Typy plików"
     QListWidget *FileTypesList = nullptr;
@@ -107,6 +121,12 @@ public:
                 *EditorBackgroundButton = nullptr;
     QPlainTextEdit *EditorSample = nullptr;
 
+signals:
+    // A double click in list A or B: the film goes to that line's stored start.
+    void seekToLineRequested(int row);
+    // "Zapisz tekst jako..." clicked.
+    void saveTextRequested();
+
 protected:
     void hideEvent(QHideEvent *event) override;
 
@@ -119,6 +139,9 @@ private:
     void updateSample();
     void updateEditorSample();
     void updateShiftEnabling();
+    void ShiftPagesChange(int index);
+    void markShiftPage(int index);
+    void followListA();
     void chooseFont();
     void chooseEditorFont();
     void chooseColor(quint32 zv::OptionsControls::*field);
@@ -127,4 +150,6 @@ private:
 
     // Values without a widget of their own (fonts, colours), and the last given controls.
     zv::OptionsControls values_;
+    // The labels of "Zwykłe" and of the two reference points, enabled with their controls.
+    QList<QWidget *> plainLabels_, pointALabels_, pointBLabels_;
 };

@@ -1,8 +1,18 @@
 #include "subtitles/jump_to_subtitle_dialog.h"
 
-TJumpToTextFrm::TJumpToTextFrm(QWidget *parent) : QDialog(parent)
+TJumpToTextFrm::TJumpToTextFrm(QWidget *parent) : FilteredListDialog(parent)
 {
     setObjectName(QStringLiteral("JumpToTextFrm"));
     setWindowTitle(QStringLiteral("Skocz do napisu..."));
-    resize(420, 320);
+    connect(this, &FilteredListDialog::chosen, this, [this](int row, const QString &) { emit jumpRequested(row); });
+}
+
+void TJumpToTextFrm::setSource(std::function<QStringList()> lines)
+{
+    lines_ = std::move(lines);
+}
+
+QStringList TJumpToTextFrm::sourceNames()
+{
+    return lines_ ? lines_() : QStringList();
 }
