@@ -238,8 +238,16 @@ std::optional<TextEncoding> splitCandidateLines(LineSource &source, qint64 start
             return std::nullopt;
         if (valid)
             return TextEncoding::Utf8;
-        lines.truncate(linesBeforeHigh);
-        lines.reserve(lines.byteSize() + 3 * (size - (firstHigh - start)), size / 16 + 16);
+        {
+            // A fresh list sized for the decoding: growing this one would copy all the room
+            // reserved for UTF-8, used or not. Only the ASCII lines before firstHigh stay.
+            Utf8Lines ascii = std::move(lines);
+            ascii.truncate(linesBeforeHigh);
+            lines = Utf8Lines();
+            lines.reserve(ascii.byteSize() + 3 * (size - (firstHigh - start)), size / 16 + 16);
+            for (qsizetype i = 0; i < ascii.size(); ++i)
+                lines.appendValidUtf8(ascii.line(i));
+        }
         EightBitVotes votes;
         if (!source.seek(firstHigh))
             return std::nullopt;
