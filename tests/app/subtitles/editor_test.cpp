@@ -4,6 +4,7 @@
 // until the first letter.
 #include "subtitle_app.h"
 
+#include "config/options_dialog.h"
 #include "core/config/settings.h"
 #include "playback/media_engine.h"
 #include "subtitles/subtitle_editor.h"
@@ -12,6 +13,7 @@
 #include <QAction>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QTabWidget>
 #include <QTest>
 #include <QTextBlock>
 
@@ -153,7 +155,30 @@ TEST(SubtitleEditor, WritingModeStampsTheNewLineUntilTheFirstLetter)
     QTest::qWait(1300);
     EXPECT_EQ(lineText(ed.TE, 1), frozen);
     EXPECT_EQ(lineText(ed.TE, 0), QStringLiteral("Pierwszy"));
+
+    // Enter inside a line: the stamp goes in front of the carried end instead of over it.
+    QTextCursor c = ed.TE->textCursor();
+    c.setPosition(4);
+    ed.TE->setTextCursor(c);
+    QTest::keyClick(ed.TE, Qt::Key_Return);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return lineText(ed.TE, 1) != QLatin1String("wszy"); }, 2000));
+    EXPECT_TRUE(lineText(ed.TE, 1).startsWith(QStringLiteral("0:00:0")) && lineText(ed.TE, 1).endsWith(QStringLiteral(":wszy")))
+        << lineText(ed.TE, 1).toStdString();
+    EXPECT_EQ(lineText(ed.TE, 0), QStringLiteral("Pier"));
+    QTest::keyClick(ed.TE, Qt::Key_Up);
+    EXPECT_FALSE(ed.StampPending);
     e->Stop();
+
+    // An unsaved document cannot go to the player.
+    ed.Zaladujedytowany1->trigger();
+    EXPECT_EQ(app.boxes, QStringList{QStringLiteral("Najpierw musisz zapisać plik z napisami.")});
+    EXPECT_TRUE(w.CurrentSubtitleFile().isEmpty());
+
+    // "Opcje..." opens the options on the editor's page.
+    ed.Opcje1->trigger();
+    EXPECT_TRUE(w.Form2->isVisible());
+    EXPECT_EQ(w.Form2->PageControl1->tabText(w.Form2->PageControl1->currentIndex()), QStringLiteral("Edytor napisów"));
+    w.Form2->hide();
 
     // A new document is saved as UTF-8; closing the program asks about unsaved text first.
     EXPECT_TRUE(ed.TE->document()->isModified());
@@ -165,5 +190,39 @@ TEST(SubtitleEditor, WritingModeStampsTheNewLineUntilTheFirstLetter)
     app.answer = QMessageBox::Save;
     w.close();
     EXPECT_EQ(app.questions, 2);
-    EXPECT_EQ(QString::fromUtf8(readAll(target)), QStringLiteral("Pierwszy\r\n") + frozen + QStringLiteral("\r\n"));
+    EXPECT_EQ(QString::fromUtf8(readAll(target)),
+              QStringLiteral("Pier\r\n") + lineText(ed.TE, 1) + QStringLiteral("\r\n") + frozen + QStringLiteral("\r\n"));
+}
+
+TEST(SubtitleEditor, FilesItCannotEditAreRefusedAndTheTextStays)
+{
+    EditorApp app;
+    TForm12 &ed = *app.editor;
+    ASSERT_TRUE(ed.LoadTxtToEdit(app.write(QStringLiteral("dobry.txt"), {QStringLiteral("0:00:01:Dobry")})));
+    const QString huge = app.writeBytes(QStringLiteral("duzy.txt"), QByteArray(TForm12::kMaxFileBytes + 1, 'a'));
+    const QString longLine = app.writeBytes(QStringLiteral("wiersz.txt"), QByteArray(1024 * 1024, 'a'));
+    for (const QString &path : {huge, longLine, app.files.filePath(QStringLiteral("brak.txt"))}) {
+        EXPECT_FALSE(ed.LoadTxtToEdit(path));
+        EXPECT_EQ(ed.TE->toPlainText(), QStringLiteral("0:00:01:Dobry"));
+        EXPECT_EQ(ed.windowTitle(), QStringLiteral("Edytor napisów - dobry.txt"));
+    }
+    EXPECT_EQ(app.boxes.size(), 3);
+    // What the player loads but the editor cannot take is passed over without a box of its own.
+    ed.PlayerLoaded(huge);
+    EXPECT_EQ(app.boxes.size(), 3);
+
+    // Unsaved text: the player's next file asks first; Cancel keeps the text.
+    ed.TE->appendPlainText(QStringLiteral("0:00:02:Zmiana"));
+    const QString next = app.write(QStringLiteral("nastepny.txt"), {QStringLiteral("0:00:05:Inny")});
+    app.w->LadujText(next);
+    EXPECT_EQ(app.questions, 1);
+    EXPECT_EQ(app.w->CurrentSubtitleFile(), next);
+    EXPECT_TRUE(ed.TE->toPlainText().endsWith(QStringLiteral("Zmiana")));
+    // Closing the subtitles in the player starts a new document once the text may go.
+    app.answer = QMessageBox::Discard;
+    app.w->runCommand(app.w->Zamknij2);
+    EXPECT_EQ(app.questions, 2);
+    EXPECT_TRUE(ed.TE->toPlainText().isEmpty());
+    EXPECT_TRUE(ed.EditedFile.isEmpty());
+    EXPECT_EQ(ed.windowTitle(), QStringLiteral("Edytor napisów"));
 }
