@@ -251,22 +251,32 @@ void appendEightBit(QByteArray &out, QByteArrayView bytes, TextEncoding encoding
     static const Utf8Table cp1250 = makeUtf8Table(TextEncoding::Windows1250);
     static const Utf8Table iso = makeUtf8Table(TextEncoding::Iso8859_2);
     const Utf8Table &table = encoding == TextEncoding::Iso8859_2 ? iso : cp1250;
-    const qsizetype old = out.size();
-    out.resize(old + 3 * bytes.size()); // the widest character takes three bytes
-    char *dst = out.data() + old;
-    const char *p = bytes.data();
-    const char *const end = p + bytes.size();
-    while (p < end) {
-        p = copyAscii(dst, p, end);
-        for (; p < end && uint8_t(*p) >= 0x80; ++p) {
-            const auto &e = table[uint8_t(*p)];
-            if constexpr (Vote)
-                votes->addByte(uint8_t(*p));
-            std::memcpy(dst, e.data() + 1, 3);
-            dst += e[0];
+    const auto decode = [&](char *dst) {
+        const char *p = bytes.data();
+        const char *const end = p + bytes.size();
+        while (p < end) {
+            p = copyAscii(dst, p, end);
+            for (; p < end && uint8_t(*p) >= 0x80; ++p) {
+                const auto &e = table[uint8_t(*p)];
+                if constexpr (Vote)
+                    votes->addByte(uint8_t(*p));
+                std::memcpy(dst, e.data() + 1, 3);
+                dst += e[0];
+            }
         }
+        return dst;
+    };
+    // A subtitle line is short: decoded on the stack and appended at once, which costs less
+    // than growing `out` by the widest decoding and cutting it back for every line.
+    constexpr qsizetype kShort = 512;
+    if (bytes.size() <= kShort) {
+        char buffer[3 * kShort + 3]; // memcpy writes three bytes for every character
+        out.append(buffer, decode(buffer) - buffer);
+        return;
     }
-    out.truncate(dst - out.constData());
+    const qsizetype old = out.size();
+    out.resize(old + 3 * bytes.size() + 3); // the widest character takes three bytes
+    out.truncate(decode(out.data() + old) - out.constData());
 }
 
 } // namespace
