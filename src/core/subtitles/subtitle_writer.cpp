@@ -7,6 +7,7 @@
 #include <QStringList>
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -87,6 +88,65 @@ void putSrtTime(Writer &w, double t)
     w.put(',');
     w.number(ms % 1000, 3);
 }
+
+// UTF-8 to an 8-bit code page by a table made from the code page's own decoding, so the
+// bytes read back as exactly the text. A large file converts in one pass; nullopt when a
+// character has no byte (the caller then takes the general way, which falls back to UTF-8).
+class EightBitEncoder {
+public:
+    explicit EightBitEncoder(TextEncoding encoding)
+    {
+        byteOf_.fill(kNone);
+        std::array<int, 0x10000> bytesFor{};
+        std::array<char16_t, 256> charOf{};
+        for (int b = 0; b < 256; ++b) {
+            const char c = char(b);
+            const QString one = decodeAs(QByteArrayView(&c, 1), encoding);
+            charOf[b] = one.size() == 1 ? one[0].unicode() : 0xFFFD;
+            if (charOf[b] != 0xFFFD)
+                ++bytesFor[charOf[b]];
+        }
+        // A character two bytes decode to could not be told apart when read back.
+        for (int b = 0; b < 256; ++b)
+            if (charOf[b] != 0xFFFD && bytesFor[charOf[b]] == 1)
+                byteOf_[charOf[b]] = uint16_t(b);
+    }
+
+    std::optional<QByteArray> encode(QByteArrayView utf8) const
+    {
+        QByteArray out(utf8.size(), Qt::Uninitialized);
+        char *to = out.data();
+        const auto *p = reinterpret_cast<const uint8_t *>(utf8.data());
+        const auto *end = p + utf8.size();
+        while (p < end) {
+            uint32_t cp = *p;
+            uint32_t least = 0; // overlong forms are not UTF-8: the general way reads U+FFFD
+            if (cp < 0x80) {
+                ++p;
+            } else if ((cp & 0xE0) == 0xC0 && end - p >= 2 && (p[1] & 0xC0) == 0x80) {
+                cp = ((cp & 0x1F) << 6) | (p[1] & 0x3F);
+                least = 0x80;
+                p += 2;
+            } else if ((cp & 0xF0) == 0xE0 && end - p >= 3 && (p[1] & 0xC0) == 0x80
+                       && (p[2] & 0xC0) == 0x80) {
+                cp = ((cp & 0x0F) << 12) | ((p[1] & 0x3F) << 6) | (p[2] & 0x3F);
+                least = 0x800;
+                p += 3;
+            } else {
+                return std::nullopt; // beyond the code pages, or not UTF-8 at all
+            }
+            if (cp < least || byteOf_[cp] == kNone)
+                return std::nullopt;
+            *to++ = char(byteOf_[cp]);
+        }
+        out.truncate(to - out.data());
+        return out;
+    }
+
+private:
+    static constexpr uint16_t kNone = 0xFFFF;
+    std::array<uint16_t, 0x10000> byteOf_;
+};
 
 } // namespace
 
@@ -252,6 +312,17 @@ QByteArray encodeSubtitleText(const QByteArray &utf8, TextEncoding preferred, Te
         if (used)
             *used = bom ? TextEncoding::Utf8Bom : TextEncoding::Utf8;
         return bom ? QByteArray("\xEF\xBB\xBF") + utf8 : utf8;
+    }
+    if (preferred == TextEncoding::Windows1250 || preferred == TextEncoding::Iso8859_2) {
+        static const EightBitEncoder windows1250(TextEncoding::Windows1250);
+        static const EightBitEncoder iso8859_2(TextEncoding::Iso8859_2);
+        const EightBitEncoder &encoder = preferred == TextEncoding::Windows1250 ? windows1250 : iso8859_2;
+        // Kept only when the file will be read in this code page again.
+        if (std::optional<QByteArray> bytes = encoder.encode(utf8); bytes && detectEncoding(*bytes) == preferred) {
+            if (used)
+                *used = preferred;
+            return *std::move(bytes);
+        }
     }
     TextEncoding written = preferred;
     QByteArray bytes = encodeReadingBack(QString::fromUtf8(utf8), preferred, &written);
