@@ -123,11 +123,9 @@ TForm12::TForm12(QWidget *parent) : QMainWindow(parent, Qt::Window)
     Timer1 = new QTimer(this);
     Timer1->setInterval(1000);
     connect(Timer1, &QTimer::timeout, this, &TForm12::Timer1Timer);
-    Timer1->start();
     Timer2 = new QTimer(this);
     Timer2->setInterval(200);
     connect(Timer2, &QTimer::timeout, this, &TForm12::Timer2Timer);
-    Timer2->start();
 
     mpris_ = new zv::MprisPositionSource(this);
     connect(mpris_, &zv::MprisPositionSource::answered, this, [this](qint64 us) {
@@ -386,6 +384,22 @@ void TForm12::UstawStatus()
 }
 
 // ---- stamps ------------------------------------------------------------------------------------
+
+void TForm12::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    Timer1Timer();
+    Timer1->start();
+    Timer2->start();
+}
+
+void TForm12::hideEvent(QHideEvent *event)
+{
+    QMainWindow::hideEvent(event);
+    Timer1->stop();
+    Timer2->stop();
+    StampPending = false;
+}
 
 QString TForm12::stamp() const
 {

@@ -100,6 +100,9 @@ public:
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+    // The timers run only while the window is shown: a hidden editor costs the idle player nothing.
+    void showEvent(QShowEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
 
 private:
     // Reads and decodes `path`; an empty result with `*reason` set when it cannot be edited.
