@@ -233,6 +233,11 @@ TEST(SubtitleWriter, SavingKeepsTheFilesEncodingAndTheLoadedTable)
     EXPECT_TRUE(r.note.isEmpty());
     EXPECT_EQ(readAll(path), QByteArray("0:00:06:\xBF\xF3\xB3w\r\n"));
     EXPECT_EQ(loaded.result.table.TimeTable()[0].start, 5);
+    // ISO-8859-2 stays ISO-8859-2.
+    TextEncoding iso{};
+    EXPECT_EQ(encodeSubtitleText(u"0:00:01:ąśź\r\n"_qs.toUtf8(), TextEncoding::Iso8859_2, &iso),
+              QByteArray("0:00:01:\xB1\xB6\xBC\r\n"));
+    EXPECT_EQ(iso, TextEncoding::Iso8859_2);
     // A letter the code page lacks: UTF-8 with a BOM, and the note says so.
     const auto foreign = zv::test::loadSample(u"0:00:05:żółw 日本\r\n"_qs.toUtf8());
     r = ZapiszTekst(foreign.result.table, path, {SubtitleSaveFormat::Tmp, 25, false, {}, TextEncoding::Windows1250});
