@@ -245,27 +245,20 @@ bool isPathLine(const QString &line)
     return !line.isEmpty() && !line.startsWith(u'#');
 }
 
-// Lines that name a file, found or not.
-qsizetype playlistLineCount(const QString &text)
-{
-    qsizetype n = 0;
-    for (const QString &line : splitLines(text))
-        n += isPathLine(line);
-    return n;
-}
-
-} // namespace
-
-QStringList parsePlaylistText(const QString &text, const QString &baseDir, const MovedFileFinder &finder)
+// parsePlaylistText, also counting the lines that name a file, found or not.
+QStringList parsePathLines(const QString &text, const QString &baseDir, const MovedFileFinder &finder,
+                           qsizetype *pathLines)
 {
     QStringList lines = splitLines(text);
     const QDir base(baseDir);
     QStringList candidates;
     candidates.reserve(lines.size());
     qsizetype kept = 0;
+    *pathLines = 0;
     for (const QString &line : lines) {
         if (!isPathLine(line))
             continue;
+        ++*pathLines;
         // A NUL would end the name early in the system call and match another file.
         if (line.size() > kMaxPathChars || line.contains(QChar(u'\0')))
             continue;
@@ -289,6 +282,14 @@ QStringList parsePlaylistText(const QString &text, const QString &baseDir, const
     return paths;
 }
 
+} // namespace
+
+QStringList parsePlaylistText(const QString &text, const QString &baseDir, const MovedFileFinder &finder)
+{
+    qsizetype pathLines = 0;
+    return parsePathLines(text, baseDir, finder, &pathLines);
+}
+
 PlaylistReadResult readPlaylistFile(const QString &fileName, const QString &baseDir,
                                     const MovedFileFinder &finder)
 {
@@ -298,12 +299,12 @@ PlaylistReadResult readPlaylistFile(const QString &fileName, const QString &base
         return result;
     const DecodedText decoded = decodeText(bytes);
     result.encoding = decoded.encoding;
-    result.paths = parsePlaylistText(decoded.text, baseDir, finder);
+    qsizetype lines = 0;
+    result.paths = parsePathLines(decoded.text, baseDir, finder, &lines);
     result.ok = true;
     if (decoded.encoding != TextEncoding::Utf8)
         return result;
     // Every line found, or nothing outside ASCII: the 8-bit reading cannot do better.
-    const qsizetype lines = playlistLineCount(decoded.text);
     if (result.paths.size() == lines || decoded.text.size() == bytes.size())
         return result;
     const TextEncoding eightBit = eightBitEncodingOf(bytes);
