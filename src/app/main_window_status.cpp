@@ -125,6 +125,7 @@ void TZentavistaApp::UstawMStaus()
     in.imageWidth = e ? e->ImageSourceWidth() : 0;
     in.playlistCount = playlist().count();
     in.playlistIndex = GetPLSIndex(CurrentMediaPath);
+    in.soundLost = e && e->soundOutputLost();
     const zv::playback::StatusView v = zv::playback::computeStatus(in);
 
     zv::showTransport(v, ToolButton13, ToolButton14, ToolButton15, ToolButton16, ToolButton17);

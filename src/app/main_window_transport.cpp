@@ -165,6 +165,11 @@ void TZentavistaApp::ConnectTransport()
         });
         connect(e, &MediaEngine::OnOpenStateChange, this, [this](int, int) { WakeTimer3(); });
         connect(e, &MediaEngine::OnEndOfStream, this, [this](int) { runCommand(Next); });
+        // The state word and the mute buttons say when there is no sound device.
+        connect(e, &MediaEngine::SoundOutputChanged, this, [this] {
+            UstawMDoVolPos();
+            UstawMStaus();
+        });
         connect(e, &MediaEngine::OnError, this, [this] {
             if (MediaEngine *engine = m())
                 Label1->setText(QStringLiteral("Błąd. ") + engine->ErrorDescription());

@@ -87,6 +87,9 @@ public:
     // an empty name closes the open media at once.
     virtual void Open(const QString &name) = 0;
     virtual bool IsSoundCardEnabled() const = 0;
+    // True while the media plays without sound because no sound device could be opened (a
+    // server, a container); not an error. SoundOutputChanged reports each change.
+    virtual bool soundOutputLost() const { return false; }
 
     // The engine's windows are our own Qt dialogs; the engine only asks for them (DialogRequested)
     // and whoever shows the picture (TForm9) opens them. ShowDialog: 1 statistics, 2 properties,
@@ -111,6 +114,7 @@ signals:
     void OnReadyStateChange(int ReadyState);
     void OnEndOfStream(int Result);
     void OnError();
+    void SoundOutputChanged();
 
     void DialogRequested(int kind);
     void StatisticsChanged();

@@ -115,6 +115,8 @@ public:
         for (const char *name : {mpvprop::kTimePos, mpvprop::kPausedForCache, mpvprop::kDuration,
                                  mpvprop::kVolume})
             mpv_observe_property(mpv_, 0, name, MPV_FORMAT_NODE);
+        if (withAudio)
+            mpv_observe_property(mpv_, 0, mpvprop::kCurrentAo, MPV_FORMAT_NODE);
         mpv_set_wakeup_callback(mpv_, &Session::wakeup, this);
         return true;
     }
@@ -703,6 +705,15 @@ void MpvEngine::onProperty(const QByteArray &name, const QVariant &value)
     if (name == mpvprop::kVolume) {
         if (value.isValid())
             reportedVolume_ = value.toDouble();
+        return;
+    }
+    if (name == mpvprop::kCurrentAo) {
+        // The null output with sound wanted means no device could be opened: play on silently.
+        const bool lost = withAudio_ && value.toString() == QLatin1String(mpvprop::kAoNone);
+        if (lost != soundLost_) {
+            soundLost_ = lost;
+            emit SoundOutputChanged();
+        }
         return;
     }
     if (load_ != Load::Open || reloading_ || !isCurrentFile())

@@ -48,7 +48,8 @@ public:
     void Pause() override;
     void Stop() override;
     void Open(const QString &name) override;
-    bool IsSoundCardEnabled() const override { return usable_ && withAudio_; }
+    bool IsSoundCardEnabled() const override { return usable_ && withAudio_ && !soundLost_; }
+    bool soundOutputLost() const override { return soundLost_; }
 
     QVariantMap statistics() const override { return stats_; }
     void requestStatistics() override;
@@ -96,6 +97,7 @@ private:
     std::unique_ptr<Session> mpv_;
     bool usable_ = false;
     const bool withAudio_;
+    bool soundLost_ = false; // sound wanted, but mpv fell back to its null output
 
     // The program's view.
     QString fileName_;

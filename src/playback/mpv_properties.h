@@ -43,6 +43,9 @@ inline constexpr Option kFixedOptions[] = {
     // this mpv follows playlist files (and other references) on its own, a playlist that
     // lists itself without end.
     {"access-references", "no"},
+    // Without a usable sound device the film plays on silently (the null output) instead of
+    // mpv dropping the sound track and ending the file with an error; current-ao tells us.
+    {"audio-fallback-to-null", "yes"},
 };
 
 // Redirects (one file standing for others) the engine follows for one Open at most.
@@ -74,6 +77,8 @@ inline constexpr char kMute[] = "mute";
 inline constexpr char kTimePos[] = "time-pos";
 inline constexpr char kPausedForCache[] = "paused-for-cache";
 inline constexpr char kDuration[] = "duration";
+// The sound output in use: kAoNone after the fallback, unavailable while no sound plays.
+inline constexpr char kCurrentAo[] = "current-ao";
 
 // Read once a file is loaded (asynchronously).
 inline constexpr char kFrameCount[] = "estimated-frame-count";

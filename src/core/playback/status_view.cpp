@@ -55,8 +55,13 @@ std::optional<TransportView> transportFor(int playState)
     }
 }
 
-std::optional<QString> stateWordFor(int playState, int readyState)
+std::optional<QString> stateWordFor(int playState, int readyState, bool soundLost)
 {
+    // A missing sound device is a fact about the output, not an error: said beside the state.
+    if (soundLost && playState >= 0 && playState <= 3) {
+        if (const auto word = stateWordFor(playState, readyState, false))
+            return *word + QStringLiteral(" (bez dźwięku)");
+    }
     switch (playState) {
     case 0: return QStringLiteral("Zatrzymany");
     case 1: return QStringLiteral("Pauza");
@@ -73,7 +78,7 @@ StatusView computeStatus(const StatusInput &in)
 {
     StatusView v;
     v.transport = transportFor(in.playState);
-    v.stateWord = stateWordFor(in.playState, in.readyState);
+    v.stateWord = stateWordFor(in.playState, in.readyState, in.soundLost);
     v.playForcedOn = in.playlistCount > 0;
     if (v.playForcedOn && v.transport) {
         v.transport->playEnabled = true;

@@ -24,6 +24,7 @@ struct StatusInput {
     int imageWidth = 0;        // ImageSourceWidth
     int playlistCount = 0;
     int playlistIndex = -1;    // GetPLSIndex(mediaPath)
+    bool soundLost = false;    // the engine plays on without a sound device
 };
 
 // Enabled and pressed states of the Play, Pause and Stop buttons and of the transport items.

@@ -1,9 +1,6 @@
 // Transport with real libmpv (no sound, no picture output) across a two-entry playlist.
-#include "app/main_window.h"
+#include "app/transport/media_app.h"
 #include "core/playlist/playlist.h"
-#include "video/video_window.h"
-#include "playback/media_engine.h"
-#include "support/test_env.h"
 
 #include <QAction>
 #include <QDir>
@@ -14,41 +11,7 @@
 
 #include <memory>
 
-namespace {
-
-struct MediaApp {
-    MediaApp() : w(std::make_unique<TZentavistaApp>())
-    {
-        w->setEngineFactory(TForm9::mpvEngine(false));
-        w->setFilesMessageSink([](const QString &, const QString &) {});
-        w->CreateForms();
-        for (const char *name : {"a.avi", "b.avi"}) {
-            const QString to = home.file(QLatin1String(name));
-            QFile::copy(zv::test::mediaFile(QStringLiteral("clip.avi")), to);
-            paths << to;
-        }
-        w->MainAddProc(paths.join(QStringLiteral("\r\n")), 31, true, true, true, false,
-                       w->DefaultDropPoint);
-    }
-    MediaEngine *e() const { return w->m(); }
-    bool waitState(int state, int ms = 15000)
-    {
-        return QTest::qWaitFor([&] { return e()->PlayState() == state; }, ms);
-    }
-    bool waitOpen(const QString &path, int ms = 20000)
-    {
-        return QTest::qWaitFor([&] {
-            return w->CurrentMediaPath == path && w->MediaFrameRate > 0
-                   && e()->PlayState() != MediaEngine::psClosed;
-        }, ms);
-    }
-
-    zv::test::ScopedHome home;
-    std::unique_ptr<TZentavistaApp> w;
-    QStringList paths;
-};
-
-} // namespace
+using zv::test::MediaApp;
 
 TEST(TransportMedia, PlayPauseStopAndSeek)
 {

@@ -60,6 +60,13 @@ TEST(StatusView, TransportByPlayState)
             EXPECT_EQ(v.stateWord, QString::fromUtf8(c.word)) << c.state;
         else
             EXPECT_FALSE(v.stateWord) << c.state;
+        // Without a sound device an open file's word says so; closed and the scan states do not.
+        in.soundLost = true;
+        const std::optional<QString> silent = computeStatus(in).stateWord;
+        if (c.word && c.state <= 3)
+            EXPECT_EQ(silent, QString::fromUtf8(c.word) + QStringLiteral(" (bez dźwięku)"));
+        else
+            EXPECT_EQ(silent, v.stateWord) << c.state;
     }
 }
 
