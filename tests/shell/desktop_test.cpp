@@ -4,16 +4,25 @@
 #include "playback/media_engine.h"
 #include "shell/mpris_server.h"
 #include "shell/screensaver_inhibitor.h"
+#include "support/heap_probe.h"
 #include "support/test_env.h"
 #include "video/video_window.h"
 
 #include <QAction>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusReply>
+#include <QDBusMessage>
 #include <QDBusObjectPath>
+#include <QDBusPendingCall>
+#include <QDBusVariant>
 #include <QFile>
 #include <QProcess>
 #include <QTest>
 
 #include <gtest/gtest.h>
+
+#include <csignal>
 
 namespace {
 
@@ -59,30 +68,39 @@ struct FakeScreenSaver {
     QString log;
 };
 
-TEST(Desktop, PlayerctlDrivesRealPlaybackAndTheScreenStaysOnWhilePlaying)
-{
-    ASSERT_FALSE(qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS"));
+// The player on the bus, playing the first of two clips.
+class Desktop : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_FALSE(qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS"));
+        for (const char *name : {"first.avi", "second.avi"}) {
+            paths << home.file(QLatin1String(name));
+            ASSERT_TRUE(QFile::copy(zv::test::mediaFile(QStringLiteral("clip.avi")), paths.last()));
+        }
+        w = std::make_unique<TZentavistaApp>();
+        w->setEngineFactory(TForm9::mpvEngine(false));
+        w->setFilesMessageSink([](const QString &, const QString &) {});
+        w->CreateForms();
+        ASSERT_TRUE(w->mpris() && w->mpris()->registered());
+        w->show();
+        w->MainAddProc(paths, 31, true, true, true, false, w->DefaultDropPoint);
+        e = w->m();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return e->ImageSourceWidth() > 0; }, 20000));
+        if (e->PlayState() != MediaEngine::psPlaying)
+            w->runCommand(w->Play);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return e->PlayState() == MediaEngine::psPlaying; }, 10000));
+    }
+
     FakeScreenSaver saver;
     zv::test::ScopedHome home;
     QStringList paths;
-    for (const char *name : {"first.avi", "second.avi"}) {
-        paths << home.file(QLatin1String(name));
-        ASSERT_TRUE(QFile::copy(zv::test::mediaFile(QStringLiteral("clip.avi")), paths.last()));
-    }
+    std::unique_ptr<TZentavistaApp> w;
+    MediaEngine *e = nullptr;
+};
 
-    auto w = std::make_unique<TZentavistaApp>();
-    w->setEngineFactory(TForm9::mpvEngine(false));
-    w->setFilesMessageSink([](const QString &, const QString &) {});
-    w->CreateForms();
-    ASSERT_TRUE(w->mpris() && w->mpris()->registered());
-    w->show();
-    w->MainAddProc(paths, 31, true, true, true, false, w->DefaultDropPoint);
-    MediaEngine *e = w->m();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return e->ImageSourceWidth() > 0; }, 20000));
-    if (e->PlayState() != MediaEngine::psPlaying)
-        w->runCommand(w->Play);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return e->PlayState() == MediaEngine::psPlaying; }, 10000));
-
+TEST_F(Desktop, PlayerctlDrivesRealPlaybackAndTheScreenStaysOnWhilePlaying)
+{
     EXPECT_EQ(playerctl({QStringLiteral("status")}), QStringLiteral("Playing"));
     EXPECT_EQ(playerctl({QStringLiteral("metadata"), QStringLiteral("title")}), QStringLiteral("first"));
     EXPECT_TRUE(QTest::qWaitFor([&] { return saver.lines(QStringLiteral("Inhibit")) == 1; }, 5000))
@@ -133,6 +151,89 @@ TEST(Desktop, PlayerctlDrivesRealPlaybackAndTheScreenStaysOnWhilePlaying)
     w.reset();
     // Every inhibition was released.
     EXPECT_EQ(saver.lines(QStringLiteral("UnInhibit")), saver.lines(QStringLiteral("Inhibit")));
+}
+
+TEST_F(Desktop, AFloodOfCallsLeavesThePlayerAnsweringAndUnchanged)
+{
+    // A client of its own, as a panel widget is: the calls cross the bus daemon.
+    QDBusConnection client = QDBusConnection::connectToBus(QDBusConnection::SessionBus,
+                                                           QStringLiteral("flood"));
+    ASSERT_TRUE(client.isConnected());
+    const QString player = QStringLiteral("org.mpris.MediaPlayer2.Player");
+    const QString props = QStringLiteral("org.freedesktop.DBus.Properties");
+    auto call = [&](const QString &iface, const char *method, const QVariantList &args = {}) {
+        QDBusMessage m = QDBusMessage::createMethodCall(QLatin1String(zv::MprisServer::kServiceName),
+                                                        QLatin1String(zv::MprisServer::kObjectPath),
+                                                        iface, QLatin1String(method));
+        m.setArguments(args);
+        return m;
+    };
+    const QVariant staleTrack = QVariant::fromValue(QDBusObjectPath("/org/zentavista/track/0"));
+    // Ten kinds, a thousand of each: PlayPause an even number of times, the rest reads or
+    // calls the player must refuse.
+    const QList<QDBusMessage> kinds = {
+        call(player, "PlayPause"),
+        call(props, "Get", {player, QStringLiteral("Position")}),
+        call(player, "SetPosition", {staleTrack, qlonglong(1000000)}),
+        call(props, "GetAll", {player}),
+        call(player, "OpenUri", {QStringLiteral("http://example.org/film.avi")}),
+        call(player, "OpenUri", {QStringLiteral("file:///nie/ma/takiego/pliku.avi")}),
+        call(player, "NoSuchMethod"),
+        call(player, "SetPosition", {staleTrack, qlonglong(-1)}),
+        call(props, "Get", {QStringLiteral("org.mpris.MediaPlayer2"), QStringLiteral("Identity")}),
+        call(props, "Get", {player, QStringLiteral("Metadata")}),
+    };
+    // One connection's calls are answered in order: the last reply means all have run.
+    auto flood = [&] {
+        for (int i = 0; i < 10000; ++i)
+            client.send(kinds[i % kinds.size()]);
+        QDBusPendingCall last =
+            client.asyncCall(call(props, "Get", {player, QStringLiteral("PlaybackStatus")}));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return last.isFinished(); }, 60000));
+        const QList<QVariant> answer = last.reply().arguments();
+        return answer.isEmpty() ? QString() : answer[0].value<QDBusVariant>().variant().toString();
+    };
+
+    EXPECT_EQ(flood(), QStringLiteral("Playing"));
+    const size_t heapAfterFirst = zv::test::liveHeapBytes();
+    EXPECT_EQ(flood(), QStringLiteral("Playing"));
+    if (heapAfterFirst > 0) {
+        const qint64 grown = qint64(zv::test::liveHeapBytes()) - qint64(heapAfterFirst);
+        EXPECT_LT(grown, 2 << 20) << "the heap grew by " << grown << " bytes over 10 000 calls";
+    }
+    EXPECT_EQ(w->CurrentMediaPath, paths[0]);
+    EXPECT_EQ(e->PlayState(), MediaEngine::psPlaying);
+    // Still playing on and answering the ordinary client.
+    const double at = e->CurrentPosition();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return e->CurrentPosition() > at + 0.3; }, 5000));
+    EXPECT_EQ(playerctl({QStringLiteral("status")}), QStringLiteral("Playing"));
+    QDBusConnection::disconnectFromBus(QStringLiteral("flood"));
+}
+
+// Last in this file: the private bus does not come back.
+TEST_F(Desktop, TheBusGoingAwayLeavesThePlayerWorking)
+{
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    const QDBusReply<uint> daemon = bus.interface()->servicePid(QStringLiteral("org.freedesktop.DBus"));
+    ASSERT_TRUE(daemon.isValid());
+    ASSERT_EQ(::kill(pid_t(daemon.value()), SIGTERM), 0);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !QDBusConnection::sessionBus().isConnected(); }, 5000));
+
+    // Commands, their bus announcements and the inhibitor's calls find no bus: nothing breaks.
+    w->runCommand(w->OW1);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return e->PlayState() == MediaEngine::psPaused; }, 5000));
+    w->mpris()->PlayPause();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return e->PlayState() == MediaEngine::psPlaying; }, 5000));
+    const double at = e->CurrentPosition();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return e->CurrentPosition() > at + 0.3; }, 5000));
+    w->runCommand(w->Next);
+    EXPECT_TRUE(QTest::qWaitFor([&] {
+        return w->CurrentMediaPath == paths[1] && e->PlayState() == MediaEngine::psPlaying;
+    }, 10000));
+    w->runCommand(w->Stop);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return e->PlayState() == MediaEngine::psStopped; }, 5000));
+    w->close();
+    w.reset();
 }
 
 } // namespace

@@ -14,6 +14,7 @@
 #ifdef ZV_HEAP_PROBE
 extern "C" int __sanitizer_install_malloc_and_free_hooks(void (*)(const volatile void *, size_t),
                                                           void (*)(const volatile void *));
+extern "C" size_t __sanitizer_get_current_allocated_bytes();
 #endif
 
 namespace zv::test {
@@ -57,5 +58,15 @@ private:
     static inline std::atomic<size_t> largest_{0};
     static inline std::atomic<size_t> total_{0};
 };
+
+// Bytes the heap holds right now (every thread); 0 in builds without the sanitizer runtime.
+inline size_t liveHeapBytes()
+{
+#ifdef ZV_HEAP_PROBE
+    return __sanitizer_get_current_allocated_bytes();
+#else
+    return 0;
+#endif
+}
 
 } // namespace zv::test
