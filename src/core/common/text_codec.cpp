@@ -94,6 +94,12 @@ bool validUtf8(QByteArrayView bytes)
             if (c < 0xC2 || end - p < 2 || (p[1] & 0xC0) != 0x80)
                 return false;
             p += 2;
+            // Polish letters come in runs ("żółć"): stay here while they last.
+            while (end - p >= 2 && (p[0] & 0xE0) == 0xC0) {
+                if (p[0] < 0xC2 || (p[1] & 0xC0) != 0x80)
+                    return false;
+                p += 2;
+            }
             continue;
         }
         int n;

@@ -3,6 +3,10 @@
 #include "core/subtitles/subtitle_loader.h"
 #include "core/subtitles/subtitle_text.h"
 
+#include <optional>
+#include <type_traits>
+#include <utility>
+
 namespace zv {
 
 namespace {
@@ -17,8 +21,10 @@ struct ParsedFrameLine {
     qsizetype textFrom = 0;
 };
 
+// `braces`: where the first two "}" are, when the caller has found them already.
 template <typename View>
-ParsedFrameLine parseFrameLine(View s, double fps, int textDelay)
+ParsedFrameLine parseFrameLine(View s, double fps, int textDelay,
+                               std::optional<std::pair<qsizetype, qsizetype>> braces = std::nullopt)
 {
     using loader_support::indexOf;
     using subtitle_text::toInt32;
@@ -27,10 +33,10 @@ ParsedFrameLine parseFrameLine(View s, double fps, int textDelay)
         r.status = LineStatus::Skipped;
         return r;
     }
-    const qsizetype b1 = indexOf(s, '}');
+    const qsizetype b1 = braces ? braces->first : indexOf(s, '}');
     if (b1 < 0)
         return r;
-    const qsizetype b2 = indexOf(s, '}', b1 + 1);
+    const qsizetype b2 = braces ? braces->second : indexOf(s, '}', b1 + 1);
     if (b2 < 0)
         return r;
     // Each field loses its first character (the "{") whatever it is.
@@ -84,11 +90,16 @@ LoadResult LoadProc1(Utf8Lines lines, const LoadSettings &settings)
         },
         [&](Utf8Lines::Rewriter &rewriter, QByteArrayView line) {
             // The fields end at the second "}": bytes suffice when everything up to it is ASCII.
-            const qsizetype b1 = line.indexOf('}');
-            const qsizetype b2 = b1 < 0 ? -1 : line.indexOf('}', b1 + 1);
+            const qsizetype b1 = loader_support::indexOf(line, '}');
+            const qsizetype b2 = b1 < 0 ? -1 : loader_support::indexOf(line, '}', b1 + 1);
             const auto parsed = loader_support::parseUtf8Line<ParsedFrameLine>(
                 line, b2 < 0 || isAsciiPrefix(line, b2 + 1),
-                [&](auto s) { return parseFrameLine(s, fps, settings.TextDelay); });
+                [&](auto s) {
+                    if constexpr (std::is_same_v<decltype(s), QByteArrayView>)
+                        return parseFrameLine(s, fps, settings.TextDelay, std::pair(b1, b2));
+                    else
+                        return parseFrameLine(s, fps, settings.TextDelay);
+                });
             if (parsed.status == LineStatus::Ok) {
                 const uint32_t text = rewriter.keep(line.sliced(parsed.textFrom));
                 times.push_back({parsed.startSecond, text}); // one text for both entries

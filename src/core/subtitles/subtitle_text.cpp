@@ -78,17 +78,6 @@ QStringView trimmed(QStringView s)
     return s.sliced(b, e - b);
 }
 
-double roundHalfEven(double x)
-{
-    const double f = std::floor(x);
-    const double diff = x - f;
-    if (diff > 0.5)
-        return f + 1;
-    if (diff < 0.5)
-        return f;
-    return std::fmod(f, 2.0) == 0 ? f : f + 1;
-}
-
 std::optional<int64_t> roundToRange(double x, int64_t lo, int64_t hi)
 {
     if (std::isnan(x))

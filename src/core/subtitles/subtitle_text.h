@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringView>
 
+#include <cmath>
 #include <cstdint>
 #include <optional>
 
@@ -51,7 +52,16 @@ bool isBlank(QByteArrayView s);
 QStringView trimmed(QStringView s);
 
 // Rounds to the nearest integer, ties to the even neighbour, whatever the FPU mode is.
-double roundHalfEven(double x);
+inline double roundHalfEven(double x)
+{
+    const double f = std::floor(x);
+    const double diff = x - f;
+    if (diff > 0.5)
+        return f + 1;
+    if (diff < 0.5)
+        return f;
+    return std::fmod(f, 2.0) == 0 ? f : f + 1;
+}
 
 // Rounds half-even into [lo, hi]; NaN and values outside give nullopt.
 std::optional<int64_t> roundToRange(double x, int64_t lo, int64_t hi);
