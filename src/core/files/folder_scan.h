@@ -2,7 +2,6 @@
 
 #include "core/files/get_typ.h"
 
-#include <QElapsedTimer>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -59,7 +58,7 @@ private:
 
     FileClassifier classifier_;
     ScanHooks hooks_;
-    QElapsedTimer clock_;
+    qint64 startMs_ = 0;
     qint64 lastCancelPoll_ = 0;
     qint64 lastProgress_ = 0;
     qsizetype found_ = 0;
