@@ -2,6 +2,8 @@
 # CPU used by the running program over a stretch of wall time, and how often its threads woke
 # (voluntary context switches of all threads): first with nothing open, then while it plays a
 # clip, then playing and paused in full screen with the cursor hidden.
+# With xdotool and a window manager (on a private Xvfb the script starts twm when it is
+# installed) it also measures the idle player minimised, which should not wake at all.
 #
 #   bench/idle/idle_cpu.sh <zentavista binary> <clip> [seconds=30]
 #
@@ -36,10 +38,46 @@ measure() { # label, pid
         'BEGIN { printf "%-10s %6.2f s CPU in %d s  (%5.2f %% of one core)  %7.1f wake-ups/s\n", l, d / hz, s, 100 * d / hz / s, w / s }'
 }
 
+# Minimising needs a window manager; a bare Xvfb has none. It runs for the idle phases only:
+# its focus follows the pointer, which the full-screen phases' key press must not meet.
+wm_pid=
+if [ -n "$xvfb_pid" ] && command -v twm >/dev/null; then
+    printf '%s\n' RandomPlacement 'UsePPosition "on"' NoGrabServer 'TitleFont "fixed"' \
+        'ResizeFont "fixed"' 'MenuFont "fixed"' 'IconFont "fixed"' 'IconManagerFont "fixed"' >"$home/twmrc"
+    twm -f "$home/twmrc" >/dev/null 2>&1 &
+    wm_pid=$!
+    sleep 0.5
+fi
+
+# The program's managed top-level window (WM_STATE Normal), empty when none is managed.
+main_window() {
+    for w in $(xdotool search --onlyvisible --pid "$1" 2>/dev/null); do
+        xprop -id "$w" WM_STATE 2>/dev/null | grep -q 'state: Normal' && { echo "$w"; return; }
+    done
+}
+
 "$bin" >/dev/null 2>&1 &
 app_pid=$!
 measure "idle" "$app_pid"
+if command -v xdotool >/dev/null && command -v xprop >/dev/null; then
+    win=$(main_window "$app_pid")
+    if [ -n "$win" ]; then
+        xdotool windowminimize "$win"
+        sleep 1
+        if xprop -id "$win" WM_STATE | grep -q 'state: Iconic'; then
+            measure "minimised" "$app_pid"
+        else
+            echo "minimised  (not measured: the window manager did not iconify the window)"
+        fi
+    else
+        echo "minimised  (not measured: no window manager)"
+    fi
+fi
 stop_app
+if [ -n "$wm_pid" ]; then
+    kill "$wm_pid" 2>/dev/null || true
+    wait "$wm_pid" 2>/dev/null || true
+fi
 
 # A clip on the command line opens and, with AutoPlay on (the default), plays.
 "$bin" "$clip" >/dev/null 2>&1 &

@@ -153,6 +153,36 @@ TEST(TForm9, IdleExactlyWhileClosed)
     }
 }
 
+TEST(TForm9, IdleStripFramesComeFromTheXServerAsPainted)
+{
+    QWidget host;
+    host.resize(320, 240);
+    auto *surface = new TForm9(&host, scripted());
+    surface->setGeometry(0, 0, 320, 240);
+    host.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&host));
+    IdleAnimation *strip = surface->RxGIFAnimator1;
+    const int first = strip->phase();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return strip->phase() != first && strip->lastTickOnServer(); }, 3000));
+    // What the screen shows where the motif sits is the frame of the current phase.
+    const QPoint at = strip->mapTo(&host, QPoint((strip->width() - IdleAnimation::kMotifSize.width()) / 2,
+                                                 (strip->height() - IdleAnimation::kMotifSize.height()) / 2));
+    const QImage shown = QGuiApplication::primaryScreen()
+                             ->grabWindow(host.winId(), at.x(), at.y(), IdleAnimation::kMotifSize.width(),
+                                          IdleAnimation::kMotifSize.height())
+                             .toImage()
+                             .convertToFormat(QImage::Format_RGB32);
+    const QImage expected = strip->frame(strip->phase());
+    int differing = 0;
+    for (int y = 0; y < expected.height(); ++y)
+        for (int x = 0; x < expected.width(); ++x)
+            differing += shown.size() != expected.size() || shown.pixel(x, y) != expected.pixel(x, y);
+    EXPECT_EQ(differing, 0) << "phase " << strip->phase();
+    EXPECT_NE(strip->frame(0), strip->frame(3)); // it does move
+    // Where the loop starts over, the strip joins without a jump.
+    EXPECT_EQ(strip->frame(IdleAnimation::kLoopPixels), strip->frame(0));
+}
+
 QList<EngineInfoDialog *> openDialogs()
 {
     QList<EngineInfoDialog *> list;

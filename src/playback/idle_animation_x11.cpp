@@ -1,0 +1,99 @@
+// The idle strip held by the X server. Kept apart because the X headers define macros (None,
+// Bool, Status) that clash with Qt.
+#include "playback/idle_animation.h"
+
+#include <QGuiApplication>
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+struct IdleAnimation::ServerStrip {
+    Display *display = nullptr;
+    Window window = 0;  // the one the pixmap was made for (its screen and depth)
+    Window refused = 0; // one whose pixels are not RGB32: not asked again
+    Pixmap pixmap = 0;
+    GC gc = nullptr;
+
+    ~ServerStrip()
+    {
+        if (qGuiApp) // else the connection has already gone, and the server freed everything
+            release();
+    }
+
+    void release()
+    {
+        if (gc)
+            XFreeGC(display, gc);
+        if (pixmap)
+            XFreePixmap(display, pixmap);
+        gc = nullptr;
+        pixmap = 0;
+        window = 0;
+    }
+
+    // Uploads the strip for drawing into window; only 24- and 32-bit true colour windows,
+    // whose pixels are QImage's RGB32 as they are.
+    bool upload(Display *d, Window w, const QImage &strip)
+    {
+        release();
+        display = d;
+        XWindowAttributes attrs;
+        if (!XGetWindowAttributes(d, w, &attrs) || (attrs.depth != 24 && attrs.depth != 32)
+            || attrs.visual->red_mask != 0xff0000 || attrs.visual->green_mask != 0xff00
+            || attrs.visual->blue_mask != 0xff) {
+            refused = w;
+            return false;
+        }
+        pixmap = XCreatePixmap(d, w, unsigned(strip.width()), unsigned(strip.height()),
+                               unsigned(attrs.depth));
+        XGCValues values{};
+        values.graphics_exposures = False; // a copy sends no event back
+        gc = XCreateGC(d, pixmap, GCGraphicsExposures, &values);
+        QImage pixels = strip.convertToFormat(QImage::Format_RGB32);
+        XImage *image = XCreateImage(d, attrs.visual, unsigned(attrs.depth), ZPixmap, 0,
+                                     reinterpret_cast<char *>(pixels.bits()),
+                                     unsigned(pixels.width()), unsigned(pixels.height()), 32,
+                                     int(pixels.bytesPerLine()));
+        if (!image) {
+            release();
+            return false;
+        }
+        image->byte_order = Q_BYTE_ORDER == Q_LITTLE_ENDIAN ? LSBFirst : MSBFirst;
+        XPutImage(d, pixmap, gc, image, 0, 0, 0, 0, unsigned(pixels.width()),
+                  unsigned(pixels.height()));
+        image->data = nullptr; // the pixels belong to the QImage
+        XDestroyImage(image);
+        window = w;
+        return true;
+    }
+};
+
+IdleAnimation::~IdleAnimation()
+{
+    delete server_;
+}
+
+bool IdleAnimation::copyOnServer()
+{
+    auto *x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    Display *d = x11 ? x11->display() : nullptr;
+    // Native itself when a native sibling made it so (the engine's window does), else drawn
+    // in the nearest native ancestor.
+    QWidget *host = internalWinId() ? this : nativeParentWidget();
+    if (!d || !host || devicePixelRatioF() != 1.0)
+        return false;
+    const QRect motif = motifRect();
+    if (!(QRegion(motif) - visibleRegion()).isEmpty())
+        return false;
+    const Window window = host->winId();
+    if (!server_)
+        server_ = new ServerStrip;
+    if (server_->window != window
+        && (server_->refused == window || !server_->upload(d, window, strip_)))
+        return false;
+    const QPoint at = host == this ? motif.topLeft() : mapTo(host, motif.topLeft());
+    XCopyArea(d, server_->pixmap, window, server_->gc, phase_, 0, unsigned(kMotifSize.width()),
+              unsigned(kMotifSize.height()), at.x(), at.y());
+    XFlush(d);
+    return true;
+}
