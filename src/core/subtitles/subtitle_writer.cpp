@@ -78,15 +78,15 @@ QByteArrayView trimmedBytes(QByteArrayView s)
 // "hh:mm:ss,mmm".
 void putSrtTime(Writer &w, double t)
 {
-    const int64_t ms = rounded(t * 1000);
+    const int64_t ms = rounded(t * 1000); // never negative: times are clamped at 0
     const int64_t s = ms / 1000;
     w.number(s / 3600, 2);
-    w.put(':');
-    w.number(s / 60 % 60, 2);
-    w.put(':');
-    w.number(s % 60, 2);
-    w.put(',');
-    w.number(ms % 1000, 3);
+    // The fixed-width rest digit by digit: two of these per line of a large conversion.
+    const int m = int(s / 60 % 60), sec = int(s % 60), milli = int(ms % 1000);
+    const char rest[] = {':', char('0' + m / 10), char('0' + m % 10), ':', char('0' + sec / 10),
+                         char('0' + sec % 10), ',', char('0' + milli / 100), char('0' + milli / 10 % 10),
+                         char('0' + milli % 10)};
+    w.put(QByteArrayView(rest, sizeof rest));
 }
 
 // UTF-8 to an 8-bit code page by a table made from the code page's own decoding, so the
