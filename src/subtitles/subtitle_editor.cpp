@@ -5,6 +5,7 @@
 #include "subtitles/mpris_position.h"
 
 #include <QAction>
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -179,7 +180,8 @@ void TForm12::setEdited(const QString &path)
 std::optional<zv::DecodedText> TForm12::readForEditing(const QString &path, QString *reason) const
 {
     QFile file(path);
-    if (path.isEmpty() || !file.open(QIODevice::ReadOnly)) {
+    // Only regular files: a pipe or a device would never end.
+    if (path.isEmpty() || !QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly)) {
         *reason = QStringLiteral("Nie można otworzyć pliku:\n%1").arg(path);
         return std::nullopt;
     }

@@ -24,8 +24,9 @@ void ZnajdzPliki(QStringList &out, const QString &folder, bool recurse)
     if (folder.isEmpty())
         return;
     const QDir dir(folder);
+    // Hidden files count; pipes, sockets and devices (QDir::System) are no subtitle files.
     const QFileInfoList entries = dir.entryInfoList(
-        QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System, QDir::Unsorted);
+        QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden, QDir::Unsorted);
     const QString prefix = folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
     for (const QFileInfo &e : entries) {
         if (e.isDir()) {

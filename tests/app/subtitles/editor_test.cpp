@@ -19,6 +19,8 @@
 
 #include <cmath>
 
+#include <sys/stat.h>
+
 namespace {
 
 QPoint lineCentre(QPlainTextEdit *te, int line)
@@ -201,15 +203,17 @@ TEST(SubtitleEditor, FilesItCannotEditAreRefusedAndTheTextStays)
     ASSERT_TRUE(ed.LoadTxtToEdit(app.write(QStringLiteral("dobry.txt"), {QStringLiteral("0:00:01:Dobry")})));
     const QString huge = app.writeBytes(QStringLiteral("duzy.txt"), QByteArray(TForm12::kMaxFileBytes + 1, 'a'));
     const QString longLine = app.writeBytes(QStringLiteral("wiersz.txt"), QByteArray(1024 * 1024, 'a'));
-    for (const QString &path : {huge, longLine, app.files.filePath(QStringLiteral("brak.txt"))}) {
+    const QString pipe = app.files.filePath(QStringLiteral("potok.txt"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0644), 0);
+    for (const QString &path : {huge, longLine, pipe, app.files.filePath(QStringLiteral("brak.txt"))}) {
         EXPECT_FALSE(ed.LoadTxtToEdit(path));
         EXPECT_EQ(ed.TE->toPlainText(), QStringLiteral("0:00:01:Dobry"));
         EXPECT_EQ(ed.windowTitle(), QStringLiteral("Edytor napisów - dobry.txt"));
     }
-    EXPECT_EQ(app.boxes.size(), 3);
+    EXPECT_EQ(app.boxes.size(), 4);
     // What the player loads but the editor cannot take is passed over without a box of its own.
     ed.PlayerLoaded(huge);
-    EXPECT_EQ(app.boxes.size(), 3);
+    EXPECT_EQ(app.boxes.size(), 4);
 
     // Unsaved text: the player's next file asks first; Cancel keeps the text.
     ed.TE->appendPlainText(QStringLiteral("0:00:02:Zmiana"));

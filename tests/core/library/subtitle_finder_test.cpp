@@ -11,9 +11,10 @@ TEST(SubtitleFinder, CandidatesBesideTheFilmInTheFolderAndTheDatabase)
     for (const char *name : {"filmy/b.txt", "filmy/A.lrc", "filmy/x.TXT", "filmy/c.srt", "filmy/sub/d.txt",
                              "napisy/C.txt", "napisy/e.LRC", "baza/z.txt"})
         t.file(QString::fromUtf8(name));
+    t.fifo("filmy/potok.txt");
     const QStringList db{t.path("baza/z.txt"), t.path("filmy/b.txt"), t.path("nie/ma.txt")};
 
-    // x.TXT, e.LRC and c.srt are not offered; the subfolder is not searched; b.txt stands
+    // x.TXT, e.LRC, c.srt and the pipe are not offered; the subfolder is not searched; b.txt stands
     // twice, once found beside the film and once from the database. The list is sorted by the
     // whole path, ignoring letter case.
     EXPECT_EQ(zv::subtitleFinderPaths(film, t.path("napisy"), db),
