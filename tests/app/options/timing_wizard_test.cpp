@@ -156,9 +156,8 @@ TEST(TimingWizard, JumpDialogFiltersAndSeeksToTheShownSecond)
         ASSERT_TRUE(d->isVisible());
         EXPECT_EQ(d->shownNames().size(), 4);
         EXPECT_EQ(d->shownNames()[1], u"0:01:05     Kot ma ALĘ"_qs);
-        EXPECT_EQ(typed("  ala   KOT "), QStringList({u"0:00:35     Ala ma kota"_qs, u"0:02:05     kot i ala"_qs}));
+        // The words' rules are the filter's own tests; here the shifted time text is searched.
         EXPECT_EQ(typed("0:01:3"), QStringList(u"0:01:30     Pies"_qs));
-        EXPECT_EQ(typed("   ").size(), 4);
         // Enter with nothing selected closes without seeking.
         QTest::keyClick(d->Edit1, Qt::Key_Return);
         ran = true;

@@ -146,49 +146,46 @@ QByteArray readAll(const QString &path)
 
 } // namespace
 
-TEST(SubtitleWriter, SavesTheLoadedTableCorrected)
+// The line formats themselves are the cue tests' above; here the loaded table, its
+// encoding and what the save reports.
+TEST(SubtitleWriter, SavesTheLoadedTableCorrectedInItsEncoding)
 {
-    const auto loaded = zv::test::loadSample("0:00:01:Wcześnie\r\n0:00:04:Cztery \r\n0:00:10:Dziesięć\r\n1:02:03:Późno\r\n");
-    ASSERT_EQ(loaded.result.unrecognised, 0);
-    const SubtitleTable &table = loaded.result.table;
-    struct Case {
-        const char *name;
-        SubtitleSaveFormat format;
-        double fps;
-        bool offset;
-        ShiftCoefficients shift;
-        QByteArray want;
-        qsizetype clamped;
-        bool assumedFps;
-    };
-    const Case cases[] = {
-        {"off: stored times", SubtitleSaveFormat::Tmp, 25, false, plainShift(2, false),
-         "0:00:01:Wcześnie\r\n0:00:04:Cztery\r\n0:00:10:Dziesięć\r\n1:02:03:Późno\r\n", 0, false},
-        {"2 s earlier, the first line at 0", SubtitleSaveFormat::Tmp, 25, true, plainShift(2, false),
-         "0:00:00:Wcześnie\r\n0:00:02:Cztery\r\n0:00:08:Dziesięć\r\n1:02:01:Późno\r\n", 1, false},
-        {"2 s later as LRC", SubtitleSaveFormat::Lrc, 25, true, plainShift(2, true),
-         "[00:03]Wcześnie\r\n[00:06]Cztery\r\n[00:12]Dziesięć\r\n[02:05]Późno\r\n", 0, false},
-        {"MDVD at 25 fps, not trimmed", SubtitleSaveFormat::Mdvd, 25, false, {},
-         "{25}{}Wcześnie\r\n{100}{}Cztery \r\n{250}{}Dziesięć\r\n{93075}{}Późno\r\n", 0, false},
-        {"MDVD with no film: 25 fps", SubtitleSaveFormat::Mdvd, -1, false, {},
-         "{25}{}Wcześnie\r\n{100}{}Cztery \r\n{250}{}Dziesięć\r\n{93075}{}Późno\r\n", 0, true},
-    };
     zv::test::FileTree t;
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.name);
-        const QString path = t.root() + u"/out.txt"_qs;
-        const CorrectedSaveResult r = ZapiszTekst(table, path, {c.format, c.fps, c.offset, c.shift, TextEncoding::Utf8});
-        ASSERT_TRUE(r.ok) << r.error.toStdString();
-        EXPECT_EQ(readAll(path), c.want);
-        EXPECT_EQ(r.lines, 4);
-        EXPECT_EQ(r.clampedToZero, c.clamped);
-        EXPECT_EQ(r.assumedFrameRate, c.assumedFps);
-        EXPECT_EQ(r.note.isEmpty(), c.clamped == 0 && !c.assumedFps) << r.note.toStdString();
-    }
-    // A table with only its sentinel writes an empty file.
+    const QByteArray cp1250 = "0:00:01:\xBF\xF3\xB3w\r\n0:00:05:Pi\xEA\xE6 \r\n"; // "żółw", "Pięć"
+    const QString path = t.file(QStringLiteral("a.txt"), cp1250);
+    const auto loaded = zv::test::loadSample(cp1250);
+    ASSERT_EQ(loaded.encoding, TextEncoding::Windows1250);
+    // Over the loaded file, 2 s earlier: replaced whole, still 8-bit, the first line at 0 and
+    // counted; the table keeps its times.
+    CorrectedSaveResult r = ZapiszTekst(loaded.result.table, path,
+                                        {SubtitleSaveFormat::Tmp, 25, true, plainShift(2, false), loaded.encoding});
+    ASSERT_TRUE(r.ok);
+    EXPECT_EQ(r.used, TextEncoding::Windows1250);
+    EXPECT_EQ(r.clampedToZero, 1);
+    EXPECT_TRUE(r.note.contains(u"(zapisanych w czasie 0): 1"_qs)) << r.note.toStdString();
+    EXPECT_EQ(readAll(path), QByteArray("0:00:00:\xBF\xF3\xB3w\r\n0:00:03:Pi\xEA\xE6\r\n"));
+    EXPECT_EQ(loaded.result.table.TimeTable()[1].start, 5);
+    // MDVD with no film: 25 fps, said so.
+    r = ZapiszTekst(loaded.result.table, path, {SubtitleSaveFormat::Mdvd, -1, false, {}, TextEncoding::Utf8});
+    EXPECT_TRUE(r.assumedFrameRate);
+    EXPECT_FALSE(r.note.isEmpty());
+    EXPECT_EQ(readAll(path), u"{25}{}żółw\r\n{125}{}Pięć \r\n"_qs.toUtf8());
+    // A letter the code page lacks: UTF-8 with a BOM, said so. ISO-8859-2 stays ISO-8859-2.
+    const auto foreign = zv::test::loadSample(u"0:00:05:żółw 日本\r\n"_qs.toUtf8());
+    r = ZapiszTekst(foreign.result.table, path, {SubtitleSaveFormat::Tmp, 25, false, {}, TextEncoding::Windows1250});
+    EXPECT_EQ(r.used, TextEncoding::Utf8Bom);
+    EXPECT_TRUE(r.note.contains(u"UTF-8"_qs));
+    TextEncoding iso{};
+    EXPECT_EQ(encodeSubtitleText(u"0:00:01:ąśź\r\n"_qs.toUtf8(), TextEncoding::Iso8859_2, &iso),
+              QByteArray("0:00:01:\xB1\xB6\xBC\r\n"));
+    EXPECT_EQ(iso, TextEncoding::Iso8859_2);
+    // A table with only its sentinel writes an empty file; an unwritable target fails.
     const auto empty = zv::test::loadSample("0:00:01:   \r\n");
-    EXPECT_TRUE(ZapiszTekst(empty.result.table, t.root() + u"/e.txt"_qs, {}).ok);
-    EXPECT_EQ(readAll(t.root() + u"/e.txt"_qs), QByteArray());
+    EXPECT_TRUE(ZapiszTekst(empty.result.table, path, {}).ok);
+    EXPECT_EQ(readAll(path), QByteArray());
+    r = ZapiszTekst(loaded.result.table, path + u"/x"_qs, {});
+    EXPECT_FALSE(r.ok);
+    EXPECT_FALSE(r.error.isEmpty());
 }
 
 TEST(SubtitleWriter, SavedFilesLoadBackAsTheSameTable)
@@ -216,41 +213,6 @@ TEST(SubtitleWriter, SavedFilesLoadBackAsTheSameTable)
             }
         }
     }
-}
-
-TEST(SubtitleWriter, SavingKeepsTheFilesEncodingAndTheLoadedTable)
-{
-    zv::test::FileTree t;
-    const QByteArray cp1250 = "0:00:05:\xBF\xF3\xB3w\r\n"; // "żółw" in Windows-1250
-    const QString path = t.file(QStringLiteral("a.txt"), cp1250);
-    const auto loaded = zv::test::loadSample(cp1250);
-    ASSERT_EQ(loaded.encoding, TextEncoding::Windows1250);
-    const CorrectedSaveRequest same{SubtitleSaveFormat::Tmp, 25, true, plainShift(1, true), loaded.encoding};
-    // Saving over the loaded file: replaced whole, still 8-bit; the table keeps its times.
-    CorrectedSaveResult r = ZapiszTekst(loaded.result.table, path, same);
-    ASSERT_TRUE(r.ok);
-    EXPECT_EQ(r.used, TextEncoding::Windows1250);
-    EXPECT_TRUE(r.note.isEmpty());
-    EXPECT_EQ(readAll(path), QByteArray("0:00:06:\xBF\xF3\xB3w\r\n"));
-    EXPECT_EQ(loaded.result.table.TimeTable()[0].start, 5);
-    // ISO-8859-2 stays ISO-8859-2.
-    TextEncoding iso{};
-    EXPECT_EQ(encodeSubtitleText(u"0:00:01:ąśź\r\n"_qs.toUtf8(), TextEncoding::Iso8859_2, &iso),
-              QByteArray("0:00:01:\xB1\xB6\xBC\r\n"));
-    EXPECT_EQ(iso, TextEncoding::Iso8859_2);
-    // A letter the code page lacks: UTF-8 with a BOM, and the note says so.
-    const auto foreign = zv::test::loadSample(u"0:00:05:żółw 日本\r\n"_qs.toUtf8());
-    r = ZapiszTekst(foreign.result.table, path, {SubtitleSaveFormat::Tmp, 25, false, {}, TextEncoding::Windows1250});
-    ASSERT_TRUE(r.ok);
-    EXPECT_EQ(r.used, TextEncoding::Utf8Bom);
-    EXPECT_TRUE(r.note.contains(u"UTF-8"_qs));
-    EXPECT_TRUE(readAll(path).startsWith("\xEF\xBB\xBF"));
-    // A target that cannot be written: an error, the original untouched.
-    const QByteArray kept = readAll(path);
-    r = ZapiszTekst(loaded.result.table, path + u"/x"_qs, same);
-    EXPECT_FALSE(r.ok);
-    EXPECT_FALSE(r.error.isEmpty());
-    EXPECT_EQ(readAll(path), kept);
 }
 
 TEST(TimeShift, JumpSecondIsWhereTheLineIsShown)
