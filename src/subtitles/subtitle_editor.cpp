@@ -227,6 +227,7 @@ bool TForm12::load(const QString &path, bool quiet)
     }
     if (!askAboutUnsaved())
         return false;
+    deferredLoad_.clear();
     QString text = decoded->text;
     const bool crlf = text.contains(QStringLiteral("\r\n")) || !text.contains(u'\n');
     lineBreak_ = crlf ? QStringLiteral("\r\n") : QStringLiteral("\n");
@@ -242,6 +243,13 @@ bool TForm12::load(const QString &path, bool quiet)
 
 void TForm12::PlayerLoaded(const QString &path)
 {
+    // Laying out a long text costs many times the player's own load, so a hidden editor with
+    // nothing unsaved takes the file when it is next shown; unsaved text is asked about now.
+    if (!isVisible() && !TE->document()->isModified()) {
+        deferredLoad_ = path;
+        return;
+    }
+    deferredLoad_.clear();
     // The player has reported its own problems with the file; the editor adds no box of its own.
     load(path, true);
 }
@@ -250,6 +258,7 @@ bool TForm12::NowyClick()
 {
     if (!askAboutUnsaved())
         return false;
+    deferredLoad_.clear();
     TE->clear();
     TE->document()->setModified(false);
     encoding_ = zv::TextEncoding::Utf8;
@@ -390,6 +399,8 @@ void TForm12::UstawStatus()
 void TForm12::showEvent(QShowEvent *event)
 {
     QMainWindow::showEvent(event);
+    if (!deferredLoad_.isEmpty())
+        load(QString(deferredLoad_), true);
     Timer1Timer();
     Timer1->start();
     Timer2->start();

@@ -53,8 +53,9 @@ public:
     // Loads the file into the text area (unsaved text is asked about first); false when the
     // file could not be read or the user kept the text. The previous text stays on failure.
     bool LoadTxtToEdit(const QString &path);
-    // The player loaded `path`: the editor follows it. A file over the editor's limits is left
-    // to the player without a box; the editor keeps its text.
+    // The player loaded `path`: the editor follows it, at once when shown or holding unsaved
+    // text, otherwise when next shown. A file over the editor's limits is left to the player
+    // without a box; the editor keeps its text.
     void PlayerLoaded(const QString &path);
     // "Nowy": an empty document without a file (unsaved text is asked about first).
     bool NowyClick();
@@ -124,5 +125,6 @@ private:
     int pendingBlock_ = -1;   // the line writing mode stamps
     qsizetype pendingStampLength_ = 0;   // the stamp it carries so far
     QString stamp_;
+    QString deferredLoad_;   // the player's file, taken when the editor is next shown
     zv::MprisPositionSource *mpris_ = nullptr;
 };

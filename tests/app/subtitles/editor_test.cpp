@@ -66,13 +66,14 @@ TEST(SubtitleEditor, StampsWhilePlayingAreSavedInTheFilesEncodingAndLoadBack)
                             QStringLiteral("0:00:00:Trzecia")};
     const QString path = app.write(QStringLiteral("film.txt"), lines, zv::TextEncoding::Windows1250);
     w.LadujText(path);
+    EXPECT_TRUE(ed.TE->toPlainText().isEmpty()) << "a hidden editor takes the file when shown";
+
+    w.runCommand(w.Edytortxt1);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&ed));
     EXPECT_EQ(ed.EditedFile, path);
     EXPECT_EQ(ed.encoding(), zv::TextEncoding::Windows1250);
     EXPECT_EQ(ed.TE->toPlainText(), lines.join(u'\n'));
     EXPECT_EQ(ed.windowTitle(), QStringLiteral("Edytor napisów - film.txt"));
-
-    w.runCommand(w.Edytortxt1);
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&ed));
     MediaEngine *e = w.m();
     bool open = false;
     QObject::connect(e, &MediaEngine::OnOpenStateChange, [&](int, int s) { open = s == MediaEngine::osOpen; });

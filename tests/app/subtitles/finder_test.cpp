@@ -75,7 +75,6 @@ TEST(SubtitleFinder, ListsTheFilmsFolderTheExtraFolderAndTheDatabaseAndLoadsTheC
     EXPECT_EQ(w.CurrentSubtitleFile(), last);
     EXPECT_TRUE(last == beside || last == extra);
     EXPECT_EQ(w.subtitleDatabase().rows().size(), 3);
-    EXPECT_EQ(w.Form12->EditedFile, last);
 
     scripted(w)->position = 1.5;
     w.Timer1Timer();
