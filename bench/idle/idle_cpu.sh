@@ -23,30 +23,36 @@ ticks() {
     awk '{ sub(/^.*\) /, ""); print $12 + $13 }' "/proc/$1/stat"
 }
 
-# Voluntary context switches of every thread: each is a sleep, so each is a wake-up too.
+# Voluntary context switches of every thread, one "tid count" line each: each is a sleep, so
+# each is a wake-up too.
 wakeups() {
-    cat /proc/"$1"/task/*/status 2>/dev/null | awk '/^voluntary_ctxt_switches/ { n += $2 } END { print n + 0 }'
+    for t in /proc/"$1"/task/*; do
+        awk -v t="${t##*/}" '/^voluntary_ctxt_switches/ { print t, $2 }' "$t/status" 2>/dev/null || true
+    done
+}
+
+# Wake-ups between two snapshots: threads that ended meanwhile take their counts with them, so
+# only threads still there are compared (new ones from zero), never a negative sum.
+woke() { # before-file, after-file
+    awk 'NR == FNR { was[$1] = $2; next } { n += $2 - ($1 in was ? was[$1] : 0) } END { print n + 0 }' "$1" "$2"
 }
 
 measure() { # label, pid
     sleep 3   # start-up and opening are not what is measured
     kill -0 "$2" 2>/dev/null || { echo "the program ended early" >&2; exit 1; }
-    t0=$(ticks "$2"); w0=$(wakeups "$2")
+    t0=$(ticks "$2"); wakeups "$2" >"$home/w0"
     sleep "$secs"
-    t1=$(ticks "$2"); w1=$(wakeups "$2")
-    awk -v l="$1" -v d="$((t1 - t0))" -v w="$((w1 - w0))" -v hz="$hz" -v s="$secs" \
+    t1=$(ticks "$2"); wakeups "$2" >"$home/w1"
+    awk -v l="$1" -v d="$((t1 - t0))" -v w="$(woke "$home/w0" "$home/w1")" -v hz="$hz" -v s="$secs" \
         'BEGIN { printf "%-10s %6.2f s CPU in %d s  (%5.2f %% of one core)  %7.1f wake-ups/s\n", l, d / hz, s, 100 * d / hz / s, w / s }'
 }
 
-# Minimising needs a window manager; a bare Xvfb has none. It runs for the idle phases only:
-# its focus follows the pointer, which the full-screen phases' key press must not meet.
-wm_pid=
-if [ -n "$xvfb_pid" ] && command -v twm >/dev/null; then
-    printf '%s\n' RandomPlacement 'UsePPosition "on"' NoGrabServer 'TitleFont "fixed"' \
-        'ResizeFont "fixed"' 'MenuFont "fixed"' 'IconFont "fixed"' 'IconManagerFont "fixed"' >"$home/twmrc"
-    twm -f "$home/twmrc" >/dev/null 2>&1 &
-    wm_pid=$!
-    sleep 0.5
+# Each phase must see the clip playing: a clip shorter than a phase would end (and stop) while
+# measured, so it is repeated to outlast the two full-screen phases.
+long="$home/long.${clip##*.}"
+if command -v ffmpeg >/dev/null \
+    && ffmpeg -v error -stream_loop -1 -i "$clip" -t $((2 * secs + 10)) -c copy "$long" </dev/null; then
+    clip=$long
 fi
 
 # The program's managed top-level window (WM_STATE Normal), empty when none is managed.
@@ -59,25 +65,7 @@ main_window() {
 "$bin" >/dev/null 2>&1 &
 app_pid=$!
 measure "idle" "$app_pid"
-if command -v xdotool >/dev/null && command -v xprop >/dev/null; then
-    win=$(main_window "$app_pid")
-    if [ -n "$win" ]; then
-        xdotool windowminimize "$win"
-        sleep 1
-        if xprop -id "$win" WM_STATE | grep -q 'state: Iconic'; then
-            measure "minimised" "$app_pid"
-        else
-            echo "minimised  (not measured: the window manager did not iconify the window)"
-        fi
-    else
-        echo "minimised  (not measured: no window manager)"
-    fi
-fi
 stop_app
-if [ -n "$wm_pid" ]; then
-    kill "$wm_pid" 2>/dev/null || true
-    wait "$wm_pid" 2>/dev/null || true
-fi
 
 # A clip on the command line opens and, with AutoPlay on (the default), plays.
 "$bin" "$clip" >/dev/null 2>&1 &
@@ -93,4 +81,35 @@ measure "fullscreen" "$app_pid"
 if command -v xdotool >/dev/null; then
     xdotool key space   # the full-screen window has the keyboard: pause
     measure "fs-paused" "$app_pid"
+fi
+stop_app
+
+# Minimising needs a window manager; a bare Xvfb has none. It comes last:
+# its focus follows the pointer, which the full-screen phase's key press must not meet.
+wm_pid=
+if [ -n "$xvfb_pid" ] && command -v twm >/dev/null; then
+    printf '%s\n' RandomPlacement 'UsePPosition "on"' NoGrabServer 'TitleFont "fixed"' \
+        'ResizeFont "fixed"' 'MenuFont "fixed"' 'IconFont "fixed"' 'IconManagerFont "fixed"' >"$home/twmrc"
+    twm -f "$home/twmrc" >/dev/null 2>&1 &
+    wm_pid=$!
+    sleep 0.5
+fi
+
+if command -v xdotool >/dev/null && command -v xprop >/dev/null; then
+    "$bin" >/dev/null 2>&1 &
+    app_pid=$!
+    sleep 3
+    win=$(main_window "$app_pid")
+    if [ -n "$win" ]; then
+        xdotool windowminimize "$win"
+        sleep 1
+        if xprop -id "$win" WM_STATE | grep -q 'state: Iconic'; then
+            measure "minimised" "$app_pid"
+        else
+            echo "minimised  (not measured: the window manager did not iconify the window)"
+        fi
+    else
+        echo "minimised  (not measured: no window manager)"
+    fi
+    stop_app
 fi
