@@ -4,13 +4,14 @@
 #include <QTimer>
 
 namespace {
-// Four frames a second, three pixels each: slow enough to keep an idle player's wake-ups few,
-// fast enough to look alive.
-constexpr int kTickMs = 250;
-constexpr int kPixelsPerTick = 3;
+// Three frames a second, four pixels each: an idle player wakes three times a second, and the
+// strip still visibly runs.
+constexpr int kTickMs = 333;
+constexpr int kPixelsPerTick = 4;
 constexpr int kHoleStep = 12;  // sprocket holes, pixels apart
 constexpr int kFrameStep = 36; // picture frames, pixels apart
-static_assert(IdleAnimation::kLoopPixels % kFrameStep == 0 && IdleAnimation::kLoopPixels % kHoleStep == 0,
+static_assert(IdleAnimation::kLoopPixels % kFrameStep == 0 && IdleAnimation::kLoopPixels % kHoleStep == 0
+                  && IdleAnimation::kLoopPixels % kPixelsPerTick == 0,
               "the strip must join seamlessly where it starts over");
 
 // The strip drawn once, long enough for every phase; a frame is a window onto it.
