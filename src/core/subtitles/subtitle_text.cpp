@@ -10,38 +10,6 @@ char16_t unitAt(QStringView s, qsizetype i) { return s[i].unicode(); }
 char16_t unitAt(QByteArrayView s, qsizetype i) { return uint8_t(s[i]); }
 
 template <typename View>
-std::optional<int32_t> parseInt32(View s)
-{
-    qsizetype i = 0;
-    const qsizetype n = s.size();
-    while (i < n && (unitAt(s, i) == u' ' || unitAt(s, i) == u'\t'))
-        ++i;
-    bool negative = false;
-    if (i < n && (unitAt(s, i) == u'+' || unitAt(s, i) == u'-')) {
-        negative = unitAt(s, i) == u'-';
-        ++i;
-    }
-    if (i == n)
-        return std::nullopt;
-    // Accumulate in 64 bits and stop as soon as the value leaves 32 bits, so that a field of
-    // any length is rejected without overflowing.
-    int64_t value = 0;
-    for (; i < n; ++i) {
-        const char16_t c = unitAt(s, i);
-        if (c < u'0' || c > u'9')
-            return std::nullopt;
-        value = value * 10 + (c - u'0');
-        if (value > int64_t(INT32_MAX) + 1)
-            return std::nullopt;
-    }
-    if (negative)
-        value = -value;
-    if (value > INT32_MAX || value < INT32_MIN)
-        return std::nullopt;
-    return int32_t(value);
-}
-
-template <typename View>
 bool allBlank(View s)
 {
     for (qsizetype i = 0; i < s.size(); ++i) {
@@ -52,11 +20,6 @@ bool allBlank(View s)
 }
 
 } // namespace
-
-std::optional<int32_t> toInt32(QStringView s)
-{
-    return parseInt32(s);
-}
 
 bool isBlank(QStringView s)
 {

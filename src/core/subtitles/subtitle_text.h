@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdint>
 #include <optional>
+#include <type_traits>
 
 // Small text and number helpers shared by the subtitle loaders, the time lists and the timer.
 namespace zv::subtitle_text {
@@ -14,24 +15,23 @@ namespace zv::subtitle_text {
 // The ordinary string-to-integer rule of the subtitle files: optional leading blanks (space or
 // tab), an optional sign, decimal digits and nothing after them, within signed 32 bits.
 // Anything else is a conversion error (nullopt).
-std::optional<int32_t> toInt32(QStringView s);
-// The same on UTF-8 text; inline, as the loaders call it for every field of every line.
-inline std::optional<int32_t> toInt32(QByteArrayView s)
+namespace detail {
+// Both toInt32 overloads; inline, as the loaders call it for every field of every line.
+template <typename Char>
+inline std::optional<int32_t> parseInt32(const Char *p, const Char *const end)
 {
-    const char *p = s.data();
-    const char *const end = p + s.size();
-    while (p < end && (*p == ' ' || *p == '\t'))
+    while (p < end && (*p == Char(' ') || *p == Char('\t')))
         ++p;
     bool negative = false;
-    if (p < end && (*p == '+' || *p == '-'))
-        negative = *p++ == '-';
+    if (p < end && (*p == Char('+') || *p == Char('-')))
+        negative = *p++ == Char('-');
     if (p == end)
         return std::nullopt;
     // Accumulate in 64 bits and stop as soon as the value leaves 32 bits, so that a field of
     // any length is rejected without overflowing.
     int64_t value = 0;
     for (; p < end; ++p) {
-        const unsigned digit = unsigned(uint8_t(*p)) - '0';
+        const unsigned digit = unsigned(std::make_unsigned_t<Char>(*p)) - '0';
         if (digit > 9)
             return std::nullopt;
         value = value * 10 + digit;
@@ -43,6 +43,17 @@ inline std::optional<int32_t> toInt32(QByteArrayView s)
     if (value > INT32_MAX || value < INT32_MIN)
         return std::nullopt;
     return int32_t(value);
+}
+} // namespace detail
+
+inline std::optional<int32_t> toInt32(QStringView s)
+{
+    return detail::parseInt32(s.utf16(), s.utf16() + s.size());
+}
+// The same on UTF-8 text.
+inline std::optional<int32_t> toInt32(QByteArrayView s)
+{
+    return detail::parseInt32(s.data(), s.data() + s.size());
 }
 
 // True when the text holds only blanks and control characters (everything up to U+0020).
