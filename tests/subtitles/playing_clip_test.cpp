@@ -6,6 +6,7 @@
 #include "playback/mpv_engine.h"
 #include "subtitles/overlay_window.h"
 #include "subtitles/subtitle_display.h"
+#include "support/open_clip.h"
 #include "support/test_env.h"
 
 #include <gtest/gtest.h>
@@ -76,11 +77,7 @@ TEST(PlayingClip, SubtitleDueIsOnTheScreenAndThePictureShowsBetweenTheLetters)
 
     auto engine = std::make_unique<MpvEngine>(quint64(video->winId()), false);
     ASSERT_TRUE(engine->isUsable());
-    bool open = false;
-    QObject::connect(engine.get(), &MediaEngine::OnOpenStateChange,
-                     [&](int, int state) { open = state == MediaEngine::osOpen; });
-    engine->Open(test::mediaFile(QStringLiteral("clip.avi")));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return open; }, 15000));
+    ASSERT_TRUE(zv::test::openClip(engine.get()));
     engine->Play();
 
     // The subtitle timer as the main window runs it.

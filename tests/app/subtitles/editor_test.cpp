@@ -10,6 +10,7 @@
 #include "subtitles/subtitle_editor.h"
 #include "video/video_window.h"
 
+#include "support/open_clip.h"
 #include <QAction>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -75,10 +76,7 @@ TEST(SubtitleEditor, StampsWhilePlayingAreSavedInTheFilesEncodingAndLoadBack)
     EXPECT_EQ(ed.TE->toPlainText(), lines.join(u'\n'));
     EXPECT_EQ(ed.windowTitle(), QStringLiteral("Edytor napisów - film.txt"));
     MediaEngine *e = w.m();
-    bool open = false;
-    QObject::connect(e, &MediaEngine::OnOpenStateChange, [&](int, int s) { open = s == MediaEngine::osOpen; });
-    e->Open(zv::test::mediaFile(QStringLiteral("clip.avi")));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return open; }, 15000));
+    ASSERT_TRUE(zv::test::openClip(e));
     e->Play();
 
     // Format 0 keeps "Usuń poprzedni czas" on, so the old stamps are replaced.
@@ -128,10 +126,7 @@ TEST(SubtitleEditor, WritingModeStampsTheNewLineUntilTheFirstLetter)
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&ed));
     ed.activateWindow();
     MediaEngine *e = w.m();
-    bool open = false;
-    QObject::connect(e, &MediaEngine::OnOpenStateChange, [&](int, int s) { open = s == MediaEngine::osOpen; });
-    e->Open(zv::test::mediaFile(QStringLiteral("clip.avi")));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return open; }, 15000));
+    ASSERT_TRUE(zv::test::openClip(e));
     e->Play();
 
     ed.Trybpisania1->trigger();

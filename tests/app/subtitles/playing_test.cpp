@@ -11,6 +11,7 @@
 #include "playback/media_engine.h"
 #include "subtitles/subtitle_display.h"
 
+#include "support/open_clip.h"
 #include <QAction>
 #include <QApplication>
 #include <QScreen>
@@ -66,11 +67,7 @@ TEST(PlayingWithSubtitles, SeekingShowsTheLineOfThatSecondOnTheScreen)
 
     MediaEngine *engine = w.m();
     ASSERT_NE(engine, nullptr);
-    bool open = false;
-    QObject::connect(engine, &MediaEngine::OnOpenStateChange,
-                     [&](int, int state) { open = state == MediaEngine::osOpen; });
-    engine->Open(zv::test::mediaFile(QStringLiteral("clip.avi")));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return open; }, 15000));
+    ASSERT_TRUE(zv::test::openClip(engine));
     engine->Pause();
     // The video under the subtitles: the main window over the whole screen.
     w.setGeometry(w.screen()->availableGeometry());

@@ -11,6 +11,7 @@
 #include "subtitles/subtitle_display.h"
 #include "video/video_window.h"
 
+#include "support/open_clip.h"
 #include <QAction>
 #include <QCheckBox>
 #include <QLineEdit>
@@ -31,11 +32,7 @@ TEST(TimingWizardPlaying, PlainCorrectionAndJumpMeetTheClip)
     w.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
     MediaEngine *engine = w.m();
-    bool open = false;
-    QObject::connect(engine, &MediaEngine::OnOpenStateChange,
-                     [&](int, int state) { open = state == MediaEngine::osOpen; });
-    engine->Open(zv::test::mediaFile(QStringLiteral("clip.avi")));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return open; }, 15000));
+    ASSERT_TRUE(zv::test::openClip(engine));
     engine->Pause();
 
     // The clip's lines at 1, 4 and 7 s, in a file timed 2 s late.
