@@ -237,6 +237,9 @@ SubtitleSaveText formatSubtitles(const std::vector<SubtitleCue> &cues, const Sub
             // and, with an empty text, nothing else changes.
             const int64_t s = rounded(start);
             if (o.format == SubtitleSaveFormat::Tmp) {
+                // Written as they are, but counted: hours past 23 do not read back.
+                if (s >= 24 * 3600)
+                    ++r.pastOneDay;
                 out.number(s / 3600);
                 out.put(':');
                 out.number(s / 60 % 60, 2);
@@ -361,6 +364,7 @@ CorrectedSaveResult ZapiszTekst(const SubtitleTable &table, const QString &path,
     CorrectedSaveResult r;
     r.lines = text.lines;
     r.clampedToZero = text.clampedToZero;
+    r.pastOneDay = text.pastOneDay;
     r.assumedFrameRate = text.assumedFrameRate;
     r.ok = saveSubtitleFile(path, text.text, request.encoding, &r.used, &r.error);
     if (!r.ok)
@@ -375,6 +379,9 @@ CorrectedSaveResult ZapiszTekst(const SubtitleTable &table, const QString &path,
     if (r.clampedToZero > 0)
         notes << QStringLiteral("Napisów przed początkiem filmu (zapisanych w czasie 0): %1.")
                      .arg(r.clampedToZero);
+    if (r.pastOneDay > 0)
+        notes << QStringLiteral("Napisów po 24 godzinach (nie da się ich wczytać z tego formatu): %1.")
+                     .arg(r.pastOneDay);
     r.note = notes.join(u' ');
     return r;
 }

@@ -49,6 +49,7 @@ struct SubtitleSaveText {
     qsizetype lines = 0;           // subtitle lines written
     qsizetype clampedToZero = 0;   // lines whose corrected time fell before 0, written at 0
     qsizetype skippedEmpty = 0;    // SRT: lines without text (a blank would end the cue)
+    qsizetype pastOneDay = 0;      // TMP: lines at 24 h or later, which no TMP reader takes
     bool assumedFrameRate = false; // MDVD with no frame rate known: 25 was used
 };
 
@@ -83,6 +84,7 @@ struct CorrectedSaveResult {
     QString note;                     // Polish, for the status: what the file got other than asked
     qsizetype lines = 0;
     qsizetype clampedToZero = 0;
+    qsizetype pastOneDay = 0;
     bool assumedFrameRate = false;
     TextEncoding used = TextEncoding::Utf8;
 };

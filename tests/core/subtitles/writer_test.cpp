@@ -165,6 +165,11 @@ TEST(SubtitleWriter, SavesTheLoadedTableCorrectedInItsEncoding)
     EXPECT_TRUE(r.note.contains(u"(zapisanych w czasie 0): 1"_qs)) << r.note.toStdString();
     EXPECT_EQ(readAll(path), QByteArray("0:00:00:\xBF\xF3\xB3w\r\n0:00:03:Pi\xEA\xE6\r\n"));
     EXPECT_EQ(loaded.result.table.TimeTable()[1].start, 5);
+    // 2 s past 23:59:59 later: written as it is, but said not to read back.
+    r = ZapiszTekst(loaded.result.table, path,
+                    {SubtitleSaveFormat::Tmp, 25, true, plainShift(86398, true), loaded.encoding});
+    EXPECT_EQ(r.pastOneDay, 1);
+    EXPECT_TRUE(r.note.contains(u"24 godzinach"_qs) && r.note.contains(u": 1."_qs)) << r.note.toStdString();
     // MDVD with no film: 25 fps, said so.
     r = ZapiszTekst(loaded.result.table, path, {SubtitleSaveFormat::Mdvd, -1, false, {}, TextEncoding::Utf8});
     EXPECT_TRUE(r.assumedFrameRate);
