@@ -57,11 +57,7 @@ void TZentavistaApp::SDPZN1Click()
 {
     if (!Form11)
         return;
-    if (Form11->isVisible())
-        Form11->hide();
-    else
-        Form11->exec();
-    SDPZN1->setChecked(Form11->isVisible());
+    SDPZN1->setChecked(Form11->toggle());
 }
 
 void TZentavistaApp::Edytortxt1Click()

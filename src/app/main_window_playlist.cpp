@@ -157,9 +157,5 @@ void TZentavistaApp::SDP1Click()
 {
     if (!Form8)
         return;
-    if (Form8->isVisible())
-        Form8->hide();
-    else
-        Form8->exec();
-    SDP1->setChecked(Form8->isVisible());
+    SDP1->setChecked(Form8->toggle());
 }

@@ -91,11 +91,7 @@ void TZentavistaApp::SDN1Click()
     ConnectTimingWizard();
     if (!JumpToTextFrm)
         return;
-    if (JumpToTextFrm->isVisible())
-        JumpToTextFrm->hide();
-    else
-        JumpToTextFrm->exec();
-    SDN1->setChecked(JumpToTextFrm->isVisible());
+    SDN1->setChecked(JumpToTextFrm->toggle());
     UstawMStaus();
 }
 

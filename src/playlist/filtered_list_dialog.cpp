@@ -211,6 +211,15 @@ void FilteredListDialog::Jump()
         emit chosen(source, name);
 }
 
+bool FilteredListDialog::toggle()
+{
+    if (isVisible())
+        hide();
+    else
+        exec();
+    return isVisible();
+}
+
 void FilteredListDialog::done(int result)
 {
     slice_->stop();

@@ -36,6 +36,9 @@ public:
     bool searching() const;         // a search is still running
     // Enter or a double click: closes the dialog; with a row chosen, emits `chosen`.
     void Jump();
+    // The opening command: hides the dialog when shown, otherwise shows it modally. Returns
+    // whether it is shown afterwards, for the command's check mark.
+    bool toggle();
 
     // Longest stretch one slice of a search may take before keystrokes are served.
     static constexpr int kSliceMs = 8;
