@@ -77,14 +77,28 @@ QRect IdleAnimation::motifRect() const
 
 void IdleAnimation::showEvent(QShowEvent *event)
 {
+    shown_ = true;
+    // Mapping the window brings a fresh report of what covers it; until then assume nothing.
+    obscured_ = false;
+    watchVisibility();
     timer_->start();
     QWidget::showEvent(event);
 }
 
 void IdleAnimation::hideEvent(QHideEvent *event)
 {
+    shown_ = false;
     timer_->stop();
     QWidget::hideEvent(event);
+}
+
+void IdleAnimation::setObscured(bool obscured)
+{
+    obscured_ = obscured;
+    if (obscured)
+        timer_->stop();
+    else if (shown_ && !timer_->isActive())
+        timer_->start();
 }
 
 void IdleAnimation::paintEvent(QPaintEvent *)

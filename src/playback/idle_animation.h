@@ -6,7 +6,8 @@
 class QTimer;
 
 // What the video area shows while nothing is open: a small film strip (142 x 48) running across
-// the centre of a black field. Its timer runs only while the widget is shown. On X the strip's
+// the centre of a black field. Its timer runs only while the widget is shown and, on X, not
+// wholly covered by other windows. On X the strip's
 // frames live in the X server, so a frame is one copy request: no shared-memory fence, no reply
 // and no event back, and a tick wakes nothing but this timer.
 class IdleAnimation : public QWidget {
@@ -34,10 +35,15 @@ protected:
 
 private:
     struct ServerStrip;
+    struct VisibilityWatch;
     QRect motifRect() const;
     // Copies the current frame into the window through the X server; false where that cannot
     // be done (another platform, a scaled screen, the motif partly covered): repaint instead.
     bool copyOnServer();
+    // Asks the X server to report when the window the strip shows in is covered or uncovered;
+    // nothing where there is no X.
+    void watchVisibility();
+    void setObscured(bool obscured);
 
     QTimer *timer_;
     int phase_ = 0;
@@ -45,4 +51,7 @@ private:
     // The whole loop, kLoopPixels plus one motif wide: the frame at phase p starts at column p.
     QImage strip_;
     ServerStrip *server_ = nullptr; // owned; made on the first tick that can use it
+    VisibilityWatch *watch_ = nullptr; // owned; made on the first show under X
+    bool shown_ = false;
+    bool obscured_ = false;
 };

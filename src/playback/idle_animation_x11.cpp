@@ -2,7 +2,12 @@
 // Bool, Status) that clash with Qt.
 #include "playback/idle_animation.h"
 
+#include <QAbstractNativeEventFilter>
 #include <QGuiApplication>
+
+#include <xcb/xcb.h>
+
+#include <cstdlib>
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -68,9 +73,65 @@ struct IdleAnimation::ServerStrip {
     }
 };
 
+// Pauses the strip while the X server reports its window wholly covered: no frame would show,
+// so a tick would only wake the program for nothing.
+struct IdleAnimation::VisibilityWatch : QAbstractNativeEventFilter {
+    IdleAnimation *owner;
+    xcb_window_t window = 0;
+
+    explicit VisibilityWatch(IdleAnimation *o)
+        : owner(o)
+    {
+    }
+
+    bool nativeEventFilter(const QByteArray &type, void *message, qintptr *) override
+    {
+        if (type != "xcb_generic_event_t")
+            return false;
+        const auto *event = static_cast<const xcb_generic_event_t *>(message);
+        if ((event->response_type & 0x7f) != XCB_VISIBILITY_NOTIFY)
+            return false;
+        const auto *visibility = reinterpret_cast<const xcb_visibility_notify_event_t *>(event);
+        if (visibility->window == window)
+            owner->setObscured(visibility->state == XCB_VISIBILITY_FULLY_OBSCURED);
+        return false; // Qt sees it as well
+    }
+};
+
 IdleAnimation::~IdleAnimation()
 {
+    delete watch_; // leaves the application's filters as it goes
     delete server_;
+}
+
+void IdleAnimation::watchVisibility()
+{
+    auto *x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    xcb_connection_t *c = x11 ? x11->connection() : nullptr;
+    // As for the frames: its own window when it has one, else the one it is drawn in, whose
+    // covering covers it too.
+    QWidget *host = internalWinId() ? this : nativeParentWidget();
+    if (!c || !host)
+        return;
+    const auto window = xcb_window_t(host->internalWinId());
+    if (!watch_) {
+        watch_ = new VisibilityWatch(this);
+        qGuiApp->installNativeEventFilter(watch_);
+    }
+    watch_->window = window;
+    // Added to the events Qt chose for the window, not put in their place. Asked on every show:
+    // the window may be a new one by then.
+    xcb_get_window_attributes_reply_t *attrs
+        = xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, window), nullptr);
+    if (!attrs)
+        return;
+    const uint32_t mask = attrs->your_event_mask;
+    std::free(attrs);
+    if (mask & XCB_EVENT_MASK_VISIBILITY_CHANGE)
+        return;
+    const uint32_t wanted = mask | XCB_EVENT_MASK_VISIBILITY_CHANGE;
+    xcb_change_window_attributes(c, window, XCB_CW_EVENT_MASK, &wanted);
+    xcb_flush(c);
 }
 
 bool IdleAnimation::copyOnServer()

@@ -183,6 +183,33 @@ TEST(TForm9, IdleStripFramesComeFromTheXServerAsPainted)
     EXPECT_EQ(strip->frame(IdleAnimation::kLoopPixels), strip->frame(0));
 }
 
+TEST(TForm9, IdleStripRestsWhileAnotherWindowCoversIt)
+{
+    QWidget host;
+    host.resize(320, 240);
+    auto *surface = new TForm9(&host, scripted());
+    surface->setGeometry(0, 0, 320, 240);
+    host.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&host));
+    IdleAnimation *strip = surface->RxGIFAnimator1;
+    ASSERT_TRUE(strip->isRunning());
+
+    // No window manager here: a window that bypasses it lands exactly where asked, on top.
+    QWidget cover(nullptr, Qt::X11BypassWindowManagerHint | Qt::FramelessWindowHint);
+    const QRect whole(strip->mapToGlobal(QPoint(0, 0)), strip->size());
+    cover.setGeometry(whole);
+    cover.show();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !strip->isRunning(); }, 3000));
+    cover.move(whole.topLeft() + QPoint(0, 1)); // one row of the strip shows again
+    EXPECT_TRUE(QTest::qWaitFor([&] { return strip->isRunning(); }, 3000));
+    cover.move(whole.topLeft());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !strip->isRunning(); }, 3000));
+    cover.hide();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return strip->isRunning(); }, 3000));
+    // Qt's own events still reach the strip: the field the cover left is painted black again.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return litShare(strip) < 0.2; }, 3000)) << litShare(strip);
+}
+
 QList<EngineInfoDialog *> openDialogs()
 {
     QList<EngineInfoDialog *> list;
