@@ -78,8 +78,7 @@ QRect IdleAnimation::motifRect() const
 void IdleAnimation::showEvent(QShowEvent *event)
 {
     shown_ = true;
-    // Mapping the window brings a fresh report of what covers it; until then assume nothing.
-    obscured_ = false;
+    // Runs until told otherwise: mapping the window brings a fresh report of what covers it.
     watchVisibility();
     timer_->start();
     QWidget::showEvent(event);
@@ -94,7 +93,6 @@ void IdleAnimation::hideEvent(QHideEvent *event)
 
 void IdleAnimation::setObscured(bool obscured)
 {
-    obscured_ = obscured;
     if (obscured)
         timer_->stop();
     else if (shown_ && !timer_->isActive())

@@ -53,5 +53,4 @@ private:
     ServerStrip *server_ = nullptr; // owned; made on the first tick that can use it
     VisibilityWatch *watch_ = nullptr; // owned; made on the first show under X
     bool shown_ = false;
-    bool obscured_ = false;
 };
