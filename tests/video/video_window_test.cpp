@@ -40,6 +40,21 @@ TForm9::EngineFactory scripted()
     return [](quint64, QObject *parent) -> MediaEngine * { return new ScriptedEngine(parent); };
 }
 
+// A surface over the whole of a shown host window, with the scripted engine.
+struct ShownSurface {
+    explicit ShownSurface(QSize size = {320, 240})
+    {
+        host.resize(size);
+        surface = new TForm9(&host, scripted());
+        surface->setGeometry(QRect(QPoint(0, 0), size));
+        host.show();
+        exposed = QTest::qWaitForWindowExposed(&host);
+    }
+    QWidget host;
+    TForm9 *surface = nullptr;
+    bool exposed = false;
+};
+
 TEST(TForm9, DrawsTheFirstFrameWithTheRealVideoOutput)
 {
     // Made first and placed afterwards, as the main window does: the engine's window must
@@ -116,12 +131,9 @@ TEST(TForm9, ClosingTheWindowEndsTheEngineFirst)
 
 TEST(TForm9, EngineRectangleFillsUntilPlacedByTheCaller)
 {
-    QWidget host;
-    host.resize(300, 200);
-    auto *surface = new TForm9(&host, scripted());
-    surface->setGeometry(0, 0, 300, 200);
-    host.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&host));
+    ShownSurface fx(QSize(300, 200));
+    ASSERT_TRUE(fx.exposed);
+    TForm9 *surface = fx.surface;
     EXPECT_EQ(surface->engineRect(), QRect(0, 0, 300, 200));
 
     surface->setEngineRect(QRect(-30, 10, 360, 180)); // pan-scan: larger than the panel
@@ -155,12 +167,10 @@ TEST(TForm9, IdleExactlyWhileClosed)
 
 TEST(TForm9, IdleStripFramesComeFromTheXServerAsPainted)
 {
-    QWidget host;
-    host.resize(320, 240);
-    auto *surface = new TForm9(&host, scripted());
-    surface->setGeometry(0, 0, 320, 240);
-    host.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&host));
+    ShownSurface fx;
+    ASSERT_TRUE(fx.exposed);
+    QWidget &host = fx.host;
+    TForm9 *surface = fx.surface;
     IdleAnimation *strip = surface->RxGIFAnimator1;
     const int first = strip->phase();
     ASSERT_TRUE(QTest::qWaitFor([&] { return strip->phase() != first && strip->lastTickOnServer(); }, 3000));
@@ -185,12 +195,9 @@ TEST(TForm9, IdleStripFramesComeFromTheXServerAsPainted)
 
 TEST(TForm9, IdleStripRestsWhileAnotherWindowCoversIt)
 {
-    QWidget host;
-    host.resize(320, 240);
-    auto *surface = new TForm9(&host, scripted());
-    surface->setGeometry(0, 0, 320, 240);
-    host.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&host));
+    ShownSurface fx;
+    ASSERT_TRUE(fx.exposed);
+    TForm9 *surface = fx.surface;
     IdleAnimation *strip = surface->RxGIFAnimator1;
     ASSERT_TRUE(strip->isRunning());
 
