@@ -12,6 +12,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <numeric>
 
 namespace zv {
 
@@ -151,6 +152,7 @@ void FilteredListDialog::showEvent(QShowEvent *event)
     if (const QScreen *s = screen())
         move(s->availableGeometry().center() - rect().center());
     filter_.setNames(sourceNames());
+    rankNames();
     {
         const QSignalBlocker block(Edit1);
         Edit1->clear();
@@ -188,15 +190,32 @@ void FilteredListDialog::runSlice()
     showMatches();
 }
 
+void FilteredListDialog::rankNames()
+{
+    rank_.clear();
+    if (!sorted_)
+        return;
+    // Ordered once per showing, so a keystroke only sorts small integers.
+    const QStringList &names = filter_.names();
+    QStringList lowered;
+    lowered.reserve(names.size());
+    for (const QString &n : names)
+        lowered << n.toLower();
+    QList<int> order(names.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(), [&lowered](int a, int b) {
+        return QString::localeAwareCompare(lowered[a], lowered[b]) < 0;
+    });
+    rank_.resize(names.size());
+    for (int i = 0; i < order.size(); ++i)
+        rank_[order[i]] = i;
+}
+
 void FilteredListDialog::showMatches()
 {
     QList<int> rows = filter_.matches();
-    if (sorted_) {
-        const QStringList &names = filter_.names();
-        std::stable_sort(rows.begin(), rows.end(), [&names](int a, int b) {
-            return QString::localeAwareCompare(names[a].toLower(), names[b].toLower()) < 0;
-        });
-    }
+    if (sorted_)
+        std::sort(rows.begin(), rows.end(), [this](int a, int b) { return rank_[a] < rank_[b]; });
     model_->show(filter_.names(), rows);
     ListBox1->clearSelection();
 }

@@ -73,9 +73,11 @@ private:
     void Edit1Change(const QString &text);
     void runSlice();
     void showMatches();
+    void rankNames();
 
     zv::JumpFilter filter_;
     zv::FilteredListModel *model_ = nullptr;
     QTimer *slice_ = nullptr;
     bool sorted_ = false;
+    QList<int> rank_;   // with sorted rows: each name's place in alphabetical order
 };
