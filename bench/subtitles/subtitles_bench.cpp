@@ -130,7 +130,9 @@ LoadResult decodeAndLoad(const QString &path, int kind)
             lines.appendDecoded(QByteArrayView(p, stop - p), enc);
         p = eol + (eol < end ? 1 : 0);
     }
-    return subtitleFormat(kind)->parse(std::move(lines), LoadSettings{});
+    LoadResult r = subtitleFormat(kind)->parse(std::move(lines), LoadSettings{});
+    r.table.prepareLookups(); // as the player does
+    return r;
 }
 
 // nullopt when the classifier refuses the file (it reads no file beyond its size limit).
@@ -141,7 +143,9 @@ std::optional<LoadResult> classifyAndLoad(const QString &path)
     const SubtitleFormat *format = subtitleFormat(kind);
     if (!format)
         return std::nullopt;
-    return format->parse(std::move(scratch), LoadSettings{});
+    LoadResult r = format->parse(std::move(scratch), LoadSettings{});
+    r.table.prepareLookups(); // as the player does
+    return r;
 }
 
 QTemporaryDir &workDir()
@@ -343,6 +347,7 @@ int peakMemory(const QString &path)
         std::printf("after classifying: held %.1f MB, peak %.1f MB above idle\n",
                     mb(statusKb("VmRSS:")), mb(statusKb("VmHWM:")));
         const LoadResult r = format->parse(std::move(scratch), LoadSettings{});
+        r.table.prepareLookups(); // as the player does
         std::printf("after loading: table of %lld entries holds %.1f MB above idle\n",
                     qint64(r.table.TimeTable().size()), mb(statusKb("VmRSS:")));
     }

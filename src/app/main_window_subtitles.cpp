@@ -163,6 +163,7 @@ void TZentavistaApp::LadujText(const QString &path)
                 QCoreApplication::processEvents();
             };
             zv::LoadResult r = format->parse(std::move(scratch), load);
+            r.table.prepareLookups(); // now, not on the first tick
             // Unless a status refresh has written the label meanwhile.
             if (label && !progressText.isEmpty() && label->text() == progressText)
                 label->setText(labelBefore);

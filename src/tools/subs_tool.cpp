@@ -405,7 +405,41 @@ int Tool::convert(const Options &o) const
         }
         // Lines with their own ends keep them in MicroDVD too.
         save.frameEnds = l->result.table.FrameTimed() || l->result.table.CueTimed();
-        const SubtitleSaveText text = formatSubtitles(subtitleCues(l->result.table, o.fps), save);
+        TextEncoding preferred = TextEncoding::Utf8;
+        if (o.encoding == u"cp1250")
+            preferred = TextEncoding::Windows1250;
+        else if (o.encoding == u"keep")
+            preferred = l->encoding;
+        SubtitleSaveText text;
+        if (toStdout) {
+            text = formatSubtitles(subtitleCues(l->result.table, o.fps), save);
+            print(encodeSubtitleText(text.text, preferred));
+        } else {
+            QString target;
+            if (o.output.isEmpty() || intoFolder) {
+                const QFileInfo in(path);
+                target = (intoFolder ? o.output : in.path()) + u'/' + in.completeBaseName() + extensionOf(*o.to);
+                if (QFileInfo(target).absoluteFilePath() == in.absoluteFilePath()
+                    || (QFileInfo::exists(target) && QFileInfo(target).canonicalFilePath() == in.canonicalFilePath())) {
+                    say(path + t(": plik wynikowy byłby plikiem wejściowym; wskaż go przez -o",
+                                 ": the output would be the input file; name it with -o"));
+                    status = kFailed;
+                    continue;
+                }
+            } else {
+                target = o.output;
+            }
+            TextEncoding used{};
+            QString error;
+            if (!saveSubtitles(target, l->result.table, o.fps, save, preferred, &text, &used, &error)) {
+                say(target + t(": nie da się zapisać pliku: ", ": cannot write the file: ") + error);
+                status = kFailed;
+                continue;
+            }
+            if (used != preferred && !(preferred == TextEncoding::Utf8 && used == TextEncoding::Utf8Bom))
+                say(target + t(": strona kodowa nie mieści wszystkich znaków, zapisano UTF-8",
+                               ": the code page cannot hold every character, UTF-8 written"));
+        }
         if (text.assumedFrameRate)
             say(path + t(": przyjęto 25 klatek na sekundę (--fps)", ": 25 frames per second assumed (--fps)"));
         if (text.clampedToZero > 0)
@@ -415,40 +449,6 @@ int Tool::convert(const Options &o) const
         if (text.skippedEmpty > 0)
             say(path + t(": pominięto puste wiersze: ", ": empty lines left out: ")
                 + QString::number(text.skippedEmpty));
-
-        TextEncoding preferred = TextEncoding::Utf8;
-        if (o.encoding == u"cp1250")
-            preferred = TextEncoding::Windows1250;
-        else if (o.encoding == u"keep")
-            preferred = l->encoding;
-        if (toStdout) {
-            print(encodeSubtitleText(text.text, preferred));
-            continue;
-        }
-        QString target;
-        if (o.output.isEmpty() || intoFolder) {
-            const QFileInfo in(path);
-            target = (intoFolder ? o.output : in.path()) + u'/' + in.completeBaseName() + extensionOf(*o.to);
-            if (QFileInfo(target).absoluteFilePath() == in.absoluteFilePath()
-                || (QFileInfo::exists(target) && QFileInfo(target).canonicalFilePath() == in.canonicalFilePath())) {
-                say(path + t(": plik wynikowy byłby plikiem wejściowym; wskaż go przez -o",
-                             ": the output would be the input file; name it with -o"));
-                status = kFailed;
-                continue;
-            }
-        } else {
-            target = o.output;
-        }
-        TextEncoding used{};
-        QString error;
-        if (!saveSubtitleFile(target, text.text, preferred, &used, &error)) {
-            say(target + t(": nie da się zapisać pliku: ", ": cannot write the file: ") + error);
-            status = kFailed;
-            continue;
-        }
-        if (used != preferred && !(preferred == TextEncoding::Utf8 && used == TextEncoding::Utf8Bom))
-            say(target + t(": strona kodowa nie mieści wszystkich znaków, zapisano UTF-8",
-                           ": the code page cannot hold every character, UTF-8 written"));
     }
     return status;
 }

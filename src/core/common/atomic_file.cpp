@@ -6,34 +6,63 @@
 
 namespace zv {
 
-bool writeFileAtomically(const QString &path, const QByteArray &data, QString *error)
+AtomicFileWriter::AtomicFileWriter(const QString &path) : path_(path) {}
+
+AtomicFileWriter::~AtomicFileWriter()
 {
-    const QString dir = QFileInfo(path).absolutePath();
+    if (file_)
+        file_->cancelWriting();
+}
+
+bool AtomicFileWriter::open(QString *error)
+{
+    const QString dir = QFileInfo(path_).absolutePath();
     if (!QDir().mkpath(dir)) {
         if (error)
             *error = QStringLiteral("cannot create folder %1").arg(dir);
         return false;
     }
-    QSaveFile file(path);
+    file_ = std::make_unique<QSaveFile>(path_);
     // Unbuffered, so a short write (full disk, file size limit) is seen here rather than
     // swallowed by the buffer and then committed as a truncated file.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+    if (!file_->open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         if (error)
-            *error = file.errorString();
-        return false;
-    }
-    if (file.write(data) != data.size()) {
-        if (error)
-            *error = file.errorString();
-        file.cancelWriting();
-        return false;
-    }
-    if (!file.commit()) {
-        if (error)
-            *error = file.errorString();
+            *error = file_->errorString();
+        file_.reset();
         return false;
     }
     return true;
+}
+
+bool AtomicFileWriter::write(QByteArrayView data)
+{
+    if (!file_ || failed_)
+        return false;
+    failed_ = file_->write(data.data(), data.size()) != data.size();
+    return !failed_;
+}
+
+bool AtomicFileWriter::commit(QString *error)
+{
+    if (!file_)
+        return false;
+    const bool ok = !failed_ && file_->commit();
+    if (!ok) {
+        if (error)
+            *error = file_->errorString();
+        file_->cancelWriting();
+    }
+    file_.reset();
+    return ok;
+}
+
+bool writeFileAtomically(const QString &path, const QByteArray &data, QString *error)
+{
+    AtomicFileWriter file(path);
+    if (!file.open(error))
+        return false;
+    file.write(data);
+    return file.commit(error);
 }
 
 } // namespace zv

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <mutex>
 #include <numeric>
 
 namespace zv {
@@ -54,12 +55,19 @@ struct SubtitleTable::Data {
     // bucket's start, so a look-up searches one bucket instead of the whole edge list.
     std::vector<uint32_t> frameBucket;
     double frameBucketWidth = 1;
+    // The frame look-up is built by the first one that needs it: a conversion never does.
+    mutable std::once_flag frameIndexBuilt;
 
     QString text(uint32_t id) const { return id < uint32_t(texts.size()) ? texts.at(id) : QString(); }
     void setTimeRows(const std::vector<TimeRow> &rows);
     void buildTimeIndex(bool frameTimed);
     void buildFrameIndex();
     void buildFrameBuckets();
+    void ensureFrameIndex() const
+    {
+        // Made non-const by make_shared, so building it here is sound.
+        std::call_once(frameIndexBuilt, [this] { const_cast<Data *>(this)->buildFrameIndex(); });
+    }
 };
 
 template <>
@@ -154,7 +162,6 @@ SubtitleTable SubtitleTable::fromFrameRows(Utf8Lines texts, std::vector<FrameRow
     d->setTimeRows(times);
     times = {};
     d->buildTimeIndex(true);
-    d->buildFrameIndex();
     SubtitleTable t;
     t.d_ = std::move(d);
     t.frameTimed_ = true;
@@ -325,9 +332,18 @@ qsizetype SubtitleTable::findTimeLine(int64_t t, int64_t delay) const
     return t < int64_t(starts[size_t(j)]) + delay ? j : -1;
 }
 
+void SubtitleTable::prepareLookups() const
+{
+    if (d_ && !d_->frames.empty())
+        d_->ensureFrameIndex();
+}
+
 qsizetype SubtitleTable::findFrameLine(double f) const
 {
-    if (!d_ || d_->frameOwner.empty() || std::isnan(f))
+    if (!d_ || std::isnan(f))
+        return -1;
+    d_->ensureFrameIndex();
+    if (d_->frameOwner.empty())
         return -1;
     const std::vector<int32_t> &frameEdges = d_->frameEdges;
     const std::vector<int32_t> &frameOwner = d_->frameOwner;

@@ -145,6 +145,9 @@ public:
     // The first frame entry i in file order with startFrame(i) <= f < endFrame(i); -1 when
     // none or f is NaN. O(log n) whatever the order and overlap of the lines.
     qsizetype findFrameLine(double f) const;
+    // Builds the frame look-up now instead of on the first findFrameLine, for a caller that
+    // would rather pay for it while loading than on its first tick.
+    void prepareLookups() const;
 
 private:
     std::shared_ptr<const Data> d_;

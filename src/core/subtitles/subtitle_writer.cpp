@@ -11,11 +11,17 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <functional>
 #include <limits>
+#include <utility>
 
 namespace zv {
 
 namespace {
+
+// Receives the formatted text piece by piece, each ending at a line's end; false stops the
+// formatting (a failed write).
+using SubtitleTextSink = std::function<bool(QByteArrayView)>;
 
 // Far past any film; keeps every rounded value exact in 64 bits.
 constexpr double kTimeLimit = 1e12;
@@ -31,15 +37,19 @@ int64_t rounded(double x)
 }
 
 // Writes into memory sized beforehand: a large file is millions of small pieces, and
-// QByteArray's append per piece costs more than the rest of the conversion.
+// QByteArray's append per piece costs more than the rest of the conversion. With a sink the
+// memory is one piece that is handed on whenever it fills.
 class Writer {
 public:
-    explicit Writer(QByteArray &out) : out_(out) {}
+    explicit Writer(QByteArray &out, const SubtitleTextSink *sink = nullptr) : out_(out), sink_(sink) {}
     // Room for `n` more bytes.
     void reserve(qsizetype n)
     {
-        if (out_.size() - at_ < n)
-            out_.resize(std::max(out_.size() * 2, at_ + n));
+        if (out_.size() - at_ >= n)
+            return;
+        if (sink_ && at_ > 0 && flush() && out_.size() >= n)
+            return;
+        out_.resize(std::max(out_.size() * 2, at_ + n));
     }
     void put(char c) { out_.data()[at_++] = c; }
     void put(QByteArrayView s)
@@ -56,11 +66,31 @@ public:
             put('0');
         put(QByteArrayView(buf, r.ptr - buf));
     }
-    void finish() { out_.truncate(at_); }
+    // False once the sink has refused a piece; what follows is not handed on.
+    bool ok() const { return ok_; }
+    void finish()
+    {
+        if (sink_) {
+            flush();
+            out_.clear();
+        } else {
+            out_.truncate(at_);
+        }
+    }
 
 private:
+    bool flush()
+    {
+        if (ok_ && at_ > 0)
+            ok_ = (*sink_)(QByteArrayView(out_.constData(), at_));
+        at_ = 0;
+        return ok_;
+    }
+
     QByteArray &out_;
+    const SubtitleTextSink *sink_;
     qsizetype at_ = 0;
+    bool ok_ = true;
 };
 
 // Without blanks and control characters at either end (bytes up to 0x20 are exactly those
@@ -159,33 +189,59 @@ std::optional<SubtitleSaveFormat> saveFormatByName(QStringView name)
     return std::nullopt;
 }
 
+namespace {
+
+// A loaded table's lines as cues, each made when asked for: a large conversion then holds no
+// copy of the table.
+class TableCues {
+public:
+    TableCues(const SubtitleTable &table, double mediaFrameRate) : table_(table)
+    {
+        if (table.FrameTimed() || table.CueTimed()) {
+            perSecond_ = table.CueTimed() ? 1000.0 : effectiveFrameRate(mediaFrameRate);
+            size_ = size_t(table.FrameTable().size());
+        } else {
+            size_ = size_t(std::max<qsizetype>(table.TimeTable().size() - 1, 0)); // without the sentinel
+        }
+    }
+    size_t size() const { return size_; }
+    SubtitleCue operator[](size_t k) const
+    {
+        const qsizetype i = qsizetype(k);
+        // Texts straight from the table's bytes, without decoding.
+        if (perSecond_ > 0) {
+            const auto [startFrame, endFrame] = table_.frameBounds(i);
+            const QByteArrayView text = table_.frameTextUtf8(i);
+            return {startFrame / perSecond_, endFrame / perSecond_,
+                    QByteArray::fromRawData(text.data(), text.size())};
+        }
+        const QByteArrayView text = table_.timeTextUtf8(i);
+        return {double(table_.start(i)), std::numeric_limits<double>::quiet_NaN(),
+                QByteArray::fromRawData(text.data(), text.size())};
+    }
+
+private:
+    const SubtitleTable &table_;
+    double perSecond_ = 0; // frames or milliseconds per second; 0 for time lines
+    size_t size_ = 0;
+};
+
+} // namespace
+
 std::vector<SubtitleCue> subtitleCues(const SubtitleTable &table, double mediaFrameRate)
 {
+    const TableCues cues(table, mediaFrameRate);
     std::vector<SubtitleCue> out;
-    constexpr double kNone = std::numeric_limits<double>::quiet_NaN();
-    if (table.FrameTimed() || table.CueTimed()) {
-        const double perSecond = table.CueTimed() ? 1000.0 : effectiveFrameRate(mediaFrameRate);
-        const auto frames = table.FrameTable();
-        out.reserve(size_t(frames.size()));
-        for (qsizetype i = 0; i < frames.size(); ++i) {
-            // Texts straight from the table's bytes, without decoding.
-            const auto [startFrame, endFrame] = table.frameBounds(i);
-            const QByteArrayView text = table.frameTextUtf8(i);
-            out.push_back({startFrame / perSecond, endFrame / perSecond,
-                           QByteArray::fromRawData(text.data(), text.size())});
-        }
-        return out;
-    }
-    const qsizetype n = table.TimeTable().size() - 1; // without the sentinel
-    out.reserve(size_t(std::max<qsizetype>(n, 0)));
-    for (qsizetype i = 0; i < n; ++i) {
-        const QByteArrayView text = table.timeTextUtf8(i);
-        out.push_back({double(table.start(i)), kNone, QByteArray::fromRawData(text.data(), text.size())});
-    }
+    out.reserve(cues.size());
+    for (size_t k = 0; k < cues.size(); ++k)
+        out.push_back(cues[k]);
     return out;
 }
 
-SubtitleSaveText formatSubtitles(const std::vector<SubtitleCue> &cues, const SubtitleSaveOptions &o)
+namespace {
+
+template <typename Cues>
+SubtitleSaveText format(const Cues &cues, const SubtitleSaveOptions &o, const SubtitleTextSink *sink)
 {
     SubtitleSaveText r;
     double fps = o.frameRate;
@@ -205,16 +261,20 @@ SubtitleSaveText formatSubtitles(const std::vector<SubtitleCue> &cues, const Sub
         }
         return std::min(t, kTimeLimit);
     };
-    Writer out(r.text);
+    Writer out(r.text, sink);
     // Per line at most: the text twice over (SRT turns "|" into two bytes) and the times.
     constexpr qsizetype kLineOverhead = 96;
-    qsizetype bound = 0;
-    for (const SubtitleCue &c : cues)
-        bound += 2 * c.text.size() + kLineOverhead;
-    out.reserve(bound); // once, so the text is never copied to grow
+    if (sink) {
+        out.reserve(256 * 1024);
+    } else {
+        qsizetype bound = 0;
+        for (size_t k = 0; k < cues.size(); ++k)
+            bound += 2 * cues[k].text.size() + kLineOverhead;
+        out.reserve(bound); // once, so the text is never copied to grow
+    }
     qsizetype srtCounter = 0;
-    for (size_t k = 0; k < cues.size(); ++k) {
-        const SubtitleCue &c = cues[k];
+    for (size_t k = 0; k < cues.size() && out.ok(); ++k) {
+        decltype(auto) c = cues[k]; // a reference into a vector, a value made from a table
         const double start = map(c.start, true);
         double end;
         if (std::isnan(c.end)) {
@@ -306,15 +366,38 @@ SubtitleSaveText formatSubtitles(const std::vector<SubtitleCue> &cues, const Sub
     return r;
 }
 
+} // namespace
+
+SubtitleSaveText formatSubtitles(const std::vector<SubtitleCue> &cues, const SubtitleSaveOptions &o)
+{
+    return format(cues, o, nullptr);
+}
+
+namespace {
+
+constexpr char kBom[] = "\xEF\xBB\xBF";
+
+bool isUtf8(TextEncoding e)
+{
+    return e == TextEncoding::Utf8 || e == TextEncoding::Utf8Bom;
+}
+
+// A UTF-8 text starting with U+FEFF gets a BOM of its own, so that the character is not taken
+// for the mark.
+bool needsBom(TextEncoding preferred, QByteArrayView start)
+{
+    return preferred == TextEncoding::Utf8Bom || start.startsWith(kBom);
+}
+
+} // namespace
+
 QByteArray encodeSubtitleText(const QByteArray &utf8, TextEncoding preferred, TextEncoding *used)
 {
-    if (preferred == TextEncoding::Utf8 || preferred == TextEncoding::Utf8Bom) {
-        // Already what is asked for; a text starting with U+FEFF gets a BOM of its own, so that
-        // the character is not taken for the mark.
-        const bool bom = preferred == TextEncoding::Utf8Bom || utf8.startsWith("\xEF\xBB\xBF");
+    if (isUtf8(preferred)) {
+        const bool bom = needsBom(preferred, utf8);
         if (used)
             *used = bom ? TextEncoding::Utf8Bom : TextEncoding::Utf8;
-        return bom ? QByteArray("\xEF\xBB\xBF") + utf8 : utf8;
+        return bom ? QByteArray(kBom) + utf8 : utf8;
     }
     if (preferred == TextEncoding::Windows1250 || preferred == TextEncoding::Iso8859_2) {
         static const EightBitEncoder windows1250(TextEncoding::Windows1250);
@@ -331,7 +414,7 @@ QByteArray encodeSubtitleText(const QByteArray &utf8, TextEncoding preferred, Te
     QByteArray bytes = encodeReadingBack(QString::fromUtf8(utf8), preferred, &written);
     if (written == TextEncoding::Utf8) {
         // The code page cannot hold the text: UTF-8 marked as such, so that nothing guesses.
-        bytes.prepend("\xEF\xBB\xBF");
+        bytes.prepend(kBom);
         written = TextEncoding::Utf8Bom;
     }
     if (used)
@@ -351,6 +434,40 @@ bool saveSubtitleFile(const QString &path, const QByteArray &utf8, TextEncoding 
     return true;
 }
 
+bool saveSubtitles(const QString &path, const SubtitleTable &table, double mediaFrameRate,
+                   const SubtitleSaveOptions &options, TextEncoding preferred, SubtitleSaveText *counts,
+                   TextEncoding *used, QString *error)
+{
+    const TableCues cues(table, mediaFrameRate);
+    SubtitleSaveText text;
+    bool ok = false;
+    if (!isUtf8(preferred)) {
+        text = format(cues, options, nullptr);
+        ok = saveSubtitleFile(path, text.text, preferred, used, error);
+        text.text.clear();
+    } else if (AtomicFileWriter file(path); file.open(error)) {
+        bool first = true;
+        const auto write = [&](QByteArrayView piece) {
+            if (std::exchange(first, false) && needsBom(preferred, piece)) {
+                preferred = TextEncoding::Utf8Bom;
+                if (!file.write(kBom))
+                    return false;
+            }
+            return file.write(piece);
+        };
+        const SubtitleTextSink sink = write;
+        text = format(cues, options, &sink);
+        if (first)
+            write({}); // no line at all: a BOM asked for is still written
+        ok = file.commit(error);
+        if (ok && used)
+            *used = preferred;
+    }
+    if (counts)
+        *counts = std::move(text);
+    return ok;
+}
+
 CorrectedSaveResult ZapiszTekst(const SubtitleTable &table, const QString &path,
                                 const CorrectedSaveRequest &request)
 {
@@ -359,14 +476,13 @@ CorrectedSaveResult ZapiszTekst(const SubtitleTable &table, const QString &path,
     o.frameRate = request.MediaFrameRate;
     o.correct = request.OffsetEnabled;
     o.shift = request.shift;
-    const SubtitleSaveText text = formatSubtitles(subtitleCues(table, request.MediaFrameRate), o);
-
+    SubtitleSaveText text;
     CorrectedSaveResult r;
+    r.ok = saveSubtitles(path, table, request.MediaFrameRate, o, request.encoding, &text, &r.used, &r.error);
     r.lines = text.lines;
     r.clampedToZero = text.clampedToZero;
     r.pastOneDay = text.pastOneDay;
     r.assumedFrameRate = text.assumedFrameRate;
-    r.ok = saveSubtitleFile(path, text.text, request.encoding, &r.used, &r.error);
     if (!r.ok)
         return r;
     QStringList notes;

@@ -68,6 +68,13 @@ QByteArray encodeSubtitleText(const QByteArray &utf8, TextEncoding preferred, Te
 bool saveSubtitleFile(const QString &path, const QByteArray &utf8, TextEncoding preferred,
                       TextEncoding *used = nullptr, QString *error = nullptr);
 
+// subtitleCues, formatSubtitles and saveSubtitleFile in one, without copying the table out.
+// In UTF-8 the text streams into the file; a code page needs it whole, as it is kept only
+// when all of it reads back. `*counts` gets the result without its text, also on failure.
+bool saveSubtitles(const QString &path, const SubtitleTable &table, double mediaFrameRate,
+                   const SubtitleSaveOptions &options, TextEncoding preferred, SubtitleSaveText *counts,
+                   TextEncoding *used = nullptr, QString *error = nullptr);
+
 // "Zapisz tekst jako..." of the timing correction: the loaded table written in one of the
 // formats, corrected when OffsetEnabled is on, in the encoding the file was read in.
 struct CorrectedSaveRequest {

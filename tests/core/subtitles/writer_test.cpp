@@ -193,6 +193,43 @@ TEST(SubtitleWriter, SavesTheLoadedTableCorrectedInItsEncoding)
     EXPECT_FALSE(r.error.isEmpty());
 }
 
+TEST(SubtitleWriter, StreamedSaveWritesWhatTheWholeTextWould)
+{
+    // Large enough to be written in many pieces; one text begins with U+FEFF, which a UTF-8
+    // file must keep apart from its mark.
+    QByteArray big;
+    for (int i = 0; i < 20000; ++i)
+        big += "{" + QByteArray::number(100 * i) + "}{" + QByteArray::number(100 * i + 50) + "}Wiersz " + QByteArray::number(i) + " \xC5\xBC\xC3\xB3\xC5\x82w|drugi\r\n";
+    const QByteArray sources[] = {big, "{10}{20}\xEF\xBB\xBFznak\r\n{30}{40}b\r\n", ""};
+    zv::test::FileTree t;
+    const QString path = t.root() + u"/out.txt"_qs;
+    for (const QByteArray &source : sources) {
+        const auto loaded = zv::test::loadSample(source);
+        for (const SubtitleSaveFormat format : {SubtitleSaveFormat::Srt, SubtitleSaveFormat::Tmp}) {
+            for (const TextEncoding enc : {TextEncoding::Utf8, TextEncoding::Utf8Bom, TextEncoding::Windows1250}) {
+                SCOPED_TRACE(testing::Message() << source.size() << " " << int(format) << " " << int(enc));
+                SubtitleSaveOptions o;
+                o.format = format;
+                const SubtitleSaveText whole = formatSubtitles(subtitleCues(loaded.result.table, 25), o);
+                TextEncoding wantUsed{}, used{};
+                const QByteArray want = encodeSubtitleText(whole.text, enc, &wantUsed);
+                SubtitleSaveText counts;
+                ASSERT_TRUE(saveSubtitles(path, loaded.result.table, 25, o, enc, &counts, &used));
+                EXPECT_EQ(readAll(path), want);
+                EXPECT_EQ(used, wantUsed);
+                EXPECT_EQ(counts.lines, whole.lines);
+                EXPECT_TRUE(counts.text.isEmpty());
+            }
+        }
+    }
+    // A target that cannot be written: an error, and the counts still given.
+    const auto loaded = zv::test::loadSample("{10}{20}a\r\n");
+    SubtitleSaveText counts;
+    QString error;
+    EXPECT_FALSE(saveSubtitles(path + u"/x"_qs, loaded.result.table, 25, {}, TextEncoding::Utf8, &counts, nullptr, &error));
+    EXPECT_FALSE(error.isEmpty());
+}
+
 TEST(SubtitleWriter, SavedFilesLoadBackAsTheSameTable)
 {
     zv::test::FileTree t;
