@@ -4,7 +4,15 @@
 
 #include <QFile>
 
+#include <atomic>
 #include <cerrno>
+#include <condition_variable>
+#include <deque>
+#include <iterator>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <thread>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
@@ -112,41 +120,85 @@ bool FolderScan::collect(QList<ClassifiedPath> &result, const QString &folder, b
     return scan(folder, recurse, nullptr, &result);
 }
 
-bool FolderScan::scan(const QString &folder, bool recurse, QStringList *paths,
-                      QList<ClassifiedPath> *classified)
-{
-    if (cancelled_)
-        return false;
-    if (folder.contains(QChar(0)))
-        return true;
+namespace {
 
-    std::set<FolderId> entered;
-    std::vector<OpenFolder> stack;
+// What the walk of one folder collected, with the subfolders walked elsewhere in their places:
+// nested[k] belongs before entry nested[k].first of this part's own list.
+struct Part {
+    QStringList paths;
+    QList<ClassifiedPath> classified;
+    std::vector<std::pair<qsizetype, std::unique_ptr<Part>>> nested;
 
-    // Opens a folder (relative to its parent's descriptor when there is one) and pushes it,
-    // unless it was already entered in this call.
-    const auto enter = [&](int parentFd, const QByteArray &name, QString prefix) {
-        const int fd = ::openat(parentFd, name.constData(),
-                                O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NONBLOCK);
-        if (fd < 0)
-            return;
-        struct stat st {};
-        if (::fstat(fd, &st) != 0 || !entered.insert({st.st_dev, st.st_ino}).second) {
-            ::close(fd);
-            return;
+    qsizetype size() const { return paths.size() + classified.size(); }
+    // Moves everything into `out` in listing order; iterative, as nesting can be as deep as
+    // the tree.
+    template <typename List>
+    static void flatten(Part &root, List Part::*own, List &out)
+    {
+        struct At {
+            Part *part;
+            size_t nested = 0;
+            qsizetype done = 0;
+        };
+        std::vector<At> stack{{&root}};
+        while (!stack.empty()) {
+            At &a = stack.back();
+            List &mine = a.part->*own;
+            const bool more = a.nested < a.part->nested.size();
+            const qsizetype upTo = more ? a.part->nested[a.nested].first : mine.size();
+            out.append(List(std::make_move_iterator(mine.begin() + a.done), std::make_move_iterator(mine.begin() + upTo)));
+            a.done = upTo;
+            if (!more) {
+                stack.pop_back();
+                continue;
+            }
+            Part *sub = a.part->nested[a.nested++].second.get();
+            stack.push_back({sub}); // `a` is not used after this
         }
-        DIR *dir = ::fdopendir(fd);
+    }
+};
+
+// State both threads of one scan share.
+struct WalkShared {
+    const FileClassifier &classifier;
+    bool recurse;
+    std::atomic<qsizetype> &found;
+    std::atomic<bool> stop{false};
+    std::mutex enteredLock;
+    std::set<FolderId> entered;
+
+    WalkShared(const FileClassifier &c, bool r, std::atomic<qsizetype> &f) : classifier(c), recurse(r), found(f) {}
+
+    // Opens a folder relative to its parent's descriptor, unless this scan already entered it.
+    std::optional<OpenFolder> enter(int parentFd, const char *name, QString prefix)
+    {
+        const int fd = ::openat(parentFd, name, O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NONBLOCK);
+        if (fd < 0)
+            return std::nullopt;
+        struct stat st {};
+        bool fresh = false;
+        if (::fstat(fd, &st) == 0) {
+            const std::lock_guard lock(enteredLock);
+            fresh = entered.insert({st.st_dev, st.st_ino}).second;
+        }
+        DIR *dir = fresh ? ::fdopendir(fd) : nullptr;
         if (!dir) {
             ::close(fd);
-            return;
+            return std::nullopt;
         }
-        stack.emplace_back(dir, std::move(prefix));
-    };
+        return OpenFolder(dir, std::move(prefix));
+    }
+};
 
-    enter(AT_FDCWD, QFile::encodeName(folder), withSlash(folder));
-
+// Walks the folders on `stack` depth first, adding what it collects to `part`. A subfolder is
+// offered to `handOff` first, which may take it instead of descending; `afterEntry` runs
+// after every entry and returns false to stop.
+template <typename HandOff, typename AfterEntry>
+void walk(WalkShared &w, std::vector<OpenFolder> &stack, bool keepKinds, Part &part, HandOff handOff,
+          AfterEntry afterEntry)
+{
     QString name;
-    while (!stack.empty() && !cancelled_) {
+    while (!stack.empty()) {
         OpenFolder &top = stack.back();
         const dirent *e = ::readdir(top.dir);
         if (!e) {
@@ -172,25 +224,175 @@ bool FolderScan::scan(const QString &folder, bool recurse, QStringList *paths,
         }
 
         if (type == DT_DIR) {
-            if (recurse && decodeName(raw, name)) {
+            if (w.recurse && decodeName(raw, name)) {
                 // `top` may move when the stack grows, so take what is needed first.
-                const int parentFd = ::dirfd(top.dir);
-                QString prefix = top.prefix + name + u'/';
-                enter(parentFd, QByteArray(raw), std::move(prefix));
+                if (std::optional<OpenFolder> sub = w.enter(::dirfd(top.dir), raw, top.prefix + name + u'/')) {
+                    if (!handOff(*sub, part))
+                        stack.push_back(std::move(*sub));
+                }
             }
         } else if (type == DT_REG && decodeName(raw, name)) {
             QString path = top.prefix + name;
-            const FileKind kind = classifier_.kindOfExisting(path, false, false, ::dirfd(top.dir), raw);
+            const FileKind kind = w.classifier.kindOfExisting(path, false, false, ::dirfd(top.dir), raw);
             if (isCollectableKind(kind)) {
-                if (paths)
-                    paths->append(std::move(path));
+                if (keepKinds)
+                    part.classified.append({std::move(path), kind});
                 else
-                    classified->append({std::move(path), kind});
-                ++found_;
+                    part.paths.append(std::move(path));
+                ++w.found;
             }
         }
-        afterEntry();
+        if (!afterEntry())
+            return;
     }
+}
+
+// A second thread that walks subfolders handed to it while the caller's thread goes on, so a
+// large tree is listed and classified on two cores. A couple of subfolders wait in hand at
+// most, so that it never idles; the caller takes back whatever still waits when its own walk
+// ends. The hooks stay with the caller's thread.
+class SubfolderHelper {
+public:
+    struct Task {
+        OpenFolder folder;
+        Part *into;
+    };
+
+    SubfolderHelper(WalkShared &w, bool keepKinds) : w_(w), keepKinds_(keepKinds) {}
+    ~SubfolderHelper()
+    {
+        {
+            const std::lock_guard lock(m_);
+            quit_ = true;
+            w_.stop = true; // also ends a walk still running, should the caller be unwinding
+        }
+        wake_.notify_all();
+        if (thread_.joinable())
+            thread_.join();
+    }
+
+    // Takes `folder`, to be walked into its own part nested in `parent` at the current end.
+    bool take(OpenFolder &folder, Part &parent)
+    {
+        {
+            const std::lock_guard lock(m_);
+            if (waiting_.size() >= 2)
+                return false;
+            auto &[at, into] = parent.nested.emplace_back(parent.size(), std::make_unique<Part>());
+            waiting_.push_back({std::move(folder), into.get()});
+        }
+        if (!thread_.joinable())
+            thread_ = std::thread([this] { run(); });
+        wake_.notify_all();
+        return true;
+    }
+
+    // The subfolder handed last and not yet begun, for the caller to walk itself.
+    std::optional<Task> takeBack()
+    {
+        const std::lock_guard lock(m_);
+        if (waiting_.empty())
+            return std::nullopt;
+        Task t = std::move(waiting_.back());
+        waiting_.pop_back();
+        return t;
+    }
+
+    // Waits until every subfolder handed is done, calling `poll` at least every `interval`.
+    template <typename Poll>
+    void waitIdle(std::chrono::milliseconds interval, Poll poll)
+    {
+        std::unique_lock lock(m_);
+        while (busy_ || !waiting_.empty()) {
+            done_.wait_for(lock, interval);
+            lock.unlock();
+            poll();
+            lock.lock();
+        }
+    }
+
+private:
+    void run()
+    {
+        std::unique_lock lock(m_);
+        for (;;) {
+            wake_.wait(lock, [this] { return quit_ || !waiting_.empty(); });
+            if (quit_)
+                return;
+            std::vector<OpenFolder> stack;
+            stack.push_back(std::move(waiting_.front().folder));
+            Part &part = *waiting_.front().into;
+            waiting_.pop_front();
+            busy_ = true;
+            lock.unlock();
+            const auto going = [this] { return !w_.stop.load(std::memory_order_relaxed); };
+            if (going())
+                walk(w_, stack, keepKinds_, part, [](OpenFolder &, Part &) { return false; }, going);
+            stack.clear(); // closes the folders before the caller can go on
+            lock.lock();
+            busy_ = false;
+            done_.notify_all();
+        }
+    }
+
+    WalkShared &w_;
+    const bool keepKinds_;
+    std::mutex m_;
+    std::condition_variable wake_, done_;
+    std::deque<Task> waiting_;
+    bool busy_ = false;
+    bool quit_ = false;
+    std::thread thread_;
+};
+
+} // namespace
+
+bool FolderScan::scan(const QString &folder, bool recurse, QStringList *paths,
+                      QList<ClassifiedPath> *classified)
+{
+    if (cancelled_)
+        return false;
+    if (folder.contains(QChar(0)))
+        return true;
+
+    WalkShared w(classifier_, recurse, found_);
+    std::vector<OpenFolder> stack;
+    if (std::optional<OpenFolder> root = w.enter(AT_FDCWD, QFile::encodeName(folder).constData(), withSlash(folder)))
+        stack.push_back(std::move(*root));
+
+    Part all;
+    const bool keepKinds = classified != nullptr;
+    {
+        SubfolderHelper helper(w, keepKinds);
+        const auto handOff = [&](OpenFolder &sub, Part &parent) { return helper.take(sub, parent); };
+        const auto polled = [&] {
+            afterEntry();
+            if (cancelled_)
+                w.stop = true;
+            return !cancelled_;
+        };
+        walk(w, stack, keepKinds, all, handOff, polled);
+        // What still waits for the helper is walked here too, rather than waited for.
+        while (!cancelled_) {
+            std::optional<SubfolderHelper::Task> t = helper.takeBack();
+            if (!t)
+                break;
+            stack.clear();
+            stack.push_back(std::move(t->folder));
+            walk(w, stack, keepKinds, *t->into, handOff, polled);
+        }
+        stack.clear();
+        const auto interval = std::max(std::min(hooks_.cancelPollInterval, hooks_.progressInterval),
+                                       std::chrono::milliseconds(1));
+        helper.waitIdle(interval, [&] {
+            if (!cancelled_)
+                polled();
+        });
+    }
+    if (paths)
+        Part::flatten(all, &Part::paths, *paths);
+    else
+        Part::flatten(all, &Part::classified, *classified);
     return !cancelled_;
 }
 

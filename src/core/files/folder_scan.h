@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <atomic>
 #include <chrono>
 #include <functional>
 
@@ -61,7 +62,7 @@ private:
     qint64 startMs_ = 0;
     qint64 lastCancelPoll_ = 0;
     qint64 lastProgress_ = 0;
-    qsizetype found_ = 0;
+    std::atomic<qsizetype> found_ = 0;
     bool cancelled_ = false;
 };
 
