@@ -139,7 +139,7 @@ public:
     bool failed() const { return failed_; }
 
 private:
-    static constexpr qsizetype kPiece = 512 * 1024;
+    static constexpr qsizetype kPiece = 64 * 1024;
 
     // Moves the unfinished line to the front and reads more after it; a line longer than the
     // buffer doubles it.
