@@ -2,6 +2,8 @@
 
 #include <QPainter>
 #include <QTimer>
+#include <QScreen>
+#include <QWindow>
 
 namespace {
 // Three frames a second, four pixels each: an idle player wakes three times a second, and the
@@ -78,6 +80,9 @@ QRect IdleAnimation::motifRect() const
 void IdleAnimation::showEvent(QShowEvent *event)
 {
     shown_ = true;
+    rescale();
+    if (QWindow *w = window()->windowHandle())
+        connect(w, &QWindow::screenChanged, this, &IdleAnimation::rescale, Qt::UniqueConnection);
     // Runs until told otherwise: mapping the window brings a fresh report of what covers it.
     watchVisibility();
     timer_->start();

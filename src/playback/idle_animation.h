@@ -44,6 +44,7 @@ private:
     // nothing where there is no X.
     void watchVisibility();
     void setObscured(bool obscured);
+    void rescale() { scale_ = devicePixelRatioF(); }
 
     QTimer *timer_;
     int phase_ = 0;
@@ -53,4 +54,5 @@ private:
     ServerStrip *server_ = nullptr; // owned; made on the first tick that can use it
     VisibilityWatch *watch_ = nullptr; // owned; made on the first show under X
     bool shown_ = false;
+    double scale_ = 1.0; // devicePixelRatioF() as of the last show or change of screen
 };

@@ -136,25 +136,33 @@ void IdleAnimation::watchVisibility()
 
 bool IdleAnimation::copyOnServer()
 {
-    auto *x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    Display *d = x11 ? x11->display() : nullptr;
-    // Native itself when a native sibling made it so (the engine's window does), else drawn
-    // in the nearest native ancestor.
+    // A tick is the only work of an idle player, so it asks Qt nothing it can keep: the
+    // display and window are those of the strip uploaded last, and the scale is kept from the
+    // last show, resize or change of screen.
+    if (scale_ != 1.0)
+        return false;
     QWidget *host = internalWinId() ? this : nativeParentWidget();
-    if (!d || !host || devicePixelRatioF() != 1.0)
+    if (!host)
         return false;
     const QRect motif = motifRect();
-    if (!(QRegion(motif) - visibleRegion()).isEmpty())
+    // A window of its own is clipped by the X server to what shows of it. Drawn in an
+    // ancestor's window, it must not paint over the siblings that cover it.
+    if (host != this && !(QRegion(motif) - visibleRegion()).isEmpty())
         return false;
     const Window window = host->winId();
-    if (!server_)
-        server_ = new ServerStrip;
-    if (server_->window != window
-        && (server_->refused == window || !server_->upload(d, window, strip_)))
-        return false;
+    if (!server_ || server_->window != window) {
+        auto *x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+        Display *d = x11 ? x11->display() : nullptr;
+        if (!d)
+            return false;
+        if (!server_)
+            server_ = new ServerStrip;
+        if (server_->refused == window || !server_->upload(d, window, strip_))
+            return false;
+    }
     const QPoint at = host == this ? motif.topLeft() : mapTo(host, motif.topLeft());
-    XCopyArea(d, server_->pixmap, window, server_->gc, phase_, 0, unsigned(kMotifSize.width()),
+    XCopyArea(server_->display, server_->pixmap, window, server_->gc, phase_, 0, unsigned(kMotifSize.width()),
               unsigned(kMotifSize.height()), at.x(), at.y());
-    XFlush(d);
+    XFlush(server_->display);
     return true;
 }
