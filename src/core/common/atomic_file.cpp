@@ -4,6 +4,8 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <fcntl.h>
+
 namespace zv {
 
 AtomicFileWriter::AtomicFileWriter(const QString &path) : path_(path) {}
@@ -38,7 +40,12 @@ bool AtomicFileWriter::write(QByteArrayView data)
 {
     if (!file_ || failed_)
         return false;
+    const qint64 at = file_->pos();
     failed_ = file_->write(data.data(), data.size()) != data.size();
+    // Start writing this piece to disk now, so that the sync of the commit finds most of the
+    // file already there instead of waiting for all of it.
+    if (!failed_ && file_->handle() >= 0)
+        ::sync_file_range(file_->handle(), at, data.size(), SYNC_FILE_RANGE_WRITE);
     return !failed_;
 }
 
