@@ -17,6 +17,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <set>
+#include <system_error>
 #include <type_traits>
 #include <sys/stat.h>
 #include <time.h>
@@ -274,6 +275,16 @@ public:
     // Takes `folder`, to be walked into its own part nested in `parent` at the current end.
     bool take(OpenFolder &folder, Part &parent)
     {
+        if (!thread_.joinable()) {
+            if (noThread_)
+                return false;
+            try {
+                thread_ = std::thread([this] { run(); });
+            } catch (const std::system_error &) {
+                noThread_ = true; // out of threads: the caller walks everything itself
+                return false;
+            }
+        }
         {
             const std::lock_guard lock(m_);
             if (waiting_.size() >= 2)
@@ -281,8 +292,6 @@ public:
             auto &[at, into] = parent.nested.emplace_back(parent.size(), std::make_unique<Part>());
             waiting_.push_back({std::move(folder), into.get()});
         }
-        if (!thread_.joinable())
-            thread_ = std::thread([this] { run(); });
         wake_.notify_all();
         return true;
     }
@@ -342,6 +351,7 @@ private:
     std::deque<Task> waiting_;
     bool busy_ = false;
     bool quit_ = false;
+    bool noThread_ = false;
     std::thread thread_;
 };
 
