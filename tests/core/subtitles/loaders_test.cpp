@@ -203,6 +203,7 @@ TEST(BracketLines, TagsAtFixedPositions)
         {"12", {}, 0, nullptr},                          // no tag: nothing, silently
         {"[00:10]Żaba", {10}, 0, u"Żaba"},
         {"[00:10ą[01:00]x", {10, 60}, 0, u"x"},          // character positions, not bytes
+        {"[00:01][00:02][00:03][00:04]Długi wiersz ze znakiem [ w środku", {1, 2, 3, 4}, 1, u"Długi wiersz ze znakiem [ w środku"},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.line);
