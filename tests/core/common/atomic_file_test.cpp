@@ -1,4 +1,5 @@
 #include "core/common/atomic_file.h"
+#include "support/file_size_limit.h"
 
 #include <QDir>
 #include <QFile>
@@ -48,4 +49,46 @@ TEST(AtomicFile, ReportsAFolderThatCannotBeMade)
     QString error;
     EXPECT_FALSE(writeFileAtomically(tmp.filePath("file/sub/x.ini"), "x", &error));
     EXPECT_FALSE(error.isEmpty());
+}
+
+TEST(AtomicFile, WriterInPiecesCommitsAllOrLeavesTheOldFile)
+{
+    QTemporaryDir tmp;
+    const QString path = tmp.filePath("out.srt");
+    ASSERT_TRUE(writeFileAtomically(path, "old"));
+    const auto contents = [&] {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("?");
+    };
+    const auto alone = [&] { return QDir(tmp.path()).entryList(QDir::Files | QDir::Hidden) == QStringList{"out.srt"}; };
+    {
+        AtomicFileWriter dropped(path);
+        ASSERT_TRUE(dropped.open());
+        ASSERT_TRUE(dropped.write("new"));
+    }
+    EXPECT_EQ(contents(), "old");
+    EXPECT_TRUE(alone());
+    {
+        // A piece that comes back short fails every later one and the commit.
+        AtomicFileWriter full(path);
+        ASSERT_TRUE(full.open());
+        const QByteArray piece(4096, 'x');
+        const zv::test::FileSizeLimit limit(6000);
+        ASSERT_TRUE(limit.ok());
+        EXPECT_TRUE(full.write(piece));
+        EXPECT_FALSE(full.write(piece));
+        EXPECT_FALSE(full.write("y"));
+        QString error;
+        EXPECT_FALSE(full.commit(&error));
+        EXPECT_FALSE(error.isEmpty());
+    }
+    EXPECT_EQ(contents(), "old");
+    EXPECT_TRUE(alone());
+    AtomicFileWriter pieces(path);
+    ASSERT_TRUE(pieces.open());
+    for (const char *p : {"a", "bc", "", "def"})
+        ASSERT_TRUE(pieces.write(p));
+    ASSERT_TRUE(pieces.commit());
+    EXPECT_EQ(contents(), "abcdef");
+    EXPECT_TRUE(alone());
 }

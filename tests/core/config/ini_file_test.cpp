@@ -1,15 +1,13 @@
 #include "core/config/ini_file.h"
 
 #include "core/common/text_codec.h"
+#include "support/file_size_limit.h"
 #include "support/heap_probe.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
-
-#include <csignal>
-#include <sys/resource.h>
 
 using namespace zv;
 
@@ -250,16 +248,13 @@ TEST(IniFile, ShortWriteLeavesTheOldFile)
     ASSERT_TRUE(ini.writeString(u"Main", u"Key", QString(4096, u'n')));
 
     // A file-size limit makes the write fail even for root, as a full disk would.
-    struct rlimit old {};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    struct rlimit small = old;
-    small.rlim_cur = 1024;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
     QString error;
-    const bool saved = ini.save(path, &error);
-    setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, oldHandler);
+    bool saved = true;
+    {
+        const zv::test::FileSizeLimit limit(1024);
+        ASSERT_TRUE(limit.ok());
+        saved = ini.save(path, &error);
+    }
 
     EXPECT_FALSE(saved);
     EXPECT_EQ(error, writeFailureMessage(path));

@@ -25,6 +25,19 @@ QStringList relative(const FileTree &t, QStringList paths)
     return paths;
 }
 
+// The files under `root` in the file system's own depth-first listing order.
+QStringList listingOrder(const QString &root)
+{
+    QStringList files;
+    for (QDirIterator it(root, QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+         it.hasNext();) {
+        it.next();
+        if (it.fileInfo().isFile())
+            files.append(it.filePath());
+    }
+    return files;
+}
+
 // A tree with every kind a scan keeps or drops, two levels deep.
 void buildMixedTree(const FileTree &t)
 {
@@ -101,19 +114,30 @@ TEST(CollectFolderFiles, ATreeWalkedOnTwoThreadsKeepsTheListingOrder)
                 t.file(QStringLiteral("d%1/e%2/%3.avi").arg(a).arg(b).arg(c));
         }
     }
-    QStringList want;
-    for (QDirIterator it(t.root(), QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
-         it.hasNext();) {
-        it.next();
-        if (it.fileInfo().isFile())
-            want.append(it.filePath());
-    }
+    const QStringList want = listingOrder(t.root());
     ASSERT_EQ(want.size(), 6 + 6 * 4 + 6 * 4 * 5);
     for (int run = 0; run < 20; ++run) {
         QStringList found;
         ASSERT_TRUE(CollectFolderFiles(found, t.root(), true, kTypes));
-        ASSERT_EQ(found, want) << "run " << run;
+        ASSERT_TRUE(found == want) << "run " << run << ": the files came out in another order";
     }
+}
+
+TEST(CollectFolderFiles, ADeepChainOfFoldersComesOutInOrder)
+{
+    // Each folder holds a file and the next folder: walked on two threads, parts nest as deep
+    // as the tree, and joining them must neither recurse that deep nor reorder them.
+    FileTree t;
+    QString rel;
+    for (int depth = 0; depth < 300; ++depth) {
+        t.file(rel + QStringLiteral("%1.avi").arg(depth));
+        rel += u"d/"_qs;
+    }
+    const QStringList want = listingOrder(t.root());
+    ASSERT_EQ(want.size(), 300);
+    QStringList found;
+    ASSERT_TRUE(CollectFolderFiles(found, t.root(), true, kTypes));
+    EXPECT_TRUE(found == want) << "the files came out in another order";
 }
 
 TEST(CollectFolderFiles, LinkLoopsDeadLinksAndSpecialFilesEndCleanly)

@@ -5,6 +5,8 @@
 
 #include <cmath>
 #include <random>
+#include <thread>
+#include <vector>
 
 using namespace zv;
 
@@ -219,6 +221,30 @@ TEST(SubtitleTimer, MatchesTheLinearRuleOnRandomTables)
         for (int i = 0; i < n; ++i)
             unsorted.append({small(rng), QString::number(i % 5)});
         compareWithReference(SubtitleTable::fromTimeTable(unsorted), rng, 300, 500);
+    }
+}
+
+TEST(SubtitleTimer, FirstLookUpsFromTwoThreadsAtOnceAgree)
+{
+    // The frame look-up is built by the first search; two threads searching a fresh table at
+    // once must both find it whole. Frame 500k + 10 lies in line 10k.
+    QStringList lines;
+    for (int i = 0; i < 20000; ++i)
+        lines.append(QStringLiteral("{%1}{%2}%3").arg(i * 50).arg(i * 50 + 40).arg(i));
+    for (int round = 0; round < 5; ++round) {
+        const SubtitleTable table = LoadProc1(lines, {}).table;
+        std::vector<qsizetype> mine(2000), theirs(2000);
+        std::thread other([&] {
+            for (int k = 0; k < 2000; ++k)
+                theirs[size_t(k)] = table.findFrameLine(k * 500 + 10);
+        });
+        for (int k = 0; k < 2000; ++k)
+            mine[size_t(k)] = table.findFrameLine(k * 500 + 10);
+        other.join();
+        for (int k = 0; k < 2000; ++k) {
+            ASSERT_EQ(mine[size_t(k)], 10 * k) << round;
+            ASSERT_EQ(theirs[size_t(k)], 10 * k) << round;
+        }
     }
 }
 
