@@ -378,8 +378,9 @@ QWidget *TForm2::buildShiftPage()
     connect(ShiftPages, &QTabWidget::currentChanged, this, &TForm2::ShiftPagesChange);
     // "Teraz...": the film's position in whole seconds, truncated.
     const std::pair<QPushButton *, QTimeEdit *> nows[] = {{NowButtonA, TimeEditA}, {NowButtonB, TimeEditB}};
-    for (const auto &[button, edit] : nows) {
-        connect(button, &QPushButton::clicked, this, [this, edit] {
+    for (const auto &now : nows) {
+        QTimeEdit *edit = now.second; // a plain variable: clang cannot capture a structured binding
+        connect(now.first, &QPushButton::clicked, this, [this, edit] {
             const double p = currentPosition ? currentPosition() : 0.0;
             edit->setTime(timeOfSeconds(p > 0 && p < 86400.0 ? int(p) : 0));
         });

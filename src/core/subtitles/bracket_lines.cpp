@@ -93,7 +93,9 @@ LoadResult LoadProc2(Utf8Lines lines, const LoadSettings &settings)
         std::move(lines), settings,
         [](Utf8Lines::Rewriter &rewriter, QByteArrayView line, std::vector<TimeRow> &rows,
            qsizetype &unrecognised) {
-            const auto [tags, length] = tagsAndLength(line);
+            // Plain variables, not a structured binding: the lambda below captures them.
+            const std::pair<qsizetype, qsizetype> counts = tagsAndLength(line);
+            const qsizetype tags = counts.first, length = counts.second;
             const qsizetype tagChars = std::min(tags, (length + 1) / kTagWidth) * kTagWidth;
             // The tags sit at fixed character positions: bytes suffice when those are ASCII.
             const auto parsed = loader_support::parseUtf8Line<ParsedBracketLine>(
