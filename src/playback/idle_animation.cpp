@@ -1,8 +1,8 @@
 #include "playback/idle_animation.h"
 
 #include <QPainter>
-#include <QTimer>
 #include <QScreen>
+#include <QTimer>
 #include <QWindow>
 
 namespace {
