@@ -3,20 +3,25 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 
+#include <optional>
+
 namespace zv::test {
 
 namespace {
 
-// One property of `w` as bytes; empty when it is not set.
-QByteArray property(Display *d, Window w, Atom name, Atom type)
+// One property of `w` as bytes; empty when it is not set, nullopt when the window has gone
+// meanwhile (a program that is ending destroys its windows between two requests).
+std::optional<QByteArray> property(Display *d, Window w, Atom name, Atom type)
 {
     Atom actualType = 0;
     int format = 0;
     unsigned long count = 0, after = 0;
     unsigned char *data = nullptr;
     if (XGetWindowProperty(d, w, name, 0, 1024, False, type, &actualType, &format, &count, &after,
-                           &data) != Success || !data)
-        return {};
+                           &data) != Success)
+        return std::nullopt;
+    if (!data)
+        return QByteArray();
     // Xlib hands 32-bit items over as longs.
     const int itemSize = format == 32 ? int(sizeof(long)) : format / 8;
     const QByteArray bytes(reinterpret_cast<const char *>(data), int(count) * itemSize);
@@ -42,10 +47,12 @@ QStringList shownWindowTitles(qint64 pid)
             XWindowAttributes a {};
             if (!XGetWindowAttributes(d, children[i], &a) || a.map_state != IsViewable)
                 continue;
-            const QByteArray owner = property(d, children[i], pidAtom, XA_CARDINAL);
-            if (owner.size() < int(sizeof(long)) || *reinterpret_cast<const long *>(owner.constData()) != pid)
+            const std::optional<QByteArray> owner = property(d, children[i], pidAtom, XA_CARDINAL);
+            if (!owner || owner->size() < int(sizeof(long)) || *reinterpret_cast<const long *>(owner->constData()) != pid)
                 continue;
-            titles << QString::fromUtf8(property(d, children[i], nameAtom, utf8));
+            // A window destroyed after the owner was read is not reported with an empty title.
+            if (const std::optional<QByteArray> name = property(d, children[i], nameAtom, utf8))
+                titles << QString::fromUtf8(*name);
         }
         if (children)
             XFree(children);
