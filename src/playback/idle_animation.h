@@ -37,8 +37,11 @@ private:
     struct ServerStrip;
     struct VisibilityWatch;
     QRect motifRect() const;
+    // The widget whose X window the strip is drawn in.
+    QWidget *host();
     // Copies the current frame into the window through the X server; false where that cannot
-    // be done (another platform, a scaled screen, the motif partly covered): repaint instead.
+    // be done (another platform, a scaled screen, the motif partly covered by a sibling drawn
+    // in the same window): repaint instead.
     bool copyOnServer();
     // Asks the X server to report when the window the strip shows in is covered or uncovered;
     // nothing where there is no X.

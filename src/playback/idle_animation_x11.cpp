@@ -104,13 +104,26 @@ IdleAnimation::~IdleAnimation()
     delete server_;
 }
 
+namespace {
+
+QNativeInterface::QX11Application *x11()
+{
+    return qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+}
+
+} // namespace
+
+QWidget *IdleAnimation::host()
+{
+    // Native itself when a native sibling made it so (the engine's window does), else drawn in
+    // the nearest native ancestor, whose covering covers it too.
+    return internalWinId() ? this : nativeParentWidget();
+}
+
 void IdleAnimation::watchVisibility()
 {
-    auto *x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    xcb_connection_t *c = x11 ? x11->connection() : nullptr;
-    // As for the frames: its own window when it has one, else the one it is drawn in, whose
-    // covering covers it too.
-    QWidget *host = internalWinId() ? this : nativeParentWidget();
+    xcb_connection_t *c = x11() ? x11()->connection() : nullptr;
+    QWidget *host = this->host();
     if (!c || !host)
         return;
     const auto window = xcb_window_t(host->internalWinId());
@@ -138,10 +151,10 @@ bool IdleAnimation::copyOnServer()
 {
     // A tick is the only work of an idle player, so it asks Qt nothing it can keep: the
     // display and window are those of the strip uploaded last, and the scale is kept from the
-    // last show, resize or change of screen.
+    // last show or change of screen.
     if (scale_ != 1.0)
         return false;
-    QWidget *host = internalWinId() ? this : nativeParentWidget();
+    QWidget *host = this->host();
     if (!host)
         return false;
     const QRect motif = motifRect();
@@ -151,8 +164,7 @@ bool IdleAnimation::copyOnServer()
         return false;
     const Window window = host->winId();
     if (!server_ || server_->window != window) {
-        auto *x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-        Display *d = x11 ? x11->display() : nullptr;
+        Display *d = x11() ? x11()->display() : nullptr;
         if (!d)
             return false;
         if (!server_)

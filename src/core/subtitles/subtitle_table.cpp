@@ -334,7 +334,7 @@ qsizetype SubtitleTable::findTimeLine(int64_t t, int64_t delay) const
 
 void SubtitleTable::prepareLookups() const
 {
-    if (d_ && !d_->frames.empty())
+    if (d_)
         d_->ensureFrameIndex();
 }
 
