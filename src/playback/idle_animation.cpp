@@ -6,10 +6,7 @@
 #include <QWindow>
 
 namespace {
-// Three frames a second, four pixels each: an idle player wakes three times a second, and the
-// strip still visibly runs.
-constexpr int kTickMs = 333;
-constexpr int kPixelsPerTick = 4;
+constexpr int kPixelsPerTick = IdleAnimation::kPixelsPerTick;
 constexpr int kHoleStep = 12;  // sprocket holes, pixels apart
 constexpr int kFrameStep = 36; // picture frames, pixels apart
 static_assert(IdleAnimation::kLoopPixels % kFrameStep == 0 && IdleAnimation::kLoopPixels % kHoleStep == 0
@@ -60,15 +57,32 @@ IdleAnimation::IdleAnimation(QWidget *parent)
     timer_->setInterval(kTickMs);
     connect(timer_, &QTimer::timeout, this, [this] {
         phase_ = (phase_ + kPixelsPerTick) % kLoopPixels;
-        lastTickOnServer_ = copyOnServer();
-        if (!lastTickOnServer_)
+        const bool onServer = copyOnServer();
+        lastTickOnServer_ = onServer;
+        if (!onServer)
             update(motifRect());
     });
 }
 
 bool IdleAnimation::isRunning() const
 {
-    return timer_->isActive();
+    return timer_->isActive() || clockRunning();
+}
+
+void IdleAnimation::run()
+{
+    if (startServerClock()) {
+        timer_->stop();
+    } else {
+        stopServerClock();
+        timer_->start();
+    }
+}
+
+void IdleAnimation::rest()
+{
+    timer_->stop();
+    stopServerClock();
 }
 
 QRect IdleAnimation::motifRect() const
@@ -85,23 +99,37 @@ void IdleAnimation::showEvent(QShowEvent *event)
         connect(w, &QWindow::screenChanged, this, &IdleAnimation::rescale, Qt::UniqueConnection);
     // Runs until told otherwise: mapping the window brings a fresh report of what covers it.
     watchVisibility();
-    timer_->start();
+    run();
     QWidget::showEvent(event);
 }
 
 void IdleAnimation::hideEvent(QHideEvent *event)
 {
     shown_ = false;
-    timer_->stop();
+    rest();
     QWidget::hideEvent(event);
 }
 
 void IdleAnimation::setObscured(bool obscured)
 {
     if (obscured)
-        timer_->stop();
-    else if (shown_ && !timer_->isActive())
-        timer_->start();
+        rest();
+    else if (shown_ && !isRunning())
+        run();
+}
+
+void IdleAnimation::rescale()
+{
+    scale_ = devicePixelRatioF();
+    if (isRunning())
+        run(); // the clock thread draws unscaled only
+}
+
+void IdleAnimation::resizeEvent(QResizeEvent *event)
+{
+    if (clockRunning())
+        run(); // the motif moved
+    QWidget::resizeEvent(event);
 }
 
 void IdleAnimation::paintEvent(QPaintEvent *)

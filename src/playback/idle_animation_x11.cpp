@@ -7,7 +7,14 @@
 
 #include <xcb/xcb.h>
 
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
+
+#include <chrono>
 #include <cstdlib>
+#include <mutex>
+#include <thread>
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -73,6 +80,140 @@ struct IdleAnimation::ServerStrip {
     }
 };
 
+// Ticks the strip from a thread of its own, over a connection of its own: a tick is one copy
+// request and no work for the GUI. It sleeps in poll() on an eventfd, so a tick costs the
+// sleep and the request and nothing more, and the GUI thread can wake it at once. While resting
+// it sleeps without a deadline, so a minimised or covered player does not wake at all.
+struct IdleAnimation::ServerClock {
+    xcb_connection_t *const c;
+    const int wake; // eventfd: written when the state below changed
+    std::atomic<int> &phase;
+    std::atomic<bool> &drew;
+    std::mutex m;
+    // What to draw where, under m: set by the GUI thread.
+    bool running = false;
+    bool quit = false;
+    xcb_window_t window = 0;
+    xcb_pixmap_t pixmap = 0;
+    int16_t x = 0;
+    int16_t y = 0;
+    std::thread thread;
+
+    ServerClock(xcb_connection_t *conn, int wakeFd, std::atomic<int> &p, std::atomic<bool> &d)
+        : c(conn)
+        , wake(wakeFd)
+        , phase(p)
+        , drew(d)
+        , thread([this] { loop(); })
+    {
+    }
+    ~ServerClock()
+    {
+        {
+            const std::lock_guard lock(m);
+            quit = true;
+        }
+        poke();
+        thread.join();
+        ::close(wake);
+        xcb_disconnect(c);
+    }
+
+    static ServerClock *open(const char *display, std::atomic<int> &phase, std::atomic<bool> &drew)
+    {
+        xcb_connection_t *conn = xcb_connect(display, nullptr);
+        const int fd = xcb_connection_has_error(conn) ? -1 : ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+        if (fd < 0) {
+            xcb_disconnect(conn);
+            return nullptr;
+        }
+        return new ServerClock(conn, fd, phase, drew);
+    }
+
+    void poke()
+    {
+        const uint64_t one = 1;
+        [[maybe_unused]] const ssize_t n = ::write(wake, &one, sizeof one);
+    }
+    void start(xcb_window_t w, xcb_pixmap_t p, QPoint at)
+    {
+        {
+            const std::lock_guard lock(m);
+            window = w;
+            pixmap = p;
+            x = int16_t(at.x());
+            y = int16_t(at.y());
+            running = true;
+        }
+        poke();
+    }
+    // Once this returns, no copy is sent until the next start. The thread finds out at its next
+    // tick and then sleeps without a deadline.
+    void stop()
+    {
+        const std::lock_guard lock(m);
+        running = false;
+    }
+    bool isRunning()
+    {
+        const std::lock_guard lock(m);
+        return running;
+    }
+
+    void loop()
+    {
+        using Clock = std::chrono::steady_clock;
+        const auto tick = std::chrono::milliseconds(kTickMs);
+        xcb_gcontext_t gc = 0; // made on this connection for gcPixmap
+        xcb_pixmap_t gcPixmap = 0;
+        unsigned ticks = 0;
+        bool wasRunning = false;
+        auto next = Clock::now() + tick;
+        for (;;) {
+            int timeout = -1;
+            {
+                const std::lock_guard lock(m);
+                if (quit)
+                    break;
+                if (running && !wasRunning)
+                    next = Clock::now() + tick;
+                wasRunning = running;
+                if (running) {
+                    const auto now = Clock::now();
+                    if (now >= next) {
+                        next = std::max(next + tick, now);
+                        const int p = (phase.load() + kPixelsPerTick) % kLoopPixels;
+                        if (gcPixmap != pixmap) {
+                            if (gc)
+                                xcb_free_gc(c, gc);
+                            gc = xcb_generate_id(c);
+                            const uint32_t noExposures = 0; // a copy sends no event back
+                            xcb_create_gc(c, gc, pixmap, XCB_GC_GRAPHICS_EXPOSURES, &noExposures);
+                            gcPixmap = pixmap;
+                        }
+                        xcb_copy_area(c, pixmap, window, gc, int16_t(p), 0, x, y,
+                                      uint16_t(kMotifSize.width()), uint16_t(kMotifSize.height()));
+                        xcb_flush(c);
+                        phase = p; // once the frame is on its way, so a reader never runs ahead
+                        drew = true;
+                    }
+                    timeout = int(std::chrono::ceil<std::chrono::milliseconds>(next - now).count());
+                }
+            }
+            // What comes back is only errors, of copies into a window destroyed a moment ago:
+            // read now and then so they never pile up.
+            if (++ticks % 32 == 0)
+                while (xcb_generic_event_t *e = xcb_poll_for_event(c))
+                    std::free(e);
+            pollfd fd{wake, POLLIN, 0};
+            if (::poll(&fd, 1, timeout) > 0) {
+                uint64_t count;
+                [[maybe_unused]] const ssize_t n = ::read(wake, &count, sizeof count);
+            }
+        }
+    }
+};
+
 // Pauses the strip while the X server reports its window wholly covered: no frame would show,
 // so a tick would only wake the program for nothing.
 struct IdleAnimation::VisibilityWatch : QAbstractNativeEventFilter {
@@ -100,6 +241,7 @@ struct IdleAnimation::VisibilityWatch : QAbstractNativeEventFilter {
 
 IdleAnimation::~IdleAnimation()
 {
+    delete clock_; // first: it draws from the pixmap that server_ holds
     delete watch_; // leaves the application's filters as it goes
     delete server_;
 }
@@ -163,18 +305,60 @@ bool IdleAnimation::copyOnServer()
     if (host != this && !(QRegion(motif) - visibleRegion()).isEmpty())
         return false;
     const Window window = host->winId();
-    if (!server_ || server_->window != window) {
-        Display *d = x11() ? x11()->display() : nullptr;
-        if (!d)
-            return false;
-        if (!server_)
-            server_ = new ServerStrip;
-        if (server_->refused == window || !server_->upload(d, window, strip_))
-            return false;
-    }
+    if (!uploadFor(window))
+        return false;
     const QPoint at = host == this ? motif.topLeft() : mapTo(host, motif.topLeft());
-    XCopyArea(server_->display, server_->pixmap, window, server_->gc, phase_, 0, unsigned(kMotifSize.width()),
+    XCopyArea(server_->display, server_->pixmap, window, server_->gc, phase_.load(), 0, unsigned(kMotifSize.width()),
               unsigned(kMotifSize.height()), at.x(), at.y());
     XFlush(server_->display);
     return true;
+}
+
+bool IdleAnimation::uploadFor(unsigned long window)
+{
+    if (server_ && server_->window == window)
+        return true;
+    Display *d = x11() ? x11()->display() : nullptr;
+    if (!d)
+        return false;
+    if (!server_)
+        server_ = new ServerStrip;
+    if (clock_)
+        clock_->stop(); // it may be drawing from the pixmap about to be replaced
+    if (server_->refused == window || !server_->upload(d, window, strip_))
+        return false;
+    // The pixmap is made on Qt's connection: the server must know it before the clock's own
+    // connection names it.
+    XSync(d, False);
+    return true;
+}
+
+bool IdleAnimation::startServerClock()
+{
+    // Only a window of its own: the X server then clips every copy to what shows of it, which
+    // an ancestor's window would not do for the siblings covering the strip.
+    if (clockRefused_ || scale_ != 1.0 || !internalWinId())
+        return false;
+    const Window window = winId();
+    if (!uploadFor(window))
+        return false;
+    if (!clock_) {
+        clock_ = ServerClock::open(DisplayString(server_->display), phase_, lastTickOnServer_);
+        clockRefused_ = !clock_;
+        if (!clock_)
+            return false;
+    }
+    clock_->start(xcb_window_t(window), xcb_pixmap_t(server_->pixmap), motifRect().topLeft());
+    return true;
+}
+
+void IdleAnimation::stopServerClock()
+{
+    if (clock_)
+        clock_->stop();
+}
+
+bool IdleAnimation::clockRunning() const
+{
+    return clock_ && clock_->isRunning();
 }
