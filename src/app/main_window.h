@@ -551,6 +551,8 @@ private:
     void buildRateItems();
     void ConnectStatus();
     void UpdateTimerSleep();
+    void WakeTimer2();   // the 5 s refresh runs again (it stops itself while nothing is open)
+    bool nothingOpen();  // the engine holds no file and is not opening one
     void WakeTimer3();   // the 50 ms refresh runs again (it stops itself once idle is shown)
     void EndSeekDrag();
     void runPlaylistStep(const zv::PlaylistStep &step);

@@ -26,8 +26,9 @@ namespace {
 // Turns chosen events of a watched object into a call, without a slot in the main window.
 class EventHook : public QObject {
 public:
-    EventHook(QObject *watched, std::function<bool(QEvent *)> onEvent)
-        : QObject(watched), onEvent_(std::move(onEvent))
+    // Lives as long as `owner` (the watched object itself unless given).
+    EventHook(QObject *watched, std::function<bool(QEvent *)> onEvent, QObject *owner = nullptr)
+        : QObject(owner ? owner : watched), onEvent_(std::move(onEvent))
     {
         watched->installEventFilter(this);
     }
@@ -74,6 +75,21 @@ void TZentavistaApp::ConnectStatus()
         }
         return false;
     });
+    // With nothing open, only input (or a refresh asked for by some event) can change what the
+    // 5 s refresh mirrors, so that is what wakes it.
+    new EventHook(qApp, [this](QEvent *e) {
+        switch (e->type()) {
+        case QEvent::KeyPress:
+        case QEvent::MouseButtonPress:
+        case QEvent::Wheel:
+        case QEvent::Drop:
+            WakeTimer2();
+            break;
+        default:
+            break;
+        }
+        return false;
+    }, this);
     // The 50 ms and 5 s timers sleep while nobody can see what they refresh.
     new EventHook(this, [this](QEvent *e) {
         switch (e->type()) {
@@ -102,6 +118,7 @@ void TZentavistaApp::UpdateTimerSleep()
         Timer2->stop();
         Timer3->stop();
     } else {
+        t.statusAsleep = false;
         Timer2->start();
         Timer3->start();
         Timer2Timer();
@@ -113,6 +130,7 @@ void TZentavistaApp::UstawMStaus()
 {
     if (ShuttingDown)
         return;
+    WakeTimer2(); // whatever asked for this refresh may be followed by more changes
     ConnectTransport();
     ConnectPlaylist();
     MediaEngine *e = m();
@@ -208,16 +226,29 @@ void TZentavistaApp::Timer2Timer()
     UstawMStaus();
     if (!CurrentMediaPath.isEmpty())
         SetTransparentColor();
+    // Nothing open: what this refresh showed stays true until input or an event changes it,
+    // and those wake the timer (WakeTimer2). An idle player then wakes for nothing.
+    if (nothingOpen() && !transportState().timersAsleep) {
+        Timer2->stop();
+        transportState().statusAsleep = true;
+    }
+}
+
+void TZentavistaApp::WakeTimer2()
+{
+    TransportState &t = transportState();
+    if (!t.statusAsleep || t.timersAsleep || ShuttingDown)
+        return;
+    t.statusAsleep = false;
+    Timer2->start();
 }
 
 void TZentavistaApp::Timer3Timer()
 {
     ConnectTransport();
-    MediaEngine *e = m();
     // Nothing open: once the labels and thumbs show it, nothing can change until the engine
     // reports another state, which starts the timer again (WakeTimer3).
-    const bool idle = !e || (e->PlayState() == MediaEngine::psClosed
-                             && e->ReadyState() != MediaEngine::rsLoading);
+    const bool idle = nothingOpen();
     if (!idle || !transportState().idleShown) {
         UstawPanel();
         UstawMDoPosuwadel();
@@ -226,6 +257,12 @@ void TZentavistaApp::Timer3Timer()
     } else if (!VolumeDragging) {
         Timer3->stop();
     }
+}
+
+bool TZentavistaApp::nothingOpen()
+{
+    MediaEngine *e = m();
+    return !e || (e->PlayState() == MediaEngine::psClosed && e->ReadyState() != MediaEngine::rsLoading);
 }
 
 void TZentavistaApp::WakeTimer3()

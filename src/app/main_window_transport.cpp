@@ -171,6 +171,7 @@ void TZentavistaApp::ConnectTransport()
             UstawMStaus();
         });
         connect(e, &MediaEngine::OnError, this, [this] {
+            WakeTimer2(); // a refresh brings the state word back after the error
             if (MediaEngine *engine = m())
                 Label1->setText(QStringLiteral("Błąd. ") + engine->ErrorDescription());
         });

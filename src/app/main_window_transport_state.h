@@ -28,5 +28,6 @@ struct TZentavistaApp::TransportState {
     int volumeAnchorX = 0, volumeAnchorLeft = 0;
     std::unique_ptr<zv::SystemVolume> systemVolume; // made when SystemVolumeControl is first on
     bool idleShown = false;                // the closed state is already on screen
+    bool statusAsleep = false;             // Timer2 stopped: nothing open, nothing changed since
     bool timersAsleep = false;             // Timer2/Timer3 stopped while minimised or hidden
 };

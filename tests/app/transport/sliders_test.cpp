@@ -236,5 +236,35 @@ TEST(StatusTimers, SleepWhileMinimised)
     w.show();
     QTest::qWait(20);
     EXPECT_TRUE(w.Timer3->isActive());
+    // Shown again, the status is refreshed at once; with nothing open that refresh is the last
+    // until something happens.
+    EXPECT_FALSE(w.Timer2->isActive());
+}
+
+TEST(StatusTimers, StatusRefreshSleepsWhileNothingIsOpenAndWakesOnAnyChange)
+{
+    TransportApp app;
+    TZentavistaApp &w = *app.w;
+    ASSERT_TRUE(w.isVisible());
+    const auto sleepsAfterATick = [&] {
+        EXPECT_TRUE(w.Timer2->isActive());
+        w.Timer2Timer();
+        return !w.Timer2->isActive();
+    };
+    EXPECT_TRUE(sleepsAfterATick());
+
+    // Input may change what the refresh mirrors (a menu item toggled, say).
+    QTest::keyClick(&w, Qt::Key_Shift);
+    EXPECT_TRUE(sleepsAfterATick());
+    QTest::mouseClick(w.Label1, Qt::LeftButton);
+    EXPECT_TRUE(sleepsAfterATick());
+    // An error's text gives way to the state word at the next refresh, as before.
+    emit app.e->OnError();
+    EXPECT_TRUE(sleepsAfterATick());
+    // Any refresh asked for by an event (here the playlist's), then a file open: it stays awake.
+    app.addEntries({QStringLiteral("a.avi")});
+    EXPECT_TRUE(sleepsAfterATick());
+    app.open(app.home.file(QStringLiteral("a.avi")));
+    EXPECT_FALSE(sleepsAfterATick());
     EXPECT_TRUE(w.Timer2->isActive());
 }
