@@ -14,13 +14,15 @@ set -eu
 bin=${1:?usage: idle_cpu.sh <zentavista binary> <clip> [seconds]}
 clip=${2:?usage: idle_cpu.sh <zentavista binary> <clip> [seconds]}
 secs=${3:-30}
-hz=$(getconf CLK_TCK)
 
 . "$(dirname "$0")/../app_session.sh"
 
-# utime + stime of a process, in clock ticks.
-ticks() {
-    awk '{ sub(/^.*\) /, ""); print $12 + $13 }' "/proc/$1/stat"
+# CPU time of every thread, one "tid nanoseconds" line each (schedstat: the clock-tick counts of
+# /proc/PID/stat are too coarse for an idle program's few milliseconds).
+cputime() {
+    for t in /proc/"$1"/task/*; do
+        read -r ns _ <"$t/schedstat" 2>/dev/null && echo "${t##*/} $ns"
+    done
 }
 
 # Voluntary context switches of every thread, one "tid count" line each: each is a sleep, so
@@ -31,20 +33,21 @@ wakeups() {
     done
 }
 
-# Wake-ups between two snapshots: threads that ended meanwhile take their counts with them, so
-# only threads still there are compared (new ones from zero), never a negative sum.
+# Growth of a per-thread count between two snapshots: threads that ended meanwhile take their
+# counts with them, so only threads still there are compared (new ones from zero), never a
+# negative sum.
 woke() { # before-file, after-file
-    awk 'NR == FNR { was[$1] = $2; next } { n += $2 - ($1 in was ? was[$1] : 0) } END { print n + 0 }' "$1" "$2"
+    awk 'NR == FNR { was[$1] = $2; next } { n += $2 - ($1 in was ? was[$1] : 0) } END { printf "%.0f\n", n }' "$1" "$2"
 }
 
 measure() { # label, pid
     sleep 3   # start-up and opening are not what is measured
     kill -0 "$2" 2>/dev/null || { echo "the program ended early" >&2; exit 1; }
-    t0=$(ticks "$2"); wakeups "$2" >"$home/w0"
+    cputime "$2" >"$home/c0"; wakeups "$2" >"$home/w0"
     sleep "$secs"
-    t1=$(ticks "$2"); wakeups "$2" >"$home/w1"
-    awk -v l="$1" -v d="$((t1 - t0))" -v w="$(woke "$home/w0" "$home/w1")" -v hz="$hz" -v s="$secs" \
-        'BEGIN { printf "%-10s %6.2f s CPU in %d s  (%5.2f %% of one core)  %7.1f wake-ups/s\n", l, d / hz, s, 100 * d / hz / s, w / s }'
+    cputime "$2" >"$home/c1"; wakeups "$2" >"$home/w1"
+    awk -v l="$1" -v d="$(woke "$home/c0" "$home/c1")" -v w="$(woke "$home/w0" "$home/w1")" -v s="$secs" \
+        'BEGIN { printf "%-10s %8.3f s CPU in %d s  (%6.3f %% of one core)  %7.1f wake-ups/s\n", l, d / 1e9, s, 100 * d / 1e9 / s, w / s }'
 }
 
 # Each phase must see the clip playing: a clip shorter than a phase would end (and stop) while
