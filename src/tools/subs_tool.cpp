@@ -411,7 +411,16 @@ int Tool::convert(const Options &o) const
         else if (o.encoding == u"keep")
             preferred = l->encoding;
         SubtitleSaveText text;
-        if (toStdout) {
+        if (toStdout && (preferred == TextEncoding::Utf8 || preferred == TextEncoding::Utf8Bom)) {
+            // Written as it is formatted: a large file is never held whole.
+            const auto write = [this](QByteArrayView piece) {
+                return std::fwrite(piece.data(), 1, size_t(piece.size()), out_) == size_t(piece.size());
+            };
+            if (!streamSubtitles(l->result.table, o.fps, save, preferred, write, &text)) {
+                say(t("nie da się pisać na standardowe wyjście", "cannot write to standard output"));
+                return kFailed;
+            }
+        } else if (toStdout) {
             text = formatSubtitles(subtitleCues(l->result.table, o.fps), save);
             print(encodeSubtitleText(text.text, preferred));
         } else {

@@ -111,6 +111,29 @@ TEST(SubsTool, FitShiftAndEncodings)
     EXPECT_TRUE(r.err.contains("Error: 89216"));
 }
 
+TEST(SubsTool, StandardOutputGetsWhatAFileGets)
+{
+    FileTree t;
+    // Enough lines that the output comes in many pieces.
+    QByteArray text;
+    for (int i = 0; i < 20000; ++i)
+        text += "{" + QByteArray::number(i * 50) + "}{" + QByteArray::number(i * 50 + 40) + "}Za\xC5\xBC\xC3\xB3\xC5\x82\xC4\x87 "
+                + QByteArray::number(i) + "|drugi\n";
+    // Plain UTF-8 asked for; the input's own encoding kept, which is UTF-8 with a BOM.
+    const QString plain = t.file(QStringLiteral("a.txt"), text);
+    const QString marked = t.file(QStringLiteral("b.txt"), "\xEF\xBB\xBF" + text);
+    for (const auto &[in, encoding] : {std::pair{plain, "utf-8"}, std::pair{marked, "keep"}}) {
+        SCOPED_TRACE(encoding);
+        const QString file = t.path(QStringLiteral("out.srt"));
+        ASSERT_EQ(subs({"convert", in, "--to", "srt", "--encoding", encoding, "-o", file}).status, 0);
+        const ToolRun r = subs({"convert", in, "--to", "srt", "--encoding", encoding, "-o", "-"});
+        EXPECT_EQ(r.status, 0) << r.err.constData();
+        EXPECT_GT(r.out.size(), 1 << 20);
+        EXPECT_TRUE(r.out == fileBytes(file));
+        EXPECT_EQ(r.out.startsWith("\xEF\xBB\xBF"), in == marked);
+    }
+}
+
 TEST(SubsTool, ExitStatusesAndMessages)
 {
     FileTree t;

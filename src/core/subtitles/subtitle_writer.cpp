@@ -438,31 +438,50 @@ bool saveSubtitles(const QString &path, const SubtitleTable &table, double media
                    const SubtitleSaveOptions &options, TextEncoding preferred, SubtitleSaveText *counts,
                    TextEncoding *used, QString *error)
 {
-    const TableCues cues(table, mediaFrameRate);
-    SubtitleSaveText text;
-    bool ok = false;
-    if (!isUtf8(preferred)) {
-        text = format(cues, options, nullptr);
-        ok = saveSubtitleFile(path, text.text, preferred, used, error);
-        text.text.clear();
-    } else if (AtomicFileWriter file(path); file.open(error)) {
-        bool first = true;
-        const auto write = [&](QByteArrayView piece) {
-            if (std::exchange(first, false) && needsBom(preferred, piece)) {
-                preferred = TextEncoding::Utf8Bom;
-                if (!file.write(kBom))
-                    return false;
-            }
-            return file.write(piece);
-        };
-        const SubtitleTextSink sink = write;
-        text = format(cues, options, &sink);
-        if (first)
-            write({}); // no line at all: a BOM asked for is still written
-        ok = file.commit(error);
+    if (isUtf8(preferred)) {
+        AtomicFileWriter file(path);
+        if (!file.open(error)) {
+            if (counts)
+                *counts = SubtitleSaveText();
+            return false;
+        }
+        TextEncoding written = preferred;
+        const bool streamed = streamSubtitles(table, mediaFrameRate, options, preferred,
+                                              [&file](QByteArrayView piece) { return file.write(piece); },
+                                              counts, &written);
+        // After a failed piece the commit fails too, and says why.
+        const bool ok = file.commit(error) && streamed;
         if (ok && used)
-            *used = preferred;
+            *used = written;
+        return ok;
     }
+    SubtitleSaveText text = format(TableCues(table, mediaFrameRate), options, nullptr);
+    const bool ok = saveSubtitleFile(path, text.text, preferred, used, error);
+    text.text.clear();
+    if (counts)
+        *counts = std::move(text);
+    return ok;
+}
+
+bool streamSubtitles(const SubtitleTable &table, double mediaFrameRate, const SubtitleSaveOptions &options,
+                     TextEncoding preferred, const std::function<bool(QByteArrayView)> &write,
+                     SubtitleSaveText *counts, TextEncoding *used)
+{
+    bool first = true;
+    bool ok = true;
+    const SubtitleTextSink sink = [&](QByteArrayView piece) {
+        if (std::exchange(first, false) && needsBom(preferred, piece)) {
+            preferred = TextEncoding::Utf8Bom;
+            if (!write(kBom))
+                return ok = false;
+        }
+        return ok = write(piece);
+    };
+    SubtitleSaveText text = format(TableCues(table, mediaFrameRate), options, &sink);
+    if (first && ok)
+        sink({}); // no line at all: a BOM asked for is still written
+    if (ok && used)
+        *used = preferred;
     if (counts)
         *counts = std::move(text);
     return ok;

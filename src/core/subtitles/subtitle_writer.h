@@ -8,6 +8,7 @@
 #include <QStringView>
 
 #include <optional>
+#include <functional>
 #include <vector>
 
 namespace zv {
@@ -74,6 +75,12 @@ bool saveSubtitleFile(const QString &path, const QByteArray &utf8, TextEncoding 
 bool saveSubtitles(const QString &path, const SubtitleTable &table, double mediaFrameRate,
                    const SubtitleSaveOptions &options, TextEncoding preferred, SubtitleSaveText *counts,
                    TextEncoding *used = nullptr, QString *error = nullptr);
+
+// The UTF-8 half of saveSubtitles for any destination: `preferred` is Utf8 or Utf8Bom, and the
+// text goes to `write` piece by piece as it is formatted; false when a write failed.
+bool streamSubtitles(const SubtitleTable &table, double mediaFrameRate, const SubtitleSaveOptions &options,
+                     TextEncoding preferred, const std::function<bool(QByteArrayView)> &write,
+                     SubtitleSaveText *counts, TextEncoding *used = nullptr);
 
 // "Zapisz tekst jako..." of the timing correction: the loaded table written in one of the
 // formats, corrected when OffsetEnabled is on, in the encoding the file was read in.
