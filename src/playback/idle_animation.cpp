@@ -61,6 +61,10 @@ IdleAnimation::IdleAnimation(QWidget *parent)
         lastTickOnServer_ = onServer;
         if (!onServer)
             update(motifRect());
+        // The clock thread is made here rather than at the first show: a player started with a
+        // file hides the strip before its first tick and never needs the thread.
+        else if (!clock_ && startServerClock())
+            timer_->stop();
     });
 }
 
@@ -71,7 +75,7 @@ bool IdleAnimation::isRunning() const
 
 void IdleAnimation::run()
 {
-    if (startServerClock()) {
+    if (clock_ && startServerClock()) {
         timer_->stop();
     } else {
         stopServerClock();
