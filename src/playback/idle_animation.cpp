@@ -6,11 +6,10 @@
 #include <QWindow>
 
 namespace {
-constexpr int kPixelsPerTick = IdleAnimation::kPixelsPerTick;
 constexpr int kHoleStep = 12;  // sprocket holes, pixels apart
 constexpr int kFrameStep = 36; // picture frames, pixels apart
 static_assert(IdleAnimation::kLoopPixels % kFrameStep == 0 && IdleAnimation::kLoopPixels % kHoleStep == 0
-                  && IdleAnimation::kLoopPixels % kPixelsPerTick == 0,
+                  && IdleAnimation::kLoopPixels % IdleAnimation::kPixelsPerTick == 0,
               "the strip must join seamlessly where it starts over");
 
 // The strip drawn once, long enough for every phase; a frame is a window onto it.

@@ -54,7 +54,10 @@ private:
 
     QString t(const char *pl, const char *en) const { return tr(lang_, pl, en); }
     void say(const QString &s) const { std::fputs((s + u'\n').toLocal8Bit().constData(), err_); }
-    void print(const QByteArray &bytes) const { std::fwrite(bytes.constData(), 1, size_t(bytes.size()), out_); }
+    bool print(QByteArrayView bytes) const
+    {
+        return std::fwrite(bytes.data(), 1, size_t(bytes.size()), out_) == size_t(bytes.size());
+    }
     int usage(const QString &why) const
     {
         say(QStringLiteral("zentavista-subs: ") + why);
@@ -411,18 +414,13 @@ int Tool::convert(const Options &o) const
         else if (o.encoding == u"keep")
             preferred = l->encoding;
         SubtitleSaveText text;
-        if (toStdout && (preferred == TextEncoding::Utf8 || preferred == TextEncoding::Utf8Bom)) {
+        if (toStdout) {
             // Written as it is formatted: a large file is never held whole.
-            const auto write = [this](QByteArrayView piece) {
-                return std::fwrite(piece.data(), 1, size_t(piece.size()), out_) == size_t(piece.size());
-            };
+            const auto write = [this](QByteArrayView piece) { return print(piece); };
             if (!streamSubtitles(l->result.table, o.fps, save, preferred, write, &text)) {
                 say(t("nie da się pisać na standardowe wyjście", "cannot write to standard output"));
                 return kFailed;
             }
-        } else if (toStdout) {
-            text = formatSubtitles(subtitleCues(l->result.table, o.fps), save);
-            print(encodeSubtitleText(text.text, preferred));
         } else {
             QString target;
             if (o.output.isEmpty() || intoFolder) {

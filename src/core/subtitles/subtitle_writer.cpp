@@ -19,10 +19,6 @@ namespace zv {
 
 namespace {
 
-// Receives the formatted text piece by piece, each ending at a line's end; false stops the
-// formatting (a failed write).
-using SubtitleTextSink = std::function<bool(QByteArrayView)>;
-
 // Far past any film; keeps every rounded value exact in 64 bits.
 constexpr double kTimeLimit = 1e12;
 
@@ -434,56 +430,56 @@ bool saveSubtitleFile(const QString &path, const QByteArray &utf8, TextEncoding 
     return true;
 }
 
-bool saveSubtitles(const QString &path, const SubtitleTable &table, double mediaFrameRate,
-                   const SubtitleSaveOptions &options, TextEncoding preferred, SubtitleSaveText *counts,
-                   TextEncoding *used, QString *error)
+bool streamSubtitles(const SubtitleTable &table, double mediaFrameRate, const SubtitleSaveOptions &options,
+                     TextEncoding preferred, const SubtitleTextSink &write, SubtitleSaveText *counts,
+                     TextEncoding *used)
 {
-    if (isUtf8(preferred)) {
-        AtomicFileWriter file(path);
-        if (!file.open(error)) {
-            if (counts)
-                *counts = SubtitleSaveText();
-            return false;
-        }
-        TextEncoding written = preferred;
-        const bool streamed = streamSubtitles(table, mediaFrameRate, options, preferred,
-                                              [&file](QByteArrayView piece) { return file.write(piece); },
-                                              counts, &written);
-        // After a failed piece the commit fails too, and says why.
-        const bool ok = file.commit(error) && streamed;
-        if (ok && used)
-            *used = written;
-        return ok;
+    const TableCues cues(table, mediaFrameRate);
+    SubtitleSaveText text;
+    bool ok = true;
+    if (!isUtf8(preferred)) {
+        text = format(cues, options, nullptr);
+        ok = write(encodeSubtitleText(text.text, preferred, &preferred));
+        text.text.clear();
+    } else {
+        bool first = true;
+        const SubtitleTextSink sink = [&](QByteArrayView piece) {
+            if (std::exchange(first, false) && needsBom(preferred, piece)) {
+                preferred = TextEncoding::Utf8Bom;
+                if (!write(kBom))
+                    return ok = false;
+            }
+            return ok = write(piece);
+        };
+        text = format(cues, options, &sink);
+        if (first && ok)
+            sink({}); // no line at all: a BOM asked for is still written
     }
-    SubtitleSaveText text = format(TableCues(table, mediaFrameRate), options, nullptr);
-    const bool ok = saveSubtitleFile(path, text.text, preferred, used, error);
-    text.text.clear();
+    if (ok && used)
+        *used = preferred;
     if (counts)
         *counts = std::move(text);
     return ok;
 }
 
-bool streamSubtitles(const SubtitleTable &table, double mediaFrameRate, const SubtitleSaveOptions &options,
-                     TextEncoding preferred, const std::function<bool(QByteArrayView)> &write,
-                     SubtitleSaveText *counts, TextEncoding *used)
+bool saveSubtitles(const QString &path, const SubtitleTable &table, double mediaFrameRate,
+                   const SubtitleSaveOptions &options, TextEncoding preferred, SubtitleSaveText *counts,
+                   TextEncoding *used, QString *error)
 {
-    bool first = true;
-    bool ok = true;
-    const SubtitleTextSink sink = [&](QByteArrayView piece) {
-        if (std::exchange(first, false) && needsBom(preferred, piece)) {
-            preferred = TextEncoding::Utf8Bom;
-            if (!write(kBom))
-                return ok = false;
-        }
-        return ok = write(piece);
-    };
-    SubtitleSaveText text = format(TableCues(table, mediaFrameRate), options, &sink);
-    if (first && ok)
-        sink({}); // no line at all: a BOM asked for is still written
+    AtomicFileWriter file(path);
+    if (!file.open(error)) {
+        if (counts)
+            *counts = SubtitleSaveText();
+        return false;
+    }
+    TextEncoding written = preferred;
+    const bool streamed = streamSubtitles(table, mediaFrameRate, options, preferred,
+                                          [&file](QByteArrayView piece) { return file.write(piece); },
+                                          counts, &written);
+    // After a failed piece the commit fails too, and says why.
+    const bool ok = file.commit(error) && streamed;
     if (ok && used)
-        *used = preferred;
-    if (counts)
-        *counts = std::move(text);
+        *used = written;
     return ok;
 }
 

@@ -7,8 +7,8 @@
 #include <QString>
 #include <QStringView>
 
-#include <optional>
 #include <functional>
+#include <optional>
 #include <vector>
 
 namespace zv {
@@ -69,18 +69,23 @@ QByteArray encodeSubtitleText(const QByteArray &utf8, TextEncoding preferred, Te
 bool saveSubtitleFile(const QString &path, const QByteArray &utf8, TextEncoding preferred,
                       TextEncoding *used = nullptr, QString *error = nullptr);
 
-// subtitleCues, formatSubtitles and saveSubtitleFile in one, without copying the table out.
-// In UTF-8 the text streams into the file; a code page needs it whole, as it is kept only
-// when all of it reads back. `*counts` gets the result without its text, also on failure.
+// Receives formatted text piece by piece, each ending at a line's end; false stops the
+// formatting (a failed write).
+using SubtitleTextSink = std::function<bool(QByteArrayView)>;
+
+// subtitleCues, formatSubtitles and encodeSubtitleText in one, without copying the table out,
+// into `write`. In UTF-8 the text goes out piece by piece as it is formatted; a code page needs
+// it whole, as it is kept only when all of it reads back, and goes out in one piece. False when
+// a write failed. `*counts` gets the result without its text.
+bool streamSubtitles(const SubtitleTable &table, double mediaFrameRate, const SubtitleSaveOptions &options,
+                     TextEncoding preferred, const SubtitleTextSink &write, SubtitleSaveText *counts,
+                     TextEncoding *used = nullptr);
+
+// streamSubtitles into a file, atomically: on failure the old file is untouched and `*error`
+// says why. `*counts` is empty when the file could not even be opened.
 bool saveSubtitles(const QString &path, const SubtitleTable &table, double mediaFrameRate,
                    const SubtitleSaveOptions &options, TextEncoding preferred, SubtitleSaveText *counts,
                    TextEncoding *used = nullptr, QString *error = nullptr);
-
-// The UTF-8 half of saveSubtitles for any destination: `preferred` is Utf8 or Utf8Bom, and the
-// text goes to `write` piece by piece as it is formatted; false when a write failed.
-bool streamSubtitles(const SubtitleTable &table, double mediaFrameRate, const SubtitleSaveOptions &options,
-                     TextEncoding preferred, const std::function<bool(QByteArrayView)> &write,
-                     SubtitleSaveText *counts, TextEncoding *used = nullptr);
 
 // "Zapisz tekst jako..." of the timing correction: the loaded table written in one of the
 // formats, corrected when OffsetEnabled is on, in the encoding the file was read in.
