@@ -2,16 +2,13 @@
 
 #include <span>
 
-class QAction;
-class QMenu;
-class TZentavistaApp;
+#include "app/commands.h"
 
 namespace zv {
 
 // The main window's menu bar as data: every menu, item and separator is one row, in the order
-// the menus show them. The window builds its menus from this table once; keys, toolbar buttons,
-// tray icons and the full-screen bar then reach an item through the QAction field the row fills,
-// never through its name.
+// the menus show them. The switchboard builds the menus from this table once; keys, toolbar
+// buttons, tray icons and the full-screen bar then reach an item by its Cmd, never by its name.
 struct CommandRow {
     enum Kind { Menu, Item, Separator };
 
@@ -21,9 +18,8 @@ struct CommandRow {
     const char *caption; // UTF-8; the text after "\t" is the key shown right-aligned
     bool hidden;         // never shown, still triggerable from code
     bool checkable;
-    QMenu *TZentavistaApp::*menu;       // Menu rows: the field that receives the QMenu
-    QAction *TZentavistaApp::*action;   // Item rows: the field that receives the QAction
-    void (TZentavistaApp::*handler)();  // Item rows: run on trigger; nullptr does nothing
+    MenuId menu;         // Menu rows
+    Cmd command;         // Item rows; the feature that owns it binds its handler
 };
 
 std::span<const CommandRow> commandTable();
@@ -33,7 +29,7 @@ std::span<const CommandRow> commandTable();
 struct ToolButtonRow {
     const char *name;
     const char *hint;   // UTF-8
-    QAction *TZentavistaApp::*target;
+    Cmd target;
     bool refreshAfter;
     bool separatorAfter;
 };

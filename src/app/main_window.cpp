@@ -1,14 +1,14 @@
 #include "app/main_window.h"
 
 #include "app/command_table.h"
+#include "app/commands.h"
+#include "app/controllers/status_presenter.h"
 #include "core/config/settings.h"
-#include "playlist/playlist_window.h"
 
 #include <QAction>
 #include <QEvent>
 #include <QFrame>
 #include <QHBoxLayout>
-#include <QHash>
 #include <QLabel>
 #include <QMenuBar>
 #include <QPainter>
@@ -126,21 +126,14 @@ TZentavistaApp::TZentavistaApp(QWidget *parent)
     setObjectName(QStringLiteral("ZentavistaApp"));
     setWindowTitle(QStringLiteral("Zentavista"));
     buildPanels();
-    buildMenus();
+    commands_ = new zv::Commands(this);
+    commands_->buildMenus(menuBar());
+    commands_->bind(zv::Cmd::Zakocz1, this, [this] { close(); });
     buildToolBar();
-    buildTimers();
-    DefaultDropPoint = QPoint(1, 10000);
 
     // Client area 320 x 300 below the menu bar.
     resize(320, 300 + menuBar()->sizeHint().height());
     setMinimumSize(320, 139);
-}
-
-TZentavistaApp::~TZentavistaApp()
-{
-    // Child windows go with the QWidget base, after the members: the playlist window watches
-    // the playlist, so it must go while the playlist is still there.
-    delete Form6;
 }
 
 QWidget *TZentavistaApp::videoPanel() const
@@ -230,43 +223,6 @@ void TZentavistaApp::buildPanels()
     setCentralWidget(client);
 }
 
-void TZentavistaApp::buildMenus()
-{
-    QHash<QByteArray, QMenu *> menus;
-    for (const zv::CommandRow &row : zv::commandTable()) {
-        QMenu *parentMenu = row.parent ? menus.value(row.parent) : nullptr;
-        Q_ASSERT(!row.parent || parentMenu);
-        const QString caption = QString::fromUtf8(row.caption);
-        switch (row.kind) {
-        case zv::CommandRow::Menu: {
-            QMenu *m = parentMenu ? parentMenu->addMenu(caption) : menuBar()->addMenu(caption);
-            m->setObjectName(QLatin1String(row.name));
-            m->menuAction()->setObjectName(QLatin1String(row.name));
-            menus.insert(row.name, m);
-            this->*(row.menu) = m;
-            break;
-        }
-        case zv::CommandRow::Separator: {
-            QAction *s = parentMenu->addSeparator();
-            s->setVisible(!row.hidden);
-            break;
-        }
-        case zv::CommandRow::Item: {
-            QAction *a = parentMenu->addAction(caption);
-            a->setObjectName(QLatin1String(row.name));
-            a->setCheckable(row.checkable);
-            a->setVisible(!row.hidden);
-            this->*(row.action) = a;
-            if (row.handler)
-                connect(a, &QAction::triggered, this, row.handler);
-            break;
-        }
-        }
-    }
-    // "Ostatnie pliki" is enabled only while it lists something.
-    RecentFiles1->setEnabled(false);
-}
-
 void TZentavistaApp::buildToolBar()
 {
     QStyle *st = style();
@@ -295,9 +251,7 @@ void TZentavistaApp::buildToolBar()
         if (row.separatorAfter)
             ToolBar1->addSeparator();
         connect(b, &QToolButton::clicked, this,
-                [this, target = row.target, refresh = row.refreshAfter] {
-                    runToolButton(this->*target, refresh);
-                });
+                [this, target = row.target, refresh = row.refreshAfter] { runToolButton(target, refresh); });
         ++i;
     }
     // These buttons show the state of their items.
@@ -306,58 +260,13 @@ void TZentavistaApp::buildToolBar()
     ToolButton4->setCheckable(true);
 }
 
-void TZentavistaApp::runToolButton(QAction *target, bool refreshAfter)
+void TZentavistaApp::runToolButton(zv::Cmd target, bool refreshAfter)
 {
-    runCommand(target);
-    if (refreshAfter)
-        UstawMStaus();
+    commands_->run(target);
+    if (refreshAfter && ctx_.status)
+        ctx_.status->UstawMStaus();
     // A checkable button click toggles the button itself; its state follows the menu item.
-    ToolButton12->setChecked(Wy1->isChecked());
-    ToolButton22->setChecked(FullScr->isChecked());
-    ToolButton4->setChecked(PanScan1->isChecked());
-}
-
-void TZentavistaApp::buildTimers()
-{
-    struct Def {
-        QTimer *TZentavistaApp::*field;
-        const char *name;
-        int intervalMs;
-        bool running;
-        void (TZentavistaApp::*tick)();
-    };
-    static const Def defs[] = {
-        {&TZentavistaApp::Timer1, "Timer1", 200, false, &TZentavistaApp::Timer1Timer},
-        {&TZentavistaApp::Timer2, "Timer2", 5000, true, &TZentavistaApp::Timer2Timer},
-        {&TZentavistaApp::Timer3, "Timer3", 50, true, &TZentavistaApp::Timer3Timer},
-        {&TZentavistaApp::Timer4, "Timer4", 500, false, &TZentavistaApp::Timer4Timer},
-        {&TZentavistaApp::Timer5, "Timer5", 1, false, &TZentavistaApp::Timer5Timer},
-        // Hides the cursor and the control bar in full screen (single shot, restarted by mouse
-        // moves). Mouse events replace a cursor poll, and the global keys post their commands
-        // straight to this thread, so no 10 ms or 1 ms timer exists.
-        {&TZentavistaApp::Timer8, "Timer8", 2000, false, &TZentavistaApp::Timer8Timer},
-    };
-    for (const Def &d : defs) {
-        auto *t = new QTimer(this);
-        t->setObjectName(QLatin1String(d.name));
-        t->setInterval(d.intervalMs);
-        connect(t, &QTimer::timeout, this, d.tick);
-        if (d.running)
-            t->start();
-        this->*(d.field) = t;
-    }
-}
-
-bool TZentavistaApp::runCommand(QAction *item)
-{
-    if (!item)
-        return false;
-    // QAction ignores a trigger of an explicitly disabled action, hidden or not; a probe
-    // connected after the handler tells whether the trigger went through.
-    bool ran = false;
-    const QMetaObject::Connection probe =
-        connect(item, &QAction::triggered, this, [&ran] { ran = true; });
-    item->trigger();
-    disconnect(probe);
-    return ran;
+    ToolButton12->setChecked(commands_->isChecked(zv::Cmd::Wy1));
+    ToolButton22->setChecked(commands_->isChecked(zv::Cmd::FullScr));
+    ToolButton4->setChecked(commands_->isChecked(zv::Cmd::PanScan1));
 }

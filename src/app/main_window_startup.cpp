@@ -1,28 +1,59 @@
 // Start-up and shut-down of the main window: the other windows in their fixed order, the
-// start-up sequence and the close handler.
+// controllers, the start-up sequence, the hand-off and the close handler.
 #include "app/main_window.h"
 
+#include "app/about_dialog.h"
+#include "app/commands.h"
+#include "app/controllers/desktop_controller.h"
+#include "app/controllers/files_controller.h"
+#include "app/controllers/keys_controller.h"
+#include "app/controllers/library_controller.h"
+#include "app/controllers/options_controller.h"
+#include "app/controllers/playlist_controller.h"
+#include "app/controllers/status_presenter.h"
+#include "app/controllers/subtitles_controller.h"
+#include "app/controllers/transport_controller.h"
+#include "app/controllers/video_controller.h"
+#include "app/single_instance.h"
+#include "app/unattended_exit.h"
+#include "config/options_dialog.h"
 #include "core/app/command_line.h"
 #include "core/config/paths.h"
 #include "core/config/settings.h"
-#include "app/about_dialog.h"
-#include "app/unattended_exit.h"
+#include "core/library/subtitle_database.h"
+#include "library/subtitle_database_window.h"
 #include "library/subtitle_finder_dialog.h"
+#include "playback/media_engine.h"
+#include "playback/playback_session.h"
+#include "playlist/jump_to_file_dialog.h"
+#include "playlist/playlist_window.h"
+#include "subtitles/jump_to_subtitle_dialog.h"
+#include "subtitles/line_windows.h"
 #include "subtitles/subtitle_editor.h"
 #include "video/fullscreen_bar.h"
-#include "config/options_dialog.h"
-#include "subtitles/line_windows.h"
-#include "playlist/playlist_window.h"
-#include "library/subtitle_database_window.h"
-#include "playlist/jump_to_file_dialog.h"
 #include "video/video_window.h"
-#include "subtitles/jump_to_subtitle_dialog.h"
-#include "playback/media_engine.h"
 
 #include <QAction>
 #include <QCloseEvent>
 #include <QFrame>
 #include <QTimer>
+
+TZentavistaApp::~TZentavistaApp()
+{
+    // The playlist and database windows show what their controllers hold: they go first, then
+    // the controllers, newest first, while everything they reach still exists. Nothing
+    // refreshes the status meanwhile.
+    state_.ShuttingDown = true;
+    delete Form6;
+    Form6 = nullptr;
+    delete Form7;
+    Form7 = nullptr;
+    QObject *const made[] = {ctx_.status, ctx_.desktop, ctx_.options, ctx_.keys, ctx_.video,
+                             ctx_.transport, ctx_.subtitles, ctx_.library, ctx_.playlist, ctx_.files,
+                             ctx_.session};
+    for (QObject *o : made)
+        delete o;
+}
 
 void TZentavistaApp::note(const char *step)
 {
@@ -33,9 +64,9 @@ void TZentavistaApp::setCommandLine(const QStringList &params, bool fullScreen, 
                                     bool autoPanScan, std::optional<int> panScanValue)
 {
     params_ = params;
-    CmdFullScreen = fullScreen;
-    CmdPanScan = panScan;
-    CmdAutoPanScan = autoPanScan;
+    state_.CmdFullScreen = fullScreen;
+    state_.CmdPanScan = panScan;
+    state_.CmdAutoPanScan = autoPanScan;
     cmdPanScanValue_ = panScanValue;
 }
 
@@ -45,7 +76,8 @@ void TZentavistaApp::CreateForms()
     Form2 = new TForm2(this);
     Form6 = new TForm6(this);
     JumpToTextFrm = new TJumpToTextFrm(this);
-    Form7 = new TForm7(this);
+    auto database = std::make_unique<zv::TSubtitleDatabase>();
+    Form7 = new TForm7(*database, this);
     Form8 = new TForm8(this);
     Form11 = new TForm11(this);
     Form12 = new TForm12(this);
@@ -54,11 +86,28 @@ void TZentavistaApp::CreateForms()
     Form5 = new TForm5(this);
     Form4 = new TForm4(this);
     Form3 = new TForm3(this);
-    ConnectFilesIn();
-    ConnectVideoWindow();
-    ConnectKeys();
-    ConnectDesktop();
-    ConnectEditor();
+
+    ctx_.window = this;
+    ctx_.panels = this;
+    ctx_.forms = this;
+    ctx_.settings = settings_.get();
+    ctx_.commands = commands_;
+    ctx_.hooks = &hooks_;
+    ctx_.state = &state_;
+    ctx_.session = new zv::PlaybackSession(Form9->m(), this);
+    ctx_.files = new zv::FilesController(ctx_);
+    ctx_.playlist = new zv::PlaylistController(ctx_);
+    ctx_.library = new zv::LibraryController(ctx_, std::move(database));
+    ctx_.subtitles = new zv::SubtitlesController(ctx_);
+    ctx_.transport = new zv::TransportController(ctx_);
+    ctx_.video = new zv::VideoController(ctx_);
+    ctx_.keys = new zv::KeysController(ctx_);
+    ctx_.options = new zv::OptionsController(ctx_);
+    ctx_.desktop = new zv::DesktopController(ctx_);
+    ctx_.status = new zv::StatusPresenter(ctx_);
+    // The desktop follows every status refresh: MPRIS properties, the screen saver.
+    connect(ctx_.status, &zv::StatusPresenter::statusRefreshed, ctx_.desktop,
+            &zv::DesktopController::DesktopRefresh);
     // The last window's creation starts the program: every window exists from here on.
     StartUp();
 }
@@ -77,9 +126,9 @@ void TZentavistaApp::StartUp()
         return true;
     };
     note("CreateLineBitmaps");
-    CreateLineBitmaps();
+    subtitles().CreateLineBitmaps();
     note("loadini");
-    loadini();
+    options().loadini();
     if (stopped())
         return;
     // "/p=n" outranks the stored value; read before the file, it would be lost to it.
@@ -90,11 +139,11 @@ void TZentavistaApp::StartUp()
     if (stopped())
         return;
     note("UstawZmienneDoOpcji");
-    UstawZmienneDoOpcji();
+    options().UstawZmienneDoOpcji();
     note("UstawOpcjeDoZmiennych");
-    UstawOpcjeDoZmiennych();
+    options().UstawOpcjeDoZmiennych();
     note("SprawdzSkojarzenia");
-    SprawdzSkojarzenia();
+    options().SprawdzSkojarzenia();
     if (stopped())
         return;
 
@@ -105,11 +154,12 @@ void TZentavistaApp::StartUp()
 
     if (!params_.isEmpty()) {
         note("MainAddProc");
-        MainAddProc(zv::ParamFilesToList(params_), 31, true, true, true, true, DefaultDropPoint);
+        files().MainAddProc(zv::ParamFilesToList(params_), 31, true, true, true, true, state_.DefaultDropPoint);
     } else if (settings().SaveLoadPlaylist) {
         // The playlist of the previous run comes back, but nothing opens.
         note("MainAddProc");
-        MainAddProc(QStringList{zv::Paths::tempPlaylist()}, 31, true, true, false, false, DefaultDropPoint);
+        files().MainAddProc(QStringList{zv::Paths::tempPlaylist()}, 31, true, true, false, false,
+                            state_.DefaultDropPoint);
     }
     if (stopped())
         return;
@@ -118,39 +168,47 @@ void TZentavistaApp::StartUp()
     note("show");
     show();
     note("UstawOCXWindow");
-    UstawOCXWindow();
+    video().UstawOCXWindow();
     note("ShowVideoWindow");
     Form9->show();
     note("focus");
     activateWindow();
     setFocus();
     note("UstawMStaus");
-    UstawMStaus();
-    UstawMDoVolPos();
+    status().UstawMStaus();
+    transport().UstawMDoVolPos();
+}
+
+void TZentavistaApp::connectSingleInstance(zv::SingleInstance *instance)
+{
+    connect(instance, &zv::SingleInstance::fileHandedOver, this, &TZentavistaApp::HandOffReceived);
+}
+
+void TZentavistaApp::HandOffReceived(const QString &path)
+{
+    // Files arriving while the program closes would only change what is being saved.
+    if (state_.ShuttingDown)
+        return;
+    // One path, whatever it holds: a line break in the name must not make it several.
+    files().MainAddProc(QStringList{path}, 31, true, true, true, true, state_.DefaultDropPoint);
 }
 
 void TZentavistaApp::CloseUnattended()
 {
-    if (!unattended_) {
-        unattended_ = true;
+    if (!state_.unattended) {
+        state_.unattended = true;
         // Closes the box a nested loop may be waiting on now, and any shown from here on.
         new zv::ModalBoxGuard(this);
     }
     if (startUpRunning_) {
         // The start-up sequence closes the window itself once its current step returns.
         startUpAborted_ = true;
-        ShuttingDown = true;
+        state_.ShuttingDown = true;
+        if (ctx_.session)
+            ctx_.session->beginShutDown();
         return;
     }
     close();
-}
-
-bool TZentavistaApp::reportedUnattended(const QString &text) const
-{
-    if (!unattended_)
-        return false;
-    qWarning("zentavista: %s", qUtf8Printable(text));
-    return true;
 }
 
 void TZentavistaApp::showEvent(QShowEvent *event)
@@ -158,16 +216,18 @@ void TZentavistaApp::showEvent(QShowEvent *event)
     QMainWindow::showEvent(event);
     if (event->spontaneous())
         return;
-    UstawOCXWindow();
+    if (ctx_.video)
+        video().UstawOCXWindow();
     // The window may not shrink the picture below its own size (none while nothing is open).
-    setMinimumHeight(qMax(0, height() + ImageSourceHeight() - Panel12->height()));
+    const int picture = ctx_.session ? session().ImageSourceHeight() : 0;
+    setMinimumHeight(qMax(0, height() + picture - Panel12->height()));
     setMinimumWidth(320);
 }
 
 void TZentavistaApp::changeEvent(QEvent *event)
 {
     QMainWindow::changeEvent(event);
-    if (event->type() == QEvent::ActivationChange && isActiveWindow() && FullScr->isChecked()
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && commands_->isChecked(zv::Cmd::FullScr)
         && Form9 && Form9->isVisible())
         Form9->setFocus();
 }
@@ -181,13 +241,13 @@ void TZentavistaApp::closeEvent(QCloseEvent *event)
         return;
     }
     // Unsaved editor text is asked about, unless nobody is there to answer.
-    if (!shutDownStarted_ && !unattended_ && Form12 && !Form12->CanClose()) {
+    if (!shutDownStarted_ && !state_.unattended && Form12 && !Form12->CanClose()) {
         event->ignore();
         return;
     }
     // A second close (a signal during the message box of a failed save) finds the sequence
     // already running and only lets it finish.
-    if (!shutDownStarted_)
+    if (!shutDownStarted_ && ctx_.session)
         RunShutDown();
     event->accept();
     if (!shutDownFinished_) {
@@ -200,25 +260,27 @@ void TZentavistaApp::RunShutDown()
 {
     shutDownStarted_ = true;
     note("ShuttingDown");
-    ShuttingDown = true;
+    state_.ShuttingDown = true;
+    session().beginShutDown();
     note("StopGlobalKeys");
-    StopGlobalKeys();
+    keys().StopGlobalKeys();
     note("StopTimers");
-    for (QTimer *t : {Timer1, Timer2, Timer3, Timer4, Timer5, Timer8})
+    for (QTimer *t : {subtitles().Timer1, transport().Timer4, video().Timer8})
         t->stop();
+    status().stopTimers();
     note("StopEngine");
-    StopEngine();
-    ReleaseDesktop();
-    if (Wy1->isChecked()) {
+    session().StopEngine();
+    desktop().ReleaseDesktop();
+    if (commands_->isChecked(zv::Cmd::Wy1)) {
         note("SubtitlesOff");
-        Wy1->trigger();
+        commands_->action(zv::Cmd::Wy1)->trigger();
     }
     note("HideWindows");
-    if (FullScr->isChecked()) {
+    if (commands_->isChecked(zv::Cmd::FullScr)) {
         hide();
         if (Form9)
             Form9->hide();
-        UstawFullScreen(false);
+        video().UstawFullScreen(false);
     } else {
         if (Form9)
             Form9->hide();
@@ -226,46 +288,19 @@ void TZentavistaApp::RunShutDown()
     }
     // A start-up that was stopped has not read all the state: the files stay as they are.
     if (!startUpAborted_) {
-        if (settingsLoaded_ && settings().SaveLoadPlaylist) {
+        if (options().settingsLoaded() && settings().SaveLoadPlaylist) {
             note("SavePlaylist");
-            SavePlaylist(zv::Paths::tempPlaylist());
+            playlist().SavePlaylist(zv::Paths::tempPlaylist());
         }
         note("saveini");
-        saveini();
+        options().saveini();
         note("ZapiszBazenapisow");
         QString failure;
-        if (Form7 && !Form7->ZapiszBazenapisow(unattended_ ? &failure : nullptr))
-            reportedUnattended(failure);
+        if (Form7 && !Form7->ZapiszBazenapisow(state_.unattended ? &failure : nullptr))
+            state_.reportedUnattended(failure);
     }
     note("CloseMedia");
-    CloseMedia();
+    session().CloseMedia();
     note("ClearSubtitleTable");
-    ClearSubtitleTable();
-}
-
-MediaEngine *TZentavistaApp::m() const
-{
-    return Form9 ? Form9->m() : nullptr;
-}
-
-int TZentavistaApp::ImageSourceHeight() const
-{
-    return m() ? m()->ImageSourceHeight() : 0;
-}
-
-void TZentavistaApp::StopEngine()
-{
-    if (m())
-        m()->Stop();
-}
-
-void TZentavistaApp::CloseMedia()
-{
-    if (m())
-        m()->setFileName(QString());
-}
-
-void TZentavistaApp::Zakocz1Click()
-{
-    close();
+    subtitles().ClearSubtitleTable();
 }

@@ -1,10 +1,9 @@
 #include "shell/mpris_server.h"
 
-#include "app/main_window.h"
 #include "core/playback/slider_math.h"
 #include "playback/media_engine.h"
+#include "playback/playback_session.h"
 
-#include <QAction>
 #include <QDBusAbstractAdaptor>
 #include <QDBusConnection>
 #include <QDBusMessage>
@@ -129,7 +128,13 @@ qint64 toUs(double seconds)
 
 } // namespace
 
-MprisServer::MprisServer(TZentavistaApp *app) : QObject(app), app_(app) {}
+MprisServer::MprisServer(PlaybackSession *session, QObject *parent) : QObject(parent), session_(session) {}
+
+void MprisServer::setNavigationSource(std::function<bool()> canGoNext, std::function<bool()> canGoPrevious)
+{
+    canGoNext_ = std::move(canGoNext);
+    canGoPrevious_ = std::move(canGoPrevious);
+}
 
 MprisServer::~MprisServer()
 {
@@ -171,13 +176,13 @@ bool MprisServer::start()
 QString MprisServer::trackId() const
 {
     // One id per opened path: a stale id from before another file opened is refused.
-    const uint h = qHash(app_->CurrentMediaPath);
+    const uint h = qHash(session_->CurrentMediaPath);
     return QStringLiteral("/org/zentavista/track/%1").arg(h);
 }
 
 QString MprisServer::playbackStatus() const
 {
-    MediaEngine *e = app_->m();
+    MediaEngine *e = session_->engine();
     if (!e)
         return QStringLiteral("Stopped");
     switch (e->PlayState()) {
@@ -194,28 +199,28 @@ QString MprisServer::playbackStatus() const
 QVariantMap MprisServer::metadata() const
 {
     QVariantMap m;
-    if (app_->CurrentMediaPath.isEmpty()) {
+    if (session_->CurrentMediaPath.isEmpty()) {
         m.insert(QStringLiteral("mpris:trackid"),
                  QVariant::fromValue(QDBusObjectPath("/org/mpris/MediaPlayer2/TrackList/NoTrack")));
         return m;
     }
     m.insert(QStringLiteral("mpris:trackid"), QVariant::fromValue(QDBusObjectPath(trackId())));
-    m.insert(QStringLiteral("xesam:title"), QFileInfo(app_->CurrentMediaPath).completeBaseName());
-    m.insert(QStringLiteral("xesam:url"), QUrl::fromLocalFile(app_->CurrentMediaPath).toString());
-    if (MediaEngine *e = app_->m())
+    m.insert(QStringLiteral("xesam:title"), QFileInfo(session_->CurrentMediaPath).completeBaseName());
+    m.insert(QStringLiteral("xesam:url"), QUrl::fromLocalFile(session_->CurrentMediaPath).toString());
+    if (MediaEngine *e = session_->engine())
         m.insert(QStringLiteral("mpris:length"), qlonglong(toUs(e->Duration())));
     return m;
 }
 
 qint64 MprisServer::positionUs() const
 {
-    MediaEngine *e = app_->m();
+    MediaEngine *e = session_->engine();
     return e ? toUs(e->CurrentPosition()) : 0;
 }
 
 double MprisServer::volume() const
 {
-    MediaEngine *e = app_->m();
+    MediaEngine *e = session_->engine();
     if (!e)
         return 0;
     return double(playback::VolumeSlider::thumbForEngineVolume(e->Volume())) / kThumbRange;
@@ -223,41 +228,41 @@ double MprisServer::volume() const
 
 void MprisServer::setVolume(double v)
 {
-    MediaEngine *e = app_->m();
+    MediaEngine *e = session_->engine();
     if (!e || !std::isfinite(v))
         return;
     const int thumb = int(std::lround(std::clamp(v, 0.0, 1.0) * kThumbRange));
     e->setVolume(playback::VolumeSlider::engineVolumeForThumb(thumb));
-    app_->UstawMDoVolPos();
+    emit volumeChanged();
     refresh();
 }
 
 double MprisServer::rate() const
 {
-    MediaEngine *e = app_->m();
+    MediaEngine *e = session_->engine();
     return e && e->Rate() > 0 ? e->Rate() : 1.0;
 }
 
 bool MprisServer::canGoNext() const
 {
-    return app_->na1 && app_->na1->isEnabled();
+    return canGoNext_ && canGoNext_();
 }
 
 bool MprisServer::canGoPrevious() const
 {
-    return app_->po1 && app_->po1->isEnabled();
+    return canGoPrevious_ && canGoPrevious_();
 }
 
-void MprisServer::PlayPause() { app_->runCommand(app_->OW1); app_->UstawMStaus(); }
-void MprisServer::Play() { app_->runCommand(app_->Play); app_->UstawMStaus(); }
-void MprisServer::Pause() { app_->runCommand(app_->Pause); app_->UstawMStaus(); }
-void MprisServer::Stop() { app_->runCommand(app_->Stop); app_->UstawMStaus(); }
-void MprisServer::Next() { app_->runCommand(app_->Next); app_->UstawMStaus(); }
-void MprisServer::Previous() { app_->runCommand(app_->Prev); app_->UstawMStaus(); }
+void MprisServer::PlayPause() { emit requested(Request::PlayPause); }
+void MprisServer::Play() { emit requested(Request::Play); }
+void MprisServer::Pause() { emit requested(Request::Pause); }
+void MprisServer::Stop() { emit requested(Request::Stop); }
+void MprisServer::Next() { emit requested(Request::Next); }
+void MprisServer::Previous() { emit requested(Request::Previous); }
 
 void MprisServer::Seek(qint64 offsetUs)
 {
-    MediaEngine *e = app_->m();
+    MediaEngine *e = session_->engine();
     if (!e || e->PlayState() == MediaEngine::psClosed)
         return;
     // In seconds first: ±2^62 µs must not overflow on its way.
@@ -270,7 +275,7 @@ void MprisServer::Seek(qint64 offsetUs)
 
 void MprisServer::SetPosition(const QString &track, qint64 positionUs)
 {
-    MediaEngine *e = app_->m();
+    MediaEngine *e = session_->engine();
     if (!e || e->PlayState() == MediaEngine::psClosed || track != trackId())
         return;
     const double target = double(positionUs) / 1e6;
@@ -288,21 +293,17 @@ void MprisServer::OpenUri(const QString &uri)
     const QString path = url.toLocalFile();
     if (!QFileInfo(path).isFile())
         return;
-    app_->MainAddProc(QStringList{path}, 31, true, true, true, true, app_->DefaultDropPoint);
+    emit openRequested(path);
 }
 
 void MprisServer::Raise()
 {
-    if (app_->isMinimized())
-        app_->showNormal();
-    app_->show();
-    app_->raise();
-    app_->activateWindow();
+    emit raiseRequested();
 }
 
 void MprisServer::Quit()
 {
-    app_->close();
+    emit quitRequested();
 }
 
 void MprisServer::emitSeeked()

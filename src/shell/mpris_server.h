@@ -3,20 +3,28 @@
 #include <QObject>
 #include <QVariantMap>
 
-class TZentavistaApp;
+#include <functional>
 
 namespace zv {
 
+class PlaybackSession;
+
 // The player on the session bus as org.mpris.MediaPlayer2.zentavista, which is how desktop
-// media keys, panel widgets and playerctl reach players. Every method runs the main window's
-// command a key or button runs; properties are sent with PropertiesChanged when the player's
-// state changes (after each status refresh and play-state change), never polled.
+// media keys, panel widgets and playerctl reach players. It reads the playback session and its
+// engine; every method that changes more than the engine is a request signal, which the
+// program turns into the command a key or button runs. Properties are sent with
+// PropertiesChanged when the player's state changes, never polled.
 class MprisServer : public QObject {
     Q_OBJECT
 
 public:
-    explicit MprisServer(TZentavistaApp *app);
+    enum class Request { PlayPause, Play, Pause, Stop, Next, Previous };
+
+    MprisServer(PlaybackSession *session, QObject *parent = nullptr);
     ~MprisServer() override;
+
+    // Whether "Next" and "Previous" can do anything now (the program's item states).
+    void setNavigationSource(std::function<bool()> canGoNext, std::function<bool()> canGoPrevious);
 
     // Registers on the session bus; false (said once in the log) when there is none or the
     // name is taken.
@@ -53,11 +61,19 @@ public:
     static const char *const kServiceName;
     static const char *const kObjectPath;
 
+signals:
+    void requested(zv::MprisServer::Request request);
+    void openRequested(const QString &path);   // an existing local file
+    void raiseRequested();
+    void quitRequested();
+    void volumeChanged();                      // set from the bus
+
 private:
     void emitSeeked();
     QString trackId() const;
 
-    TZentavistaApp *app_;
+    PlaybackSession *session_;
+    std::function<bool()> canGoNext_, canGoPrevious_;
     bool registered_ = false;
     QVariantMap shownPlayer_;   // the Player properties last announced
 };

@@ -39,7 +39,7 @@ struct DragApp : TransportApp {
     QStringList names() const
     {
         QStringList out;
-        for (const QString &p : w->playlist().paths())
+        for (const QString &p : w->playlist().playlist().paths())
             out << QFileInfo(p).fileName();
         return out;
     }
@@ -52,19 +52,19 @@ TEST(PlaylistDrag, FilesFromAnotherProgramOntoRowTwoAndOntoTheMainWindow)
     DragApp app;
     app.addEntries({"A.avi", "B.avi", "C.avi", "D.avi", "E.avi"});
     const QStringList dropped = app.addEntries({"x.avi", "y.avi", "z.avi"});
-    app.w->playlist().removeRows({5, 6, 7});
+    app.w->playlist().playlist().removeRows({5, 6, 7});
 
     ASSERT_TRUE(dragFilesFromOutside(dropped, app.rowCentre(2)));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return app.w->playlist().count() == 8; }, 5000)) << app.names().join(' ').toStdString();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return app.w->playlist().playlist().count() == 8; }, 5000)) << app.names().join(' ').toStdString();
     EXPECT_EQ(app.names(), (QStringList{"A.avi", "B.avi", "z.avi", "y.avi", "x.avi", "C.avi", "D.avi", "E.avi"}));
     EXPECT_TRUE(app.e->calls.filter("Open").isEmpty()) << "a drop on the list opens nothing";
 
     // Onto the main window: the playlist is replaced, in the order of the drop, and the first opens.
     const QPoint onMain = app.w->mapToGlobal(QPoint(app.w->width() / 2, app.w->height() / 2));
     ASSERT_TRUE(dragFilesFromOutside(dropped.mid(0, 2), onMain));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return app.w->playlist().count() == 2; }, 5000)) << app.names().join(' ').toStdString();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return app.w->playlist().playlist().count() == 2; }, 5000)) << app.names().join(' ').toStdString();
     EXPECT_EQ(app.names(), (QStringList{"x.avi", "y.avi"}));
-    EXPECT_EQ(app.w->CurrentMediaPath, dropped[0]);
+    EXPECT_EQ(app.w->session().CurrentMediaPath, dropped[0]);
 }
 
 TEST(PlaylistDrag, RowsReorderedInTheList)
@@ -80,7 +80,7 @@ TEST(PlaylistDrag, RowsReorderedInTheList)
         {{1, 2}, 5, {"0.avi", "3.avi", "4.avi", "5.avi", "2.avi", "1.avi", "6.avi", "7.avi"}},
     };
     for (const Case &c : cases) {
-        app.w->playlist().clear();
+        app.w->playlist().playlist().clear();
         app.addEntries(eight);
         app.pl()->selectRows(c.rows);
         ASSERT_TRUE(dragPointer(app.rowCentre(c.rows.first()), app.rowCentre(c.target)));
@@ -89,7 +89,7 @@ TEST(PlaylistDrag, RowsReorderedInTheList)
     }
 
     // Released below the last row: nothing moves, nothing is lost.
-    app.w->playlist().clear();
+    app.w->playlist().playlist().clear();
     app.addEntries(eight);
     app.pl()->selectRows({1});
     const QWidget *vp = app.pl()->ListView1->viewport();
@@ -109,7 +109,7 @@ TEST(PlaylistDrag, RowOntoADatabaseRowAssociatesTheFilm)
         f.write("{1}{25}Ala\r\n");
         subs << f.fileName();
     }
-    app.w->TxtAddProc(subs, app.w->DefaultDropPoint, false, true);
+    app.w->library().TxtAddProc(subs, {}, app.w->state().DefaultDropPoint, false, true);
     TForm7 *db = app.w->Form7;
     db->move(0, 460);
     db->resize(500, 300);
@@ -125,5 +125,5 @@ TEST(PlaylistDrag, RowOntoADatabaseRowAssociatesTheFilm)
     ASSERT_TRUE(QTest::qWaitFor([&] { return !db->database().rows()[1].AssociatedWith.isEmpty(); }, 5000));
     EXPECT_EQ(db->database().rows()[1].AssociatedWith, "film2.avi");
     EXPECT_TRUE(db->database().rows()[0].AssociatedWith.isEmpty());
-    EXPECT_EQ(app.w->playlist().paths(), films) << "the playlist stays as it was";
+    EXPECT_EQ(app.w->playlist().playlist().paths(), films) << "the playlist stays as it was";
 }

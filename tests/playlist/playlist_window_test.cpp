@@ -260,24 +260,24 @@ TEST(PlaylistWindow, InTheMainWindow)
 
     // "Playlista" shows and hides it; a hide from elsewhere clears the check mark too.
     pl->hide();
-    app.w->runCommand(app.w->PL1);
+    app.w->commands().run(zv::Cmd::PL1);
     EXPECT_TRUE(pl->isVisible());
-    EXPECT_TRUE(app.w->PL1->isChecked());
+    EXPECT_TRUE(app.w->commands().action(zv::Cmd::PL1)->isChecked());
     EXPECT_TRUE(app.w->ToolButton20->isChecked());
     pl->close();
-    EXPECT_FALSE(app.w->PL1->isChecked());
+    EXPECT_FALSE(app.w->commands().action(zv::Cmd::PL1)->isChecked());
     EXPECT_FALSE(app.w->ToolButton20->isChecked());
-    app.w->runCommand(app.w->PL1);
+    app.w->commands().run(zv::Cmd::PL1);
 
     // Transport buttons mirror the main window's and run its commands.
-    app.w->UstawMStaus();
+    app.w->status().UstawMStaus();
     for (QToolButton *b : {pl->ToolButton1, pl->ToolButton2, pl->ToolButton3, pl->ToolButton4, pl->ToolButton5})
         EXPECT_FALSE(b->isEnabled()) << b->objectName().toStdString();
     const QStringList paths = app.addEntries({"a.avi", "b.avi", "c.avi"});
     EXPECT_TRUE(pl->ToolButton1->isEnabled()) << "Play can open an entry";
     EXPECT_EQ(pl->model->rowCount(), 3) << "rows added by the main window reach the list";
     app.open(paths[1]);
-    app.w->runCommand(app.w->Play);
+    app.w->commands().run(zv::Cmd::Play);
     EXPECT_TRUE(pl->ToolButton1->isChecked());
     EXPECT_FALSE(pl->ToolButton2->isChecked());
     EXPECT_TRUE(pl->ToolButton4->isEnabled());
@@ -286,23 +286,23 @@ TEST(PlaylistWindow, InTheMainWindow)
     EXPECT_EQ(app.e->PlayState(), MediaEngine::psPaused);
     EXPECT_TRUE(pl->ToolButton2->isChecked());
     pl->ToolButton5->click();
-    EXPECT_EQ(app.w->CurrentMediaPath, paths[2]);
+    EXPECT_EQ(app.w->session().CurrentMediaPath, paths[2]);
     app.e->finishOpen(100, 2500, 320, 240);
     EXPECT_FALSE(pl->ToolButton5->isEnabled()) << "the last entry";
     EXPECT_EQ(pl->model->data(pl->model->index(2, 0), zv::PlaylistModel::TimeRole).toString(), "1:40");
 
     // Files dropped on the list go in at the row under the point; the default point appends.
     const QStringList more = app.addEntries({"x.avi", "y.avi"});
-    app.w->playlist().removeRows({3, 4});
+    app.w->playlist().playlist().removeRows({3, 4});
     const QRect row1 = pl->ListView1->visualRect(pl->model->index(1, 0));
     zv::TDragDropInfo info;
     info.Files = more;
     info.DropPoint = pl->ListView1->viewport()->mapTo(pl->ListView1, row1.center());
-    app.w->OnListViewFMDragDrop(info);
-    EXPECT_EQ(app.w->playlist().paths(), (QStringList{paths[0], more[1], more[0], paths[1], paths[2]}));
-    info.DropPoint = app.w->DefaultDropPoint;
-    app.w->OnListViewFMDragDrop(info);
-    EXPECT_EQ(app.w->playlist().paths().mid(5), more);
+    app.w->playlist().OnListViewFMDragDrop(info);
+    EXPECT_EQ(app.w->playlist().playlist().paths(), (QStringList{paths[0], more[1], more[0], paths[1], paths[2]}));
+    info.DropPoint = app.w->state().DefaultDropPoint;
+    app.w->playlist().OnListViewFMDragDrop(info);
+    EXPECT_EQ(app.w->playlist().playlist().paths().mid(5), more);
 
     // The playing entry is brought into view when its clip opens.
     QStringList many;
@@ -311,7 +311,7 @@ TEST(PlaylistWindow, InTheMainWindow)
     const QStringList manyPaths = app.addEntries(many);
     pl->ListView1->scrollToTop();
     app.open(manyPaths[150]);
-    const QModelIndex playing = pl->model->index(app.w->playlist().firstIndexOf(manyPaths[150]), 0);
+    const QModelIndex playing = pl->model->index(app.w->playlist().playlist().firstIndexOf(manyPaths[150]), 0);
     const QRect shown = pl->ListView1->visualRect(playing);
     EXPECT_TRUE(shown.top() >= 0 && shown.bottom() < pl->ListView1->viewport()->height()) << shown.top();
 
@@ -319,9 +319,9 @@ TEST(PlaylistWindow, InTheMainWindow)
     pl->setPlaylistSavePicker([&](QWidget *, const QString &, const QString &) {
         return app.home.file("a.avi/lista.m3u");   // a file where a folder should be
     });
-    const int before = app.w->playlist().count();
+    const int before = app.w->playlist().playlist().count();
     pl->Zapiszplayliste1->trigger();
     ASSERT_EQ(app.messages.size(), 1);
     EXPECT_TRUE(app.messages[0].contains(QStringLiteral("Nie można zapisać playlisty"))) << app.messages[0].toStdString();
-    EXPECT_EQ(app.w->playlist().count(), before);
+    EXPECT_EQ(app.w->playlist().playlist().count(), before);
 }

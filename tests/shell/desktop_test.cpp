@@ -1,6 +1,6 @@
 // The player on a private session bus (the test runs under dbus-run-session): the real
 // playerctl drives it through MPRIS, and a stand-in screen-saver service sees the inhibitions.
-#include "app/main_window.h"
+#include "support/app_features.h"
 #include "playback/media_engine.h"
 #include "shell/mpris_server.h"
 #include "shell/screensaver_inhibitor.h"
@@ -80,15 +80,15 @@ protected:
         }
         w = std::make_unique<TZentavistaApp>();
         w->setEngineFactory(TForm9::mpvEngine(false));
-        w->setFilesMessageSink([](const QString &, const QString &) {});
+        w->hooks().filesMessage = ([](const QString &, const QString &) {});
         w->CreateForms();
-        ASSERT_TRUE(w->mpris() && w->mpris()->registered());
+        ASSERT_TRUE(w->desktop().mpris() && w->desktop().mpris()->registered());
         w->show();
-        w->MainAddProc(paths, 31, true, true, true, false, w->DefaultDropPoint);
+        w->files().MainAddProc(paths, 31, true, true, true, false, w->state().DefaultDropPoint);
         e = w->m();
         ASSERT_TRUE(QTest::qWaitFor([&] { return e->ImageSourceWidth() > 0; }, 20000));
         if (e->PlayState() != MediaEngine::psPlaying)
-            w->runCommand(w->Play);
+            w->commands().run(zv::Cmd::Play);
         ASSERT_TRUE(QTest::qWaitFor([&] { return e->PlayState() == MediaEngine::psPlaying; }, 10000));
     }
 
@@ -118,13 +118,13 @@ TEST_F(Desktop, PlayerctlDrivesRealPlaybackAndTheScreenStaysOnWhilePlaying)
 
     // Invalid calls leave the player as it is.
     const double at = e->CurrentPosition();
-    w->mpris()->SetPosition(QStringLiteral("/org/zentavista/track/0"), 1000000);
-    w->mpris()->SetPosition(w->mpris()->metadata().value(QStringLiteral("mpris:trackid"))
+    w->desktop().mpris()->SetPosition(QStringLiteral("/org/zentavista/track/0"), 1000000);
+    w->desktop().mpris()->SetPosition(w->desktop().mpris()->metadata().value(QStringLiteral("mpris:trackid"))
                                 .value<QDBusObjectPath>().path(), -1);
-    w->mpris()->OpenUri(QStringLiteral("http://example.org/film.avi"));
-    w->mpris()->OpenUri(QStringLiteral("file:///nie/ma/takiego/pliku.avi"));
-    w->mpris()->Seek(qint64(1) << 62);
-    EXPECT_EQ(w->CurrentMediaPath, paths[0]);
+    w->desktop().mpris()->OpenUri(QStringLiteral("http://example.org/film.avi"));
+    w->desktop().mpris()->OpenUri(QStringLiteral("file:///nie/ma/takiego/pliku.avi"));
+    w->desktop().mpris()->Seek(qint64(1) << 62);
+    EXPECT_EQ(w->session().CurrentMediaPath, paths[0]);
     EXPECT_LE(e->CurrentPosition(), e->Duration() + 0.01);
     EXPECT_GE(at, 0);
 
@@ -132,7 +132,7 @@ TEST_F(Desktop, PlayerctlDrivesRealPlaybackAndTheScreenStaysOnWhilePlaying)
     EXPECT_TRUE(QTest::qWaitFor([&] { return saver.lines(QStringLiteral("Inhibit")) == 2; }, 5000))
         << saver.read().toStdString();
     playerctl({QStringLiteral("next")});
-    EXPECT_TRUE(QTest::qWaitFor([&] { return w->CurrentMediaPath == paths[1]; }, 10000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return w->session().CurrentMediaPath == paths[1]; }, 10000));
     EXPECT_TRUE(QTest::qWaitFor([&] {
         return playerctl({QStringLiteral("metadata"), QStringLiteral("title")}) == QStringLiteral("second");
     }, 10000));
@@ -142,8 +142,8 @@ TEST_F(Desktop, PlayerctlDrivesRealPlaybackAndTheScreenStaysOnWhilePlaying)
     EXPECT_EQ(playerctl({QStringLiteral("status")}), QStringLiteral("Stopped"));
 
     // Playing again, then the program ends (as a termination signal ends it): released.
-    w->runCommand(w->Play);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return w->screenSaver()->inhibited(); }, 5000));
+    w->commands().run(zv::Cmd::Play);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w->desktop().screenSaver()->inhibited(); }, 5000));
     const QString cookie = QString::number(saver.lines(QStringLiteral("Inhibit")));
     w->close();
     EXPECT_TRUE(QTest::qWaitFor([&] { return saver.read().contains(QStringLiteral("UnInhibit ") + cookie); }, 5000))
@@ -201,7 +201,7 @@ TEST_F(Desktop, AFloodOfCallsLeavesThePlayerAnsweringAndUnchanged)
         const qint64 grown = qint64(zv::test::liveHeapBytes()) - qint64(heapAfterFirst);
         EXPECT_LT(grown, 2 << 20) << "the heap grew by " << grown << " bytes over 10 000 calls";
     }
-    EXPECT_EQ(w->CurrentMediaPath, paths[0]);
+    EXPECT_EQ(w->session().CurrentMediaPath, paths[0]);
     EXPECT_EQ(e->PlayState(), MediaEngine::psPlaying);
     // Still playing on and answering the ordinary client.
     const double at = e->CurrentPosition();
@@ -220,17 +220,17 @@ TEST_F(Desktop, TheBusGoingAwayLeavesThePlayerWorking)
     ASSERT_TRUE(QTest::qWaitFor([&] { return !QDBusConnection::sessionBus().isConnected(); }, 5000));
 
     // Commands, their bus announcements and the inhibitor's calls find no bus: nothing breaks.
-    w->runCommand(w->OW1);
+    w->commands().run(zv::Cmd::OW1);
     EXPECT_TRUE(QTest::qWaitFor([&] { return e->PlayState() == MediaEngine::psPaused; }, 5000));
-    w->mpris()->PlayPause();
+    w->desktop().mpris()->PlayPause();
     EXPECT_TRUE(QTest::qWaitFor([&] { return e->PlayState() == MediaEngine::psPlaying; }, 5000));
     const double at = e->CurrentPosition();
     EXPECT_TRUE(QTest::qWaitFor([&] { return e->CurrentPosition() > at + 0.3; }, 5000));
-    w->runCommand(w->Next);
+    w->commands().run(zv::Cmd::Next);
     EXPECT_TRUE(QTest::qWaitFor([&] {
-        return w->CurrentMediaPath == paths[1] && e->PlayState() == MediaEngine::psPlaying;
+        return w->session().CurrentMediaPath == paths[1] && e->PlayState() == MediaEngine::psPlaying;
     }, 10000));
-    w->runCommand(w->Stop);
+    w->commands().run(zv::Cmd::Stop);
     EXPECT_TRUE(QTest::qWaitFor([&] { return e->PlayState() == MediaEngine::psStopped; }, 5000));
     w->close();
     w.reset();

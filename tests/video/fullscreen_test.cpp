@@ -1,5 +1,5 @@
 // Full screen, the control bar, the hidden cursor and the picture framing in the main window.
-#include "app/main_window.h"
+#include "support/app_features.h"
 #include "app/transport/transport_app.h"
 #include "core/config/settings.h"
 #include "core/video/video_layout.h"
@@ -70,13 +70,14 @@ struct FramedApp : TransportApp {
     {
         auto modes = std::make_unique<zv::test::FakeDisplayModes>();
         display = modes.get();
-        w->setDisplayModeBackend(std::move(modes));
-        w->setKeyStateSource([this] { return modifiers; }, [] { return false; });
+        w->video().setDisplayModeBackend(std::move(modes));
+        w->hooks().modifiers = [this] { return modifiers; };
+        w->hooks().escapeHeld = [] { return false; };
         w->show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(w.get()));
         const QStringList paths = addEntries({QStringLiteral("film.avi")});
         open(paths[0]);
-        w->UstawMStaus();
+        w->status().UstawMStaus();
     }
     QRect engineRect() const { return w->Form9->engineRect(); }
 
@@ -92,28 +93,28 @@ TEST(VideoLayoutWindow, FramingCommandsPlaceTheEngineRectangle)
     EXPECT_EQ(app.engineRect(), QRect(QPoint(0, 0), panel));
 
     w.settings().PanScanValue = 120;
-    ASSERT_TRUE(w.runCommand(w.PanScan1));
-    EXPECT_TRUE(w.PanScan1->isChecked());
+    ASSERT_TRUE(w.commands().run(zv::Cmd::PanScan1));
+    EXPECT_TRUE(w.commands().action(zv::Cmd::PanScan1)->isChecked());
     EXPECT_TRUE(w.ToolButton4->isChecked());
     zv::video::Framing f{true, 120, 0, 0, 0};
     EXPECT_EQ(app.engineRect(), zv::video::engineRect(panel.width(), panel.height(), f));
 
-    w.runCommand(w.PanScanNormal1);
+    w.commands().run(zv::Cmd::PanScanNormal1);
     EXPECT_EQ(app.engineRect(), QRect(QPoint(0, 0), panel));   // 100 % is the plain layout
-    w.runCommand(w.PanScanInc1);
-    w.StepFraming(zv::video::FramingStep::OffsetRight);
-    w.StepFraming(zv::video::FramingStep::InsetMore);
+    w.commands().run(zv::Cmd::PanScanInc1);
+    w.video().StepFraming(zv::video::FramingStep::OffsetRight);
+    w.video().StepFraming(zv::video::FramingStep::InsetMore);
     f = {true, 102, 5, 0, 5};
     EXPECT_EQ(w.settings().PanScanValue, 102);
     EXPECT_EQ(app.engineRect(), zv::video::engineRect(panel.width(), panel.height(), f));
 
     // Automatic zoom from the screen's and the picture's proportions (320 x 240 here).
-    w.runCommand(w.AutoPanScan1);
+    w.commands().run(zv::Cmd::AutoPanScan1);
     const QRect s = screenArea();
     EXPECT_EQ(w.settings().PanScanValue, *zv::video::autoPanScanValue(s.width(), s.height(), 320, 240));
 
     // A resize lays out again without any timer.
-    w.Timer3->stop();
+    w.status().Timer3->stop();
     w.resize(w.width() + 40, w.height() + 30);
     QTest::qWait(50);
     f = {true, w.settings().PanScanValue, 5, 0, 5};
@@ -130,7 +131,7 @@ TEST(FullScreenWindow, DisplayModeChangesOnlyWhenAskedAndAlwaysComesBack)
     FramedApp app;
     TZentavistaApp &w = *app.w;
     const auto desktop = zv::test::FakeDisplayModes::desktop();
-    ASSERT_EQ(w.resolutionList(), app.display->list);   // the options list is the backend's
+    ASSERT_EQ(w.video().resolutionList(), app.display->list);   // the options list is the backend's
 
     struct Case {
         const char *what;
@@ -150,14 +151,14 @@ TEST(FullScreenWindow, DisplayModeChangesOnlyWhenAskedAndAlwaysComesBack)
         w.settings().ChangeFullScrRes = c.option;
         w.settings().FullScrResIndex = c.index;
         app.modifiers = c.mods;
-        ASSERT_TRUE(w.runCommand(w.FullScr)) << c.what;
+        ASSERT_TRUE(w.commands().run(zv::Cmd::FullScr)) << c.what;
         // Full screen is consistent whether or not the mode changed.
-        EXPECT_TRUE(w.FullScr->isChecked()) << c.what;
+        EXPECT_TRUE(w.commands().action(zv::Cmd::FullScr)->isChecked()) << c.what;
         EXPECT_TRUE(w.isFullScreen()) << c.what;
         EXPECT_EQ(app.display->mode, (c.changes ? zv::video::DisplayMode{640, 480, 24, 0} : desktop))
             << c.what;
         app.modifiers = Qt::NoModifier;
-        ASSERT_TRUE(w.runCommand(w.FullScr)) << c.what;
+        ASSERT_TRUE(w.commands().run(zv::Cmd::FullScr)) << c.what;
         EXPECT_FALSE(w.isFullScreen()) << c.what;
         EXPECT_EQ(app.display->mode, desktop) << c.what;
         EXPECT_EQ(app.display->applied.size(), c.changes ? 2 : 0) << c.what;
@@ -166,7 +167,7 @@ TEST(FullScreenWindow, DisplayModeChangesOnlyWhenAskedAndAlwaysComesBack)
     // Closing the program in full screen (as a termination signal does) restores the mode.
     w.settings().ChangeFullScrRes = true;
     w.settings().FullScrResIndex = 1;
-    ASSERT_TRUE(w.runCommand(w.FullScr));
+    ASSERT_TRUE(w.commands().run(zv::Cmd::FullScr));
     ASSERT_NE(app.display->mode, desktop);
     w.close();
     EXPECT_EQ(app.display->mode, desktop);
@@ -177,10 +178,10 @@ TEST(FullScreenWindow, AudioOnlyClipLeavesFullScreen)
     FramedApp app;
     TZentavistaApp &w = *app.w;
     const QRect before = w.geometry();
-    ASSERT_TRUE(w.runCommand(w.FullScr));
+    ASSERT_TRUE(w.commands().run(zv::Cmd::FullScr));
     ASSERT_TRUE(w.isFullScreen());
     app.open(app.home.file(QStringLiteral("song.mp3")), 100, 0);
-    EXPECT_FALSE(w.FullScr->isChecked());
+    EXPECT_FALSE(w.commands().action(zv::Cmd::FullScr)->isChecked());
     EXPECT_FALSE(w.isFullScreen());
     // Back in its place, as wide as before, shrunk to its controls.
     EXPECT_EQ(w.geometry().topLeft(), before.topLeft());
@@ -196,23 +197,23 @@ TEST(FullScreenWindow, CoversTheScreenWithThePictureAndComesBackExactly)
     zv::test::ScopedHome home;
     TZentavistaApp w;
     w.setEngineFactory(TForm9::mpvEngine(false));
-    w.setFilesMessageSink([](const QString &, const QString &) {});
-    w.setDisplayModeBackend(std::make_unique<zv::test::FakeDisplayModes>());
+    w.hooks().filesMessage = ([](const QString &, const QString &) {});
     w.CreateForms();
+    w.video().setDisplayModeBackend(std::make_unique<zv::test::FakeDisplayModes>());
     w.setGeometry(120, 90, 480, 400);
     w.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
     w.settings().ShowFullScrCtrls = true;
-    w.MainAddProc(zv::test::mediaFile(QStringLiteral("clip.avi")), 31, true, true, true, false,
-                  w.DefaultDropPoint);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return w.m()->ImageSourceWidth() > 0 && w.FullScr->isEnabled(); }, 20000))
-        << w.CurrentMediaPath.toStdString() << " state " << w.m()->PlayState() << " width "
+    w.files().MainAddProc(zv::test::mediaFile(QStringLiteral("clip.avi")), 31, true, true, true, false,
+                  w.state().DefaultDropPoint);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w.m()->ImageSourceWidth() > 0 && w.commands().action(zv::Cmd::FullScr)->isEnabled(); }, 20000))
+        << w.session().CurrentMediaPath.toStdString() << " state " << w.m()->PlayState() << " width "
         << w.m()->ImageSourceWidth();
-    w.runCommand(w.Stop);
+    w.commands().run(zv::Cmd::Stop);
     const QRect before = w.geometry();
     const QRect panelBefore = globalRect(w.Panel12);
 
-    ASSERT_TRUE(w.runCommand(w.FullScr));
+    ASSERT_TRUE(w.commands().run(zv::Cmd::FullScr));
     const QRect screen = screenArea();
     ASSERT_TRUE(QTest::qWaitFor([&] { return globalRect(w.Form9) == screen; }, 3000))
         << globalRect(w.Form9).width() << "x" << globalRect(w.Form9).height();
@@ -250,7 +251,7 @@ TEST(FullScreenWindow, CoversTheScreenWithThePictureAndComesBackExactly)
     popup->close();
 
     // Out again: the former geometry, the panel in its place, the picture over it.
-    ASSERT_TRUE(w.runCommand(w.FullScr));
+    ASSERT_TRUE(w.commands().run(zv::Cmd::FullScr));
     ASSERT_TRUE(QTest::qWaitFor([&] { return w.geometry() == before; }, 3000))
         << w.geometry().x() << "," << w.geometry().y() << " " << w.width() << "x" << w.height();
     EXPECT_FALSE(cursorHidden());
@@ -263,8 +264,8 @@ TEST(FullScreenWindow, CoversTheScreenWithThePictureAndComesBackExactly)
 
     // A maximised window comes back maximised.
     w.showMaximized();
-    ASSERT_TRUE(w.runCommand(w.FullScr));
-    ASSERT_TRUE(w.runCommand(w.FullScr));
+    ASSERT_TRUE(w.commands().run(zv::Cmd::FullScr));
+    ASSERT_TRUE(w.commands().run(zv::Cmd::FullScr));
     EXPECT_TRUE(w.windowState().testFlag(Qt::WindowMaximized));
     w.close();
 }

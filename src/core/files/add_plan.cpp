@@ -48,8 +48,10 @@ AddPlan PlanAdd(const QList<ClassifiedPath> &paths, int mode, const AddFlags &fl
     const bool takesSubtitles = addModeTakesSubtitles(mode);
     for (const ClassifiedPath &p : paths) {
         if (isSubtitleKind(p.kind)) {
-            if (takesSubtitles)
+            if (takesSubtitles) {
                 plan.subtitles.append(p.path);
+                plan.subtitleKinds.append(p.kind);
+            }
         } else if (p.kind == kindPlaylist) {
             if (takesMedia && readPlaylist)
                 expandPlaylist(p.path, readPlaylist, playlistsRead, plan.media, 0);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/files/file_kind.h"
+#include "core/common/file_kind.h"
 #include "core/files/folder_scan.h"
 
 #include <QList>
@@ -56,6 +56,7 @@ using PlaylistReader = std::function<QStringList(const QString &path)>;
 struct AddPlan {
     QStringList media;
     QStringList subtitles;
+    QList<FileKind> subtitleKinds;   // the kind each subtitle path was classified as, in order
     bool clearFirst = false;
     bool appendAtEnd = true;
     bool openFirst = false;

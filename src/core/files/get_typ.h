@@ -2,7 +2,7 @@
 
 #include "core/common/text_codec.h"
 #include "core/common/utf8_lines.h"
-#include "core/files/file_kind.h"
+#include "core/common/file_kind.h"
 
 #include <QString>
 #include <QStringView>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/files/file_kind.h"
+#include "core/common/file_kind.h"
 #include "core/subtitles/subtitle_table.h"
 #include "core/subtitles/time_list.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/main_window.h"
+#include "support/app_features.h"
 #include "video/video_window.h"
 #include "playback/media_engine.h"
 #include "support/test_env.h"
@@ -18,10 +18,11 @@ struct FilesApp {
         : w(std::make_unique<TZentavistaApp>())
     {
         w->setEngineFactory(std::move(engine));
-        w->setFilesMessageSink([this](const QString &title, const QString &text) {
+        w->hooks().filesMessage = ([this](const QString &title, const QString &text) {
             messages << title + QStringLiteral(": ") + text;
         });
-        w->setKeyStateSource([this] { return modifiers; }, [this] { return escape; });
+        w->hooks().modifiers = [this] { return modifiers; };
+        w->hooks().escapeHeld = [this] { return escape; };
         w->CreateForms();
     }
 
@@ -29,7 +30,7 @@ struct FilesApp {
     bool waitOpen(const QString &path, int ms = 20000)
     {
         return QTest::qWaitFor([&] {
-            return w->CurrentMediaPath == path && w->MediaFrameRate > 0;
+            return w->session().CurrentMediaPath == path && w->session().MediaFrameRate > 0;
         }, ms);
     }
 

@@ -37,14 +37,14 @@ namespace {
 QStringList dbPaths(TZentavistaApp &w)
 {
     QStringList paths;
-    for (const zv::TSubtitleRecord &r : w.subtitleDatabase().rows())
+    for (const zv::TSubtitleRecord &r : w.library().subtitleDatabase().rows())
         paths << r.FullPath;
     return paths;
 }
 
 std::vector<QString> playlistPaths(const TZentavistaApp &w)
 {
-    const QStringList p = w.playlist().paths();
+    const QStringList p = w.playlist().playlist().paths();
     return {p.begin(), p.end()};
 }
 
@@ -66,33 +66,33 @@ TEST(FilesEndToEnd, AFolderOpensItsClipFitsTheWindowAndSoundShrinksIt)
     TZentavistaApp &w = *app.w;
     ASSERT_TRUE(w.settings().AutoSize);
 
-    w.MainAddProc(dir, 31, true, true, true, true, w.DefaultDropPoint);
+    w.files().MainAddProc(dir, 31, true, true, true, true, w.state().DefaultDropPoint);
     EXPECT_THAT(playlistPaths(w), UnorderedElementsAre(clip, audio));
     EXPECT_TRUE(dbPaths(w).contains(subs)) << "the subtitle file goes to the database";
-    ASSERT_EQ(w.CurrentMediaPath, w.playlist().at(0).Path) << "the first entry opens";
+    ASSERT_EQ(w.session().CurrentMediaPath, w.playlist().playlist().at(0).Path) << "the first entry opens";
 
     // Whichever the folder listed first has opened; the clip is checked first either way.
-    if (w.CurrentMediaPath != clip) {
+    if (w.session().CurrentMediaPath != clip) {
         ASSERT_TRUE(app.waitOpen(audio));
-        w.LadujMedia(int(w.playlist().paths().indexOf(clip)));
+        w.playlist().LadujMedia(int(w.playlist().playlist().paths().indexOf(clip)));
     }
     ASSERT_TRUE(app.waitOpen(clip));
-    EXPECT_NEAR(w.MediaFrameRate, 25.0, 0.01);
+    EXPECT_NEAR(w.session().MediaFrameRate, 25.0, 0.01);
     EXPECT_TRUE(QTest::qWaitFor([&] { return w.Panel12->size() == QSize(320, 240); }, 5000))
         << w.Panel12->width() << "x" << w.Panel12->height();
     EXPECT_EQ(w.minimumWidth(), 320);
-    EXPECT_EQ(w.playlist().at(int(w.playlist().paths().indexOf(clip))).TimeText, QStringLiteral("0:10"));
+    EXPECT_EQ(w.playlist().playlist().at(int(w.playlist().playlist().paths().indexOf(clip))).TimeText, QStringLiteral("0:10"));
 
     // Sound: the window keeps only its controls and cannot be stretched in height.
-    w.LadujMedia(int(w.playlist().paths().indexOf(audio)));
+    w.playlist().LadujMedia(int(w.playlist().playlist().paths().indexOf(audio)));
     ASSERT_TRUE(app.waitOpen(audio));
-    EXPECT_FALSE(w.FullScr->isChecked());
+    EXPECT_FALSE(w.commands().action(zv::Cmd::FullScr)->isChecked());
     EXPECT_TRUE(QTest::qWaitFor([&] { return w.Panel12->height() == 0; }, 5000)) << w.Panel12->height();
     EXPECT_EQ(w.minimumHeight(), w.height());
     EXPECT_EQ(w.maximumHeight(), w.height());
 
     // A picture after sound frees the height again.
-    w.LadujMedia(int(w.playlist().paths().indexOf(clip)));
+    w.playlist().LadujMedia(int(w.playlist().playlist().paths().indexOf(clip)));
     ASSERT_TRUE(app.waitOpen(clip));
     EXPECT_EQ(w.maximumHeight(), QWIDGETSIZE_MAX);
     EXPECT_TRUE(QTest::qWaitFor([&] { return w.Panel12->size() == QSize(320, 240); }, 5000))
@@ -107,7 +107,7 @@ TEST(FilesEndToEnd, ReloadBringsAPausedClipBackWhereItWas)
     FilesApp app;
     TZentavistaApp &w = *app.w;
     MediaEngine *e = w.m();
-    w.MainAddProc(clip, 31, true, true, true, false, w.DefaultDropPoint);
+    w.files().MainAddProc(clip, 31, true, true, true, false, w.state().DefaultDropPoint);
     ASSERT_TRUE(app.waitOpen(clip));
     e->Pause();
     e->setCurrentPosition(4.0);
@@ -117,9 +117,9 @@ TEST(FilesEndToEnd, ReloadBringsAPausedClipBackWhereItWas)
     const double before = e->CurrentPosition();
 
     ASSERT_TRUE(w.settings().SaveReloadPosition);
-    w.MediaFrameRate = 0;   // shows whether the after-open steps ran again
-    ASSERT_TRUE(w.runCommand(w.Prze1));
-    EXPECT_NEAR(w.MediaFrameRate, 25.0, 0.01);
+    w.session().MediaFrameRate = 0;   // shows whether the after-open steps ran again
+    ASSERT_TRUE(w.commands().run(zv::Cmd::Prze1));
+    EXPECT_NEAR(w.session().MediaFrameRate, 25.0, 0.01);
     EXPECT_EQ(e->PlayState(), MediaEngine::psPaused);
     EXPECT_NEAR(e->CurrentPosition(), before, 0.3);
     // Nothing queued during the reload starts it afterwards.
@@ -130,11 +130,11 @@ TEST(FilesEndToEnd, ReloadBringsAPausedClipBackWhereItWas)
     // Without the option the clip simply opens again from its start.
     w.settings().SaveReloadPosition = false;
     w.settings().AutoPlay = false;
-    w.MediaFrameRate = 0;
-    ASSERT_TRUE(w.runCommand(w.Prze1));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return w.MediaFrameRate > 0; }, 15000));
+    w.session().MediaFrameRate = 0;
+    ASSERT_TRUE(w.commands().run(zv::Cmd::Prze1));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w.session().MediaFrameRate > 0; }, 15000));
     EXPECT_LT(e->CurrentPosition(), 1.0);
-    EXPECT_EQ(w.CurrentMediaPath, clip);
+    EXPECT_EQ(w.session().CurrentMediaPath, clip);
 }
 
 TEST(FilesIn, DropsWithAndWithoutShiftAndAnUnreadablePlaylist)
@@ -146,7 +146,7 @@ TEST(FilesIn, DropsWithAndWithoutShiftAndAnUnreadablePlaylist)
     const QString first = touch(home.file(QStringLiteral("pierwszy \"film\".avi")));
     FilesApp app([](quint64, QObject *parent) { return new ScriptedEngine(parent); });
     TZentavistaApp &w = *app.w;
-    w.MainAddProc(first, 31, true, true, false, false, w.DefaultDropPoint);
+    w.files().MainAddProc(first, 31, true, true, false, false, w.state().DefaultDropPoint);
     ASSERT_THAT(playlistPaths(w), UnorderedElementsAre(first));
 
     zv::TDragDropInfo drop;
@@ -154,19 +154,19 @@ TEST(FilesIn, DropsWithAndWithoutShiftAndAnUnreadablePlaylist)
     drop.NumFiles = 1;
     // Shift: appended, nothing cleared or opened, and the subfolder is not searched.
     app.modifiers = Qt::ShiftModifier;
-    w.OnForm1FMDragDrop(drop);
+    w.files().OnForm1FMDragDrop(drop);
     EXPECT_EQ(playlistPaths(w), (std::vector<QString>{first, a}));
-    EXPECT_TRUE(w.CurrentMediaPath.isEmpty());
+    EXPECT_TRUE(w.session().CurrentMediaPath.isEmpty());
     app.modifiers = Qt::NoModifier;
 
     // Without Shift: the playlist is replaced, the subfolder searched, the first entry opened.
-    w.OnForm1FMDragDrop(drop);
+    w.files().OnForm1FMDragDrop(drop);
     EXPECT_THAT(playlistPaths(w), UnorderedElementsAre(a, b));
-    EXPECT_EQ(w.CurrentMediaPath, w.playlist().at(0).Path);
+    EXPECT_EQ(w.session().CurrentMediaPath, w.playlist().playlist().at(0).Path);
 
     // A playlist that cannot be read is reported and changes nothing.
     ASSERT_EQ(::mkfifo(QFile::encodeName(home.file(QStringLiteral("lista.m3u"))).constData(), 0600), 0);
-    w.MainAddProc(home.file(QStringLiteral("lista.m3u")), 31, true, true, true, true, w.DefaultDropPoint);
+    w.files().MainAddProc(home.file(QStringLiteral("lista.m3u")), 31, true, true, true, true, w.state().DefaultDropPoint);
     EXPECT_THAT(playlistPaths(w), UnorderedElementsAre(a, b));
     ASSERT_EQ(app.messages.size(), 1);
     EXPECT_TRUE(app.messages.first().contains(QStringLiteral("lista.m3u")));
@@ -180,35 +180,35 @@ TEST(FilesIn, OneShotRequestsAndTheFrameRateComeFromTheOpenReport)
     TZentavistaApp &w = *app.w;
     auto *e = static_cast<ScriptedEngine *>(w.m());
     w.settings().AutoLoadText = false;
-    w.CmdFullScreen = w.CmdPanScan = true;
-    w.PlayAfterOpen = true;
+    w.state().CmdFullScreen = w.state().CmdPanScan = true;
+    w.session().PlayAfterOpen = true;
 
-    w.MainAddProc(film, 31, true, true, true, true, w.DefaultDropPoint);
-    EXPECT_EQ(w.CurrentMediaPath, film);
-    EXPECT_EQ(w.MediaFrameRate, -1.0) << "unknown while the clip opens";
-    EXPECT_FALSE(w.FullScr->isChecked()) << "the requests wait for the open report";
+    w.files().MainAddProc(film, 31, true, true, true, true, w.state().DefaultDropPoint);
+    EXPECT_EQ(w.session().CurrentMediaPath, film);
+    EXPECT_EQ(w.session().MediaFrameRate, -1.0) << "unknown while the clip opens";
+    EXPECT_FALSE(w.commands().action(zv::Cmd::FullScr)->isChecked()) << "the requests wait for the open report";
     e->finishOpen(100, 2997, 320, 240);
-    EXPECT_DOUBLE_EQ(w.MediaFrameRate, 29.97);
-    EXPECT_TRUE(w.FullScr->isChecked());
-    EXPECT_TRUE(w.PanScan1->isChecked());
-    EXPECT_FALSE(w.CmdFullScreen || w.CmdPanScan || w.PlayAfterOpen);
-    EXPECT_EQ(w.playlist().at(0).TimeText, QStringLiteral("1:40"));
+    EXPECT_DOUBLE_EQ(w.session().MediaFrameRate, 29.97);
+    EXPECT_TRUE(w.commands().action(zv::Cmd::FullScr)->isChecked());
+    EXPECT_TRUE(w.commands().action(zv::Cmd::PanScan1)->isChecked());
+    EXPECT_FALSE(w.state().CmdFullScreen || w.state().CmdPanScan || w.session().PlayAfterOpen);
+    EXPECT_EQ(w.playlist().playlist().at(0).TimeText, QStringLiteral("1:40"));
     EXPECT_EQ(e->DisplayMode(), MediaEngine::dmTime) << "left in time units";
 
     // The next clip finds the requests used up; an engine without a frame count gives 25.
-    w.FullScr->setChecked(false);
-    w.PanScan1->setChecked(false);
-    w.LadujMedia(0);
+    w.commands().action(zv::Cmd::FullScr)->setChecked(false);
+    w.commands().action(zv::Cmd::PanScan1)->setChecked(false);
+    w.playlist().LadujMedia(0);
     e->finishOpen(100, 0, 320, 240);
-    EXPECT_DOUBLE_EQ(w.MediaFrameRate, 25.0);
-    EXPECT_FALSE(w.FullScr->isChecked() || w.PanScan1->isChecked());
+    EXPECT_DOUBLE_EQ(w.session().MediaFrameRate, 25.0);
+    EXPECT_FALSE(w.commands().action(zv::Cmd::FullScr)->isChecked() || w.commands().action(zv::Cmd::PanScan1)->isChecked());
 
     // "Zamknij" closes the clip and forgets it; the playlist stays.
-    ASSERT_TRUE(w.runCommand(w.Zamknij1));
-    EXPECT_TRUE(w.CurrentMediaPath.isEmpty());
-    EXPECT_EQ(w.MediaFrameRate, -1.0);
+    ASSERT_TRUE(w.commands().run(zv::Cmd::Zamknij1));
+    EXPECT_TRUE(w.session().CurrentMediaPath.isEmpty());
+    EXPECT_EQ(w.session().MediaFrameRate, -1.0);
     EXPECT_EQ(e->calls.last(), QStringLiteral("Open "));
-    EXPECT_EQ(w.playlist().count(), 1);
+    EXPECT_EQ(w.playlist().playlist().count(), 1);
 }
 
 TEST(FilesIn, ALongScanShowsItsProgressAndKeepsTheWindowAnswering)
@@ -220,7 +220,7 @@ TEST(FilesIn, ALongScanShowsItsProgressAndKeepsTheWindowAnswering)
     FilesApp app([](quint64, QObject *parent) { return new ScriptedEngine(parent); });
     TZentavistaApp &w = *app.w;
     // A slow disk: Escape is asked after every entry, which costs 30 ms for the first 800 ms.
-    w.escapePollIntervalMs = 0;
+    w.files().escapePollIntervalMs = 0;
     QStringList labels;
     int timerTicks = 0;
     QTimer tick;
@@ -228,14 +228,15 @@ TEST(FilesIn, ALongScanShowsItsProgressAndKeepsTheWindowAnswering)
     tick.start(50);
     QElapsedTimer clock;
     clock.start();
-    w.setKeyStateSource([] { return Qt::KeyboardModifiers(); }, [&] {
+    w.hooks().modifiers = [] { return Qt::KeyboardModifiers(); };
+    w.hooks().escapeHeld = [&] {
         if (clock.elapsed() < 800)
             QTest::qSleep(30);
         labels << w.Label1->text();
         return false;
-    });
-    w.MainAddProc(dir, 31, true, true, false, false, w.DefaultDropPoint);
-    EXPECT_EQ(w.playlist().count(), 200);
+    };
+    w.files().MainAddProc(dir, 31, true, true, false, false, w.state().DefaultDropPoint);
+    EXPECT_EQ(w.playlist().playlist().count(), 200);
     ASSERT_FALSE(labels.isEmpty());
     EXPECT_TRUE(labels.last().startsWith(QStringLiteral("Przeszukiwanie folderów... znaleziono plików: ")))
         << labels.last().toStdString();
@@ -250,8 +251,8 @@ TEST(TemporaryPlaylist, SurvivesACloseAndComesBackWithoutOpening)
     const QString b = touch(home.file(QStringLiteral("b b.mp3")));
     {
         FilesApp app;
-        app.w->MainAddProc(a + QStringLiteral("\r\n") + b, 31, true, true, false, false,
-                           app.w->DefaultDropPoint);
+        app.w->files().MainAddProc(a + QStringLiteral("\r\n") + b, 31, true, true, false, false,
+                           app.w->state().DefaultDropPoint);
         ASSERT_EQ(playlistPaths(*app.w), (std::vector<QString>{a, b}));
         app.w->close();
     }
@@ -261,6 +262,6 @@ TEST(TemporaryPlaylist, SurvivesACloseAndComesBackWithoutOpening)
 
     FilesApp again;
     EXPECT_EQ(playlistPaths(*again.w), (std::vector<QString>{a, b}));
-    EXPECT_TRUE(again.w->CurrentMediaPath.isEmpty()) << "the restored playlist opens nothing";
+    EXPECT_TRUE(again.w->session().CurrentMediaPath.isEmpty()) << "the restored playlist opens nothing";
     EXPECT_TRUE(again.messages.isEmpty()) << again.messages.join('\n').toStdString();
 }

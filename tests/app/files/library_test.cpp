@@ -16,7 +16,7 @@ namespace {
 
 const zv::TSubtitleRecord *rowOf(TZentavistaApp &w, const QString &path)
 {
-    for (const zv::TSubtitleRecord &r : w.subtitleDatabase().rows())
+    for (const zv::TSubtitleRecord &r : w.library().subtitleDatabase().rows())
         if (r.FullPath == path)
             return &r;
     return nullptr;
@@ -25,7 +25,7 @@ const zv::TSubtitleRecord *rowOf(TZentavistaApp &w, const QString &path)
 QStringList associations(TZentavistaApp &w)
 {
     QStringList films;
-    for (const zv::TSubtitleRecord &r : w.subtitleDatabase().rows())
+    for (const zv::TSubtitleRecord &r : w.library().subtitleDatabase().rows())
         films << r.AssociatedWith;
     return films;
 }
@@ -48,43 +48,43 @@ TEST(LibraryInWindow, TheWindowsRequestsRowsAndTheFilmsAssociation)
     auto *e = static_cast<ScriptedEngine *>(w.m());
 
     // "Baza tekstów" shows and hides the window; the check mark follows it.
-    ASSERT_TRUE(w.runCommand(w.BT1));
-    EXPECT_TRUE(w.Form7->isVisible() && w.BT1->isChecked());
-    ASSERT_TRUE(w.runCommand(w.BT1));
-    EXPECT_FALSE(w.Form7->isVisible() || w.BT1->isChecked());
+    ASSERT_TRUE(w.commands().run(zv::Cmd::BT1));
+    EXPECT_TRUE(w.Form7->isVisible() && w.commands().action(zv::Cmd::BT1)->isChecked());
+    ASSERT_TRUE(w.commands().run(zv::Cmd::BT1));
+    EXPECT_FALSE(w.Form7->isVisible() || w.commands().action(zv::Cmd::BT1)->isChecked());
 
     // Files the window adds arrive as subtitles only: the film is ignored, nothing loads.
-    emit w.Form7->addFilesRequested(subs + QStringLiteral("\r\n") + film, true, w.DefaultDropPoint);
-    emit w.Form7->addFilesRequested(twin, true, w.DefaultDropPoint);
-    ASSERT_EQ(w.subtitleDatabase().size(), 2);
-    EXPECT_EQ(w.playlist().count(), 0);
-    EXPECT_TRUE(w.CurrentSubtitleFile().isEmpty());
+    emit w.Form7->addFilesRequested(subs + QStringLiteral("\r\n") + film, true, w.state().DefaultDropPoint);
+    emit w.Form7->addFilesRequested(twin, true, w.state().DefaultDropPoint);
+    ASSERT_EQ(w.library().subtitleDatabase().size(), 2);
+    EXPECT_EQ(w.playlist().playlist().count(), 0);
+    EXPECT_TRUE(w.subtitles().CurrentSubtitleFile().isEmpty());
 
     // Subtitles are shown; a film opens and nothing is found for it: the display goes off,
     // the subtitles stay loaded.
     emit w.Form7->loadSubtitleRequested(0);
-    ASSERT_TRUE(w.Wy1->isChecked());
-    w.MainAddProc(film, 31, true, true, true, true, w.DefaultDropPoint);
+    ASSERT_TRUE(w.commands().action(zv::Cmd::Wy1)->isChecked());
+    w.files().MainAddProc(film, 31, true, true, true, true, w.state().DefaultDropPoint);
     e->finishOpen(10, 250, 320, 240);
-    EXPECT_FALSE(w.Wy1->isChecked());
-    EXPECT_EQ(w.CurrentSubtitleFile(), subs);
+    EXPECT_FALSE(w.commands().action(zv::Cmd::Wy1)->isChecked());
+    EXPECT_EQ(w.subtitles().CurrentSubtitleFile(), subs);
 
     // Loading a row gives every row of that bare name the film.
     emit w.Form7->loadSubtitleRequested(1);
-    EXPECT_EQ(w.CurrentSubtitleFile(), twin);
+    EXPECT_EQ(w.subtitles().CurrentSubtitleFile(), twin);
     EXPECT_EQ(associations(w), (QStringList{"film.avi", "film.avi"}));
 
     // Reopened, the film finds its subtitles through the database: the first row of its name.
-    w.Zamknij1Click();
-    w.LadujMedia(0);
+    w.files().Zamknij1Click();
+    w.playlist().LadujMedia(0);
     e->finishOpen(10, 250, 320, 240);
-    EXPECT_EQ(w.CurrentSubtitleFile(), subs);
+    EXPECT_EQ(w.subtitles().CurrentSubtitleFile(), subs);
 
     // Loaded with no film open, a subtitle file loses its film.
-    w.Zamknij1Click();
-    w.MainAddProc(subs, 2, false, true, false, true, w.DefaultDropPoint);
+    w.files().Zamknij1Click();
+    w.files().MainAddProc(subs, 2, false, true, false, true, w.state().DefaultDropPoint);
     EXPECT_EQ(associations(w), (QStringList{"", ""}));
-    EXPECT_EQ(w.subtitleDatabase().size(), 2) << "a file added again keeps its one row";
+    EXPECT_EQ(w.library().subtitleDatabase().size(), 2) << "a file added again keeps its one row";
     EXPECT_TRUE(app.messages.isEmpty()) << app.messages.join('\n').toStdString();
 }
 
@@ -99,12 +99,12 @@ TEST(SubtitleDatabaseEndToEnd, ASubtitleLoadedForAFilmComesBackWithItInTheNextRu
     {
         FilesApp app;
         TZentavistaApp &w = *app.w;
-        w.MainAddProc(film, 31, true, true, true, true, w.DefaultDropPoint);
+        w.files().MainAddProc(film, 31, true, true, true, true, w.state().DefaultDropPoint);
         ASSERT_TRUE(app.waitOpen(film));
-        EXPECT_TRUE(w.CurrentSubtitleFile().isEmpty()) << "nothing to find in the first run";
+        EXPECT_TRUE(w.subtitles().CurrentSubtitleFile().isEmpty()) << "nothing to find in the first run";
 
-        w.MainAddProc(subs, 2, false, true, false, true, w.DefaultDropPoint);
-        EXPECT_EQ(w.CurrentSubtitleFile(), subs);
+        w.files().MainAddProc(subs, 2, false, true, false, true, w.state().DefaultDropPoint);
+        EXPECT_EQ(w.subtitles().CurrentSubtitleFile(), subs);
         const zv::TSubtitleRecord *row = rowOf(w, subs);
         ASSERT_NE(row, nullptr);
         EXPECT_EQ(row->AssociatedWith, QStringLiteral("Wielki film.avi"));
@@ -113,18 +113,18 @@ TEST(SubtitleDatabaseEndToEnd, ASubtitleLoadedForAFilmComesBackWithItInTheNextRu
 
     FilesApp app;
     TZentavistaApp &w = *app.w;
-    ASSERT_EQ(w.subtitleDatabase().size(), 1) << "the database was written and read back";
-    EXPECT_TRUE(w.CurrentMediaPath.isEmpty());
-    w.MainAddProc(film, 31, true, true, true, true, w.DefaultDropPoint);
+    ASSERT_EQ(w.library().subtitleDatabase().size(), 1) << "the database was written and read back";
+    EXPECT_TRUE(w.session().CurrentMediaPath.isEmpty());
+    w.files().MainAddProc(film, 31, true, true, true, true, w.state().DefaultDropPoint);
     ASSERT_TRUE(app.waitOpen(film));
-    EXPECT_EQ(w.CurrentSubtitleFile(), subs);
-    EXPECT_EQ(w.subtitleDatabase().size(), 1) << "the found file keeps its one row";
-    EXPECT_TRUE(w.Wy1->isChecked()) << "the display comes on with the subtitles";
+    EXPECT_EQ(w.subtitles().CurrentSubtitleFile(), subs);
+    EXPECT_EQ(w.library().subtitleDatabase().size(), 1) << "the found file keeps its one row";
+    EXPECT_TRUE(w.commands().action(zv::Cmd::Wy1)->isChecked()) << "the display comes on with the subtitles";
 
     // Its lines show as the film plays.
     w.m()->setCurrentPosition(4.2);
     w.m()->Play();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return w.DisplayedText().contains(QStringLiteral("Zażółć")); }, 8000))
-        << w.DisplayedText().toStdString();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return w.subtitles().DisplayedText().contains(QStringLiteral("Zażółć")); }, 8000))
+        << w.subtitles().DisplayedText().toStdString();
     EXPECT_TRUE(app.messages.isEmpty()) << app.messages.join('\n').toStdString();
 }

@@ -1,4 +1,4 @@
-#include "app/main_window.h"
+#include "support/app_features.h"
 #include "core/config/settings.h"
 #include "playback/media_engine.h"
 #include "support/test_env.h"
@@ -33,19 +33,19 @@ TEST(KeysReal, TypedKeysDriveRealPlaybackAndGlobalKeysWorkFromAnotherClient)
     zv::test::ScopedHome home;
     TZentavistaApp w;
     w.setEngineFactory(TForm9::mpvEngine(false));
-    w.setFilesMessageSink([](const QString &, const QString &) {});
+    w.hooks().filesMessage = ([](const QString &, const QString &) {});
     w.CreateForms();
     w.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
-    w.MainAddProc(zv::test::mediaFile(QStringLiteral("clip.avi")), 31, true, true, true, false,
-                  w.DefaultDropPoint);
+    w.files().MainAddProc(zv::test::mediaFile(QStringLiteral("clip.avi")), 31, true, true, true, false,
+                  w.state().DefaultDropPoint);
     MediaEngine *e = w.m();
     const auto state = [&](int s, int ms = 10000) {
         return QTest::qWaitFor([&] { return e->PlayState() == s; }, ms);
     };
-    ASSERT_TRUE(QTest::qWaitFor([&] { return w.FullScr->isEnabled(); }, 20000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w.commands().action(zv::Cmd::FullScr)->isEnabled(); }, 20000));
     if (e->PlayState() != MediaEngine::psPlaying)
-        w.runCommand(w.Play);
+        w.commands().run(zv::Cmd::Play);
     ASSERT_TRUE(state(MediaEngine::psPlaying));
 
     // The keyboard focus goes to the player, as a click on its window would give it.
@@ -60,16 +60,16 @@ TEST(KeysReal, TypedKeysDriveRealPlaybackAndGlobalKeysWorkFromAnotherClient)
     EXPECT_TRUE(QTest::qWaitFor([&] { return e->CurrentPosition() >= before + 2.5; }, 5000))
         << before << " -> " << e->CurrentPosition();
     ASSERT_TRUE(typeKey("F11"));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return w.isFullScreenOn() && w.isFullScreen(); }, 3000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return w.video().isFullScreenOn() && w.isFullScreen(); }, 3000));
     ASSERT_TRUE(typeKey("Escape"));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return !w.isFullScreenOn() && !w.isFullScreen(); }, 3000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !w.video().isFullScreenOn() && !w.isFullScreen(); }, 3000));
 
     // Global keys: another client has the focus and still gets the key.
     w.settings().EnableOutCtrls = true;
-    w.RestartGlobalKeys();
-    w.RestartGlobalKeys();   // applying twice leaves one listener
-    ASSERT_TRUE(w.GlobalKeysRunning());
-    w.runCommand(w.Play);
+    w.keys().RestartGlobalKeys();
+    w.keys().RestartGlobalKeys();   // applying twice leaves one listener
+    ASSERT_TRUE(w.keys().GlobalKeysRunning());
+    w.commands().run(zv::Cmd::Play);
     ASSERT_TRUE(state(MediaEngine::psPlaying));
     QProcess xev;
     xev.start(QStringLiteral("xev"), {QStringLiteral("-event"), QStringLiteral("keyboard"),
@@ -92,8 +92,8 @@ TEST(KeysReal, TypedKeysDriveRealPlaybackAndGlobalKeysWorkFromAnotherClient)
     xev.waitForFinished(2000);
 
     w.settings().EnableOutCtrls = false;
-    w.RestartGlobalKeys();
-    EXPECT_FALSE(w.GlobalKeysRunning());
+    w.keys().RestartGlobalKeys();
+    EXPECT_FALSE(w.keys().GlobalKeysRunning());
     w.close();
 }
 

@@ -27,7 +27,7 @@ struct KeysApp : TransportApp {
         open(addEntries({QStringLiteral("film.avi")})[0]);
         e->position = 10;
         e->playState = MediaEngine::psPlaying;
-        w->UstawMStaus();
+        w->status().UstawMStaus();
     }
     // Sends the key to window as the window system does; true when no widget saw it.
     bool press(QWidget *window, int key, Qt::KeyboardModifiers mods = Qt::NoModifier)
@@ -95,7 +95,7 @@ TEST(Keys, RowsRunTheirActionsInTheirWindows)
     for (const Case &c : cases) {
         app.e->position = 10;
         app.e->playState = MediaEngine::psPlaying;
-        w.UstawMStaus();
+        w.status().UstawMStaus();
         const bool consumed = app.press(c.window, c.key, c.mods);
         EXPECT_EQ(app.e->calls.join(QLatin1Char('|')), QString::fromLatin1(c.calls)) << c.what;
         EXPECT_EQ(consumed, c.consumed) << c.what;
@@ -108,40 +108,40 @@ TEST(Keys, FramingAndFullScreenKeys)
     TZentavistaApp &w = *app.w;
     w.settings().PanScanValue = 120;
     app.press(&w, Qt::Key_Up, Qt::ControlModifier);        // pan-scan on, +2
-    EXPECT_TRUE(w.PanScan1->isChecked());
+    EXPECT_TRUE(w.commands().action(zv::Cmd::PanScan1)->isChecked());
     EXPECT_EQ(w.settings().PanScanValue, 122);
     app.press(&w, Qt::Key_Down, Qt::ControlModifier | Qt::ShiftModifier);
     app.press(&w, Qt::Key_Left, Qt::ShiftModifier);
-    EXPECT_EQ(w.pictureFraming().verticalInset, 5);
-    EXPECT_EQ(w.pictureFraming().offsetX, -5);
+    EXPECT_EQ(w.video().pictureFraming().verticalInset, 5);
+    EXPECT_EQ(w.video().pictureFraming().offsetX, -5);
     app.press(&w, Qt::Key_Home, Qt::ShiftModifier);
-    EXPECT_EQ(w.pictureFraming().offsetX, 0);
+    EXPECT_EQ(w.video().pictureFraming().offsetX, 0);
     app.press(&w, Qt::Key_Home, Qt::ControlModifier);      // inset 0, zoom 100
-    EXPECT_EQ(w.pictureFraming().verticalInset, 0);
+    EXPECT_EQ(w.video().pictureFraming().verticalInset, 0);
     EXPECT_EQ(w.settings().PanScanValue, 100);
     app.press(&w, Qt::Key_P, Qt::ControlModifier);
-    EXPECT_FALSE(w.PanScan1->isChecked());
+    EXPECT_FALSE(w.commands().action(zv::Cmd::PanScan1)->isChecked());
 
     app.press(&w, Qt::Key_F11);
-    EXPECT_TRUE(w.isFullScreenOn());
+    EXPECT_TRUE(w.video().isFullScreenOn());
     app.press(&w, Qt::Key_Escape);
-    EXPECT_FALSE(w.isFullScreenOn());
+    EXPECT_FALSE(w.video().isFullScreenOn());
     // Ctrl+Enter changes the display mode, Alt+Enter does not: the key's own modifiers decide.
     auto modes = std::make_unique<zv::test::FakeDisplayModes>();
     zv::test::FakeDisplayModes *display = modes.get();
-    w.setDisplayModeBackend(std::move(modes));
+    w.video().setDisplayModeBackend(std::move(modes));
     w.settings().FullScrResIndex = 1;
     app.press(&w, Qt::Key_Return, Qt::AltModifier);
-    EXPECT_TRUE(w.isFullScreenOn());
+    EXPECT_TRUE(w.video().isFullScreenOn());
     EXPECT_EQ(display->mode, zv::test::FakeDisplayModes::desktop());
     app.press(&w, Qt::Key_Escape);
-    EXPECT_FALSE(w.isFullScreenOn());
+    EXPECT_FALSE(w.video().isFullScreenOn());
     app.press(&w, Qt::Key_Return, Qt::ControlModifier);
     EXPECT_EQ(display->mode, (zv::video::DisplayMode{640, 480, 24, 0}));
     app.press(&w, Qt::Key_Escape);
     EXPECT_EQ(display->mode, zv::test::FakeDisplayModes::desktop());
     // Escape outside full screen does nothing in the main window.
-    EXPECT_FALSE(app.press(&w, Qt::Key_Escape) && w.isFullScreenOn());
+    EXPECT_FALSE(app.press(&w, Qt::Key_Escape) && w.video().isFullScreenOn());
 }
 
 TEST(Keys, WheelStepsTheVolumeByWholeNotches)
@@ -167,7 +167,7 @@ TEST(Keys, WheelStepsTheVolumeByWholeNotches)
 TEST(Keys, TheAboutListComesFromTheTable)
 {
     KeysApp app;
-    const QStringList lines = zv::keyListTexts(*app.w);
+    const QStringList lines = zv::keyListTexts(app.w->commands());
     EXPECT_TRUE(lines.contains(QStringLiteral("Spacja\tPlay / Pauza")));
     EXPECT_TRUE(lines.contains(QStringLiteral("F11\tPełny ekran")));
     EXPECT_TRUE(lines.contains(QStringLiteral("Alt+F4\tZakończ")));

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/main_window.h"
+#include "support/app_features.h"
 #include "playback/scripted_engine.h"
 
 #include <QAction>
@@ -22,5 +22,5 @@ inline ScriptedEngine *scriptedEngine(const TZentavistaApp &w)
 inline void detachCommands(TZentavistaApp &w)
 {
     for (QAction *a : w.findChildren<QAction *>())
-        QObject::disconnect(a, &QAction::triggered, &w, nullptr);
+        QObject::disconnect(a, &QAction::triggered, nullptr, nullptr);
 }

@@ -1,5 +1,5 @@
 // The main window's panels and the other windows as they are created.
-#include "app/main_window.h"
+#include "support/app_features.h"
 #include "app_fixture.h"
 #include "app/about_dialog.h"
 #include "library/subtitle_finder_dialog.h"
@@ -137,7 +137,7 @@ TEST(MainFrame, FormsAreCreatedWithTheirClassesAndCaptions)
 
 TEST(MainFrame, DisplayModesAreDistinctTexts)
 {
-    const QStringList modes = TZentavistaApp::DisplayModeList();
+    const QStringList modes = zv::VideoController::DisplayModeList();
     ASSERT_FALSE(modes.isEmpty()) << "the test display has at least its own mode";
     const QRegularExpression form(QStringLiteral("^\\d+ x \\d+ x \\d+$"));
     for (const QString &m : modes)

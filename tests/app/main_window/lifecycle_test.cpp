@@ -1,6 +1,6 @@
 // Start-up and shut-down: their order, what the first files and the hand-off reach, and the
 // real program closing cleanly on a termination signal.
-#include "app/main_window.h"
+#include "support/app_features.h"
 #include "app_fixture.h"
 #include "app/single_instance.h"
 #include "core/app/command_line.h"
@@ -50,9 +50,9 @@ TEST(StartUp, RunsInOrderAndRestoresThePlaylistWithoutOpening)
     w.CreateForms();
     EXPECT_EQ(w.lifecycleSteps(), kStartUp);
     EXPECT_TRUE(w.isVisible());
-    EXPECT_EQ(w.DefaultDropPoint, QPoint(1, 10000));
-    ASSERT_EQ(w.mainAddCalls().size(), 1);
-    const auto &call = w.mainAddCalls().first();
+    EXPECT_EQ(w.state().DefaultDropPoint, QPoint(1, 10000));
+    ASSERT_EQ(w.files().mainAddCalls().size(), 1);
+    const auto &call = w.files().mainAddCalls().first();
     EXPECT_EQ(call.Text, zv::Paths::tempPlaylist());
     EXPECT_EQ(call.AddMode, 31);
     EXPECT_TRUE(call.ClearFirst && call.AppendAtEnd);
@@ -73,14 +73,14 @@ TEST(StartUp, FirstFilesComeFromTheCommandLineAndSwitchesOutrankSettings)
                      cmd.PanScanValue);
     useScriptedEngine(w);
     w.CreateForms();
-    ASSERT_EQ(w.mainAddCalls().size(), 1) << "the saved playlist is not restored over the files given";
-    const auto &call = w.mainAddCalls().first();
+    ASSERT_EQ(w.files().mainAddCalls().size(), 1) << "the saved playlist is not restored over the files given";
+    const auto &call = w.files().mainAddCalls().first();
     EXPECT_EQ(call.Paths, zv::ParamFilesToList(cmd.params));
     EXPECT_EQ(call.Paths.value(0), film);
     EXPECT_EQ(call.AddMode, 31);
     EXPECT_TRUE(call.ClearFirst && call.AppendAtEnd && call.OpenFirst && call.LoadSubtitle);
-    EXPECT_TRUE(w.CmdFullScreen && w.CmdPanScan);
-    EXPECT_FALSE(w.CmdAutoPanScan);
+    EXPECT_TRUE(w.state().CmdFullScreen && w.state().CmdPanScan);
+    EXPECT_FALSE(w.state().CmdAutoPanScan);
     EXPECT_EQ(w.settings().PanScanValue, 90);
 }
 
@@ -112,8 +112,8 @@ TEST(StartUp, TheArgumentOpensExactlyWhatItNames)
         useScriptedEngine(w);
         QDir::setCurrent(home.path()); // the playlist's relative line resolves to itself too
         w.CreateForms();
-        EXPECT_EQ(w.CurrentMediaPath, c.opened);
-        EXPECT_EQ(w.playlist().paths().size(), c.entries);
+        EXPECT_EQ(w.session().CurrentMediaPath, c.opened);
+        EXPECT_EQ(w.playlist().playlist().paths().size(), c.entries);
         const QStringList opens = scriptedEngine(w)->calls.filter(QRegularExpression("^Open ."));
         EXPECT_EQ(opens.size(), c.entries) << opens.join(" | ").toStdString();
         for (const QString &open : opens)
@@ -174,7 +174,7 @@ TEST(StartUp, NoPlaylistRestoreWhenTheOptionIsOff)
     TZentavistaApp w;
     useScriptedEngine(w);
     w.CreateForms();
-    EXPECT_TRUE(w.mainAddCalls().isEmpty());
+    EXPECT_TRUE(w.files().mainAddCalls().isEmpty());
     EXPECT_FALSE(w.lifecycleSteps().contains("MainAddProc"));
 }
 
@@ -185,25 +185,25 @@ TEST(ShutDown, RunsOnceInOrderAndWritesTheSettings)
     useScriptedEngine(w);
     w.CreateForms();
     // Shown subtitles, as if a subtitle file were loaded (the status refresh enables Wy1 then).
-    w.Wy1->setEnabled(true);
-    w.Wy1->setChecked(true);
+    w.commands().action(zv::Cmd::Wy1)->setEnabled(true);
+    w.commands().action(zv::Cmd::Wy1)->setChecked(true);
     QSignalSpy finished(&w, &TZentavistaApp::shutDownFinished);
     const qsizetype before = w.lifecycleSteps().size();
 
-    EXPECT_TRUE(w.runCommand(w.Zakocz1));
+    EXPECT_TRUE(w.commands().run(zv::Cmd::Zakocz1));
     const QStringList steps = w.lifecycleSteps().mid(before);
     EXPECT_EQ(steps, (QStringList{"ShuttingDown", "StopGlobalKeys", "StopTimers", "StopEngine",
                                   "SubtitlesOff", "HideWindows", "SavePlaylist", "saveini",
                                   "ZapiszBazenapisow", "CloseMedia", "ClearSubtitleTable"}));
-    EXPECT_TRUE(w.ShuttingDown);
+    EXPECT_TRUE(w.state().ShuttingDown);
     EXPECT_FALSE(w.isVisible());
     EXPECT_FALSE(w.Form9->isVisible());
     // The engine is stopped first and left with no file last.
     const QStringList engineCalls = scriptedEngine(w)->calls;
     ASSERT_GE(engineCalls.size(), 2);
     EXPECT_EQ(engineCalls.mid(engineCalls.size() - 2), (QStringList{"Stop", "Open "}));
-    EXPECT_FALSE(w.Wy1->isChecked());
-    EXPECT_FALSE(w.Timer2->isActive() || w.Timer3->isActive() || w.Timer8->isActive());
+    EXPECT_FALSE(w.commands().action(zv::Cmd::Wy1)->isChecked());
+    EXPECT_FALSE(w.status().Timer2->isActive() || w.status().Timer3->isActive() || w.video().Timer8->isActive());
     EXPECT_TRUE(QFile::exists(zv::Paths::settingsFile()));
     EXPECT_EQ(finished.count(), 1);
 
@@ -232,19 +232,22 @@ TEST(HandOff, APathFromASecondStartOpensLikeTheMenu)
     QTemporaryDir runtime;
     qputenv("ZENTAVISTA_RUNTIME_DIR", runtime.path().toLocal8Bit());
     TZentavistaApp w;
+    useScriptedEngine(w);
+    w.CreateForms();
+    const qsizetype before = w.files().mainAddCalls().size();
     zv::SingleInstance instance;
     w.connectSingleInstance(&instance);
     emit instance.fileHandedOver(QStringLiteral("/srv/filmy/film.avi"));
-    ASSERT_EQ(w.mainAddCalls().size(), 1);
-    const auto &call = w.mainAddCalls().first();
+    ASSERT_EQ(w.files().mainAddCalls().size(), before + 1);
+    const auto &call = w.files().mainAddCalls().last();
     EXPECT_EQ(call.Text, QStringLiteral("/srv/filmy/film.avi"));
     EXPECT_EQ(call.AddMode, 31);
     EXPECT_TRUE(call.ClearFirst && call.AppendAtEnd && call.OpenFirst && call.LoadSubtitle);
     EXPECT_EQ(call.DropPoint, QPoint(1, 10000));
 
-    w.ShuttingDown = true;
+    w.state().ShuttingDown = true;
     emit instance.fileHandedOver(QStringLiteral("/srv/filmy/drugi.avi"));
-    EXPECT_EQ(w.mainAddCalls().size(), 1) << "nothing is added while the program closes";
+    EXPECT_EQ(w.files().mainAddCalls().size(), before + 1) << "nothing is added while the program closes";
     qunsetenv("ZENTAVISTA_RUNTIME_DIR");
 }
 

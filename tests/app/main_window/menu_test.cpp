@@ -1,6 +1,6 @@
 // The menu bar and the main toolbar as the user and the key handler meet them: names in order,
 // captions to the character, hidden items, and the rule that a disabled item does nothing.
-#include "app/main_window.h"
+#include "support/app_features.h"
 #include "app_fixture.h"
 
 #include <QAction>
@@ -143,42 +143,42 @@ TEST(MainMenu, KeysAreNotQtShortcutsAndStateItemsCarryCheckMarks)
     // Keys are decoded application-wide; a Qt shortcut would fire twice or in the wrong window.
     for (QAction *a : w.findChildren<QAction *>())
         EXPECT_TRUE(a->shortcuts().isEmpty()) << a->objectName().toStdString();
-    for (QAction *a : {w.Wy1, w.FullScr, w.PanScan1, w.Powt1, w.PL1, w.BT1, w.W2})
+    for (QAction *a : {w.commands().action(zv::Cmd::Wy1), w.commands().action(zv::Cmd::FullScr), w.commands().action(zv::Cmd::PanScan1), w.commands().action(zv::Cmd::Powt1), w.commands().action(zv::Cmd::PL1), w.commands().action(zv::Cmd::BT1), w.commands().action(zv::Cmd::W2)})
         EXPECT_TRUE(a->isCheckable()) << a->objectName().toStdString();
-    EXPECT_FALSE(w.RecentFiles1->isEnabled()) << "an empty recent-files menu is disabled";
+    EXPECT_FALSE(w.commands().menu(zv::MenuId::RecentFiles1)->isEnabled()) << "an empty recent-files menu is disabled";
 }
 
 TEST(MainMenu, DisabledItemsDoNothingHiddenOnesStillRun)
 {
     struct Case {
-        QAction *TZentavistaApp::*item;
+        zv::Cmd item;
         bool enabled;
         bool expectRan;
     };
     const Case cases[] = {
-        {&TZentavistaApp::OT1, true, true},
-        {&TZentavistaApp::OT1, false, false},
-        {&TZentavistaApp::Play, true, true},   // hidden, triggerable
-        {&TZentavistaApp::Od1, false, false},  // hidden and disabled by the status refresh
-        {&TZentavistaApp::Od1, true, true},
-        {&TZentavistaApp::Powt1, false, false},
+        {zv::Cmd::OT1, true, true},
+        {zv::Cmd::OT1, false, false},
+        {zv::Cmd::Play, true, true},   // hidden, triggerable
+        {zv::Cmd::Od1, false, false},  // hidden and disabled by the status refresh
+        {zv::Cmd::Od1, true, true},
+        {zv::Cmd::Powt1, false, false},
     };
     for (const Case &c : cases) {
         TZentavistaApp w;
         detachCommands(w);
-        QAction *a = w.*(c.item);
+        QAction *a = w.commands().action(c.item);
         SCOPED_TRACE(a->objectName().toStdString() + (c.enabled ? " enabled" : " disabled"));
         a->setEnabled(c.enabled);
         QSignalSpy spy(a, &QAction::triggered);
         const bool wasChecked = a->isChecked();
-        EXPECT_EQ(w.runCommand(a), c.expectRan);
+        EXPECT_EQ(w.commands().run(a), c.expectRan);
         EXPECT_EQ(spy.count(), c.expectRan ? 1 : 0);
         if (!c.expectRan) {
             EXPECT_EQ(a->isChecked(), wasChecked) << "a disabled item keeps its check mark";
         }
     }
     TZentavistaApp w;
-    EXPECT_FALSE(w.runCommand(nullptr));
+    EXPECT_FALSE(w.commands().run(nullptr));
 }
 
 TEST(MainMenu, ToolbarButtonsRunTheirItems)
@@ -186,17 +186,17 @@ TEST(MainMenu, ToolbarButtonsRunTheirItems)
     struct Case {
         const char *button;
         const char *hint;
-        QAction *TZentavistaApp::*item;
+        zv::Cmd item;
     };
     const Case cases[] = {
-        {"ToolButton1", "Otwórz film...", &TZentavistaApp::OT1},
-        {"ToolButton2", "Otwórz plik z napisami...", &TZentavistaApp::OT2},
-        {"ToolButton3", "Opcje...", &TZentavistaApp::Opcje1},
-        {"ToolButton23", "Edytor napisów", &TZentavistaApp::Edytortxt1},
-        {"ToolButton12", "Wyświetlaj napisy", &TZentavistaApp::Wy1},
-        {"ToolButton22", "Pełny ekran", &TZentavistaApp::FullScr},
-        {"ToolButton4", "PanScan", &TZentavistaApp::PanScan1},
-        {"ToolButton7", "O programie...", &TZentavistaApp::About1},
+        {"ToolButton1", "Otwórz film...", zv::Cmd::OT1},
+        {"ToolButton2", "Otwórz plik z napisami...", zv::Cmd::OT2},
+        {"ToolButton3", "Opcje...", zv::Cmd::Opcje1},
+        {"ToolButton23", "Edytor napisów", zv::Cmd::Edytortxt1},
+        {"ToolButton12", "Wyświetlaj napisy", zv::Cmd::Wy1},
+        {"ToolButton22", "Pełny ekran", zv::Cmd::FullScr},
+        {"ToolButton4", "PanScan", zv::Cmd::PanScan1},
+        {"ToolButton7", "O programie...", zv::Cmd::About1},
     };
     TZentavistaApp w;
     detachCommands(w);
@@ -219,21 +219,21 @@ TEST(MainMenu, ToolbarButtonsRunTheirItems)
         EXPECT_FALSE(b->icon().isNull());
         // The status refresh after a click disables what nothing open can use; wiring only here.
         b->setEnabled(true);
-        (w.*(c.item))->setEnabled(true);
-        QSignalSpy spy(w.*(c.item), &QAction::triggered);
+        (w.commands().action(c.item))->setEnabled(true);
+        QSignalSpy spy(w.commands().action(c.item), &QAction::triggered);
         b->click();
         EXPECT_EQ(spy.count(), 1);
     }
     // The subtitles button shows Wy1's check mark, whichever way it was set.
-    w.Wy1->setEnabled(true);
+    w.commands().action(zv::Cmd::Wy1)->setEnabled(true);
     w.ToolButton12->setEnabled(true);
-    w.Wy1->setChecked(false);
+    w.commands().action(zv::Cmd::Wy1)->setChecked(false);
     w.ToolButton12->click();
-    EXPECT_TRUE(w.Wy1->isChecked());
+    EXPECT_TRUE(w.commands().action(zv::Cmd::Wy1)->isChecked());
     EXPECT_TRUE(w.ToolButton12->isChecked());
-    w.Wy1->setEnabled(false);
+    w.commands().action(zv::Cmd::Wy1)->setEnabled(false);
     w.ToolButton12->click();
-    EXPECT_TRUE(w.Wy1->isChecked());
+    EXPECT_TRUE(w.commands().action(zv::Cmd::Wy1)->isChecked());
     EXPECT_TRUE(w.ToolButton12->isChecked()) << "a click on a disabled item leaves the button as the item is";
 }
 

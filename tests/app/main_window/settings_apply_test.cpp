@@ -1,5 +1,5 @@
 // The settings file applied to the windows at start-up and taken from them at exit.
-#include "app/main_window.h"
+#include "support/app_features.h"
 #include "app_fixture.h"
 #include "core/config/ini_file.h"
 #include "core/config/paths.h"
@@ -86,7 +86,7 @@ TEST(LoadIni, WindowPlacesFollowTheKeysThatExist)
             EXPECT_EQ(form->pos(), (*expected)->pos);
             EXPECT_EQ(form->size(), (*expected)->size);
         }
-        EXPECT_EQ(w.Powt1->isChecked(), c.repeat);
+        EXPECT_EQ(w.commands().action(zv::Cmd::Powt1)->isChecked(), c.repeat);
     }
 }
 
@@ -126,7 +126,7 @@ TEST(SaveIni, NothingChangedWritesTheSameValues)
         w.CreateForms();
         w.close();
         const QByteArray bytes = settingsBytes();
-        const zv::Settings s = zv::loadSettingsFile(zv::Paths::settingsFile(), w.resolutionList());
+        const zv::Settings s = zv::loadSettingsFile(zv::Paths::settingsFile(), w.video().resolutionList());
         if (run == 0) {
             first = bytes;
             firstSettings = s;
@@ -161,7 +161,7 @@ TEST(SaveIni, WindowChangesAreWritten)
         w.Form6->move(33, 44);
         w.Form6->show();
         w.Form12->move(55, 66);
-        w.runCommand(w.Powt1);
+        w.commands().run(zv::Cmd::Powt1);
         w.close();
     }
     const zv::Settings s = zv::loadSettingsFile(zv::Paths::settingsFile(), {});
@@ -181,7 +181,7 @@ TEST(SaveIni, WindowChangesAreWritten)
     EXPECT_TRUE(w.Form6->isVisible());
     EXPECT_EQ(w.Form6->pos(), QPoint(33, 44));
     EXPECT_EQ(w.Form12->pos(), QPoint(55, 66));
-    EXPECT_TRUE(w.Powt1->isChecked());
+    EXPECT_TRUE(w.commands().action(zv::Cmd::Powt1)->isChecked());
 }
 
 QStringList g_warnings;

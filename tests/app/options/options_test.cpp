@@ -1,5 +1,5 @@
 // The options dialog driven through its widgets on the real main window.
-#include "app/main_window.h"
+#include "support/app_features.h"
 #include "app/tray_icons.h"
 #include "config/options_dialog.h"
 #include "core/config/settings.h"
@@ -54,7 +54,7 @@ TEST(OptionsDialog, OpensThroughTheCommandAndTheKeyAndApplyReachesTheNextSubtitl
     OptionsApp a;
     a.w->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(a.w.get()));
-    ASSERT_TRUE(a.w->runCommand(a.w->Opcje1));
+    ASSERT_TRUE(a.w->commands().run(zv::Cmd::Opcje1));
     ASSERT_TRUE(a.f->isVisible());
     EXPECT_FALSE(a.f->isModal());
     EXPECT_EQ(a.f->windowTitle(), QStringLiteral("Opcje"));
@@ -87,8 +87,8 @@ TEST(OptionsDialog, OpensThroughTheCommandAndTheKeyAndApplyReachesTheNextSubtitl
     EXPECT_EQ(a.w->settings().DisplayMode, 0);
     EXPECT_EQ(a.w->settings().BackGroundColor, 0x604020u);
 
-    a.w->RobNapis(QStringLiteral("Ala ma kota"));
-    const zv::SubtitleRenderer &r = a.w->subtitleDisplay()->renderer();
+    a.w->subtitles().RobNapis(QStringLiteral("Ala ma kota"));
+    const zv::SubtitleRenderer &r = a.w->subtitles().subtitleDisplay()->renderer();
     EXPECT_EQ(r.layout().lines[0].pointSize, 31);
     EXPECT_EQ(r.paint(), zv::OverlayPaint::Opaque);
     const QImage &line = r.line(0).image;
@@ -104,39 +104,39 @@ TEST(OptionsDialog, CancelChangesNothingAndTheNextShowingShowsTheSettings)
 {
     OptionsApp a;
     const zv::Settings before = a.w->settings();
-    a.w->runCommand(a.w->Opcje1);
+    a.w->commands().run(zv::Cmd::Opcje1);
     a.f->InitFullScrBox->setChecked(true);
     a.f->ShadowDistanceSpin->setValue(50);
     a.f->ShowTrayIconBox->setChecked(true);
     a.f->CancelButton->click();
     EXPECT_FALSE(a.f->isVisible());
     EXPECT_EQ(a.w->settings(), before);
-    a.w->runCommand(a.w->Opcje1);
+    a.w->commands().run(zv::Cmd::Opcje1);
     EXPECT_FALSE(a.f->InitFullScrBox->isChecked());
     EXPECT_EQ(a.f->ShadowDistanceSpin->value(), 1);
 
     // Tray icons follow "Zastosuj" both ways.
     a.f->ShowTrayIconBox->setChecked(true);
     a.f->ApplyButton->click();
-    ASSERT_NE(a.w->trayIcons(), nullptr);
-    EXPECT_TRUE(a.w->trayIcons()->isVisible());
+    ASSERT_NE(a.w->desktop().trayIcons(), nullptr);
+    EXPECT_TRUE(a.w->desktop().trayIcons()->isVisible());
     a.f->ShowTrayIconBox->setChecked(false);
     a.f->ApplyButton->click();
-    EXPECT_FALSE(a.w->trayIcons()->isVisible());
+    EXPECT_FALSE(a.w->desktop().trayIcons()->isVisible());
 }
 
 TEST(OptionsDialog, DefaultsAfterAConfirmationThenOk)
 {
     OptionsApp a;
-    a.w->runCommand(a.w->Opcje1);
+    a.w->commands().run(zv::Cmd::Opcje1);
     a.f->InitAutoPanScanBox->setChecked(true);
     a.f->OffsetEnabledBox->setChecked(true);
     a.f->PlainTimeEdit->setTime(QTime(0, 0, 3));
     a.f->LaterRadio->setChecked(true);
     a.f->ApplyButton->click();
     ASSERT_TRUE(a.w->settings().InitAutoPanScan);
-    EXPECT_EQ(a.w->ShiftOffset, -3.0);
-    EXPECT_EQ(a.w->ShiftOffsetInverse, 3.0);
+    EXPECT_EQ(a.w->subtitles().ShiftOffset, -3.0);
+    EXPECT_EQ(a.w->subtitles().ShiftOffsetInverse, 3.0);
     a.w->move(10, 10);
 
     a.answer = false;
@@ -152,7 +152,7 @@ TEST(OptionsDialog, DefaultsAfterAConfirmationThenOk)
     a.f->OkButton->click();
     EXPECT_FALSE(a.f->isVisible());
     EXPECT_FALSE(a.w->settings().InitAutoPanScan);
-    EXPECT_EQ(a.w->ShiftOffset, 0.0);
+    EXPECT_EQ(a.w->subtitles().ShiftOffset, 0.0);
 }
 
 TEST(OptionsDialog, FileTypesRegisterAndGiveBackThroughTheDesktop)
@@ -163,7 +163,7 @@ TEST(OptionsDialog, FileTypesRegisterAndGiveBackThroughTheDesktop)
     a.xdg.writeMimeApps(others + "[Default Applications]\nvideo/x-msvideo=inny.desktop;\n");
     const QString avi = QStringLiteral("video/x-msvideo");
 
-    a.w->runCommand(a.w->Opcje1);
+    a.w->commands().run(zv::Cmd::Opcje1);
     ASSERT_NE(a.fileType(QStringLiteral("avi")), nullptr);
     EXPECT_FALSE(a.fileType(QStringLiteral("avi"))->isSelected());
     a.fileType(QStringLiteral("avi"))->setSelected(true);
@@ -186,7 +186,7 @@ TEST(OptionsDialog, FileTypesRegisterAndGiveBackThroughTheDesktop)
 
     // Showing the dialog again reads the marks from the desktop.
     a.f->CancelButton->click();
-    a.w->runCommand(a.w->Opcje1);
+    a.w->commands().run(zv::Cmd::Opcje1);
     EXPECT_TRUE(a.fileType(QStringLiteral("avi"))->isSelected());
     EXPECT_FALSE(a.fileType(QStringLiteral("mp3"))->isSelected());
     a.f->UnmarkAllButton->click();
@@ -195,7 +195,7 @@ TEST(OptionsDialog, FileTypesRegisterAndGiveBackThroughTheDesktop)
     EXPECT_EQ(a.xdg.mimeAppsBytes(), others + "[Default Applications]\nvideo/x-msvideo=inny.desktop;\n");
 
     // "Usuń zaznaczone" asks, then removes only the marked entries; the desktop is not touched.
-    a.w->runCommand(a.w->Opcje1);
+    a.w->commands().run(zv::Cmd::Opcje1);
     a.fileType(QStringLiteral("mkv"))->setSelected(true);
     a.f->RemoveMarkedButton->click();
     EXPECT_EQ(a.questions.last(), QStringLiteral("Czy na pewno chcesz usunąć zaznaczone pozycje?"));

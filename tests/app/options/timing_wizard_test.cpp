@@ -1,6 +1,6 @@
 // The "Przesunięcie" page and the jump-to-subtitle dialog on the main window with the scripted
 // engine: enabling, the wizard's points and refusals, saving, and seeking to chosen lines.
-#include "app/main_window.h"
+#include "support/app_features.h"
 #include "app/transport/transport_app.h"
 #include "config/options_dialog.h"
 #include "core/config/settings.h"
@@ -40,7 +40,7 @@ struct WizardApp : TransportApp {
         file.open(QIODevice::WriteOnly);
         file.write(bytes);
         file.close();
-        w->LadujText(path);
+        w->subtitles().LadujText(path);
         return path;
     }
     TForm2 *f = nullptr;
@@ -58,7 +58,7 @@ QTime at(int seconds)
 TEST(TimingWizard, PageEnablesFitsRefusesAndSaves)
 {
     WizardApp a;
-    a.w->runCommand(a.w->Opcje1);
+    a.w->commands().run(zv::Cmd::Opcje1);
     a.f->OffsetEnabledBox->setChecked(false);
     EXPECT_FALSE(a.f->PlainTimeEdit->isEnabled());
     EXPECT_FALSE(a.f->TwoPointsBox->isEnabled());
@@ -75,7 +75,7 @@ TEST(TimingWizard, PageEnablesFitsRefusesAndSaves)
     a.alerts.clear();
 
     const QString loaded = a.subtitles("0:00:10:Dziesięć\r\n0:01:40:Sto\r\n0:16:40:Tysiąc\r\n");
-    a.w->runCommand(a.w->Opcje1);
+    a.w->commands().run(zv::Cmd::Opcje1);
     ASSERT_EQ(a.f->ListA->count(), 3);
     a.f->OffsetEnabledBox->setChecked(true);
     a.f->ShiftPages->setCurrentIndex(1);
@@ -100,13 +100,13 @@ TEST(TimingWizard, PageEnablesFitsRefusesAndSaves)
     a.f->TimeEditB->setTime(at(1090));
     EXPECT_EQ(a.f->ListB->currentRow(), 2) << "two points: B is its own";
     a.f->ApplyButton->click();
-    EXPECT_DOUBLE_EQ(a.w->ShiftFactor, 900.0 / 980.0);
-    EXPECT_EQ(a.w->timeLists().TimeListShifted.line(2), u"0:18:10     Tysiąc"_qs);
+    EXPECT_DOUBLE_EQ(a.w->subtitles().ShiftFactor, 900.0 / 980.0);
+    EXPECT_EQ(a.w->subtitles().timeLists().TimeListShifted.line(2), u"0:18:10     Tysiąc"_qs);
     // The same line twice: refused, the fit stays.
     a.f->ListB->setCurrentRow(1);
     a.f->ApplyButton->click();
     EXPECT_EQ(a.alerts, QStringList(u"Błąd...|Czasy wyświetlania nie mogą być jednakowe.\nError: 89216"_qs));
-    EXPECT_DOUBLE_EQ(a.w->ShiftFactor, 900.0 / 980.0);
+    EXPECT_DOUBLE_EQ(a.w->subtitles().ShiftFactor, 900.0 / 980.0);
     a.alerts.clear();
 
     // Saved as LRC with the fit, proposing the loaded file; a failed write leaves it alone.
@@ -126,7 +126,7 @@ TEST(TimingWizard, PageEnablesFitsRefusesAndSaves)
 
     // The page comes back as left, with the lists where they were.
     a.f->OkButton->click();
-    a.w->runCommand(a.w->Opcje1);
+    a.w->commands().run(zv::Cmd::Opcje1);
     EXPECT_EQ(a.f->ShiftPages->currentIndex(), 1);
     EXPECT_TRUE(a.f->TwoPointsBox->isChecked());
     EXPECT_EQ(a.f->ListA->currentRow(), 1);
@@ -138,7 +138,7 @@ TEST(TimingWizard, JumpDialogFiltersAndSeeksToTheShownSecond)
     WizardApp a;
     a.subtitles("0:00:30:Ala ma kota\r\n0:01:00:Kot ma ALĘ\r\n0:01:25:Pies\r\n0:02:00:kot i ala\r\n");
     // 5 s later through the page.
-    a.w->runCommand(a.w->Opcje1);
+    a.w->commands().run(zv::Cmd::Opcje1);
     a.f->OffsetEnabledBox->setChecked(true);
     a.f->ShiftPages->setCurrentIndex(0);
     a.f->PlainTimeEdit->setTime(at(5));
@@ -163,10 +163,10 @@ TEST(TimingWizard, JumpDialogFiltersAndSeeksToTheShownSecond)
         ran = true;
     });
     a.e->position = 3;
-    a.w->runCommand(a.w->SDN1);
+    a.w->commands().run(zv::Cmd::SDN1);
     ASSERT_TRUE(ran);
     EXPECT_FALSE(d->isVisible());
-    EXPECT_FALSE(a.w->SDN1->isChecked());
+    EXPECT_FALSE(a.w->commands().action(zv::Cmd::SDN1)->isChecked());
     EXPECT_EQ(a.e->position, 3);
 
     QTimer::singleShot(0, [&] {
@@ -175,6 +175,6 @@ TEST(TimingWizard, JumpDialogFiltersAndSeeksToTheShownSecond)
         QTest::keyClick(d->Edit1, Qt::Key_Down);
         QTest::keyClick(d->Edit1, Qt::Key_Return);
     });
-    a.w->runCommand(a.w->SDN1);
+    a.w->commands().run(zv::Cmd::SDN1);
     EXPECT_EQ(a.e->position, 65) << "stored at 60 s, shown 5 s later";
 }

@@ -43,26 +43,26 @@ TEST(RecentFilesMenu, OpenedFilesComeBackAtTheNextStart)
         for (const QString &p : paths)
             app.open(p);
         app.open(paths[0]);   // opened again: back on top, once
-        kept = app.w->RecentFilesList();
+        kept = app.w->files().RecentFilesList();
         EXPECT_EQ(kept, (QStringList{paths[0], paths[2], paths[1]}));
-        EXPECT_TRUE(app.w->RecentFiles1->isEnabled());
-        EXPECT_EQ(app.w->RecentFiles1->actions().first()->text(), QString(paths[0]).replace(QLatin1Char('&'), QStringLiteral("&&")));
+        EXPECT_TRUE(app.w->commands().menu(zv::MenuId::RecentFiles1)->isEnabled());
+        EXPECT_EQ(app.w->commands().menu(zv::MenuId::RecentFiles1)->actions().first()->text(), QString(paths[0]).replace(QLatin1Char('&'), QStringLiteral("&&")));
         QFile::remove(app.home.file(QStringLiteral("gone.avi")));
         // A hand-edited file may hold far more; only 20 existing ones are kept.
-        app.w->saveini();
-        QStringList many = app.w->RecentFilesList();
+        app.w->options().saveini();
+        QStringList many = app.w->files().RecentFilesList();
         for (int i = 0; i < 10000; ++i)
             many << app.home.file(QStringLiteral("none%1.avi").arg(i));
         zv::writeIniKey(zv::Paths::settingsFile(), QStringLiteral("Main"), QStringLiteral("RecentFiles"),
                         zv::recentFilesValue(many));
-        app.w->loadini();
-        EXPECT_EQ(app.w->RecentFilesList(),
+        app.w->options().loadini();
+        EXPECT_EQ(app.w->files().RecentFilesList(),
                   (QStringList{kept[0], kept[2]}));   // the deleted file dropped out
 
         // A click opens it as "Otwórz..." does.
-        app.w->RecentFiles1->actions().at(1)->trigger();
-        EXPECT_EQ(app.w->CurrentMediaPath, kept[2]);
-        EXPECT_EQ(app.w->RecentFilesList().first(), kept[2]);
+        app.w->commands().menu(zv::MenuId::RecentFiles1)->actions().at(1)->trigger();
+        EXPECT_EQ(app.w->session().CurrentMediaPath, kept[2]);
+        EXPECT_EQ(app.w->files().RecentFilesList().first(), kept[2]);
     }
 }
 
@@ -71,8 +71,8 @@ TEST(HelpMenu, MailLinksCarryTheirSubjects)
     shelltest::MailCatcher catcher;
     QDesktopServices::setUrlHandler(QStringLiteral("mailto"), &catcher, "open");
     TransportApp app;
-    app.w->runCommand(app.w->Informacjeobdach1);
-    app.w->runCommand(app.w->Propozycje1);
+    app.w->commands().run(zv::Cmd::Informacjeobdach1);
+    app.w->commands().run(zv::Cmd::Propozycje1);
     QDesktopServices::unsetUrlHandler(QStringLiteral("mailto"));
     ASSERT_EQ(catcher.urls.size(), 2);
     EXPECT_EQ(catcher.urls[0].scheme(), QStringLiteral("mailto"));
@@ -95,7 +95,7 @@ TEST(AboutWindow, ListsTheKeysAndStartsOnItsFirstPage)
         });
     };
     closeSoon();
-    app.w->runCommand(app.w->About1);
+    app.w->commands().run(zv::Cmd::About1);
     EXPECT_EQ(shown, 1);
     EXPECT_EQ(about->PageControl1->currentIndex(), 0);
     EXPECT_EQ(about->PageControl1->tabText(0), QStringLiteral("O programie..."));
@@ -133,29 +133,29 @@ TEST(TrayIcons, AllFourComeAndGoWithTheOption)
 
     TransportApp app;
     app.w->settings().ShowTrayIcon = false;
-    app.w->UstawZmienneDoOpcji();   // the option as the dialog shows it, then applied
-    app.w->UstawOpcjeDoZmiennych();
-    EXPECT_EQ(app.w->trayIcons(), nullptr);
+    app.w->options().UstawZmienneDoOpcji();   // the option as the dialog shows it, then applied
+    app.w->options().UstawOpcjeDoZmiennych();
+    EXPECT_EQ(app.w->desktop().trayIcons(), nullptr);
     app.w->settings().ShowTrayIcon = true;
-    app.w->UstawZmienneDoOpcji();
-    app.w->UstawOpcjeDoZmiennych();
-    ASSERT_NE(app.w->trayIcons(), nullptr);
+    app.w->options().UstawZmienneDoOpcji();
+    app.w->options().UstawOpcjeDoZmiennych();
+    ASSERT_NE(app.w->desktop().trayIcons(), nullptr);
     EXPECT_TRUE(QTest::qWaitFor([] { return dockedIcons() == 4; }, 5000))
         << trayTree().toStdString();
     for (int i = 0; i < 4; ++i)
-        EXPECT_TRUE(app.w->trayIcons()->icon(i)->contextMenu());
-    EXPECT_EQ(app.w->trayIcons()->icon(1)->toolTip(), QStringLiteral("Play / Pauza"));
+        EXPECT_TRUE(app.w->desktop().trayIcons()->icon(i)->contextMenu());
+    EXPECT_EQ(app.w->desktop().trayIcons()->icon(1)->toolTip(), QStringLiteral("Play / Pauza"));
 
     // The context menu's item runs the command as a click would.
     app.e->playState = MediaEngine::psPlaying;
-    app.w->UstawMStaus();
+    app.w->status().UstawMStaus();
     app.e->calls.clear();
-    app.w->trayIcons()->icon(2)->contextMenu()->actions().first()->trigger();
+    app.w->desktop().trayIcons()->icon(2)->contextMenu()->actions().first()->trigger();
     EXPECT_TRUE(app.e->calls.contains(QStringLiteral("Stop")));
 
     app.w->settings().ShowTrayIcon = false;
-    app.w->UstawZmienneDoOpcji();   // the option as the dialog shows it, then applied
-    app.w->UstawOpcjeDoZmiennych();
+    app.w->options().UstawZmienneDoOpcji();   // the option as the dialog shows it, then applied
+    app.w->options().UstawOpcjeDoZmiennych();
     EXPECT_TRUE(QTest::qWaitFor([] { return dockedIcons() == 0; }, 5000));
     host.kill();
     host.waitForFinished(2000);

@@ -44,7 +44,7 @@ void seekAndRead(TZentavistaApp &w, const QList<Seek> &seeks)
             [&] { return std::abs(engine->CurrentPosition() - s.seconds) < 0.1; }, 5000))
             << engine->CurrentPosition();
         // Read back from the line windows' display, not from the timer's state.
-        const zv::SubtitleDisplay *display = w.subtitleDisplay();
+        const zv::SubtitleDisplay *display = w.subtitles().subtitleDisplay();
         ASSERT_NE(display, nullptr);
         EXPECT_TRUE(QTest::qWaitFor([&] { return display->DisplayedText() == s.shown; }, 2000))
             << display->DisplayedText().toStdString();
@@ -68,10 +68,10 @@ TEST(PlayingCueFormats, ASubRipFileDroppedWithItsFilmShowsEachLineFromItsStartTo
     zv::TDragDropInfo drop;
     drop.Files = {film, srt};
     drop.NumFiles = 2;
-    w.OnForm1FMDragDrop(drop);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return w.CurrentSubtitleFile() == srt; }, 15000));
+    w.files().OnForm1FMDragDrop(drop);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w.subtitles().CurrentSubtitleFile() == srt; }, 15000));
     EXPECT_TRUE(app.messages.isEmpty());
-    EXPECT_TRUE(w.Wy1->isChecked());
+    EXPECT_TRUE(w.commands().action(zv::Cmd::Wy1)->isChecked());
     const QList<zv::TSubtitleRecord> &rows = w.Form7->database().rows();
     ASSERT_FALSE(rows.isEmpty());
     EXPECT_EQ(rows.last().Format, QStringLiteral("srt"));
@@ -88,8 +88,8 @@ TEST(PlayingCueFormats, AnMpl2FileBesideTheFilmIsFoundAndShown)
     ASSERT_TRUE(w.settings().AutoLoadText);
     const QString film = filmCopy(app, QStringLiteral("film2.avi"));
     const QString txt = app.writeBytes(QStringLiteral("film2.txt"), "[20][35]Pierwsza\n[50][62]/Druga|linia\n");
-    w.MainAddProc(film, 31, true, true, true, true, w.DefaultDropPoint);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return w.CurrentSubtitleFile() == txt; }, 15000));
+    w.files().MainAddProc(film, 31, true, true, true, true, w.state().DefaultDropPoint);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w.subtitles().CurrentSubtitleFile() == txt; }, 15000));
     EXPECT_TRUE(app.messages.isEmpty());
     seekAndRead(w, {{2.2, QStringLiteral("Pierwsza")}, {3.7, QString()}, {5.5, QStringLiteral("Druga|linia")},
                     {6.5, QString()}});

@@ -66,10 +66,10 @@ TEST(SubtitleEditor, StampsWhilePlayingAreSavedInTheFilesEncodingAndLoadBack)
     const QStringList lines{QStringLiteral("0:00:00:Zażółć gęślą jaźń"), QStringLiteral("0:00:00:Druga|linia"),
                             QStringLiteral("0:00:00:Trzecia")};
     const QString path = app.write(QStringLiteral("film.txt"), lines, zv::TextEncoding::Windows1250);
-    w.LadujText(path);
+    w.subtitles().LadujText(path);
     EXPECT_TRUE(ed.TE->toPlainText().isEmpty()) << "a hidden editor takes the file when shown";
 
-    w.runCommand(w.Edytortxt1);
+    w.commands().run(zv::Cmd::Edytortxt1);
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&ed));
     EXPECT_EQ(ed.EditedFile, path);
     EXPECT_EQ(ed.encoding(), zv::TextEncoding::Windows1250);
@@ -110,7 +110,7 @@ TEST(SubtitleEditor, StampsWhilePlayingAreSavedInTheFilesEncodingAndLoadBack)
 
     // Back into the player: the stamps are the lines' times.
     ed.Zaladujedytowany1->trigger();
-    EXPECT_EQ(w.CurrentSubtitleFile(), path);
+    EXPECT_EQ(w.subtitles().CurrentSubtitleFile(), path);
     EXPECT_EQ(ed.TE->toPlainText(), stamped.join(u'\n'));
     EXPECT_EQ(app.questions, 0);
     EXPECT_TRUE(app.boxes.isEmpty()) << app.boxes.join(u'\n').toStdString();
@@ -122,7 +122,7 @@ TEST(SubtitleEditor, WritingModeStampsTheNewLineUntilTheFirstLetter)
     EditorApp app;
     TZentavistaApp &w = *app.w;
     TForm12 &ed = *app.editor;
-    w.runCommand(w.Edytortxt1);
+    w.commands().run(zv::Cmd::Edytortxt1);
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&ed));
     ed.activateWindow();
     MediaEngine *e = w.m();
@@ -170,7 +170,7 @@ TEST(SubtitleEditor, WritingModeStampsTheNewLineUntilTheFirstLetter)
     // An unsaved document cannot go to the player.
     ed.Zaladujedytowany1->trigger();
     EXPECT_EQ(app.boxes, QStringList{QStringLiteral("Najpierw musisz zapisać plik z napisami.")});
-    EXPECT_TRUE(w.CurrentSubtitleFile().isEmpty());
+    EXPECT_TRUE(w.subtitles().CurrentSubtitleFile().isEmpty());
 
     // "Opcje..." opens the options on the editor's page.
     ed.Opcje1->trigger();
@@ -214,13 +214,13 @@ TEST(SubtitleEditor, FilesItCannotEditAreRefusedAndTheTextStays)
     // Unsaved text: the player's next file asks first; Cancel keeps the text.
     ed.TE->appendPlainText(QStringLiteral("0:00:02:Zmiana"));
     const QString next = app.write(QStringLiteral("nastepny.txt"), {QStringLiteral("0:00:05:Inny")});
-    app.w->LadujText(next);
+    app.w->subtitles().LadujText(next);
     EXPECT_EQ(app.questions, 1);
-    EXPECT_EQ(app.w->CurrentSubtitleFile(), next);
+    EXPECT_EQ(app.w->subtitles().CurrentSubtitleFile(), next);
     EXPECT_TRUE(ed.TE->toPlainText().endsWith(QStringLiteral("Zmiana")));
     // Closing the subtitles in the player starts a new document once the text may go.
     app.answer = QMessageBox::Discard;
-    app.w->runCommand(app.w->Zamknij2);
+    app.w->commands().run(zv::Cmd::Zamknij2);
     EXPECT_EQ(app.questions, 2);
     EXPECT_TRUE(ed.TE->toPlainText().isEmpty());
     EXPECT_TRUE(ed.EditedFile.isEmpty());

@@ -32,7 +32,7 @@ TEST(SubtitleFinder, ListsTheFilmsFolderTheExtraFolderAndTheDatabaseAndLoadsTheC
     root.mkpath(QStringLiteral("film"));
     root.mkpath(QStringLiteral("napisy"));
     root.mkpath(QStringLiteral("baza"));
-    w.CurrentMediaPath = app.writeBytes(QStringLiteral("film/Film.avi"), "x");
+    w.session().CurrentMediaPath = app.writeBytes(QStringLiteral("film/Film.avi"), "x");
     const QString beside = app.write(QStringLiteral("film/Film.txt"), {QStringLiteral("0:00:01:Obok filmu")});
     app.write(QStringLiteral("film/Film.lrc"), {QStringLiteral("[00:01]Lrc")});
     app.write(QStringLiteral("film/WIELKIE.TXT"), {QStringLiteral("0:00:01:Nie")});
@@ -40,8 +40,8 @@ TEST(SubtitleFinder, ListsTheFilmsFolderTheExtraFolderAndTheDatabaseAndLoadsTheC
     app.write(QStringLiteral("napisy/angielskie.txt"), {QStringLiteral("0:00:01:English")});
     const QString fromDb = app.write(QStringLiteral("baza/zapisany.txt"), {QStringLiteral("0:00:01:Z bazy")});
     w.settings().AutoLoadtextDir = root.filePath(QStringLiteral("napisy"));
-    w.TxtAddProc({fromDb, beside}, w.DefaultDropPoint, false, true);
-    ASSERT_EQ(w.subtitleDatabase().rows().size(), 2);
+    w.library().TxtAddProc({fromDb, beside}, {}, w.state().DefaultDropPoint, false, true);
+    ASSERT_EQ(w.library().subtitleDatabase().rows().size(), 2);
 
     TForm11 &f = *w.Form11;
     // The command shows the dialog modally; the checks run inside it.
@@ -60,10 +60,10 @@ TEST(SubtitleFinder, ListsTheFilmsFolderTheExtraFolderAndTheDatabaseAndLoadsTheC
         checked = true;
         QTest::keyClick(f.Edit1, Qt::Key_Return);
     });
-    w.runCommand(w.SDPZN1);
+    w.commands().run(zv::Cmd::SDPZN1);
     ASSERT_TRUE(checked);
     EXPECT_FALSE(f.isVisible());
-    EXPECT_FALSE(w.SDPZN1->isChecked());
+    EXPECT_FALSE(w.commands().action(zv::Cmd::SDPZN1)->isChecked());
 
     // Every Film.txt was added and loaded in list order; the last one stays loaded and the
     // database holds each once.
@@ -72,13 +72,13 @@ TEST(SubtitleFinder, ListsTheFilmsFolderTheExtraFolderAndTheDatabaseAndLoadsTheC
     for (const QString &p : order)
         if (QFileInfo(p).fileName() == QLatin1String("Film.txt"))
             last = p;
-    EXPECT_EQ(w.CurrentSubtitleFile(), last);
+    EXPECT_EQ(w.subtitles().CurrentSubtitleFile(), last);
     EXPECT_TRUE(last == beside || last == extra);
-    EXPECT_EQ(w.subtitleDatabase().rows().size(), 3);
+    EXPECT_EQ(w.library().subtitleDatabase().rows().size(), 3);
 
     scripted(w)->position = 1.5;
-    w.Timer1Timer();
-    EXPECT_EQ(w.DisplayedText(), last == beside ? QStringLiteral("Obok filmu") : QStringLiteral("Z katalogu"));
+    w.subtitles().Timer1Timer();
+    EXPECT_EQ(w.subtitles().DisplayedText(), last == beside ? QStringLiteral("Obok filmu") : QStringLiteral("Z katalogu"));
 
     // Escape loads nothing.
     QTimer::singleShot(0, &f, [&] {
@@ -86,6 +86,6 @@ TEST(SubtitleFinder, ListsTheFilmsFolderTheExtraFolderAndTheDatabaseAndLoadsTheC
         QTest::keyClick(f.Edit1, Qt::Key_Down);
         QTest::keyClick(f.Edit1, Qt::Key_Escape);
     });
-    w.runCommand(w.SDPZN1);
-    EXPECT_EQ(w.CurrentSubtitleFile(), last);
+    w.commands().run(zv::Cmd::SDPZN1);
+    EXPECT_EQ(w.subtitles().CurrentSubtitleFile(), last);
 }

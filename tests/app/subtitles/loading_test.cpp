@@ -52,12 +52,12 @@ TEST(SubtitleLoading, EachOutcomeTellsTheUserExactlyOnce)
         SCOPED_TRACE(c.name);
         SubtitleApp app(scriptedEngineFactory());
         const QString path = app.write(QStringLiteral("napisy.txt"), c.lines);
-        app.w->LadujText(path);
+        app.w->subtitles().LadujText(path);
         EXPECT_EQ(app.messages, c.expected);
-        EXPECT_EQ(app.w->CurrentSubtitleFile(), c.loads ? path : QString());
+        EXPECT_EQ(app.w->subtitles().CurrentSubtitleFile(), c.loads ? path : QString());
         // A file that loads switches the display on; one that does not leaves it off.
-        EXPECT_EQ(app.w->Wy1->isChecked(), c.loads);
-        EXPECT_EQ(app.w->Timer1->isActive(), c.loads);
+        EXPECT_EQ(app.w->commands().action(zv::Cmd::Wy1)->isChecked(), c.loads);
+        EXPECT_EQ(app.w->subtitles().Timer1->isActive(), c.loads);
     }
 }
 
@@ -65,21 +65,21 @@ TEST(SubtitleLoading, AFileThatDoesNotLoadKeepsThePreviousOne)
 {
     SubtitleApp app(scriptedEngineFactory());
     const QString good = app.write(QStringLiteral("dobre.txt"), {QStringLiteral("0:00:05:Ala")});
-    app.w->LadujText(good);
-    ASSERT_EQ(app.w->CurrentSubtitleFile(), good);
+    app.w->subtitles().LadujText(good);
+    ASSERT_EQ(app.w->subtitles().CurrentSubtitleFile(), good);
     for (const QStringList &bad : {QStringList{}, QStringList{QStringLiteral("12345 abc")}}) {
         app.messages.clear();
-        app.w->LadujText(app.write(QStringLiteral("zle.txt"), bad));
+        app.w->subtitles().LadujText(app.write(QStringLiteral("zle.txt"), bad));
         EXPECT_EQ(app.messages.size(), 1);
-        EXPECT_EQ(app.w->CurrentSubtitleFile(), good);
-        ASSERT_EQ(app.w->subtitleTable().TimeTable().size(), 2);
-        EXPECT_EQ(app.w->subtitleTable().TimeTable()[0].text, QStringLiteral("Ala"));
+        EXPECT_EQ(app.w->subtitles().CurrentSubtitleFile(), good);
+        ASSERT_EQ(app.w->subtitles().subtitleTable().TimeTable().size(), 2);
+        EXPECT_EQ(app.w->subtitles().subtitleTable().TimeTable()[0].text, QStringLiteral("Ala"));
     }
     // A missing path is no subtitle file at all: nothing to say, nothing changes.
     app.messages.clear();
-    app.w->LadujText(app.files.filePath(QStringLiteral("brak.txt")));
+    app.w->subtitles().LadujText(app.files.filePath(QStringLiteral("brak.txt")));
     EXPECT_TRUE(app.messages.isEmpty());
-    EXPECT_EQ(app.w->CurrentSubtitleFile(), good);
+    EXPECT_EQ(app.w->subtitles().CurrentSubtitleFile(), good);
 }
 
 TEST(SubtitleLoading, PolishTextComesOutRightFromEveryFormatAndEncoding)
@@ -101,15 +101,15 @@ TEST(SubtitleLoading, PolishTextComesOutRightFromEveryFormatAndEncoding)
         for (zv::TextEncoding e : encodings) {
             SCOPED_TRACE(std::string(f.name) + " encoding " + std::to_string(int(e)));
             // A second line, so that the letters of a whole file decide the encoding.
-            app.w->LadujText(app.write(QStringLiteral("napisy.txt"),
+            app.w->subtitles().LadujText(app.write(QStringLiteral("napisy.txt"),
                                        {f.line, QString(f.line).replace(u'3', u'5')}, e));
             EXPECT_TRUE(app.messages.isEmpty());
-            const zv::SubtitleTable &t = app.w->subtitleTable();
+            const zv::SubtitleTable &t = app.w->subtitles().subtitleTable();
             ASSERT_GE(t.TimeTable().size(), 2);
             EXPECT_EQ(t.TimeTable()[0].start, 3);
             EXPECT_EQ(t.TimeTable()[0].text, kPolish + QStringLiteral("|Źdźbło Ąś"));
             EXPECT_EQ(t.FrameTimed(), f.frameTimed);
-            EXPECT_EQ(app.w->timeLists().TimeListPlain.line(0),
+            EXPECT_EQ(app.w->subtitles().timeLists().TimeListPlain.line(0),
                       QStringLiteral("0:00:03     ") + kPolish + QStringLiteral("|Źdźbło Ąś"));
         }
     }
@@ -119,8 +119,8 @@ TEST(SubtitleLoading, ALongLoadKeepsTheWindowAliveAndSwapsTheTableInWhole)
 {
     SubtitleApp app(scriptedEngineFactory());
     const QString small = app.write(QStringLiteral("male.txt"), {QStringLiteral("0:00:01:Małe")});
-    app.w->LadujText(small);
-    const qsizetype smallSize = app.w->subtitleTable().TimeTable().size();
+    app.w->subtitles().LadujText(small);
+    const qsizetype smallSize = app.w->subtitles().subtitleTable().TimeTable().size();
 
     QStringList lines;
     const int n = 300000;
@@ -139,7 +139,7 @@ TEST(SubtitleLoading, ALongLoadKeepsTheWindowAliveAndSwapsTheTableInWhole)
     probe.setInterval(20);
     QObject::connect(&probe, &QTimer::timeout, [&] {
         ++ticks;
-        const qsizetype size = app.w->subtitleTable().TimeTable().size();
+        const qsizetype size = app.w->subtitles().subtitleTable().TimeTable().size();
         if (size != smallSize && size != n + 1)
             sawPartialTable = true;
         labelTexts << app.w->Label1->text();
@@ -147,13 +147,13 @@ TEST(SubtitleLoading, ALongLoadKeepsTheWindowAliveAndSwapsTheTableInWhole)
     probe.start();
     QElapsedTimer clock;
     clock.start();
-    app.w->LadujText(big);
+    app.w->subtitles().LadujText(big);
     const qint64 took = clock.elapsed();
     probe.stop();
 
     EXPECT_FALSE(sawPartialTable);
-    EXPECT_EQ(app.w->subtitleTable().TimeTable().size(), n + 1);
-    EXPECT_EQ(app.w->CurrentSubtitleFile(), big);
+    EXPECT_EQ(app.w->subtitles().subtitleTable().TimeTable().size(), n + 1);
+    EXPECT_EQ(app.w->subtitles().CurrentSubtitleFile(), big);
     if (took > 1000) {
         EXPECT_GT(ticks, 0) << "no events ran during a load of " << took << " ms";
     }
@@ -176,9 +176,9 @@ TEST(SubtitleLoading, WhatHappensDuringALongLoadDecidesWhatStays)
         bool smallStays; // else nothing stays loaded
     };
     const Case cases[] = {
-        {"another file loaded", [](SubtitleApp &app, const QString &small) { app.w->LadujText(small); },
+        {"another file loaded", [](SubtitleApp &app, const QString &small) { app.w->subtitles().LadujText(small); },
          true},
-        {"the file closed", [](SubtitleApp &app, const QString &) { app.w->Zamknij2Click(); }, false},
+        {"the file closed", [](SubtitleApp &app, const QString &) { app.w->subtitles().Zamknij2Click(); }, false},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
@@ -190,11 +190,11 @@ TEST(SubtitleLoading, WhatHappensDuringALongLoadDecidesWhatStays)
             ran = true;
             c.during(app, small);
         });
-        app.w->LadujText(big);
+        app.w->subtitles().LadujText(big);
         if (!ran)
             GTEST_SKIP() << "the load ended before the event loop ran";
-        EXPECT_EQ(app.w->CurrentSubtitleFile(), c.smallStays ? small : QString());
-        EXPECT_EQ(app.w->subtitleTable().TimeTable().size(), c.smallStays ? 2 : 0);
+        EXPECT_EQ(app.w->subtitles().CurrentSubtitleFile(), c.smallStays ? small : QString());
+        EXPECT_EQ(app.w->subtitles().subtitleTable().TimeTable().size(), c.smallStays ? 2 : 0);
     }
 }
 
@@ -205,20 +205,20 @@ TEST(SubtitleLoading, OpenTextAddsTheChosenFileToTheListAndLoadsIt)
     const QString path = app.write(QStringLiteral("wybrany.lrc"), {QStringLiteral("[00:02]Ala")});
     QStringList filters;
     QString answer; // the user cancels first
-    w.setSubtitleFilePicker([&](QWidget *, const QString &filter) {
+    w.hooks().pickSubtitleFile = ([&](QWidget *, const QString &filter) {
         filters << filter;
         return answer;
     });
-    EXPECT_TRUE(w.runCommand(w.OT2));
-    EXPECT_TRUE(w.CurrentSubtitleFile().isEmpty());
+    EXPECT_TRUE(w.commands().run(zv::Cmd::OT2));
+    EXPECT_TRUE(w.subtitles().CurrentSubtitleFile().isEmpty());
     EXPECT_EQ(w.Form7->database().size(), 0);
 
     answer = path;
-    EXPECT_TRUE(w.runCommand(w.OT2));
-    EXPECT_EQ(w.CurrentSubtitleFile(), path);
+    EXPECT_TRUE(w.commands().run(zv::Cmd::OT2));
+    EXPECT_EQ(w.subtitles().CurrentSubtitleFile(), path);
     ASSERT_EQ(w.Form7->database().size(), 1);
     EXPECT_EQ(w.Form7->database().at(0).FullPath, path);
-    EXPECT_EQ(filters, QStringList(2, TZentavistaApp::kOpenSubtitleFilter));
+    EXPECT_EQ(filters, QStringList(2, zv::SubtitlesController::kOpenSubtitleFilter));
 }
 
 TEST(SubtitleLoading, ClosingTheFileForgetsItsPairingAndSwitchesTheDisplayOff)
@@ -226,9 +226,9 @@ TEST(SubtitleLoading, ClosingTheFileForgetsItsPairingAndSwitchesTheDisplayOff)
     SubtitleApp app(scriptedEngineFactory());
     const QString path = app.write(QStringLiteral("Film.txt"), {QStringLiteral("0:00:01:Ala")});
     const QString other = app.write(QStringLiteral("Inny.txt"), {QStringLiteral("0:00:01:Ola")});
-    app.w->CurrentMediaPath = app.files.filePath(QStringLiteral("film.avi"));
-    app.w->LadujText(path);
-    ASSERT_TRUE(app.w->Wy1->isChecked());
+    app.w->session().CurrentMediaPath = app.files.filePath(QStringLiteral("film.avi"));
+    app.w->subtitles().LadujText(path);
+    ASSERT_TRUE(app.w->commands().action(zv::Cmd::Wy1)->isChecked());
     zv::TSubtitleDatabase &db = app.w->Form7->database();
     db.append({QStringLiteral("Film.txt"), QStringLiteral("tmp"), QStringLiteral("FILM.AVI"),
                QStringLiteral("1 KB"), path});
@@ -237,14 +237,14 @@ TEST(SubtitleLoading, ClosingTheFileForgetsItsPairingAndSwitchesTheDisplayOff)
     db.append({QStringLiteral("Film.txt"), QStringLiteral("tmp"), QStringLiteral("inny.avi"),
                QStringLiteral("1 KB"), path});
 
-    app.w->runCommand(app.w->Zamknij2);
-    EXPECT_FALSE(app.w->Wy1->isChecked());
+    app.w->commands().run(zv::Cmd::Zamknij2);
+    EXPECT_FALSE(app.w->commands().action(zv::Cmd::Wy1)->isChecked());
     EXPECT_FALSE(app.w->ToolButton12->isChecked());
-    EXPECT_FALSE(app.w->Timer1->isActive());
-    EXPECT_TRUE(app.w->CurrentSubtitleFile().isEmpty());
-    EXPECT_TRUE(app.w->subtitleTable().isEmpty());
-    EXPECT_EQ(app.w->timeLists().TimeListPlain.count(), 0);
-    EXPECT_TRUE(app.w->DisplayedText().isEmpty());
+    EXPECT_FALSE(app.w->subtitles().Timer1->isActive());
+    EXPECT_TRUE(app.w->subtitles().CurrentSubtitleFile().isEmpty());
+    EXPECT_TRUE(app.w->subtitles().subtitleTable().isEmpty());
+    EXPECT_EQ(app.w->subtitles().timeLists().TimeListPlain.count(), 0);
+    EXPECT_TRUE(app.w->subtitles().DisplayedText().isEmpty());
     // Only the row of this file paired with this film loses its film.
     EXPECT_EQ(db.at(0).AssociatedWith, QString());
     EXPECT_EQ(db.at(1).AssociatedWith, QStringLiteral("film.avi"));

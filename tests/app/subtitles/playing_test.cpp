@@ -74,13 +74,13 @@ TEST(PlayingWithSubtitles, SeekingShowsTheLineOfThatSecondOnTheScreen)
     ASSERT_TRUE(QTest::qWaitFor([&] { return w.Form9->height() > 800; }, 3000));
 
     const QString polish = QStringLiteral("Zażółć gęślą jaźń");
-    w.LadujText(app.write(QStringLiteral("clip.txt"),
+    w.subtitles().LadujText(app.write(QStringLiteral("clip.txt"),
                           {QStringLiteral("0:00:01:Pierwsza linia"),
                            QStringLiteral("0:00:05:") + polish,
                            QStringLiteral("0:00:08:Ostatnia|linia")},
                           zv::TextEncoding::Windows1250));
     ASSERT_TRUE(app.messages.isEmpty());
-    ASSERT_TRUE(w.Wy1->isChecked());
+    ASSERT_TRUE(w.commands().action(zv::Cmd::Wy1)->isChecked());
 
     bool focusTaken = false;
     QTimer focusWatch;
@@ -105,12 +105,12 @@ TEST(PlayingWithSubtitles, SeekingShowsTheLineOfThatSecondOnTheScreen)
         ASSERT_TRUE(QTest::qWaitFor(
             [&] { return std::abs(engine->CurrentPosition() - s.seconds) < 0.25; }, 5000))
             << engine->CurrentPosition();
-        EXPECT_TRUE(QTest::qWaitFor([&] { return w.DisplayedText() == s.shown; }, 2000))
-            << w.DisplayedText().toStdString();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return w.subtitles().DisplayedText() == s.shown; }, 2000))
+            << w.subtitles().DisplayedText().toStdString();
     }
 
     // On screen: the shown line is in line window 1 at the place the layout computed.
-    const zv::SubtitleDisplay *display = w.subtitleDisplay();
+    const zv::SubtitleDisplay *display = w.subtitles().subtitleDisplay();
     ASSERT_NE(display, nullptr);
     ASSERT_EQ(display->LastLineIndex(), 1);
     ASSERT_TRUE(QTest::qWaitForWindowExposed(w.Form3));
@@ -129,7 +129,7 @@ TEST(PlayingWithSubtitles, SeekingShowsTheLineOfThatSecondOnTheScreen)
     // Playing on: the last line comes by itself, and a click on it leaves the focus alone.
     engine->Play();
     EXPECT_TRUE(QTest::qWaitFor(
-        [&] { return w.DisplayedText() == QStringLiteral("Ostatnia|linia"); }, 6000));
+        [&] { return w.subtitles().DisplayedText() == QStringLiteral("Ostatnia|linia"); }, 6000));
     EXPECT_GE(engine->CurrentPosition(), 7.9);
     QTest::mouseClick(w.Form4, Qt::LeftButton, {}, QPoint(w.Form4->width() / 2, 2));
     QTest::qWait(200);
@@ -146,12 +146,12 @@ TEST(PlayingWithSubtitles, AFilmOpenedThroughTheOneWayInBringsItsSubtitles)
     // The generated clip has its time-line subtitles beside it, under the same name.
     const QString clip = zv::test::mediaFile(QStringLiteral("clip.avi"));
     const QString subtitles = zv::test::mediaFile(QStringLiteral("clip.txt"));
-    w.MainAddProc(clip, 31, true, true, true, true, w.DefaultDropPoint);
+    w.files().MainAddProc(clip, 31, true, true, true, true, w.state().DefaultDropPoint);
 
-    ASSERT_TRUE(QTest::qWaitFor([&] { return w.CurrentSubtitleFile() == subtitles; }, 15000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w.subtitles().CurrentSubtitleFile() == subtitles; }, 15000));
     EXPECT_TRUE(app.messages.isEmpty());
-    EXPECT_TRUE(w.Wy1->isChecked());
-    EXPECT_DOUBLE_EQ(w.MediaFrameRate, 25.0);
+    EXPECT_TRUE(w.commands().action(zv::Cmd::Wy1)->isChecked());
+    EXPECT_DOUBLE_EQ(w.session().MediaFrameRate, 25.0);
     const QList<zv::TSubtitleRecord> &rows = w.Form7->database().rows();
     ASSERT_EQ(rows.size(), 1);
     EXPECT_EQ(rows[0].AssociatedWith, QStringLiteral("clip.avi"));
@@ -159,8 +159,8 @@ TEST(PlayingWithSubtitles, AFilmOpenedThroughTheOneWayInBringsItsSubtitles)
     // The lines come in turn as the clip plays.
     for (const QString &line : {QStringLiteral("Dzień dobry!|To jest film próbny."),
                                 QStringLiteral("Zażółć gęślą jaźń.")}) {
-        EXPECT_TRUE(QTest::qWaitFor([&] { return w.DisplayedText() == line; }, 8000))
-            << w.DisplayedText().toStdString();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return w.subtitles().DisplayedText() == line; }, 8000))
+            << w.subtitles().DisplayedText().toStdString();
         EXPECT_TRUE(w.Form3->isVisible());
     }
 }

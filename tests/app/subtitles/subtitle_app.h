@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/main_window.h"
+#include "support/app_features.h"
 #include "core/common/text_codec.h"
 #include "core/subtitles/subtitle_messages.h"
 #include "playback/scripted_engine.h"
@@ -34,7 +34,7 @@ struct SubtitleApp {
     explicit SubtitleApp(const TZentavistaApp::EngineFactory &engine)
     {
         w->setEngineFactory(engine);
-        w->setSubtitleMessageSink([this](const zv::SubtitleMessage &m) { messages.append(m); });
+        w->hooks().subtitleMessage = ([this](const zv::SubtitleMessage &m) { messages.append(m); });
         w->CreateForms();
     }
 

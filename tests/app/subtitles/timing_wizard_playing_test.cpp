@@ -36,14 +36,14 @@ TEST(TimingWizardPlaying, PlainCorrectionAndJumpMeetTheClip)
     engine->Pause();
 
     // The clip's lines at 1, 4 and 7 s, in a file timed 2 s late.
-    w.LadujText(app.write(QStringLiteral("late.txt"),
+    w.subtitles().LadujText(app.write(QStringLiteral("late.txt"),
                           {QStringLiteral("0:00:03:Pierwsza"), QStringLiteral("0:00:06:Druga"),
                            QStringLiteral("0:00:09:Trzecia")}));
     ASSERT_TRUE(app.messages.isEmpty());
-    ASSERT_TRUE(w.Wy1->isChecked());
+    ASSERT_TRUE(w.commands().action(zv::Cmd::Wy1)->isChecked());
 
     TForm2 *options = w.Form2;
-    w.runCommand(w.Opcje1);
+    w.commands().run(zv::Cmd::Opcje1);
     options->OffsetEnabledBox->setChecked(true);
     options->ShiftPages->setCurrentIndex(0);
     options->PlainTimeEdit->setTime(QTime(0, 0, 2));
@@ -54,7 +54,7 @@ TEST(TimingWizardPlaying, PlainCorrectionAndJumpMeetTheClip)
         engine->setCurrentPosition(seconds);
         EXPECT_TRUE(QTest::qWaitFor([&] { return std::abs(engine->CurrentPosition() - seconds) < 0.25; }, 5000));
         QTest::qWait(600); // three ticks of the subtitle timer
-        return w.subtitleDisplay()->DisplayedText();
+        return w.subtitles().subtitleDisplay()->DisplayedText();
     };
     // Uncorrected, 4.3 s would still show the first line (stored at 3 s).
     EXPECT_EQ(seekAndRead(4.3), QStringLiteral("Druga"));
@@ -70,8 +70,8 @@ TEST(TimingWizardPlaying, PlainCorrectionAndJumpMeetTheClip)
         QTest::keyClick(d->Edit1, Qt::Key_Down);
         QTest::keyClick(d->Edit1, Qt::Key_Return);
     });
-    w.runCommand(w.SDN1);
+    w.commands().run(zv::Cmd::SDN1);
     ASSERT_TRUE(QTest::qWaitFor([&] { return std::abs(engine->CurrentPosition() - 7.0) < 0.25; }, 5000))
         << engine->CurrentPosition();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return w.subtitleDisplay()->DisplayedText() == QStringLiteral("Trzecia"); }, 2000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return w.subtitles().subtitleDisplay()->DisplayedText() == QStringLiteral("Trzecia"); }, 2000));
 }

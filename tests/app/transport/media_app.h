@@ -1,7 +1,7 @@
 #pragma once
 
 // The main window with real libmpv (no picture output) and a playlist of copied clips.
-#include "app/main_window.h"
+#include "support/app_features.h"
 #include "video/video_window.h"
 #include "playback/media_engine.h"
 #include "support/test_env.h"
@@ -21,7 +21,7 @@ struct MediaApp {
         : w(std::make_unique<TZentavistaApp>())
     {
         w->setEngineFactory(TForm9::mpvEngine(withAudio));
-        w->setFilesMessageSink([](const QString &, const QString &) {});
+        w->hooks().filesMessage = ([](const QString &, const QString &) {});
         w->CreateForms();
         char name = 'a';
         for (const QString &clip : clips) {
@@ -30,8 +30,8 @@ struct MediaApp {
             QFile::copy(mediaFile(clip), to);
             paths << to;
         }
-        w->MainAddProc(paths.join(QStringLiteral("\r\n")), 31, true, true, true, false,
-                       w->DefaultDropPoint);
+        w->files().MainAddProc(paths.join(QStringLiteral("\r\n")), 31, true, true, true, false,
+                       w->state().DefaultDropPoint);
     }
     MediaEngine *e() const { return w->m(); }
     bool waitState(int state, int ms = 15000)
@@ -41,7 +41,7 @@ struct MediaApp {
     bool waitOpen(const QString &path, int ms = 20000)
     {
         return QTest::qWaitFor([&] {
-            return w->CurrentMediaPath == path && w->MediaFrameRate > 0
+            return w->session().CurrentMediaPath == path && w->session().MediaFrameRate > 0
                    && e()->PlayState() != MediaEngine::psClosed;
         }, ms);
     }

@@ -19,7 +19,7 @@ TEST(NoSoundDevice, FilmAndSoundFilePlayOnAndTheStatusSaysSo)
     const QString playingSilently = QStringLiteral("Odtwarzanie... (bez dźwięku)");
 
     ASSERT_TRUE(app.waitOpen(app.paths[0]));
-    w.runCommand(w.Play);
+    w.commands().run(zv::Cmd::Play);
     ASSERT_TRUE(QTest::qWaitFor([&] { return w.Label1->text() == playingSilently; }, 10000))
         << w.Label1->text().toStdString();
     EXPECT_FALSE(app.e()->IsSoundCardEnabled());
@@ -29,7 +29,7 @@ TEST(NoSoundDevice, FilmAndSoundFilePlayOnAndTheStatusSaysSo)
     // The film's end is an end, not an error: the playlist moves on to the sound file.
     app.e()->setCurrentPosition(9.3);
     ASSERT_TRUE(app.waitOpen(app.paths[1]));
-    w.runCommand(w.Play);
+    w.commands().run(zv::Cmd::Play);
     ASSERT_TRUE(QTest::qWaitFor([&] { return w.Label1->text() == playingSilently; }, 10000))
         << w.Label1->text().toStdString();
     // A sound file without sound still runs its clock to the end.

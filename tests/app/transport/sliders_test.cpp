@@ -36,7 +36,7 @@ TEST(PositionSlider, DragPausesAndRestoresTheFormerState)
         TZentavistaApp &w = *app.w;
         w.resize(400, w.height());
         QCoreApplication::processEvents();
-        zv::PositionSliderWidget *s = w.positionSlider();
+        zv::PositionSliderWidget *s = w.transport().positionSlider();
         ASSERT_NE(s, nullptr);
         app.open(app.home.file(QStringLiteral("film.avi")), 100);
         app.e->changePlayState(c.state);
@@ -45,8 +45,8 @@ TEST(PositionSlider, DragPausesAndRestoresTheFormerState)
         app.e->calls.clear();
         const QPoint pressAt(5 + trackXFor(3 + (maxLeft - 3) / 2), s->height() / 2);
         QTest::mousePress(s, Qt::LeftButton, {}, pressAt);
-        EXPECT_TRUE(w.SeekDragging);
-        EXPECT_TRUE(w.Timer4->isActive());
+        EXPECT_TRUE(w.transport().SeekDragging);
+        EXPECT_TRUE(w.transport().Timer4->isActive());
         const bool paused = c.state != MediaEngine::psStopped;
         EXPECT_EQ(app.e->calls.contains(QStringLiteral("Pause")), paused);
         EXPECT_NEAR(app.e->position, 50, 1.0);
@@ -59,15 +59,15 @@ TEST(PositionSlider, DragPausesAndRestoresTheFormerState)
         EXPECT_EQ(s->thumbLeft(), 3);
         EXPECT_EQ(w.Label2->text(), QStringLiteral("0:00:00 / 0:01:40"));
         app.e->position = 70;
-        w.Timer3Timer();
+        w.status().Timer3Timer();
         EXPECT_EQ(s->thumbLeft(), 3);
         EXPECT_EQ(w.Label2->text(), QStringLiteral("0:00:00 / 0:01:40"));
 
         // Released far outside the window: the drag still ends with a seek to the thumb.
         app.e->calls.clear();
         QTest::mouseRelease(s, Qt::LeftButton, {}, QPoint(-2000, 500));
-        EXPECT_FALSE(w.SeekDragging);
-        EXPECT_FALSE(w.Timer4->isActive());
+        EXPECT_FALSE(w.transport().SeekDragging);
+        EXPECT_FALSE(w.transport().Timer4->isActive());
         QStringList expected{QStringLiteral("CurrentPosition=0")};
         if (*c.callsAtRelease)
             expected << QString::fromUtf8(c.callsAtRelease);
@@ -79,10 +79,10 @@ TEST(PositionSlider, ClicksAndTheEngineMoveTheThumb)
 {
     TransportApp app;
     TZentavistaApp &w = *app.w;
-    zv::PositionSliderWidget *s = w.positionSlider();
+    zv::PositionSliderWidget *s = w.transport().positionSlider();
     // Nothing open: a click does nothing.
     QTest::mouseClick(s, Qt::LeftButton, {}, QPoint(100, s->height() / 2));
-    EXPECT_FALSE(w.SeekDragging);
+    EXPECT_FALSE(w.transport().SeekDragging);
     EXPECT_TRUE(app.e->calls.filter(QStringLiteral("CurrentPosition")).isEmpty());
 
     app.open(app.home.file(QStringLiteral("film.avi")), 100);
@@ -94,15 +94,15 @@ TEST(PositionSlider, ClicksAndTheEngineMoveTheThumb)
 
     const int maxLeft = s->width() - 15 - 3;
     app.e->position = 100;
-    w.UstawMDoPosuwadel();
+    w.transport().UstawMDoPosuwadel();
     EXPECT_EQ(s->thumbLeft(), maxLeft);
     app.e->position = 250; // past the end
-    w.UstawMDoPosuwadel();
+    w.transport().UstawMDoPosuwadel();
     EXPECT_EQ(s->thumbLeft(), maxLeft);
     // A duration that rounds to 0 keeps the thumb at the start.
     app.e->duration = 0.4;
     app.e->position = 0.3;
-    w.UstawMDoPosuwadel();
+    w.transport().UstawMDoPosuwadel();
     EXPECT_EQ(s->thumbLeft(), 3);
 }
 
@@ -111,49 +111,49 @@ TEST(VolumeSlider, StepsMuteAndDrag)
     TransportApp app;
     TZentavistaApp &w = *app.w;
     app.open(app.home.file(QStringLiteral("film.avi")), 100);
-    zv::VolumeSliderWidget *v = w.volumeSlider();
+    zv::VolumeSliderWidget *v = w.transport().volumeSlider();
 
-    struct Case { int from; QAction *TZentavistaApp::*item; int to; int left; };
+    struct Case { int from; zv::Cmd item; int to; int left; };
     const Case cases[] = {
-        {-50, &TZentavistaApp::pod1, 0, 42},
-        {0, &TZentavistaApp::pod1, 0, 42},
-        {-4950, &TZentavistaApp::sci1, -5000, 0},
-        {-2500, &TZentavistaApp::sci1, -2600, 20},
+        {-50, zv::Cmd::pod1, 0, 42},
+        {0, zv::Cmd::pod1, 0, 42},
+        {-4950, zv::Cmd::sci1, -5000, 0},
+        {-2500, zv::Cmd::sci1, -2600, 20},
     };
     for (const Case &c : cases) {
         app.e->volume = c.from;
-        w.runCommand(w.*c.item);
+        w.commands().run(c.item);
         EXPECT_EQ(app.e->volume, c.to) << c.from;
         EXPECT_EQ(v->thumbLeft(), c.left) << c.from;
     }
 
     // Dragging the thumb sets the volume live and the refresh leaves it alone.
     app.e->volume = 0;
-    w.UstawMDoVolPos();
+    w.transport().UstawMDoVolPos();
     QTest::mousePress(v->thumb(), Qt::LeftButton, {}, QPoint(5, 10));
-    EXPECT_TRUE(w.VolumeDragging);
+    EXPECT_TRUE(w.transport().VolumeDragging);
     QMouseEvent move(QEvent::MouseMove, QPointF(-16, 10), v->thumb()->mapToGlobal(QPointF(-16, 10)),
                      Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(v->thumb(), &move);
     EXPECT_EQ(v->thumbLeft(), 21);
     EXPECT_EQ(app.e->volume, -2500);
     QTest::mouseRelease(v->thumb(), Qt::LeftButton, {}, QPoint(-16, 10));
-    EXPECT_FALSE(w.VolumeDragging);
+    EXPECT_FALSE(w.transport().VolumeDragging);
 
     // Mute from the menu and from the button; both show the engine's state.
-    w.runCommand(w.W2);
+    w.commands().run(zv::Cmd::W2);
     EXPECT_TRUE(app.e->mute);
-    w.UstawMDoVolPos();
+    w.transport().UstawMDoVolPos();
     EXPECT_TRUE(w.ToolButton19->isChecked());
     QTest::mouseClick(w.ToolButton19, Qt::LeftButton);
     EXPECT_FALSE(app.e->mute);
     EXPECT_FALSE(w.ToolButton19->isChecked());
-    w.UstawMDoVolPos();
-    EXPECT_FALSE(w.W2->isChecked());
+    w.transport().UstawMDoVolPos();
+    EXPECT_FALSE(w.commands().action(zv::Cmd::W2)->isChecked());
 
     app.e->soundCard = false;
-    w.UstawMDoVolPos();
-    EXPECT_FALSE(w.W2->isEnabled());
+    w.transport().UstawMDoVolPos();
+    EXPECT_FALSE(w.commands().action(zv::Cmd::W2)->isEnabled());
     EXPECT_FALSE(w.ToolButton19->isEnabled());
 }
 
@@ -175,12 +175,12 @@ TEST(SystemVolume, LevelsMapLinearlyAndNoServerIsHarmless)
     TZentavistaApp &w = *app.w;
     app.open(app.home.file(QStringLiteral("film.avi")), 100);
     w.settings().SystemVolumeControl = true;
-    w.volumeSlider()->setThumbLeft(17);
-    w.runCommand(w.pod1);
-    w.runCommand(w.sci1);
-    w.UstawMDoVolPos();
-    EXPECT_EQ(w.volumeSlider()->thumbLeft(), 17);
-    w.UstawVolPosDoM();
+    w.transport().volumeSlider()->setThumbLeft(17);
+    w.commands().run(zv::Cmd::pod1);
+    w.commands().run(zv::Cmd::sci1);
+    w.transport().UstawMDoVolPos();
+    EXPECT_EQ(w.transport().volumeSlider()->thumbLeft(), 17);
+    w.transport().UstawVolPosDoM();
     EXPECT_EQ(app.e->volume, zv::playback::VolumeSlider::engineVolumeForThumb(17));
     qunsetenv("PULSE_SERVER");
 }
@@ -190,7 +190,7 @@ TEST(RateMenu, LimitsChecksAndEnabling)
     TransportApp app;
     TZentavistaApp &w = *app.w;
     app.open(app.home.file(QStringLiteral("film.avi")), 100);
-    const QList<QAction *> items = w.rateItems();
+    const QList<QAction *> items = w.transport().rateItems();
     ASSERT_EQ(items.size(), 21);
     QAction *faster = items[0], *slower = items[1];
     auto checkedNames = [&] {
@@ -203,22 +203,22 @@ TEST(RateMenu, LimitsChecksAndEnabling)
     EXPECT_EQ(checkedNames(), QStringLiteral("N01"));
 
     for (int i = 0; i < 12; ++i)
-        w.runCommand(faster);
+        w.commands().run(faster);
     EXPECT_NEAR(app.e->rate, 1.9, 1e-9);
     EXPECT_EQ(checkedNames(), QStringLiteral("N91"));
     EXPECT_FALSE(faster->isEnabled());
     EXPECT_TRUE(slower->isEnabled());
 
-    w.runCommand(w.findChild<QAction *>(QStringLiteral("N92")));
+    w.commands().run(w.findChild<QAction *>(QStringLiteral("N92")));
     EXPECT_NEAR(app.e->rate, 0.1, 1e-9);
     EXPECT_EQ(checkedNames(), QStringLiteral("N92"));
     EXPECT_TRUE(faster->isEnabled());
     EXPECT_FALSE(slower->isEnabled());
     app.e->calls.clear();
-    EXPECT_FALSE(w.runCommand(slower));
+    EXPECT_FALSE(w.commands().run(slower));
     EXPECT_TRUE(app.e->calls.isEmpty());
 
-    w.runCommand(w.findChild<QAction *>(QStringLiteral("N01")));
+    w.commands().run(w.findChild<QAction *>(QStringLiteral("N01")));
     EXPECT_DOUBLE_EQ(app.e->rate, 1.0);
 }
 
@@ -227,18 +227,18 @@ TEST(StatusTimers, SleepWhileMinimised)
     TransportApp app;
     TZentavistaApp &w = *app.w;
     ASSERT_TRUE(w.isVisible());
-    EXPECT_TRUE(w.Timer3->isActive());
+    EXPECT_TRUE(w.status().Timer3->isActive());
     w.setWindowState(Qt::WindowMinimized);
     QTest::qWait(20);
-    EXPECT_FALSE(w.Timer3->isActive());
-    EXPECT_FALSE(w.Timer2->isActive());
+    EXPECT_FALSE(w.status().Timer3->isActive());
+    EXPECT_FALSE(w.status().Timer2->isActive());
     w.setWindowState(Qt::WindowNoState);
     w.show();
     QTest::qWait(20);
-    EXPECT_TRUE(w.Timer3->isActive());
+    EXPECT_TRUE(w.status().Timer3->isActive());
     // Shown again, the status is refreshed at once; with nothing open that refresh is the last
     // until something happens.
-    EXPECT_FALSE(w.Timer2->isActive());
+    EXPECT_FALSE(w.status().Timer2->isActive());
 }
 
 TEST(StatusTimers, StatusRefreshSleepsWhileNothingIsOpenAndWakesOnAnyChange)
@@ -247,9 +247,9 @@ TEST(StatusTimers, StatusRefreshSleepsWhileNothingIsOpenAndWakesOnAnyChange)
     TZentavistaApp &w = *app.w;
     ASSERT_TRUE(w.isVisible());
     const auto sleepsAfterATick = [&] {
-        EXPECT_TRUE(w.Timer2->isActive());
-        w.Timer2Timer();
-        return !w.Timer2->isActive();
+        EXPECT_TRUE(w.status().Timer2->isActive());
+        w.status().Timer2Timer();
+        return !w.status().Timer2->isActive();
     };
     EXPECT_TRUE(sleepsAfterATick());
 
@@ -266,5 +266,5 @@ TEST(StatusTimers, StatusRefreshSleepsWhileNothingIsOpenAndWakesOnAnyChange)
     EXPECT_TRUE(sleepsAfterATick());
     app.open(app.home.file(QStringLiteral("a.avi")));
     EXPECT_FALSE(sleepsAfterATick());
-    EXPECT_TRUE(w.Timer2->isActive());
+    EXPECT_TRUE(w.status().Timer2->isActive());
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/main_window.h"
+#include "support/app_features.h"
 #include "core/playlist/playlist.h"
 #include "playback/scripted_engine.h"
 #include "support/test_env.h"
@@ -16,7 +16,7 @@ struct TransportApp {
     TransportApp() : w(std::make_unique<TZentavistaApp>())
     {
         w->setEngineFactory([](quint64, QObject *parent) { return new ScriptedEngine(parent); });
-        w->setFilesMessageSink([this](const QString &t, const QString &x) { messages << t + x; });
+        w->hooks().filesMessage = ([this](const QString &t, const QString &x) { messages << t + x; });
         w->CreateForms();
         e = static_cast<ScriptedEngine *>(w->m());
     }
@@ -32,15 +32,15 @@ struct TransportApp {
             f.write("x");
             paths << p;
         }
-        w->playlist().PlsAddProc(paths, false, true);
-        w->UstawMStaus();
+        w->playlist().playlist().PlsAddProc(paths, false, true);
+        w->status().UstawMStaus();
         return paths;
     }
 
     // Opens path the way the program does and lets the engine report it open.
     void open(const QString &path, double seconds = 100, int width = 320)
     {
-        w->LoadMediafile(path);
+        w->session().LoadMediafile(path);
         e->finishOpen(seconds, seconds * 25, width, width ? 240 : 0);
     }
 

@@ -19,27 +19,27 @@ TEST(TransportMedia, PlayPauseStopAndSeek)
     TZentavistaApp &w = *app.w;
     ASSERT_TRUE(app.waitOpen(app.paths[0]));
     // Whether AutoPlay started it or not, begin from stopped.
-    w.runCommand(w.Stop);
+    w.commands().run(zv::Cmd::Stop);
     ASSERT_TRUE(app.waitState(MediaEngine::psStopped));
 
-    EXPECT_TRUE(w.runCommand(w.OW1));
+    EXPECT_TRUE(w.commands().run(zv::Cmd::OW1));
     ASSERT_TRUE(app.waitState(MediaEngine::psPlaying));
     EXPECT_EQ(w.Label1->text(), QStringLiteral("Odtwarzanie..."));
-    EXPECT_TRUE(w.runCommand(w.OW1));
+    EXPECT_TRUE(w.commands().run(zv::Cmd::OW1));
     ASSERT_TRUE(app.waitState(MediaEngine::psPaused));
     EXPECT_EQ(w.Label1->text(), QStringLiteral("Pauza"));
 
-    w.runCommand(w.PP1);
+    w.commands().run(zv::Cmd::PP1);
     EXPECT_TRUE(QTest::qWaitFor([&] { return app.e()->CurrentPosition() >= 4.9; }, 5000));
-    w.runCommand(w.PT1);
-    w.runCommand(w.PT1);
+    w.commands().run(zv::Cmd::PT1);
+    w.commands().run(zv::Cmd::PT1);
     EXPECT_TRUE(QTest::qWaitFor([&] { return app.e()->CurrentPosition() < 0.1; }, 5000));
 
-    w.runCommand(w.Z1);
+    w.commands().run(zv::Cmd::Z1);
     ASSERT_TRUE(app.waitState(MediaEngine::psStopped));
     EXPECT_EQ(w.Label1->text(), QStringLiteral("Zatrzymany"));
     EXPECT_LT(app.e()->CurrentPosition(), 0.1);
-    w.Timer3Timer();
+    w.status().Timer3Timer();
     EXPECT_EQ(w.Label2->text(), QStringLiteral("0:00:00 / 0:00:10"));
 }
 
@@ -51,26 +51,26 @@ TEST(TransportMedia, EndOfStreamStepsThroughThePlaylist)
         TZentavistaApp &w = *app.w;
         ASSERT_TRUE(app.waitOpen(app.paths[0]));
         if (repeat)
-            w.runCommand(w.Powt1);
+            w.commands().run(zv::Cmd::Powt1);
 
         // Near the end of the first entry: the end of the stream opens the second.
-        w.runCommand(w.Play);
+        w.commands().run(zv::Cmd::Play);
         ASSERT_TRUE(app.waitState(MediaEngine::psPlaying));
         app.e()->setCurrentPosition(9.3);
-        ASSERT_TRUE(QTest::qWaitFor([&] { return w.CurrentMediaPath == app.paths[1]; }, 15000));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return w.session().CurrentMediaPath == app.paths[1]; }, 15000));
         ASSERT_TRUE(app.waitOpen(app.paths[1]));
 
         // The second (last) entry: with Repeat it wraps, without it the player stays.
-        w.runCommand(w.Play);
+        w.commands().run(zv::Cmd::Play);
         ASSERT_TRUE(app.waitState(MediaEngine::psPlaying));
         app.e()->setCurrentPosition(9.3);
         if (repeat) {
-            EXPECT_TRUE(QTest::qWaitFor([&] { return w.CurrentMediaPath == app.paths[0]; }, 15000));
+            EXPECT_TRUE(QTest::qWaitFor([&] { return w.session().CurrentMediaPath == app.paths[0]; }, 15000));
         } else {
             EXPECT_TRUE(QTest::qWaitFor(
                 [&] { return app.e()->PlayState() != MediaEngine::psPlaying; }, 15000));
             QTest::qWait(500);
-            EXPECT_EQ(w.CurrentMediaPath, app.paths[1]);
+            EXPECT_EQ(w.session().CurrentMediaPath, app.paths[1]);
         }
     }
 }
@@ -80,9 +80,9 @@ TEST(TransportMedia, NextAndPreviousCommands)
     MediaApp app;
     TZentavistaApp &w = *app.w;
     ASSERT_TRUE(app.waitOpen(app.paths[0]));
-    EXPECT_TRUE(w.runCommand(w.na1));
+    EXPECT_TRUE(w.commands().run(zv::Cmd::na1));
     ASSERT_TRUE(app.waitOpen(app.paths[1]));
-    EXPECT_FALSE(w.na1->isEnabled());
-    EXPECT_TRUE(w.runCommand(w.po1));
+    EXPECT_FALSE(w.commands().action(zv::Cmd::na1)->isEnabled());
+    EXPECT_TRUE(w.commands().run(zv::Cmd::po1));
     ASSERT_TRUE(app.waitOpen(app.paths[0]));
 }

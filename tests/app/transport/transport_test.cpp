@@ -45,12 +45,12 @@ TEST(Transport, EveryCommandInEveryPlayState)
             // States 3..5 keep the enabling they found; reach them from playing.
             app.e->playState = state >= 3 && state <= 5 ? 2 : state;
             app.e->readyState = state == 6 ? 0 : 4;
-            app.w->CurrentMediaPath = state == 6 ? QString() : film;
-            app.w->UstawMStaus();
+            app.w->session().CurrentMediaPath = state == 6 ? QString() : film;
+            app.w->status().UstawMStaus();
             app.e->playState = state;
-            app.w->UstawMStaus();
+            app.w->status().UstawMStaus();
             app.e->calls.clear();
-            const bool ran = app.w->runCommand(item);
+            const bool ran = app.w->commands().run(item);
             const QString expected = QString::fromUtf8(row.byState[state]);
             EXPECT_EQ(ran, expected != QLatin1String("-"));
             if (ran) {
@@ -69,8 +69,8 @@ TEST(Transport, StatusTableShowsTheState)
     for (QToolButton *b : {w.ToolButton13, w.ToolButton14, w.ToolButton15, w.ToolButton16,
                            w.ToolButton17})
         EXPECT_FALSE(b->isEnabled()) << b->objectName().toStdString();
-    for (QAction *a : {w.Od1, w.P1, w.Z1, w.OW1, w.PP1, w.PT1, w.na1, w.po1, w.stat1, w.FullScr,
-                       w.mediaprop1, w.Zamknij1})
+    for (QAction *a : {w.commands().action(zv::Cmd::Od1), w.commands().action(zv::Cmd::P1), w.commands().action(zv::Cmd::Z1), w.commands().action(zv::Cmd::OW1), w.commands().action(zv::Cmd::PP1), w.commands().action(zv::Cmd::PT1), w.commands().action(zv::Cmd::na1), w.commands().action(zv::Cmd::po1), w.commands().action(zv::Cmd::stat1), w.commands().action(zv::Cmd::FullScr),
+                       w.commands().action(zv::Cmd::mediaprop1), w.commands().action(zv::Cmd::Zamknij1)})
         EXPECT_FALSE(a->isEnabled()) << a->objectName().toStdString();
     EXPECT_EQ(w.windowTitle(), QStringLiteral("Zentavista"));
 
@@ -94,15 +94,15 @@ TEST(Transport, StatusTableShowsTheState)
     EXPECT_EQ(w.windowTitle(), QStringLiteral("film.avi - Zentavista"));
     EXPECT_EQ(w.Label3->text(), QStringLiteral("film.avi"));
     // No picture: full screen, pan-scan and statistics stay off.
-    EXPECT_FALSE(w.FullScr->isEnabled());
-    EXPECT_FALSE(w.stat1->isEnabled());
-    EXPECT_TRUE(w.mediaprop1->isEnabled());
+    EXPECT_FALSE(w.commands().action(zv::Cmd::FullScr)->isEnabled());
+    EXPECT_FALSE(w.commands().action(zv::Cmd::stat1)->isEnabled());
+    EXPECT_TRUE(w.commands().action(zv::Cmd::mediaprop1)->isEnabled());
 
     // The error event writes its text; the next refresh brings the state word back.
     app.e->errorDescription = QStringLiteral("Nie można odtworzyć pliku.");
     emit app.e->OnError();
     EXPECT_EQ(w.Label1->text(), QStringLiteral("Błąd. Nie można odtworzyć pliku."));
-    w.Timer2Timer();
+    w.status().Timer2Timer();
     EXPECT_EQ(w.Label1->text(), QStringLiteral("Czekanie..."));
 }
 
@@ -110,24 +110,24 @@ TEST(Transport, PlayWithNothingOpenOpensTheFirstEntryOrRemembersTheRequest)
 {
     {
         TransportApp app;
-        app.w->runCommand(app.w->Play);
-        EXPECT_TRUE(app.w->PlayAfterOpen);
+        app.w->commands().run(zv::Cmd::Play);
+        EXPECT_TRUE(app.w->session().PlayAfterOpen);
         EXPECT_TRUE(app.e->calls.filter(QStringLiteral("Open")).isEmpty());
     }
     TransportApp app;
     const QStringList paths = app.addEntries({QStringLiteral("a.avi"), QStringLiteral("b.avi")});
     // With entries Play is on even though nothing is open.
     EXPECT_TRUE(app.w->ToolButton13->isEnabled());
-    EXPECT_TRUE(app.w->runCommand(app.w->Od1));
+    EXPECT_TRUE(app.w->commands().run(zv::Cmd::Od1));
     EXPECT_TRUE(app.e->calls.contains(QStringLiteral("Open a.avi")));
-    EXPECT_EQ(app.w->CurrentMediaPath, paths[0]);
+    EXPECT_EQ(app.w->session().CurrentMediaPath, paths[0]);
     // Play given while the file opens is ignored; once open, the remembered Play runs.
     app.e->calls.clear();
-    app.w->runCommand(app.w->Play);
+    app.w->commands().run(zv::Cmd::Play);
     EXPECT_TRUE(app.e->calls.isEmpty());
     app.e->finishOpen(10);
     EXPECT_EQ(app.e->playState, int(MediaEngine::psPlaying));
-    EXPECT_FALSE(app.w->PlayAfterOpen);
+    EXPECT_FALSE(app.w->session().PlayAfterOpen);
 }
 
 TEST(Transport, NextPreviousAndEndOfStreamFollowThePlaylist)
@@ -136,36 +136,36 @@ TEST(Transport, NextPreviousAndEndOfStreamFollowThePlaylist)
     TZentavistaApp &w = *app.w;
     const QStringList paths = app.addEntries({QStringLiteral("a.avi"), QStringLiteral("b.avi")});
     app.open(paths[0]);
-    EXPECT_FALSE(w.po1->isEnabled());
-    EXPECT_TRUE(w.na1->isEnabled());
+    EXPECT_FALSE(w.commands().action(zv::Cmd::po1)->isEnabled());
+    EXPECT_TRUE(w.commands().action(zv::Cmd::na1)->isEnabled());
     EXPECT_FALSE(w.ToolButton16->isEnabled());
 
     app.e->endOfStream();
-    EXPECT_EQ(w.CurrentMediaPath, paths[1]);
+    EXPECT_EQ(w.session().CurrentMediaPath, paths[1]);
     app.e->finishOpen(100);
-    EXPECT_TRUE(w.po1->isEnabled());
-    EXPECT_FALSE(w.na1->isEnabled());
+    EXPECT_TRUE(w.commands().action(zv::Cmd::po1)->isEnabled());
+    EXPECT_FALSE(w.commands().action(zv::Cmd::na1)->isEnabled());
 
     // Last entry, Repeat off: the end opens nothing.
     app.e->calls.clear();
     app.e->endOfStream();
-    EXPECT_EQ(w.CurrentMediaPath, paths[1]);
+    EXPECT_EQ(w.session().CurrentMediaPath, paths[1]);
     EXPECT_TRUE(app.e->calls.filter(QStringLiteral("Open")).isEmpty());
 
     // Repeat on: the interface still says "no next", but the end wraps to the first entry.
-    w.runCommand(w.Powt1);
-    EXPECT_TRUE(w.Powt1->isChecked());
+    w.commands().run(zv::Cmd::Powt1);
+    EXPECT_TRUE(w.commands().action(zv::Cmd::Powt1)->isChecked());
     EXPECT_TRUE(w.ToolButton21->isChecked());
-    EXPECT_FALSE(w.na1->isEnabled());
-    EXPECT_FALSE(w.runCommand(w.na1));
+    EXPECT_FALSE(w.commands().action(zv::Cmd::na1)->isEnabled());
+    EXPECT_FALSE(w.commands().run(zv::Cmd::na1));
     app.e->endOfStream();
-    EXPECT_EQ(w.CurrentMediaPath, paths[0]);
+    EXPECT_EQ(w.session().CurrentMediaPath, paths[0]);
     app.e->finishOpen(100);
 
     // Previous from the first entry with Repeat wraps to the last and plays it.
     app.e->calls.clear();
-    w.runCommand(w.Prev);
-    EXPECT_EQ(w.CurrentMediaPath, paths[1]);
+    w.commands().run(zv::Cmd::Prev);
+    EXPECT_EQ(w.session().CurrentMediaPath, paths[1]);
     app.e->finishOpen(100);
 }
 
@@ -174,7 +174,7 @@ TEST(Transport, EndOfASingleEntryWithRepeatPlaysAgain)
     TransportApp app;
     const QStringList paths = app.addEntries({QStringLiteral("a.avi")});
     app.open(paths[0]);
-    app.w->runCommand(app.w->Powt1);
+    app.w->commands().run(zv::Cmd::Powt1);
     app.e->calls.clear();
     app.e->endOfStream();
     EXPECT_EQ(app.e->calls, QStringList{QStringLiteral("Play")});
@@ -185,16 +185,16 @@ TEST(Transport, SeekingByTheStep)
 {
     TransportApp app;
     app.open(app.home.file(QStringLiteral("film.avi")), 100);
-    struct Case { QAction *TZentavistaApp::*item; double from, to; };
+    struct Case { zv::Cmd item; double from, to; };
     const Case cases[] = {
-        {&TZentavistaApp::PT1, 3, 0},     // within the first step: exactly 0
-        {&TZentavistaApp::PT1, 20, 15},
-        {&TZentavistaApp::PP1, 20, 25},
-        {&TZentavistaApp::PP1, 98, 103},  // past the end: not clamped
+        {zv::Cmd::PT1, 3, 0},     // within the first step: exactly 0
+        {zv::Cmd::PT1, 20, 15},
+        {zv::Cmd::PP1, 20, 25},
+        {zv::Cmd::PP1, 98, 103},  // past the end: not clamped
     };
     for (const Case &c : cases) {
         app.e->position = c.from;
-        app.w->runCommand(app.w.get()->*c.item);
+        app.w->commands().run(c.item);
         EXPECT_DOUBLE_EQ(app.e->position, c.to) << c.from;
     }
 }
@@ -203,17 +203,17 @@ TEST(Transport, TimeLabelAndItsClick)
 {
     TransportApp app;
     TZentavistaApp &w = *app.w;
-    w.Timer3Timer();
+    w.status().Timer3Timer();
     EXPECT_EQ(w.Label2->text(), QString());
     app.open(app.home.file(QStringLiteral("film.avi")), 5530.4);
     app.e->position = 307.9;
-    w.Timer3Timer();
+    w.status().Timer3Timer();
     EXPECT_EQ(w.Label2->text(), QStringLiteral("0:05:07 / 1:32:10"));
     QTest::mouseClick(w.Label2, Qt::LeftButton);
-    EXPECT_FALSE(w.ShowElapsedTime);
-    w.Timer3Timer();
+    EXPECT_FALSE(w.status().ShowElapsedTime);
+    w.status().Timer3Timer();
     EXPECT_EQ(w.Label2->text(), QStringLiteral("- 1:27:02"));
 
     QTest::mouseDClick(w.Label3, Qt::LeftButton);
-    EXPECT_EQ(QGuiApplication::clipboard()->text(), w.CurrentMediaPath);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), w.session().CurrentMediaPath);
 }

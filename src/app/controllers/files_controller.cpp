@@ -1,0 +1,301 @@
+#include "app/controllers/files_controller.h"
+
+#include "app/commands.h"
+#include "app/controllers/app_context.h"
+#include "app/controllers/keys_controller.h"
+#include "app/controllers/library_controller.h"
+#include "app/controllers/playlist_controller.h"
+#include "app/controllers/status_presenter.h"
+#include "app/controllers/video_controller.h"
+#include "app/main_panels.h"
+#include "app/app_windows.h"
+#include "core/app/recent_files.h"
+#include "core/config/settings.h"
+#include "core/files/add_plan.h"
+#include "core/files/get_typ.h"
+#include "core/files/intake_after_open.h"
+#include "core/playlist/find_moved_file.h"
+#include "core/playlist/playlist_file.h"
+#include "playback/media_engine.h"
+#include "playback/playback_session.h"
+#include "shell/drop_target.h"
+#include "video/video_window.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileDialog>
+#include <QFrame>
+#include <QLabel>
+#include <QMainWindow>
+#include <QMenu>
+
+namespace zv {
+namespace {
+
+// The media patterns of the open dialog, each also in upper case: the file system here tells
+// "film.AVI" from "film.avi".
+QString mediaPatterns()
+{
+    static const char *const exts[] = {"asf", "mpg", "mpeg", "avi", "dat", "mp3", "wav",
+                                       "mid", "mod", "rmi", "wma", "m3u", "zvl"};
+    QStringList patterns;
+    for (const char *e : exts) {
+        const QString ext = QString::fromLatin1(e);
+        patterns << QStringLiteral("*.") + ext << QStringLiteral("*.") + ext.toUpper();
+    }
+    return patterns.join(QLatin1Char(' '));
+}
+
+} // namespace
+
+const QString FilesController::kOpenMediaFilter =
+    QStringLiteral("Obsługiwane pliki [*.asf;*.mpg;*.mpeg;*.avi;*.dat;*.mp3;*.wav;*.mid;*.mod;*.rmi;*.wma] (")
+    + mediaPatterns() + QStringLiteral(");;Wszytskie pliki [*.*] (*)");
+
+const QString FilesController::kOpenFolderTitle =
+    QStringLiteral("Przytrzymaj klawisz SHIFT jeśli nie chcesz przeszukiwać podkatalogów.");
+
+FilesController::FilesController(AppContext &ctx) : QObject(ctx.window), ctx_(ctx)
+{
+    Commands &c = *ctx.commands;
+    c.bind(Cmd::OT1, this, [this] { OT1Click(); });
+    c.bind(Cmd::opendir1, this, [this] { opendir1Click(); });
+    c.bind(Cmd::Prze1, this, [this] { Prze1Click(); });
+    c.bind(Cmd::Zamknij1, this, [this] { Zamknij1Click(); });
+    registerDropTarget(ctx.window, this, &FilesController::OnForm1FMDragDrop);
+    if (ctx.forms->Form9)
+        registerDropTarget(ctx.forms->Form9, this, &FilesController::OnForm1FMDragDrop);
+    connect(ctx.session, &PlaybackSession::loadRequested, this, &FilesController::AddRecentFile);
+    connect(ctx.session, &PlaybackSession::opened, this, &FilesController::afterOpen);
+}
+
+void FilesController::remember(MainAddCall call)
+{
+    if (mainAddCalls_.size() >= kMainAddCallsKept)
+        mainAddCalls_.removeFirst();
+    mainAddCalls_.append(std::move(call));
+}
+
+void FilesController::MainAddProc(const QString &Text, int AddMode, bool ClearFirst,
+                                  bool AppendAtEnd, bool OpenFirst, bool LoadSubtitle,
+                                  QPoint DropPoint)
+{
+    const QStringList paths = splitLines(Text);
+    remember({Text, paths, AddMode, ClearFirst, AppendAtEnd, OpenFirst, LoadSubtitle, DropPoint});
+    addFiles(paths, AddMode, ClearFirst, AppendAtEnd, OpenFirst, LoadSubtitle, DropPoint);
+}
+
+void FilesController::MainAddProc(const QStringList &Paths, int AddMode, bool ClearFirst,
+                                  bool AppendAtEnd, bool OpenFirst, bool LoadSubtitle,
+                                  QPoint DropPoint)
+{
+    remember({Paths.join(QLatin1String("\r\n")), Paths, AddMode, ClearFirst, AppendAtEnd, OpenFirst,
+              LoadSubtitle, DropPoint});
+    addFiles(Paths, AddMode, ClearFirst, AppendAtEnd, OpenFirst, LoadSubtitle, DropPoint);
+}
+
+void FilesController::addFiles(const QStringList &Paths, int AddMode, bool ClearFirst,
+                               bool AppendAtEnd, bool OpenFirst, bool LoadSubtitle, QPoint DropPoint)
+{
+    // Volumes are listed once per call: a playlist of thousands of moved files asks often.
+    const MovedFileFinder finder;
+    AddHooks hooks;
+    hooks.shiftHeld = [this] { return ctx_.keys->keyModifiers().testFlag(Qt::ShiftModifier); };
+    // A close that began meanwhile (a termination signal) ends the scan as Escape does.
+    hooks.scan.cancelRequested = [this] { return ctx_.state->ShuttingDown || ctx_.keys->escapeHeld(); };
+    hooks.scan.cancelPollInterval = std::chrono::milliseconds(escapePollIntervalMs);
+    QElapsedTimer sinceShown;
+    QLabel *label = ctx_.panels->Label1;
+    hooks.scan.progress = [label, &sinceShown](qsizetype found, qint64 elapsedMs) {
+        // The window keeps answering during long scans; the label shows how far it got.
+        QCoreApplication::processEvents();
+        if (elapsedMs >= kScanProgressDelayMs && label
+            && (!sinceShown.isValid() || sinceShown.elapsed() >= 100)) {
+            label->setText(scanProgressText(found));
+            sinceShown.start();
+        }
+    };
+    hooks.findMovedFile = [&finder](const QString &path) { return finder.find(path); };
+    QStringList unreadable;
+    hooks.readPlaylist = [&finder, &unreadable](const QString &path) {
+        const PlaylistReadResult read = readPlaylistFile(path, QDir::currentPath(), finder);
+        if (!read.ok)
+            unreadable << path + QStringLiteral(" (") + read.error + QLatin1Char(')');
+        return read.paths;
+    };
+
+    AddFlags flags;
+    flags.ClearFirst = ClearFirst;
+    flags.AppendAtEnd = AppendAtEnd;
+    flags.OpenFirst = OpenFirst;
+    flags.LoadSubtitle = LoadSubtitle;
+    flags.DropPoint = DropPoint;
+    const AddPlan plan = PrepareAdd(Paths, AddMode, flags, ctx_.settings->FileTypes, hooks);
+
+    // The scan let events run: the program may have begun to close meanwhile.
+    if (ctx_.state->ShuttingDown)
+        return;
+    if (!unreadable.isEmpty())
+        ctx_.filesMessage(QStringLiteral("Błąd"),
+                          QStringLiteral("Nie można odczytać playlisty:\n") + unreadable.join(QLatin1Char('\n')));
+    if (plan.callsPlsAddProc())
+        ctx_.playlist->PlsAddProc(plan.media, plan.clearFirst, plan.dropPoint, plan.openFirst, plan.appendAtEnd);
+    if (plan.callsTxtAddProc())
+        ctx_.library->TxtAddProc(plan.subtitles, plan.subtitleKinds, plan.dropPoint, plan.loadSubtitle,
+                                 plan.appendAtEnd);
+}
+
+void FilesController::afterOpen(double seconds)
+{
+    PlaybackSession &s = *ctx_.session;
+    MediaEngine *e = s.engine();
+    ctx_.playlist->DodajCzasDoPlalisty(s.CurrentMediaPath, seconds);
+
+    QMainWindow *w = ctx_.window;
+    QFrame *video = ctx_.panels->Panel12;
+    VideoController &v = *ctx_.video;
+    // Measured outside full screen: there the panels are hidden and the window is the screen.
+    if (v.isFullScreenOn() && qint64(e->ImageSourceWidth()) * e->ImageSourceHeight() == 0)
+        v.UstawFullScreen(false);
+    WindowFitInput in;
+    in.pictureWidth = e->ImageSourceWidth();
+    in.pictureHeight = e->ImageSourceHeight();
+    in.width = w->width();
+    in.height = w->height();
+    in.chromeWidth = w->width() - video->width();
+    in.chromeHeight = w->height() - video->height();
+    in.videoPanelHeight = video->height();
+    in.autoSize = ctx_.settings->AutoSize;
+    in.maxHeightSet = w->maximumHeight() < QWIDGETSIZE_MAX;
+    const WindowFit fit = fitWindowToClip(in);
+    if (fit.maxHeight == 0)
+        w->setMaximumHeight(QWIDGETSIZE_MAX);
+    if (fit.minHeight >= 0)
+        w->setMinimumHeight(fit.minHeight);
+    if (fit.maxHeight > 0)
+        w->setMaximumHeight(fit.maxHeight);
+    w->setMinimumWidth(fit.minWidth);
+    if (fit.leaveFullScreen && v.isFullScreenOn())
+        v.UstawFullScreen(false);
+    // resize() keeps the window's left and top. In full screen the window covers the screen
+    // whatever its normal size, and a resize would end the full-screen state.
+    if (!v.isFullScreenOn())
+        w->resize(fit.width, fit.height);
+
+    Commands &c = *ctx_.commands;
+    const Settings &set = *ctx_.settings;
+    AppState &st = *ctx_.state;
+    if (set.AutoPlay)
+        c.run(Cmd::Play);
+    if (s.PlayAfterOpen) {
+        s.PlayAfterOpen = false;
+        c.run(Cmd::Play);
+    }
+    if ((st.CmdFullScreen || set.InitFullScr) && !c.isChecked(Cmd::FullScr))
+        c.run(Cmd::FullScr);
+    st.CmdFullScreen = false;
+    if ((st.CmdPanScan || set.InitPanScan) && !c.isChecked(Cmd::PanScan1))
+        c.run(Cmd::PanScan1);
+    st.CmdPanScan = false;
+    if (st.CmdAutoPanScan || set.InitAutoPanScan)
+        c.run(Cmd::AutoPanScan1);
+    st.CmdAutoPanScan = false;
+    ctx_.status->UstawMStaus();
+    if (set.AutoLoadText)
+        ctx_.library->AutoLoadText();
+}
+
+void FilesController::OT1Click()
+{
+    const QString current = ctx_.session->CurrentMediaPath;
+    const QStringList files = ctx_.hooks->pickFiles
+        ? ctx_.hooks->pickFiles(ctx_.window, kOpenMediaFilter)
+        : QFileDialog::getOpenFileNames(ctx_.window, QString(), QFileInfo(current).absolutePath(),
+                                        kOpenMediaFilter);
+    if (!files.isEmpty())
+        MainAddProc(dropListText(files), addModeAllOrUnknown, true, true, true, true,
+                    ctx_.state->DefaultDropPoint);
+    ctx_.status->UstawMStaus();
+}
+
+void FilesController::opendir1Click()
+{
+    const QString start = folderOfMedia(ctx_.session->CurrentMediaPath);
+    const QString folder = ctx_.hooks->pickFolder
+        ? ctx_.hooks->pickFolder(ctx_.window, kOpenFolderTitle, start)
+        : QFileDialog::getExistingDirectory(ctx_.window, kOpenFolderTitle, start);
+    if (folder.isEmpty())
+        return;
+    // Ctrl held as the picker closes keeps the playlist; Shift is read by MainAddProc.
+    const bool keep = ctx_.keys->keyModifiers().testFlag(Qt::ControlModifier);
+    MainAddProc(QStringList{folder}, addModeAll, !keep, true, true, false, ctx_.state->DefaultDropPoint);
+}
+
+void FilesController::Prze1Click()
+{
+    ctx_.session->Przeladuj(ctx_.settings->SaveReloadPosition);
+    ctx_.status->UstawMStaus();
+}
+
+void FilesController::Zamknij1Click()
+{
+    ctx_.session->Close();
+    if (ctx_.video->isFullScreenOn())
+        ctx_.video->UstawFullScreen(false);
+    ctx_.status->UstawMStaus();
+}
+
+void FilesController::OnForm1FMDragDrop(const TDragDropInfo &info)
+{
+    const bool append = ctx_.keys->keyModifiers().testFlag(Qt::ShiftModifier);
+    const QString text = dropListText(info.Files);
+    if (text.isEmpty())
+        return;
+    MainAddProc(text, addModeAllOrUnknown, !append, true, !append, true, ctx_.state->DefaultDropPoint);
+}
+
+// ---- recent files ------------------------------------------------------------------------------
+
+QStringList FilesController::RecentFilesList() const
+{
+    QStringList paths;
+    for (QAction *a : ctx_.commands->menu(MenuId::RecentFiles1)->actions())
+        paths << a->data().toString();
+    return paths;
+}
+
+QString FilesController::firstRecentFile() const
+{
+    for (QAction *a : ctx_.commands->menu(MenuId::RecentFiles1)->actions()) {
+        if (a->isSeparator())
+            continue;
+        const QString path = a->data().toString();
+        return path.isEmpty() ? a->text() : path;
+    }
+    return QString();
+}
+
+void FilesController::AddRecentFile(const QString &Path)
+{
+    const QStringList paths = addRecentFile(RecentFilesList(), Path, QFileInfo(Path).isFile());
+    if (paths == RecentFilesList())
+        return;
+    QMenu *menu = ctx_.commands->menu(MenuId::RecentFiles1);
+    menu->clear();
+    for (const QString &path : paths) {
+        // The caption is the path; "&" would otherwise mark a shortcut letter.
+        QAction *a = menu->addAction(QString(path).replace(QLatin1Char('&'), QLatin1String("&&")));
+        a->setData(path);
+        connect(a, &QAction::triggered, this, [this, a] { RecentMenuProc(a); });
+    }
+    menu->setEnabled(!paths.isEmpty());
+}
+
+void FilesController::RecentMenuProc(QAction *item)
+{
+    MainAddProc(QStringList{item->data().toString()}, 31, true, true, true, true, ctx_.state->DefaultDropPoint);
+}
+
+} // namespace zv
