@@ -19,6 +19,7 @@ class MprisServer : public QObject {
 
 public:
     enum class Request { PlayPause, Play, Pause, Stop, Next, Previous };
+    Q_ENUM(Request)
 
     MprisServer(PlaybackSession *session, QObject *parent = nullptr);
     ~MprisServer() override;

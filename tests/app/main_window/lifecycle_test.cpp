@@ -245,9 +245,18 @@ TEST(HandOff, APathFromASecondStartOpensLikeTheMenu)
     EXPECT_TRUE(call.ClearFirst && call.AppendAtEnd && call.OpenFirst && call.LoadSubtitle);
     EXPECT_EQ(call.DropPoint, QPoint(1, 10000));
 
+    // Only the latest calls are kept: a long run does not grow without bound.
+    for (int i = 0; i < 2 * zv::FilesController::kMainAddCallsKept; ++i)
+        emit instance.fileHandedOver(QStringLiteral("/srv/filmy/%1.avi").arg(i));
+    ASSERT_EQ(w.files().mainAddCalls().size(), zv::FilesController::kMainAddCallsKept);
+    EXPECT_EQ(w.files().mainAddCalls().last().Text,
+              QStringLiteral("/srv/filmy/%1.avi").arg(2 * zv::FilesController::kMainAddCallsKept - 1));
+
     w.state().ShuttingDown = true;
     emit instance.fileHandedOver(QStringLiteral("/srv/filmy/drugi.avi"));
-    EXPECT_EQ(w.files().mainAddCalls().size(), before + 1) << "nothing is added while the program closes";
+    EXPECT_EQ(w.files().mainAddCalls().size(), zv::FilesController::kMainAddCallsKept)
+        << "nothing is added while the program closes";
+    EXPECT_NE(w.files().mainAddCalls().last().Text, QStringLiteral("/srv/filmy/drugi.avi"));
     qunsetenv("ZENTAVISTA_RUNTIME_DIR");
 }
 

@@ -1,6 +1,7 @@
 // Subtitle files loaded through the main window: what the user is told, the encodings, the
 // table swapped in whole while the window stays responsive, and closing the file.
 #include "subtitle_app.h"
+#include "core/files/add_plan.h"
 
 #include "core/library/subtitle_database.h"
 #include "core/subtitles/subtitle_table.h"
@@ -219,6 +220,29 @@ TEST(SubtitleLoading, OpenTextAddsTheChosenFileToTheListAndLoadsIt)
     ASSERT_EQ(w.Form7->database().size(), 1);
     EXPECT_EQ(w.Form7->database().at(0).FullPath, path);
     EXPECT_EQ(filters, QStringList(2, zv::SubtitlesController::kOpenSubtitleFilter));
+}
+
+// The intake classifies each path once; the database takes the kinds it found instead of
+// reading the files again.
+TEST(SubtitleLoading, TheDatabaseTakesTheKindsTheIntakeFound)
+{
+    SubtitleApp app(scriptedEngineFactory());
+    TZentavistaApp &w = *app.w;
+    const QString srt = app.write(QStringLiteral("a.srt"),
+                                  {QStringLiteral("1"), QStringLiteral("00:00:01,000 --> 00:00:02,000"),
+                                   QStringLiteral("Ala"), QString()});
+    const QString gone = app.files.filePath(QStringLiteral("usuniety.txt"));
+    w.library().TxtAddProc({srt, gone}, {zv::kindSubRipSubtitle, zv::kindTimeSubtitle},
+                           w.state().DefaultDropPoint, false, true);
+    const zv::TSubtitleDatabase &db = w.library().subtitleDatabase();
+    ASSERT_EQ(db.size(), 2) << "a kind already found is not looked for again";
+    EXPECT_EQ(db.at(1).FullPath, gone);
+
+    // Without kinds, each path is classified here: the missing file is no subtitle file.
+    w.library().TxtAddProc({gone}, {}, w.state().DefaultDropPoint, false, true);
+    w.files().MainAddProc(QStringList{app.files.path()}, zv::addModeSubtitles, false, true, false, false,
+                          w.state().DefaultDropPoint);
+    EXPECT_EQ(db.size(), 2) << "a folder's files go in once, by the kinds its scan found";
 }
 
 TEST(SubtitleLoading, ClosingTheFileForgetsItsPairingAndSwitchesTheDisplayOff)
