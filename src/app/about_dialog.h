@@ -7,7 +7,7 @@ class QTabWidget;
 class QTreeWidget;
 
 // The About window, shown modally: the program and its version, a short history, and the
-// list of keys (given by the main window from its key table, so it always tells the truth).
+// list of keys (made from the key table, so it always tells the truth).
 // Each showing starts on the first page, "O programie...".
 class TForm10 : public QDialog {
     Q_OBJECT

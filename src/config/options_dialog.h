@@ -27,7 +27,7 @@ class SubtitleSamplePanel;
 }
 
 // The options dialog. Modeless: the program keeps working while it is open. It only binds its
-// widgets to zv::OptionsControls; the main window moves those values to and from the settings
+// widgets to zv::OptionsControls; the options feature moves those values to and from the settings
 // and connects OkButton, CancelButton, ApplyButton, DefaultsButton and MarkAssociatedButton.
 class TForm2 : public QDialog {
     Q_OBJECT

@@ -26,13 +26,13 @@ struct TDragDropInfo;
 
 // The subtitle database window "Baza tekstów": the rows of the database in a report list,
 // the full path of the chosen row in the status bar, and the commands on the rows. It exists,
-// hidden or shown, for the whole run. Loading and adding files is the main window's work: the
-// window asks for it through its signals.
+// hidden or shown, for the whole run. Loading and adding files is asked for through its
+// signals.
 class TForm7 : public QWidget {
     Q_OBJECT
 
 public:
-    // The window holds the database itself (the main window reaches it through database()).
+    // The window holds a database of its own (reached through database()).
     explicit TForm7(QWidget *parent = nullptr);
     // The window shows and edits `db`, which must outlive it.
     explicit TForm7(zv::TSubtitleDatabase &db, QWidget *parent = nullptr);

@@ -21,7 +21,7 @@ public:
     const QStringList &paths() const { return paths_; }
 
 signals:
-    // Each candidate path whose file name is the chosen one, in list order: the main window
+    // Each candidate path whose file name is the chosen one, in list order: the program
     // adds it to the database and loads it, so the last one stays loaded.
     void subtitleChosen(const QString &path);
 

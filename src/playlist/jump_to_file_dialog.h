@@ -17,7 +17,7 @@ public:
     void setSources(std::function<QStringList()> names, std::function<QString()> currentMedia);
 
 signals:
-    // The chosen name: the main window opens the first entry with that file name and plays.
+    // The chosen name: the playlist opens the first entry with that file name and plays.
     void jumpRequested(const QString &name);
 
 protected:

@@ -49,9 +49,9 @@ private:
 
 // The playlist window "Playlista": the entries as a numbered list with their play times, the
 // commands that edit the list, and a small transport bar. The playlist itself belongs to the
-// main window; the window shows and edits the one it is given. Opening files and playlists,
-// saving and playback are the main window's work, asked for through the signals and the
-// commands bound with bindTransport.
+// playlist feature; the window shows and edits the one it is given. Opening files and
+// playlists, saving and playback are asked for through the signals and the commands bound
+// with bindTransport.
 class TForm6 : public QWidget {
     Q_OBJECT
 
@@ -139,7 +139,7 @@ signals:
     // MainAddProc with these arguments (text: paths separated by CR LF).
     void addRequested(const QString &text, int addMode, bool clearFirst, bool appendAtEnd, bool loadSubtitle,
                       const QPoint &dropPoint);
-    // SavePlaylist to `fileName` (the main window reports a failure).
+    // SavePlaylist to `fileName` (the failure is reported by whoever saves).
     void saveRequested(const QString &fileName);
     // Files from another program dropped on the list, the point in the list's coordinates.
     void filesDropped(const zv::TDragDropInfo &info);

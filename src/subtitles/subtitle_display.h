@@ -54,7 +54,7 @@ public:
     // Keypad "*": DisplayerBottom := 40, then re-render.
     void ResetPosition();
 
-    // The periodic check (the main window's 5 s status timer and application events): looks
+    // The periodic check (the 5 s status timer and application events): looks
     // whether a compositing manager runs and re-renders when that has changed.
     void SetTransparentColor();
     // The screen's geometry changed: re-render the text on show (connected automatically).
