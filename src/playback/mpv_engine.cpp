@@ -99,7 +99,10 @@ public:
         if (windowId != 0) {
             const QByteArray wid = QByteArray::number(windowId);
             mpv_set_option_string(mpv_, mpvprop::kWid, wid.constData());
-            mpv_set_option_string(mpv_, mpvprop::kVo, mpvprop::kVoWithWindow);
+            gpuContext_ = pinX11GpuContext();
+            mpv_set_option_string(mpv_, mpvprop::kVo, gpuContext_.isEmpty()
+                                                          ? mpvprop::kVoX11
+                                                          : mpvprop::kVoWithWindow);
             // Allows a software OpenGL (e.g. a virtual display) instead of dropping to x11 at once.
             mpv_set_option_string(mpv_, mpvprop::kGpuSw, "yes");
         } else {
@@ -120,6 +123,9 @@ public:
         mpv_set_wakeup_callback(mpv_, &Session::wakeup, this);
         return true;
     }
+
+    // The GPU context set for drawing into our window; empty when mpv took none of them.
+    const QByteArray &gpuContext() const { return gpuContext_; }
 
     // Asynchronous, array form: a file name is never parsed as part of a command line.
     void command(const QStringList &args, Reply done = {})
@@ -183,6 +189,16 @@ public:
     }
 
 private:
+    // Never a Wayland context: our window is an X11 one. The first X11 context mpv accepts.
+    QByteArray pinX11GpuContext()
+    {
+        for (const char *context : mpvprop::kX11GpuContexts) {
+            if (mpv_set_option_string(mpv_, mpvprop::kGpuContext, context) >= 0)
+                return context;
+        }
+        return {};
+    }
+
     static void wakeup(void *context)
     {
         auto *self = static_cast<Session *>(context);
@@ -292,6 +308,7 @@ private:
 
     MpvEngine *owner_;
     mpv_handle *mpv_ = nullptr;
+    QByteArray gpuContext_;
     std::atomic<bool> drainQueued_{false};
     QHash<quint64, Reply> pending_;
     quint64 nextReply_ = 1;
@@ -331,6 +348,11 @@ MpvEngine::MpvEngine(quint64 windowId, bool withAudio, QObject *parent)
     stats_.insert(EngineStat::ApiVersion, QStringLiteral("%1.%2")
                                               .arg(mpv_client_api_version() >> 16)
                                               .arg(mpv_client_api_version() & 0xffff));
+}
+
+QString MpvEngine::gpuContext() const
+{
+    return QString::fromLatin1(mpv_->gpuContext());
 }
 
 MpvEngine::~MpvEngine()

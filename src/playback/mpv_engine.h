@@ -23,6 +23,9 @@ public:
 
     // False when libmpv could not be started; every Open then reports an error.
     bool isUsable() const { return usable_; }
+    // The X11 GPU context(s) mpv was told to draw into the window with; empty without a window,
+    // or when mpv took none and draws with its plain X11 output.
+    QString gpuContext() const;
 
     QString FileName() const override { return fileName_; }
     double CurrentPosition() const override;

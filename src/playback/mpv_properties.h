@@ -57,6 +57,16 @@ inline constexpr char kWid[] = "wid";
 inline constexpr char kGpuSw[] = "gpu-sw";
 // The GPU output first; plain X11 when no OpenGL context can be had.
 inline constexpr char kVoWithWindow[] = "gpu,x11";
+// Plain X11 only: for an mpv that accepts none of the X11 GPU contexts below.
+inline constexpr char kVoX11[] = "x11";
+inline constexpr char kGpuContext[] = "gpu-context";
+// The GPU contexts that draw into an X11 window, best first (EGL, then GLX, which mpv names
+// "x11"). Our window is an X11 one even in a Wayland session (through XWayland), but mpv's
+// automatic choice tries Wayland first whenever WAYLAND_DISPLAY is set, and then shows the
+// picture in a surface of its own outside our window. Newer mpv takes a list; older ones take
+// one name and refuse any context they were built without (Debian's has no GLX), so the first
+// value mpv accepts is the one used.
+inline constexpr const char *kX11GpuContexts[] = {"x11egl,x11", "x11egl", "x11"};
 inline constexpr char kVoNone[] = "null";
 inline constexpr char kAoNone[] = "null";
 
