@@ -93,5 +93,8 @@ int main(int argc, char **argv)
                               cmd.PanScanValue);
     mainWindow.connectSingleInstance(&instance);
     mainWindow.CreateForms();
-    return app.exec();
+    const int code = app.exec();
+    // An unattended close that could not save the user's state ends as a failure; the
+    // reasons are already on standard error.
+    return code == 0 && mainWindow.state().failedSaves > 0 ? 1 : code;
 }

@@ -115,12 +115,14 @@ void TZentavistaApp::CreateForms()
 void TZentavistaApp::StartUp()
 {
     startUpRunning_ = true;
+    state_.startingUp = true;
     // Boxes of the steps below run nested event loops, where a termination signal can arrive;
     // the sequence then stops at the next step instead of showing the window afterwards.
     const auto stopped = [this] {
         if (!startUpAborted_)
             return false;
         startUpRunning_ = false;
+        state_.startingUp = false;
         note("StartUpStopped");
         close();
         return true;
@@ -164,6 +166,8 @@ void TZentavistaApp::StartUp()
     if (stopped())
         return;
     startUpRunning_ = false;
+    state_.startingUp = false;
+    desktop().startUpFinished();
 
     note("show");
     show();

@@ -206,7 +206,9 @@ QVariantMap MprisServer::metadata() const
     }
     m.insert(QStringLiteral("mpris:trackid"), QVariant::fromValue(QDBusObjectPath(trackId())));
     m.insert(QStringLiteral("xesam:title"), QFileInfo(session_->CurrentMediaPath).completeBaseName());
-    m.insert(QStringLiteral("xesam:url"), QUrl::fromLocalFile(session_->CurrentMediaPath).toString());
+    // A URI, not a path: spaces and letters beyond ASCII percent-encoded.
+    m.insert(QStringLiteral("xesam:url"),
+             QString::fromLatin1(QUrl::fromLocalFile(session_->CurrentMediaPath).toEncoded()));
     if (MediaEngine *e = session_->engine())
         m.insert(QStringLiteral("mpris:length"), qlonglong(toUs(e->Duration())));
     return m;
@@ -215,7 +217,13 @@ QVariantMap MprisServer::metadata() const
 qint64 MprisServer::positionUs() const
 {
     MediaEngine *e = session_->engine();
-    return e ? toUs(e->CurrentPosition()) : 0;
+    if (!e)
+        return 0;
+    // The engine may read a little past the end after a seek there; the bus never sees a
+    // position beyond the length it was told.
+    const qint64 position = toUs(e->CurrentPosition());
+    const qint64 length = toUs(e->Duration());
+    return length > 0 ? std::min(position, length) : position;
 }
 
 double MprisServer::volume() const

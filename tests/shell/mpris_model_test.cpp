@@ -60,12 +60,17 @@ TEST(MprisModel, PropertiesFollowTheSession)
     EXPECT_FALSE(t.server.canGoNext()) << "no source: nothing to go to";
 
     t.session.LoadMediafile(QStringLiteral("/filmy/Dobry film.avi"));
+    EXPECT_EQ(t.server.metadata().value(QStringLiteral("xesam:url")).toString(),
+              QStringLiteral("file:///filmy/Dobry%20film.avi"));
     t.engine.finishOpen(90, 2250, 320, 240);
     t.engine.Play();
     EXPECT_EQ(t.server.playbackStatus(), QStringLiteral("Playing"));
     const QVariantMap m = t.server.metadata();
     EXPECT_EQ(m.value(QStringLiteral("xesam:title")).toString(), QStringLiteral("Dobry film"));
     EXPECT_EQ(m.value(QStringLiteral("mpris:length")).toLongLong(), 90'000'000);
+    EXPECT_EQ(m.value(QStringLiteral("xesam:url")).toString(), QStringLiteral("file:///filmy/Dobry%20film.avi"));
+    t.engine.position = 90.4;   // the engine reads a little past the end after a seek there
+    EXPECT_EQ(t.server.positionUs(), 90'000'000);
 
     bool next = true;
     t.server.setNavigationSource([&] { return next; }, [] { return false; });

@@ -7,10 +7,11 @@
 
 namespace zv {
 
-bool AppState::reportedUnattended(const QString &text) const
+bool AppState::reportedUnattended(const QString &text)
 {
     if (!unattended)
         return false;
+    ++failedSaves;
     qWarning("zentavista: %s", qUtf8Printable(text));
     return true;
 }

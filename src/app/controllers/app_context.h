@@ -54,10 +54,14 @@ struct AppState {
     bool CmdFullScreen = false;
     bool CmdPanScan = false;
     bool CmdAutoPanScan = false;
+    // The start-up sequence runs: the saved state is still being read.
+    bool startingUp = false;
     // Nobody is there to answer (a termination signal): reports go to standard error.
     bool unattended = false;
-    // True when text went to standard error because the close is unattended.
-    bool reportedUnattended(const QString &text) const;
+    // Saves that failed during an unattended close: the program then ends with a failure.
+    int failedSaves = 0;
+    // True when text went to standard error because the close is unattended (and counted).
+    bool reportedUnattended(const QString &text);
 };
 
 // The features and what they share, filled by the main window in creation order. A feature

@@ -20,6 +20,8 @@
 #include <QMainWindow>
 #include <QUrl>
 
+#include <utility>
+
 #ifndef ZV_AUTHOR_MAIL
 #define ZV_AUTHOR_MAIL "zentavista@users.noreply.github.com"
 #endif
@@ -42,6 +44,11 @@ DesktopController::DesktopController(AppContext &ctx) : QObject(ctx.window), ctx
         ctx_.status->UstawMStaus();
     });
     connect(mpris_, &MprisServer::openRequested, this, [this](const QString &path) {
+        // The playlist restored at start-up would replace a film opened before it.
+        if (ctx_.state->startingUp) {
+            pendingOpens_ << path;
+            return;
+        }
         ctx_.files->MainAddProc(QStringList{path}, 31, true, true, true, true, ctx_.state->DefaultDropPoint);
     });
     connect(mpris_, &MprisServer::raiseRequested, this, [this] {
@@ -72,6 +79,13 @@ void DesktopController::DesktopRefresh()
                                 && e->ImageSourceHeight() > 0;
     screenSaver_->setWanted(picturePlaying);
     mpris_->refresh();
+}
+
+void DesktopController::startUpFinished()
+{
+    const QStringList paths = std::exchange(pendingOpens_, {});
+    for (const QString &path : paths)
+        ctx_.files->MainAddProc(QStringList{path}, 31, true, true, true, true, ctx_.state->DefaultDropPoint);
 }
 
 void DesktopController::ReleaseDesktop()

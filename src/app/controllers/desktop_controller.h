@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QStringList>
 
 namespace zv {
 
@@ -20,6 +21,8 @@ public:
     void DesktopRefresh();      // the state changed: MPRIS properties, screen-saver inhibition
     void ReleaseDesktop();      // shut-down: the inhibition goes before the process does
     void UstawTrayIcons();      // shown or hidden together, per ShowTrayIcon
+    // Start-up has read the saved playlist: files asked for meanwhile open now, after it.
+    void startUpFinished();
     MprisServer *mpris() const { return mpris_; }
     ScreenSaverInhibitor *screenSaver() const { return screenSaver_; }
     TrayIcons *trayIcons() const { return trayIcons_; }   // nullptr until first shown
@@ -35,6 +38,7 @@ private:
     MprisServer *mpris_ = nullptr;
     ScreenSaverInhibitor *screenSaver_ = nullptr;
     TrayIcons *trayIcons_ = nullptr;
+    QStringList pendingOpens_;   // asked for during start-up
 };
 
 } // namespace zv

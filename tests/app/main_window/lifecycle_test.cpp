@@ -2,6 +2,8 @@
 // real program closing cleanly on a termination signal.
 #include "support/app_features.h"
 #include "app_fixture.h"
+#include <QUrl>
+#include "shell/mpris_server.h"
 #include "app/single_instance.h"
 #include "core/app/command_line.h"
 #include "core/config/ini_file.h"
@@ -165,6 +167,35 @@ TEST(StartUp, AnUnattendedCloseDuringAStartUpBoxStopsIt)
         else
             EXPECT_FALSE(QFile::exists(zv::Paths::tempPlaylist()));
     }
+}
+
+// A film asked for over the bus while a start-up box waits is opened after the saved playlist
+// comes back, not wiped out by it.
+TEST(StartUp, AFilmAskedForDuringStartUpOpensAfterThePlaylistComesBack)
+{
+    zv::test::ScopedHome home;
+    const QString saved = home.file(QStringLiteral("zapisany.avi"));
+    const QString asked = home.file(QStringLiteral("z magistrali.avi"));
+    zv::test::writeFileBytes(saved, "x");
+    zv::test::writeFileBytes(asked, "x");
+    zv::test::writeFileBytes(home.file(QStringLiteral("zentavista.zvl")), saved.toUtf8() + "\r\n");
+    zv::test::writeFileBytes(home.file(QStringLiteral("zentavista.zvd")), QByteArray(4096, '\x01'));
+    TZentavistaApp w;
+    useScriptedEngine(w);
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (auto *box = QApplication::activeModalWidget()) {
+            w.desktop().mpris()->OpenUri(QUrl::fromLocalFile(asked).toString());
+            box->close();
+        }
+    });
+    poll.start(20);
+    w.CreateForms();
+    poll.stop();
+    const zv::TPlaylist &list = w.playlist().playlist();
+    ASSERT_EQ(list.count(), 1);
+    EXPECT_EQ(list.at(0).Path, asked);
+    EXPECT_EQ(w.session().CurrentMediaPath, asked);
 }
 
 TEST(StartUp, NoPlaylistRestoreWhenTheOptionIsOff)
