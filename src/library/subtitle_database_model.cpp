@@ -1,5 +1,6 @@
 #include "library/subtitle_database_model.h"
 
+#include "core/common/visible_text.h"
 #include "core/library/subtitle_database.h"
 
 namespace zv {
@@ -30,11 +31,11 @@ QVariant SubtitleDatabaseModel::data(const QModelIndex &index, int role) const
         return QVariant();
     const TSubtitleRecord &r = db_.at(index.row());
     switch (index.column()) {
-    case ColFileName: return r.FileName;
+    case ColFileName: return visibleText(r.FileName);
     case ColFormat: return r.Format;
-    case ColAssociatedWith: return r.AssociatedWith;
+    case ColAssociatedWith: return visibleText(r.AssociatedWith);
     case ColSize: return r.SizeText;
-    case ColFullPath: return r.FullPath;
+    case ColFullPath: return visibleText(r.FullPath);
     default: return QVariant();
     }
 }

@@ -1,5 +1,6 @@
 #include "playlist/filtered_list_dialog.h"
 
+#include "core/common/visible_text.h"
 #include <QAbstractListModel>
 #include <QElapsedTimer>
 #include <QGroupBox>
@@ -41,7 +42,7 @@ public:
         if (!index.isValid() || index.row() >= rows_.size())
             return {};
         if (role == Qt::DisplayRole)
-            return names_.at(rows_[index.row()]);
+            return zv::visibleText(names_.at(rows_[index.row()]));
         if (role == Qt::SizeHintRole)
             return QSize(0, 13);
         return {};

@@ -1,5 +1,7 @@
 #include "playlist/playlist_model.h"
 
+#include "core/common/visible_text.h"
+
 #include "core/playlist/playlist.h"
 #include "core/playlist/playlist_rows.h"
 
@@ -58,8 +60,8 @@ QVariant PlaylistModel::data(const QModelIndex &index, int role) const
         return {};
     const TPlaylistEntry &e = playlist_->at(index.row());
     switch (role) {
-    case Qt::DisplayRole: return TPlaylist::bareFileName(e.Path);
-    case Qt::ToolTipRole:
+    case Qt::DisplayRole: return visibleText(TPlaylist::bareFileName(e.Path));
+    case Qt::ToolTipRole: return visibleText(e.Path);
     case PathRole: return e.Path;
     case TimeRole: return e.TimeText;
     case PlayingRole: return e.Path == currentPath();

@@ -10,6 +10,7 @@
 #include "app/main_panels.h"
 #include "app/app_windows.h"
 #include "core/app/recent_files.h"
+#include "core/common/visible_text.h"
 #include "core/config/settings.h"
 #include "core/files/add_plan.h"
 #include "core/files/get_typ.h"
@@ -286,7 +287,7 @@ void FilesController::AddRecentFile(const QString &Path)
     menu->clear();
     for (const QString &path : paths) {
         // The caption is the path; "&" would otherwise mark a shortcut letter.
-        QAction *a = menu->addAction(QString(path).replace(QLatin1Char('&'), QLatin1String("&&")));
+        QAction *a = menu->addAction(visibleText(path).replace(QLatin1Char('&'), QLatin1String("&&")));
         a->setData(path);
         connect(a, &QAction::triggered, this, [this, a] { RecentMenuProc(a); });
     }

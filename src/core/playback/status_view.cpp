@@ -1,5 +1,7 @@
 #include "core/playback/status_view.h"
 
+#include "core/common/visible_text.h"
+
 #include <cmath>
 
 namespace zv::playback {
@@ -96,13 +98,15 @@ StatusView computeStatus(const StatusInput &in)
         }
     }
 
-    QString sub = bareFileName(in.subtitleFile);
+    // Names are shown with their reordering characters made visible: a name may not pass for
+    // another one.
+    QString sub = visibleText(bareFileName(in.subtitleFile));
     if (!sub.isEmpty())
         sub = QStringLiteral(" (") + sub + QLatin1Char(')');
-    v.names = bareFileName(in.mediaPath) + sub;
+    v.names = visibleText(bareFileName(in.mediaPath)) + sub;
     v.caption = v.names.isEmpty() ? QStringLiteral("Zentavista")
                                   : v.names + QStringLiteral(" - Zentavista");
-    v.namesHint = in.mediaPath + QStringLiteral("\r\n") + in.subtitleFile;
+    v.namesHint = visibleText(in.mediaPath) + QStringLiteral("\r\n") + visibleText(in.subtitleFile);
 
     v.pictureEnabled = in.imageWidth != 0;
     v.subtitlesEnabled = !in.subtitleFile.isEmpty();

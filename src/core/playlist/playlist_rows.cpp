@@ -1,5 +1,6 @@
 #include "core/playlist/playlist_rows.h"
 
+#include "core/common/visible_text.h"
 #include "core/playlist/playlist.h"
 
 #include <QList>
@@ -56,7 +57,7 @@ PlaylistRowLayout layoutPlaylistRow(int index, int count, const TPlaylistEntry &
     l.nameLeft = left + widest + 15;
     const int timeWidth = l.time.isEmpty() ? 0 : measure(l.time);
     l.nameWidth = std::max(0, right - left - timeWidth - widest - 20);
-    l.name = FitTextToWidth(TPlaylist::bareFileName(entry.Path), l.nameWidth, measure);
+    l.name = FitTextToWidth(visibleText(TPlaylist::bareFileName(entry.Path)), l.nameWidth, measure);
     return l;
 }
 

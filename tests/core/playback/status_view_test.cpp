@@ -122,3 +122,30 @@ TEST(StatusView, NamesTitleAndEnabling)
     EXPECT_FALSE(v.subtitlesEnabled);
     EXPECT_TRUE(v.mediaItemsEnabled);
 }
+
+// Names with the characters that reorder text are shown with them made visible, wherever the
+// status shows a name; other text, Polish letters included, stays as it is.
+TEST(StatusView, ReorderingCharactersInNamesAreShown)
+{
+    struct Case {
+        const char16_t *name;
+        const char *shown;
+    };
+    const Case cases[] = {
+        {u"rtl\u202Etxt.avi", "rtl<U+202E>txt.avi"},
+        {u"\u2067a\u2069\u200F.avi", "<U+2067>a<U+2069><U+200F>.avi"},
+        {u"\u061C\u202A\u202B\u202C\u202D\u2066\u2068\u200E", "<U+061C><U+202A><U+202B><U+202C><U+202D><U+2066><U+2068><U+200E>"},
+        {u"Zażółć gęślą.avi", "Zażółć gęślą.avi"},
+        {u"\u200D\u00A0x.avi", "\u200D\u00A0x.avi"},   // joiners and spaces do not reorder
+    };
+    for (const Case &c : cases) {
+        StatusInput in;
+        in.mediaPath = QStringLiteral("/f/") + QString::fromUtf16(c.name);
+        in.subtitleFile = QStringLiteral("/n/") + QString::fromUtf16(c.name);
+        const StatusView v = computeStatus(in);
+        const QString shown = QString::fromUtf8(c.shown);
+        EXPECT_EQ(v.names, shown + " (" + shown + ")") << c.shown;
+        EXPECT_TRUE(v.caption.startsWith(shown)) << c.shown;
+        EXPECT_EQ(v.namesHint, "/f/" + shown + "\r\n/n/" + shown) << c.shown;
+    }
+}

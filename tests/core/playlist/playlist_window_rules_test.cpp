@@ -141,6 +141,13 @@ TEST(PlaylistRows, NumbersAlignOnTheWidestAndNamesFitBeforeTheTime)
     EXPECT_EQ(layoutPlaylistRow(0, 5, longEntry, 0, 10, fakeWidth).nameWidth, 0);
 }
 
+// A name holding the characters that reorder text shows them, so it cannot pass for another.
+TEST(PlaylistRows, ReorderingCharactersInANameAreShown)
+{
+    TPlaylistEntry entry{QString::fromUtf16(u"/f/rtl\u202Etxt.avi"), QString()};
+    EXPECT_EQ(layoutPlaylistRow(0, 1, entry, 0, 3000, fakeWidth).name, "rtl<U+202E>txt.avi");
+}
+
 TEST(PlaylistRows, Colours)
 {
     struct Case {
