@@ -1,5 +1,7 @@
 // Full screen, the control bar, the hidden cursor and the picture framing in the main window.
 #include "support/app_features.h"
+#include "library/subtitle_database_window.h"
+#include "playlist/playlist_window.h"
 #include "app/transport/transport_app.h"
 #include "core/config/settings.h"
 #include "core/video/video_layout.h"
@@ -171,6 +173,31 @@ TEST(FullScreenWindow, DisplayModeChangesOnlyWhenAskedAndAlwaysComesBack)
     ASSERT_NE(app.display->mode, desktop);
     w.close();
     EXPECT_EQ(app.display->mode, desktop);
+}
+
+// The playlist and database windows would float over the film: full screen hides the shown
+// ones and brings them back; the line windows stay; quitting in full screen remembers them.
+TEST(FullScreenWindow, ToolWindowsStepAsideAndComeBack)
+{
+    FramedApp app;
+    TZentavistaApp &w = *app.w;
+    w.Form6->show();
+    w.Form7->hide();
+    w.commands().run(zv::Cmd::Wy1);
+    ASSERT_TRUE(w.commands().run(zv::Cmd::FullScr));
+    EXPECT_FALSE(w.Form6->isVisible());
+    EXPECT_FALSE(w.Form7->isVisible());
+    EXPECT_TRUE(w.video().hiddenForFullScreen(w.Form6));
+    EXPECT_FALSE(w.video().hiddenForFullScreen(w.Form7));
+    ASSERT_TRUE(w.commands().run(zv::Cmd::FullScr));
+    EXPECT_TRUE(w.Form6->isVisible());
+    EXPECT_FALSE(w.Form7->isVisible()) << "only what was shown comes back";
+
+    ASSERT_TRUE(w.commands().run(zv::Cmd::FullScr));
+    w.close();
+    EXPECT_FALSE(w.Form6->isVisible()) << "nothing reappears while the program closes";
+    EXPECT_TRUE(w.settings().PLSVisible) << "the playlist window is remembered as shown";
+    EXPECT_FALSE(w.settings().BNVisible);
 }
 
 TEST(FullScreenWindow, AudioOnlyClipLeavesFullScreen)

@@ -32,6 +32,11 @@ using keys::Window;
 KeysController::KeysController(AppContext &ctx) : QObject(ctx.window), ctx_(ctx)
 {
     qApp->installEventFilter(this);
+    // A key let go in another program is never released here.
+    connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
+        if (state != Qt::ApplicationActive)
+            numPlusHeld_ = numMinusHeld_ = false;
+    });
 }
 
 KeysController::~KeysController()
@@ -118,8 +123,11 @@ bool KeysController::eventFilter(QObject *watched, QEvent *event)
     const QEvent::Type type = event->type();
     if (type != QEvent::KeyPress && type != QEvent::KeyRelease && type != QEvent::Wheel)
         return false;
-    if (QApplication::activePopupWidget())
-        return false;   // a menu is open: its keys are its own
+    if (QApplication::activePopupWidget()) {
+        // A menu is open: its keys are its own, and a release it takes is never seen here.
+        numPlusHeld_ = numMinusHeld_ = false;
+        return false;
+    }
     QWidget *window = nullptr;
     for (QWidget *w : QApplication::topLevelWidgets())
         if (w->windowHandle() == watched) {

@@ -124,12 +124,13 @@ bool OptionsController::saveini()
     const AppWindows &f = *ctx_.forms;
     const QMainWindow *w = ctx_.window;
     s.Repeat = ctx_.commands->isChecked(Cmd::Powt1);
-    s.PLSVisible = f.Form6->isVisible();
+    // A window that full screen hid is still shown as far as the user is concerned.
+    s.PLSVisible = f.Form6->isVisible() || ctx_.video->hiddenForFullScreen(f.Form6);
     s.PLSLeft = f.Form6->x();
     s.PLSTop = f.Form6->y();
     s.PLSWidth = f.Form6->width();
     s.PLSHeight = f.Form6->height();
-    s.BNVisible = f.Form7->isVisible();
+    s.BNVisible = f.Form7->isVisible() || ctx_.video->hiddenForFullScreen(f.Form7);
     s.BNLeft = f.Form7->x();
     s.BNTop = f.Form7->y();
     s.BNWidth = f.Form7->width();

@@ -10,7 +10,9 @@
 #include "core/config/settings.h"
 #include "core/video/display_mode_switch.h"
 #include "playback/media_engine.h"
+#include "library/subtitle_database_window.h"
 #include "playback/playback_session.h"
+#include "playlist/playlist_window.h"
 #include "video/fullscreen_bar.h"
 #include "video/video_window.h"
 #include "video/xrandr_display_modes.h"
@@ -26,6 +28,8 @@
 #include <QScreen>
 #include <QTimer>
 #include <QVBoxLayout>
+
+#include <utility>
 
 namespace zv {
 
@@ -230,6 +234,13 @@ void VideoController::UstawFullScreen(bool on)
         w->show();
 
         Form13->hide();
+        // The playlist and database windows would float over the film; they come back on leaving.
+        hiddenTools_.clear();
+        for (QWidget *tool : {static_cast<QWidget *>(ctx_.forms->Form6), static_cast<QWidget *>(ctx_.forms->Form7)})
+            if (tool && tool->isVisible()) {
+                hiddenTools_ << tool;
+                tool->hide();
+            }
         for (QWidget *child : Form9->findChildren<QWidget *>())
             child->setMouseTracking(true);
         Form9->setMouseTracking(true);
@@ -260,6 +271,12 @@ void VideoController::UstawFullScreen(bool on)
         if (!(savedState_ & Qt::WindowMaximized))
             w->setGeometry(savedGeometry_);
         UstawOCXWindow();
+        // While the program closes they stay hidden; the settings still record them as shown.
+        if (!ctx_.state->ShuttingDown) {
+            for (const QPointer<QWidget> &tool : std::exchange(hiddenTools_, {}))
+                if (tool)
+                    tool->show();
+        }
         if (w->isVisible())
             w->activateWindow();
     }
@@ -276,6 +293,14 @@ void VideoController::SetCursorVisible(bool visible)
         QGuiApplication::restoreOverrideCursor();
     else
         QGuiApplication::setOverrideCursor(Qt::BlankCursor);
+}
+
+bool VideoController::hiddenForFullScreen(const QWidget *window) const
+{
+    for (const QPointer<QWidget> &tool : hiddenTools_)
+        if (tool == window)
+            return true;
+    return false;
 }
 
 video::FullScreenPointerGeometry VideoController::pointerGeometry() const

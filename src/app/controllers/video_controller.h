@@ -4,7 +4,9 @@
 #include "core/video/video_layout.h"
 
 #include <QElapsedTimer>
+#include <QList>
 #include <QObject>
+#include <QPointer>
 #include <QRect>
 #include <QStringList>
 
@@ -54,6 +56,9 @@ public:
     void refreshResolutionList();
     // Display modes of the X display, deduplicated, in the display's order; empty without one.
     static QStringList DisplayModeList();
+    // A tool window (playlist, database) that full screen hid and will show again on leaving:
+    // it still counts as shown when the settings are written.
+    bool hiddenForFullScreen(const QWidget *window) const;
 
     QTimer *Timer8 = nullptr;   // hides the cursor and the bar in full screen (single shot)
     void Timer8Timer();
@@ -87,6 +92,7 @@ private:
     Qt::WindowStates savedState_;
     int panelIndex_ = -1;          // Panel11's place in the client layout
     int panelFrameStyle_ = 0;
+    QList<QPointer<QWidget>> hiddenTools_;   // shown before full screen, hidden during it
 };
 
 } // namespace zv

@@ -12,6 +12,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QLineEdit>
+#include <QMenu>
+#include <QSignalSpy>
 #include <QTest>
 #include <QWindow>
 
@@ -173,6 +175,41 @@ TEST(Keys, TheAboutListComesFromTheTable)
     EXPECT_TRUE(lines.contains(QStringLiteral("Alt+F4\tZakończ")));
     for (const QString &l : lines)
         EXPECT_FALSE(l.section(QLatin1Char('\t'), 1).isEmpty()) << l.toStdString();
+}
+
+// Keypad + and - held together put the subtitles back at their height; a release the program
+// never sees (another program took the focus, or a menu was open) must not leave a key "held".
+TEST(Keys, AReleaseThatWentElsewhereLeavesNoKeyHeld)
+{
+    KeysApp app;
+    QWindow *win = app.w->windowHandle();
+    QSignalSpy up(app.w->commands().action(zv::Cmd::DisplayerUp1), &QAction::triggered);
+    QSignalSpy down(app.w->commands().action(zv::Cmd::DisplayerDown1), &QAction::triggered);
+    const auto numPlus = [&] { QTest::keyClick(win, Qt::Key_Plus, Qt::KeypadModifier); };
+
+    QTest::keyPress(win, Qt::Key_Plus, Qt::KeypadModifier);
+    QTest::keyPress(win, Qt::Key_Minus, Qt::KeypadModifier);
+    EXPECT_EQ(up.count() + down.count(), 1) << "the second key of the pair resets instead";
+    up.clear();
+    down.clear();
+
+    // The user switches to another program with both keys down and lets go there.
+    emit qApp->applicationStateChanged(Qt::ApplicationInactive);
+    emit qApp->applicationStateChanged(Qt::ApplicationActive);
+    numPlus();
+    EXPECT_EQ(up.count(), 1) << "Num + alone moves the subtitles up";
+
+    // A menu is open when Num - is let go.
+    up.clear();
+    QTest::keyPress(win, Qt::Key_Minus, Qt::KeypadModifier);
+    QMenu menu;
+    menu.addAction(QStringLiteral("x"));
+    menu.popup(QPoint(10, 10));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activePopupWidget() == &menu; }, 5000));
+    QTest::keyRelease(menu.windowHandle(), Qt::Key_Minus, Qt::KeypadModifier);
+    menu.close();
+    numPlus();
+    EXPECT_EQ(up.count(), 1);
 }
 
 } // namespace
