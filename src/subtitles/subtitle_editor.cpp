@@ -469,6 +469,8 @@ void TForm12::stampClickedLine(const QPoint &viewportPos)
     const int format = player_.timeFormat ? player_.timeFormat() : 0;
     const QString line = c.block().text();
     const QString stamped = zv::editor::stampLine(line, stamp_, format, modes_.removePrevious);
+    if (stamped == line)
+        return;
     c.movePosition(QTextCursor::StartOfBlock);
     c.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
     c.insertText(stamped);

@@ -1,5 +1,6 @@
 #include "core/subtitles/editor_stamps.h"
 
+#include <QRegularExpression>
 #include <Qt>
 
 namespace zv::editor {
@@ -9,6 +10,28 @@ namespace {
 QString two(qint64 v)
 {
     return QStringLiteral("%1").arg(v, 2, 10, QLatin1Char('0'));
+}
+
+// The length of the time prefix at the start of `line` that a new stamp replaces (0: none).
+qsizetype timePrefixLength(const QString &line, int format)
+{
+    // Minutes and seconds below 60, as the player reads them; anchored, so only a prefix counts.
+    static const QRegularExpression tmp(QStringLiteral("^\\d+:[0-5]?\\d:[0-5]?\\d:"));
+    static const QRegularExpression lrc(QStringLiteral("^\\[\\d+:[0-5]\\d(?:\\.\\d{1,3})?\\]"));
+    static const QRegularExpression frames(QStringLiteral("^\\{\\d+\\}\\{\\d*\\}"));
+    for (const QRegularExpression *re : {format == FormatLrc ? &lrc : &tmp, &frames}) {
+        const QRegularExpressionMatch m = re->match(line);
+        if (m.hasMatch())
+            return m.capturedLength();
+    }
+    return 0;
+}
+
+bool isSubRipTimingLine(const QString &line)
+{
+    static const QRegularExpression re(
+        QStringLiteral("^\\s*\\d+:\\d+:\\d+(?:[,.]\\d+)?\\s*-->\\s*\\d+:\\d+:\\d+"));
+    return re.match(line).hasMatch();
 }
 
 } // namespace
@@ -33,21 +56,9 @@ QString timeStampFromMicroseconds(qint64 microseconds, int format)
 
 QString stampLine(const QString &line, const QString &stamp, int format, bool removePrevious)
 {
-    QString rest = line;
-    if (removePrevious) {
-        if (format == FormatLrc) {
-            const qsizetype end = rest.indexOf(QLatin1Char(']'));
-            if (end >= 0)
-                rest.remove(0, end + 1);
-        } else {
-            for (int field = 0; field < 3; ++field) {
-                const qsizetype colon = rest.indexOf(QLatin1Char(':'));
-                if (colon >= 0)
-                    rest.remove(0, colon + 1);
-            }
-        }
-    }
-    return stamp + rest;
+    if (isSubRipTimingLine(line))
+        return line;
+    return stamp + line.mid(removePrevious ? timePrefixLength(line, format) : 0);
 }
 
 Modes settleModes(Modes modes, int format)

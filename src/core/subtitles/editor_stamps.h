@@ -16,8 +16,11 @@ QString timeStamp(qint64 seconds, int format);
 // value (a player that is stopped or answers garbage) gives the stamp of 0.
 QString timeStampFromMicroseconds(qint64 microseconds, int format);
 
-// Stamping one line: with removePrevious the old prefix goes first ("h:mm:ss:" as three
-// colon-terminated fields, or everything up to the first "]"); the stamp then leads the line.
+// Stamping one line: the stamp leads the line. With removePrevious a time prefix the line
+// already starts with is replaced: "h:mm:ss:" in the time form, "[mm:ss]" in the bracket form,
+// and a frame prefix "{n}{n}" in either. Text that merely looks alike ("Uwaga: ...") is no
+// time and keeps every character. A SubRip timing line ("00:00:05,000 --> ...") comes back
+// unchanged: stamping it would break the cue.
 QString stampLine(const QString &line, const QString &stamp, int format, bool removePrevious);
 
 // The three modes of the "Format" menu and whether "Usuń poprzedni czas" can be clicked.

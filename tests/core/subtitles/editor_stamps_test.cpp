@@ -45,10 +45,30 @@ TEST(EditorStamps, StampingALine)
         {"Ala", FormatTmp, true, "0:01:02:Ala"},
         {"Ala", FormatLrc, true, "[01:02]Ala"},
         {"", FormatTmp, true, "0:01:02:"},
-        // Fewer than three colons: what there is goes, the rest stays.
-        {"a:b", FormatTmp, true, "0:01:02:b"},
         {"1:2:3:4:Ala", FormatTmp, true, "0:01:02:4:Ala"},
-        {"Zażółć]gęślą", FormatLrc, true, "[01:02]gęślą"},
+        {"[00:05.50]Ala", FormatLrc, true, "[01:02]Ala"},
+        {"[00:10][01:05]Refren", FormatLrc, true, "[01:02][01:05]Refren"},
+        // A frame prefix is a time in either form.
+        {"{25}{50}Ala", FormatTmp, true, "0:01:02:Ala"},
+        {"{25}{}Ala", FormatLrc, true, "[01:02]Ala"},
+        {"{25}{50}Ala", FormatTmp, false, "0:01:02:{25}{50}Ala"},
+        // Anything that is no time of the current form keeps every character.
+        {"Druga linia: źdźbło", FormatTmp, true, "0:01:02:Druga linia: źdźbło"},
+        {"a:b", FormatTmp, true, "0:01:02:a:b"},
+        {"Uwaga: a: b: c", FormatTmp, true, "0:01:02:Uwaga: a: b: c"},
+        {"12:75:00:Ala", FormatTmp, true, "0:01:02:12:75:00:Ala"},
+        {" 0:00:05:Ala", FormatTmp, true, "0:01:02: 0:00:05:Ala"},
+        {"[00:05]Ala", FormatTmp, true, "0:01:02:[00:05]Ala"},
+        {"0:00:05:Ala", FormatLrc, true, "[01:02]0:00:05:Ala"},
+        {"Zażółć]gęślą", FormatLrc, true, "[01:02]Zażółć]gęślą"},
+        {"[Muzyka] gra", FormatLrc, true, "[01:02][Muzyka] gra"},
+        {"[25][50]Ala", FormatLrc, true, "[01:02][25][50]Ala"},
+        {"{y:i}Kursywa", FormatTmp, true, "0:01:02:{y:i}Kursywa"},
+        // A SubRip timing line is never stamped.
+        {"00:00:05,000 --> 00:00:09,000", FormatTmp, true, "00:00:05,000 --> 00:00:09,000"},
+        {"00:00:05,000 --> 00:00:09,000", FormatTmp, false, "00:00:05,000 --> 00:00:09,000"},
+        {"0:0:5.5-->0:0:9.5", FormatLrc, true, "0:0:5.5-->0:0:9.5"},
+        {"Napis --> dalej", FormatTmp, true, "0:01:02:Napis --> dalej"},
     };
     for (const Case &c : cases) {
         const QString stamp = timeStamp(62, c.format);
