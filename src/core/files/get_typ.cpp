@@ -1,5 +1,6 @@
 #include "core/files/get_typ.h"
 
+#include "core/subtitles/loader_support.h"
 #include "core/subtitles/subtitle_loader.h"
 
 #include <QFile>
@@ -544,6 +545,8 @@ FileKind detectSubtitleKind(const QString &path, bool subRipName, int dirFd, con
     const RegularFile file = name.isEmpty() ? RegularFile(path) : RegularFile(dirFd, name);
     // Subtitle files start with their lines: a few kilobytes nearly always decide.
     constexpr qint64 kPrefix = 4 * 1024;
+    // Whole lines of it, BOM removed, still cover the window SubRip looks for its first cue in.
+    static_assert(kPrefix - 3 - 1 >= loader_support::kSubRipSearchBytes);
     QByteArray head;
     if (!file.usable() || !file.readHead(kPrefix, head))
         return kindUnreadable;

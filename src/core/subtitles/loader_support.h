@@ -14,6 +14,10 @@
 // Pieces shared by the three line-format loaders.
 namespace zv::loader_support {
 
+// How far into a file (BOM removed) the SubRip detector looks for a first good cue. The
+// classifier judges a scanned file from a prefix of about 4 KB, which must hold this much.
+inline constexpr qsizetype kSubRipSearchBytes = 3 * 1024;
+
 // What one line (or one bracket tag) turned out to be.
 enum class LineStatus { Ok, Skipped, Unrecognised };
 

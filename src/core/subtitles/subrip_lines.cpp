@@ -123,6 +123,33 @@ bool startsWithBom(QByteArrayView s)
     return s.startsWith("\xEF\xBB\xBF");
 }
 
+// Whether the start of a file holds a good cue: a counter line and, after any blank lines, a
+// timing line with usable times (for a .srt, such a timing line alone). A first cue with a typo
+// in its arrow, a negative time or a title line in front then does not hide a file whose other
+// cues are fine. Only lines that end inside the first kSubRipSearchBytes count, so that a
+// prefix of the file that long gives the whole file's answer.
+bool goodCueNearStart(QByteArrayView text, bool subRipName)
+{
+    const bool whole = text.size() <= loader_support::kSubRipSearchBytes;
+    const QByteArrayView window = whole ? text : text.first(loader_support::kSubRipSearchBytes);
+    bool afterCounter = false;
+    for (qsizetype from = 0; from < window.size();) {
+        qsizetype eol = from;
+        while (eol < window.size() && window[eol] != '\n' && window[eol] != '\r')
+            ++eol;
+        if (eol == window.size() && !whole)
+            break; // the line goes on past the window
+        const QByteArrayView line = window.sliced(from, eol - from);
+        from = eol + 1;
+        if (trimmedBytes(line).isEmpty())
+            continue;
+        if ((afterCounter || subRipName) && parseTiming(line).ok)
+            return true;
+        afterCounter = isCounterLine(line);
+    }
+    return false;
+}
+
 } // namespace
 
 bool detectSubRip(const SubtitleSniff &sniff)
@@ -146,7 +173,9 @@ bool detectSubRip(const SubtitleSniff &sniff)
     }
     if (n >= 1 && sniff.subRipName && parseTiming(found[0]).isTiming)
         return true;
-    return n == 2 && isCounterLine(found[0]) && parseTiming(found[1]).isTiming;
+    if (n == 2 && isCounterLine(found[0]) && parseTiming(found[1]).isTiming)
+        return true;
+    return goodCueNearStart(sniff.text, sniff.subRipName);
 }
 
 LoadResult LoadSubRip(Utf8Lines lines, const LoadSettings &settings)
@@ -178,9 +207,16 @@ LoadResult LoadSubRip(Utf8Lines lines, const LoadSettings &settings)
         QByteArrayView l = lines.line(i);
         return i == 0 && startsWithBom(l) ? l.sliced(3) : l;
     };
-    // A cue starts at a timing line, or at a counter line followed by one.
-    const auto beginsCue = [&](qsizetype i, QByteArrayView line) {
-        return isCounterLine(line) && i + 1 < count && parseTiming(lineAt(i + 1)).isTiming;
+    // A cue starts at a timing line, or at a counter line followed by one. Between cues, blank
+    // lines may stand between the counter and its timing; inside a cue's text a number followed
+    // by a blank line is text.
+    const auto beginsCue = [&](qsizetype i, QByteArrayView line, bool blanksBefore) {
+        if (!isCounterLine(line))
+            return false;
+        qsizetype next = i + 1;
+        while (blanksBefore && next < count && trimmedBytes(lineAt(next)).isEmpty())
+            ++next;
+        return next < count && parseTiming(lineAt(next)).isTiming;
     };
 
     try {
@@ -194,14 +230,15 @@ LoadResult LoadSubRip(Utf8Lines lines, const LoadSettings &settings)
                 continue;
             }
             const Timing timing = parseTiming(line);
-            if (state == State::Text && !timing.isTiming && !beginsCue(i, line)) {
+            const bool between = state == State::Between;
+            if (state == State::Text && !timing.isTiming && !beginsCue(i, line, false)) {
                 if (!firstTextLine)
                     text.append('|');
                 text.append(line.data(), line.size());
                 firstTextLine = false;
                 continue;
             }
-            if (state == State::Skipping && !timing.isTiming && !beginsCue(i, line))
+            if (state == State::Skipping && !timing.isTiming && !beginsCue(i, line, false))
                 continue; // the rest of a bad cue
             finishCue();
             if (timing.isTiming) {
@@ -213,7 +250,7 @@ LoadResult LoadSubRip(Utf8Lines lines, const LoadSettings &settings)
                 end = timing.end;
                 firstTextLine = true;
                 state = State::Text;
-            } else if (beginsCue(i, line)) {
+            } else if (beginsCue(i, line, between)) {
                 // The counter; its value is not checked (files renumbered by hand are common).
             } else {
                 bad(i);

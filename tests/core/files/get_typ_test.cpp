@@ -252,6 +252,7 @@ TEST(GetTyp, KindFromTheFirstKilobytesIsTheWholeFilesKind)
         return out;
     };
     const QByteArray frames = repeat("{1}{2}Napis\r\n", 800); // about 10 KB
+    const QByteArray subRip = "2\r\n00:00:03,000 --> 00:00:04,000\r\nB\r\n\r\n";
     struct Case {
         const char *name;
         QByteArray bytes;
@@ -266,6 +267,19 @@ TEST(GetTyp, KindFromTheFirstKilobytesIsTheWholeFilesKind)
         {"subrip.txt", "1\r\n00:00:01,000 --> 00:00:02,000\r\nA\r\n\r\n" + frames, kindSubRipSubtitle},
         {"subrip.srt", "00:00:01,000 --> 00:00:02,000\r\nA\r\n\r\n" + frames, kindSubRipSubtitle},
         {"frames.srt", frames, kindOther},
+        // A broken first cue: the first good one near the start makes the file SubRip.
+        {"arrow typo.txt", "1\r\n00:00:01,000 -> 00:00:02,000\r\nA\r\n\r\n" + subRip + frames, kindSubRipSubtitle},
+        {"arrow typo.srt", "00:00:01,000 -> 00:00:02,000\r\nA\r\n\r\n" + subRip + frames, kindSubRipSubtitle},
+        {"good cue at 2 KB.txt", "1\r\n-00:00:01,000 --> 00:00:02,000\r\n" + repeat("tekst\r\n", 300) + subRip + frames,
+         kindSubRipSubtitle},
+        {"good cue after 4 KB.txt", "1\r\n-00:00:01,000 --> 00:00:02,000\r\n" + repeat("tekst\r\n", 600) + subRip + frames,
+         kindUnrecognisedSubtitle},
+        {"good cue after 4 KB.srt", "-00:00:01,000 --> 00:00:02,000\r\n" + repeat("tekst\r\n", 600) + subRip + frames,
+         kindOther},
+        // Its timing line straddles the end of the window SubRip is searched in.
+        {"good cue across the window.txt",
+         "1\r\n-00:00:01,000 --> 00:00:02,000\r\n" + repeat("t\r\n", 1004) + "2\r\n00:00:03,000 --> 00:00:04,000\r\nB\r\n\r\n" + frames,
+         kindUnrecognisedSubtitle},
         // "123ż:" is a time line in UTF-8, but a late Windows-1250 byte makes the ż two
         // characters and moves the colon past the rule's reach.
         {"late 8-bit.txt", "123\xC5\xBC:x\n" + frames + "\xB9\n", kindUnrecognisedSubtitle},

@@ -98,6 +98,38 @@ TEST(SubRip, WellFormedAndBadInput)
           true);
 }
 
+// A broken first cue costs one unrecognised line; the file is SubRip by its first good cue.
+TEST(SubRip, BrokenFirstCueIsOneBadLine)
+{
+    const QByteArray good = "2\n00:00:03,000 --> 00:00:04,000\nB\n";
+    const QList<Cue> onlyB = {{3000, 4000, u"B"_qs}};
+    const Case cases[] = {
+        {"arrow typo", "1\n00:00:01,000 -> 00:00:02,000\nA\n\n" + good, kindSubRipSubtitle, onlyB, {0}},
+        {"negative start", "1\n-00:00:01,000 --> 00:00:02,000\nA\n\n" + good, kindSubRipSubtitle, onlyB, {0}},
+        {"garbage timing", "1\n00:0x:01,000 --> 00:00:02,000\nA\n\n" + good, kindSubRipSubtitle, onlyB, {0}},
+        {"no times at all", "1\n-->\nA\n\n" + good, kindSubRipSubtitle, onlyB, {0}},
+        {"empty first cue", "1\n00:00:01,000 -> 00:00:02,000\n\n" + good, kindSubRipSubtitle, onlyB, {0}},
+        {"title line first", "Napisy: Jan Kowalski\n\n" + good, kindSubRipSubtitle, onlyB, {0}},
+        {"no-break space as a blank line", "\xC2\xA0\n" + good, kindSubRipSubtitle, onlyB, {0}},
+        {"CR-only line ends", "1\r00:00:01,000 -> 00:00:02,000\rA\r\r2\r00:00:03,000 --> 00:00:04,000\rB\r",
+         kindSubRipSubtitle, onlyB, {0}},
+        {"blank lines between counters and timings",
+         "1\n\n00:00:01,000 --> 00:00:02,000\nA\n\n2\n \n\n00:00:03,000 --> 00:00:04,000\nB\n",
+         kindSubRipSubtitle, {{1000, 2000, u"A"_qs}, {3000, 4000, u"B"_qs}}, {}},
+        // A number ending a cue's text stays text, blank line after it or not.
+        {"number at the end of a text",
+         "1\n00:00:01,000 --> 00:00:02,000\nRok\n1984\n\n00:00:03,000 --> 00:00:04,000\nB\n",
+         kindSubRipSubtitle, {{1000, 2000, u"Rok|1984"_qs}, {3000, 4000, u"B"_qs}}, {}},
+    };
+    for (const Case &c : cases)
+        check(c, false);
+    // A .srt needs no counters: its first usable timing line decides.
+    check({"named .srt, arrow typo, no counters",
+           "00:00:01,000 -> 00:00:02,000\nA\n\n00:00:03,000 --> 00:00:04,000\nB\n", kindSubRipSubtitle,
+           onlyB, {0}},
+          true);
+}
+
 TEST(Mpl2, WellFormedAndBadInput)
 {
     const Case cases[] = {
@@ -137,6 +169,16 @@ TEST(CueFormats, TakeOnlyWhatTheLineFormatsFail)
         {"bracket without a second bracket", "[10]x\n", false, kindBracketSubtitle},
         {"frame lines in a .srt stay where they were", "{1}{2}x\n", true, kindFrameSubtitle},
         {"MPL2 in a .srt", "[10][20]a\n", true, kindMpl2Subtitle},
+        // Without one good cue near the start a broken SubRip file stays refused.
+        {"every cue broken", "1\n00:00:01,000 -> 00:00:02,000\na\n\n2\n-00:00:03,000 --> 00:00:04,000\nb\n",
+         false, kindUnrecognisedSubtitle},
+        {"first good cue after 4 KB",
+         "1\n00:00:01,000 -> 00:00:02,000\n" + QByteArray(4096, 'a') + "\n\n2\n00:00:03,000 --> 00:00:04,000\nb\n",
+         false, kindUnrecognisedSubtitle},
+        {"counter, then text, then a timing", "1\nA\n00:00:01,000 --> 00:00:02,000\nb\n", false,
+         kindUnrecognisedSubtitle},
+        {"a time line first keeps the file a time file",
+         "0:00:01:Tekst\n\n1\n00:00:02,000 --> 00:00:03,000\nb\n", false, kindTimeSubtitle},
     };
     for (const Kind &c : cases)
         EXPECT_EQ(loadSample(c.bytes, c.srtName).kind, c.want) << c.label;
