@@ -27,6 +27,11 @@ DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recomme
 dpkg -L zentavista | grep -qx /usr/bin/zentavista
 dpkg -L zentavista | grep -qx /usr/share/applications/zentavista.desktop
 dpkg -L zentavista | grep -q '/usr/share/icons/hicolor/.*/apps/zentavista\.'
+# The installed entry: valid, and claiming the media and subtitle types but not plain text.
+if command -v desktop-file-validate >/dev/null && command -v update-desktop-database >/dev/null \
+   && command -v xdg-mime >/dev/null; then
+  "$(dirname "$0")/../data/check-desktop-entry.sh" /usr/share/applications/zentavista.desktop
+fi
 
 zv_ensure_display
 mkdir -m 700 "$home/run"

@@ -380,6 +380,33 @@ int completeNonBlankLines(QByteArrayView bytes)
     return found;
 }
 
+// The format a name outside the line formats' pattern stands for: ".srt" SubRip, ".sub"
+// MicroDVD frame lines, ".mpl" MPL2; kindOther for any other. `extLower` has its dot.
+FileKind subtitleKindOfName(QStringView extLower)
+{
+    if (extLower == u".srt")
+        return kindSubRipSubtitle;
+    if (extLower == u".sub")
+        return kindFrameSubtitle;
+    if (extLower == u".mpl")
+        return kindMpl2Subtitle;
+    return kindOther;
+}
+
+// Whether the file's first line that is not blank (after a BOM) starts with "{", as every
+// MicroDVD file does and no VobSub one (whose first bytes are an MPEG pack header).
+bool startsWithFrameLine(const RegularFile &file)
+{
+    QByteArray head;
+    if (!file.usable() || !file.readHead(4 * 1024, head))
+        return false;
+    QByteArrayView rest(head);
+    if (rest.startsWith("\xEF\xBB\xBF"))
+        rest = rest.sliced(3);
+    const auto first = std::find_if(rest.begin(), rest.end(), [](char c) { return uint8_t(c) > 0x20; });
+    return first != rest.end() && *first == '{';
+}
+
 } // namespace
 
 bool isSubtitleCandidateLine(QByteArrayView line)
@@ -515,20 +542,25 @@ FileKind FileClassifier::classifyEntry(const QString &path, bool isDirectory, bo
     if (!extLower.isEmpty() && QStringView(kLineFormatExtensionPattern).contains(extLower))
         return scratchLines ? detectSubtitleFormat(path, *scratchLines, encoding)
                             : kindOnly(false);
-    // ".srt" only whole, so that no other name changes its kind, and only for SubRip content:
-    // any other .srt stays what it always was.
-    if (extLower == u".srt") {
-        if (!scratchLines) {
-            if (kindOnly(true) == kindSubRipSubtitle)
-                return kindSubRipSubtitle;
-        } else {
+    // The names the desktop entry claims for the formats beyond that pattern count only whole
+    // and only for the content they stand for: any other such file stays what it always was.
+    const FileKind named = subtitleKindOfName(extLower);
+    if (named != kindOther) {
+        // A VobSub .sub is binary: never taken for frame lines found somewhere inside it.
+        const bool shapeOk = named != kindFrameSubtitle
+            || (name ? startsWithFrameLine(RegularFile(dirFd, QByteArray(name)))
+                     : startsWithFrameLine(RegularFile(path)));
+        if (shapeOk && !scratchLines) {
+            if (kindOnly(named == kindSubRipSubtitle) == named)
+                return named;
+        } else if (shapeOk) {
             Utf8Lines lines;
             TextEncoding enc = TextEncoding::Utf8;
-            if (detectSubtitleFormat(path, lines, &enc) == kindSubRipSubtitle) {
+            if (detectSubtitleFormat(path, lines, &enc) == named) {
                 *scratchLines = std::move(lines);
                 if (encoding)
                     *encoding = enc;
-                return kindSubRipSubtitle;
+                return named;
             }
         }
     }

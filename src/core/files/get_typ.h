@@ -12,7 +12,7 @@ namespace zv {
 // The subtitle open dialog's pattern.
 inline constexpr char16_t kSubtitleExtensionPattern[] = u"*.txt;*.lrc;*.sfl;*.srt";
 // The line formats' part of it: an extension that occurs anywhere inside it sends the file to
-// the content test; ".srt" does only as a whole.
+// the content test; ".srt", ".sub" and ".mpl" do only as a whole, for their own formats.
 inline constexpr char16_t kLineFormatExtensionPattern[] = u"*.txt;*.lrc;*.sfl";
 
 // Subtitle files larger than this are not read at all (kindUnreadable): real ones are a few
@@ -25,7 +25,8 @@ inline constexpr qint64 kMaxSubtitleFileBytes = 256 * 1024 * 1024;
 //   that name exists (a dangling or looping symbolic link); ".m3u"/".zvl" -> kindPlaylist, even
 //   for a folder; folder -> kindFolder; extension inside `fileTypes` ("/"-separated, substring
 //   match, case-insensitive) -> kindMedia; extension inside the line formats' pattern -> content
-//   test; ".srt" holding SubRip -> kindSubRipSubtitle; otherwise kindMedia when
+//   test; ".srt" holding SubRip -> kindSubRipSubtitle, ".sub" starting with frame lines ->
+//   kindFrameSubtitle, ".mpl" holding MPL2 -> kindMpl2Subtitle; otherwise kindMedia when
 //   `mediaFallback`, else kindOther.
 // The content test reads the file into `scratchLines`, keeps only the candidate lines (in file
 // order, untouched) and decides the format from the first one. `scratchLines` is left alone for

@@ -91,6 +91,47 @@ TEST(GetTyp, SubtitleExtensionsAreMatchedAsSubstringsCaseInsensitively)
     EXPECT_EQ(typ(t.file("h.txt", frame), false, QStringLiteral("txt")), kindMedia);
 }
 
+// ".srt", ".sub" and ".mpl" are taken whole, and only for the format each one stands for.
+TEST(GetTyp, SubtitleNamesOutsideThePatternOnlyForTheirOwnFormat)
+{
+    // A VobSub .sub: an MPEG pack header, then bytes in which a frame line turns up by chance.
+    const QByteArray vobSub = QByteArray("\0\0\x01\xBA\x44\0\x04\0\x04\x01\n", 11) + "{1}{2}x\n";
+    struct Case {
+        const char *name;
+        QByteArray bytes;
+        FileKind want;
+    };
+    const Case cases[] = {
+        {"a.sub", "{1}{25}23.976\r\n{30}{50}Tekst\r\n", kindFrameSubtitle},
+        {"b.SUB", "\xEF\xBB\xBF\r\n\r\n{30}{50}Tekst\r\n", kindFrameSubtitle},
+        {"vobsub.sub", vobSub, kindOther},
+        {"comment first.sub", "# napisy\n{30}{50}Tekst\n", kindOther},
+        {"subviewer.sub", "[INFORMATION]\n[TITLE]x\n00:00:01.00,00:00:02.00\nA\n", kindOther},
+        {"mpl2 in.sub", "[10][20]a\n", kindOther},
+        {"c.mpl", "[10][20]a\n[30][]b\n", kindMpl2Subtitle},
+        {"bracket lines.mpl", "[00:01]a\n", kindOther},
+        {"frames.mpl", "{1}{2}x\n", kindOther},
+        {"frames.subx", "{1}{2}x\n", kindOther},
+        {"d.srt", "1\n00:00:01,000 --> 00:00:02,000\na\n", kindSubRipSubtitle},
+    };
+    FileTree t;
+    const FileClassifier classifier(kDefaultTypes);
+    for (const Case &c : cases) {
+        const QString path = t.file(QString::fromUtf8(c.name), c.bytes);
+        Utf8Lines scratch;
+        EXPECT_EQ(classifier.classifyExisting(path, false, false, scratch), c.want) << c.name;
+        EXPECT_EQ(classifier.kindOfExisting(path, false, false), c.want) << c.name;
+        if (c.want == kindOther) {
+            EXPECT_EQ(classifier.classifyExisting(path, false, true, scratch), kindMedia) << c.name;
+        }
+    }
+    // A media type listed in the option still wins.
+    EXPECT_EQ(typ(t.path("a.sub"), false, QStringLiteral("avi/sub")), kindMedia);
+    Utf8Lines scratch;
+    ASSERT_EQ(GetTyp(t.path("a.sub"), false, kDefaultTypes, scratch), kindFrameSubtitle);
+    EXPECT_EQ(scratch.toStringList(), QStringList({"{1}{25}23.976", "{30}{50}Tekst"}));
+}
+
 // Over 1 MB of frame lines whose text `utf8` is valid UTF-8, then `last`: a file read in several
 // pieces that turns out not to be UTF-8 only at its end. `expected` is the text of every line
 // but the last as the file will be read.
