@@ -3,6 +3,8 @@
 #include "core/common/visible_text.h"
 #include "core/library/subtitle_database.h"
 
+#include <QColor>
+
 namespace zv {
 
 SubtitleDatabaseModel::SubtitleDatabaseModel(TSubtitleDatabase &db, QObject *parent)
@@ -27,11 +29,17 @@ QVariant SubtitleDatabaseModel::data(const QModelIndex &index, int role) const
         return QVariant();
     if (role == Qt::TextAlignmentRole && index.column() == ColSize)
         return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
+    const TSubtitleRecord &r = db_.at(index.row());
+    // A row whose file is gone is greyed and says so; only the rows on screen are asked.
+    if (role == Qt::ForegroundRole)
+        return TSubtitleDatabase::realFileExists(r.FullPath) ? QVariant() : QVariant(QColor(Qt::gray));
     if (role != Qt::DisplayRole && role != Qt::ToolTipRole)
         return QVariant();
-    const TSubtitleRecord &r = db_.at(index.row());
     switch (index.column()) {
-    case ColFileName: return visibleText(r.FileName);
+    case ColFileName:
+        if (!TSubtitleDatabase::realFileExists(r.FullPath))
+            return visibleText(r.FileName) + QStringLiteral(" (brak pliku)");
+        return visibleText(r.FileName);
     case ColFormat: return r.Format;
     case ColAssociatedWith: return visibleText(r.AssociatedWith);
     case ColSize: return r.SizeText;

@@ -7,6 +7,7 @@
 #include "app/controllers/playlist_controller.h"
 #include "app/controllers/status_presenter.h"
 #include "app/controllers/subtitles_controller.h"
+#include "core/common/visible_text.h"
 #include "core/config/settings.h"
 #include "core/files/add_plan.h"
 #include "core/files/get_typ.h"
@@ -101,8 +102,14 @@ void LibraryController::ForgetPairing(const QString &film, const QString &subtit
 
 void LibraryController::LadujTextNr(int row)
 {
-    if (const std::optional<QString> path = db_->fullPathOf(row))
-        ctx_.subtitles->LadujText(*path);
+    const std::optional<QString> path = db_->fullPathOf(row);
+    if (!path)
+        return;
+    if (!TSubtitleDatabase::realFileExists(*path)) {
+        ctx_.filesMessage(QStringLiteral("Błąd"), QStringLiteral("Nie ma pliku z napisami:\n") + visibleText(*path));
+        return;
+    }
+    ctx_.subtitles->LadujText(*path);
 }
 
 void LibraryController::BT1Click()
@@ -137,6 +144,17 @@ void LibraryController::AutoLoadText()
     const AutoLoadDecision decision = autoLoadTextDecision(
         db_->rows(), film, {ctx_.settings->AutoLoadText, ctx_.settings->AutoLoadtextDir},
         ctx_.commands->isChecked(Cmd::Wy1));
+    if (decision.action != AutoLoadDecision::Action::Load) {
+        // The film had a subtitle file that is gone from the disk: say so rather than nothing.
+        const QStringView name = lib::bareFileName(film);
+        for (const TSubtitleRecord &r : db_->rows()) {
+            if (lib::bareFileName(r.AssociatedWith).compare(name, Qt::CaseInsensitive) == 0
+                && !TSubtitleDatabase::realFileExists(r.FullPath)) {
+                ctx_.status->showNote(QStringLiteral("Brak pliku z napisami: ") + visibleText(r.FullPath));
+                break;
+            }
+        }
+    }
     switch (decision.action) {
     case AutoLoadDecision::Action::Load:
         ctx_.files->MainAddProc(QStringList{decision.path}, addModeSubtitles, false, true, false, true,

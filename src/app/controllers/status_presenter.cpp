@@ -74,6 +74,16 @@ StatusPresenter::StatusPresenter(AppContext &ctx) : QObject(ctx.window), ctx_(ct
     connect(Timer3, &QTimer::timeout, this, &StatusPresenter::Timer3Timer);
     Timer2->start();
     Timer3->start();
+    noteTimer_ = new QTimer(this);
+    noteTimer_->setSingleShot(true);
+    connect(noteTimer_, &QTimer::timeout, this, [this] {
+        note_.clear();
+        UstawMStaus();
+    });
+    // A new file, or a clip that opened after all, ends what a failure said.
+    connect(ctx.session, &PlaybackSession::loadRequested, this, [this] { failure_.clear(); });
+    connect(ctx.session, &PlaybackSession::opened, this, [this] { failure_.clear(); });
+    connect(ctx.session, &PlaybackSession::closed, this, [this] { failure_.clear(); });
 
     MainPanels &p = *ctx.panels;
     new EventHook(p.Label2, [this](QEvent *e) {
@@ -118,6 +128,20 @@ StatusPresenter::StatusPresenter(AppContext &ctx) : QObject(ctx.window), ctx_(ct
         }
         return false;
     }, this);
+}
+
+void StatusPresenter::showFailure(const QString &text)
+{
+    failure_ = text;
+    WakeTimer2();
+    setTextIfChanged(ctx_.panels->Label1, text);
+}
+
+void StatusPresenter::showNote(const QString &text)
+{
+    note_ = text;
+    noteTimer_->start(kNoteMs);
+    setTextIfChanged(ctx_.panels->Label1, text);
 }
 
 void StatusPresenter::UpdateTimerSleep()
@@ -177,7 +201,11 @@ void StatusPresenter::UstawMStaus()
     }
     if (v.playForcedOn)
         setEnabledIfChanged(c.action(Cmd::Od1), true);
-    if (v.stateWord)
+    if (!note_.isEmpty())
+        setTextIfChanged(p.Label1, note_);
+    else if (!failure_.isEmpty() && in.playState == MediaEngine::psClosed)
+        setTextIfChanged(p.Label1, failure_);
+    else if (v.stateWord)
         setTextIfChanged(p.Label1, *v.stateWord);
 
     TForm6 *playlistWindow = ctx_.forms->Form6;

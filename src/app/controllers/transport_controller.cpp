@@ -181,9 +181,17 @@ void TransportController::connectEngine()
         ctx_.status->UstawMStaus();
     });
     connect(e, &MediaEngine::OnError, this, [this] {
-        ctx_.status->WakeTimer2(); // a refresh brings the state word back after the error
-        if (MediaEngine *engine = ctx_.m())
+        MediaEngine *engine = ctx_.m();
+        if (!engine)
+            return;
+        // A file that could not be opened says so until another is asked for; an error while
+        // playing shows until the next refresh brings the state word back.
+        if (engine->PlayState() == MediaEngine::psClosed) {
+            ctx_.status->showFailure(QStringLiteral("Nie można odtworzyć pliku: ") + engine->ErrorDescription());
+        } else {
+            ctx_.status->WakeTimer2();
             ctx_.panels->Label1->setText(QStringLiteral("Błąd. ") + engine->ErrorDescription());
+        }
     });
 }
 

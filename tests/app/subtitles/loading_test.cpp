@@ -1,6 +1,7 @@
 // Subtitle files loaded through the main window: what the user is told, the encodings, the
 // table swapped in whole while the window stays responsive, and closing the file.
 #include "subtitle_app.h"
+#include "core/config/settings.h"
 #include "core/files/add_plan.h"
 
 #include "core/library/subtitle_database.h"
@@ -10,6 +11,8 @@
 #include "library/subtitle_database_window.h"
 
 #include <QAction>
+#include <QTableView>
+#include <QColor>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QTest>
@@ -243,6 +246,41 @@ TEST(SubtitleLoading, TheDatabaseTakesTheKindsTheIntakeFound)
     w.files().MainAddProc(QStringList{app.files.path()}, zv::addModeSubtitles, false, true, false, false,
                           w.state().DefaultDropPoint);
     EXPECT_EQ(db.size(), 2) << "a folder's files go in once, by the kinds its scan found";
+}
+
+// A subtitle file deleted from the disk: its row is greyed and says so, choosing it says so,
+// and its film opening says so, instead of nothing happening.
+TEST(SubtitleLoading, AFileGoneFromTheDiskIsShownAndToldAbout)
+{
+    SubtitleApp app(scriptedEngineFactory());
+    TZentavistaApp &w = *app.w;
+    QStringList told;
+    w.hooks().filesMessage = [&](const QString &, const QString &text) { told << text; };
+    const QString here = app.write(QStringLiteral("jest.txt"), {QStringLiteral("0:00:01:Ala")});
+    const QString gone = app.files.filePath(QStringLiteral("nie ma.txt"));
+    zv::TSubtitleDatabase &db = w.library().subtitleDatabase();
+    db.append({QStringLiteral("jest.txt"), QStringLiteral("tmp"), QString(), QStringLiteral("1 KB"), here});
+    db.append({QStringLiteral("nie ma.txt"), QStringLiteral("tmp"), QStringLiteral("film.avi"),
+               QStringLiteral("1 KB"), gone});
+    w.Form7->rowsChanged();
+
+    const QAbstractItemModel *m = w.Form7->ListViewBazaNapisow->model();
+    EXPECT_EQ(m->index(0, 1).data().toString(), QStringLiteral("jest.txt"));
+    EXPECT_FALSE(m->index(0, 1).data(Qt::ForegroundRole).isValid());
+    EXPECT_EQ(m->index(1, 1).data().toString(), QStringLiteral("nie ma.txt (brak pliku)"));
+    EXPECT_EQ(m->index(1, 1).data(Qt::ForegroundRole).value<QColor>(), QColor(Qt::gray));
+
+    w.library().LadujTextNr(1);
+    ASSERT_EQ(told.size(), 1);
+    EXPECT_TRUE(told[0].contains(gone)) << told[0].toStdString();
+    EXPECT_TRUE(w.subtitles().CurrentSubtitleFile().isEmpty());
+
+    w.settings().AutoLoadText = true;
+    w.session().CurrentMediaPath = app.files.filePath(QStringLiteral("film.avi"));
+    w.library().AutoLoadText();
+    EXPECT_EQ(w.Label1->text(), QStringLiteral("Brak pliku z napisami: ") + gone);
+    w.status().UstawMStaus();
+    EXPECT_EQ(w.Label1->text(), QStringLiteral("Brak pliku z napisami: ") + gone) << "it stays a few seconds";
 }
 
 TEST(SubtitleLoading, ClosingTheFileForgetsItsPairingAndSwitchesTheDisplayOff)

@@ -43,6 +43,26 @@ TEST(TransportMedia, PlayPauseStopAndSeek)
     EXPECT_EQ(w.Label2->text(), QStringLiteral("0:00:00 / 0:00:10"));
 }
 
+// A damaged file through the real engine: the state line says it cannot be played and why.
+TEST(TransportMedia, AFileTheEngineCannotOpenSaysSo)
+{
+    MediaApp app;
+    TZentavistaApp &w = *app.w;
+    ASSERT_TRUE(app.waitOpen(app.paths[0]));
+    const QString broken = app.home.file(QStringLiteral("zepsuty.avi"));
+    QFile f(broken);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(QByteArray("RIFF\x10\0\0\0AVI LIST") + QByteArray(4000, '\x5a'));
+    f.close();
+    w.files().MainAddProc(QStringList{broken}, 31, true, true, true, false, w.state().DefaultDropPoint);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w.Label1->text().startsWith(QStringLiteral("Nie można odtworzyć pliku: ")); },
+                                15000))
+        << w.Label1->text().toStdString();
+    EXPECT_TRUE(w.Label1->text().contains(QStringLiteral("zepsuty.avi"))) << w.Label1->text().toStdString();
+    w.status().UstawMStaus();
+    EXPECT_TRUE(w.Label1->text().startsWith(QStringLiteral("Nie można odtworzyć pliku: ")));
+}
+
 TEST(TransportMedia, EndOfStreamStepsThroughThePlaylist)
 {
     for (const bool repeat : {false, true}) {

@@ -104,6 +104,18 @@ TEST(Transport, StatusTableShowsTheState)
     EXPECT_EQ(w.Label1->text(), QStringLiteral("Błąd. Nie można odtworzyć pliku."));
     w.status().Timer2Timer();
     EXPECT_EQ(w.Label1->text(), QStringLiteral("Czekanie..."));
+
+    // A file the engine cannot open says why until another file is asked for.
+    const QString broken = app.home.file(QStringLiteral("uszkodzony.avi"));
+    w.session().LoadMediafile(broken);
+    app.e->failOpen(QStringLiteral("Plik „uszkodzony.avi” jest uszkodzony."));
+    const QString failure = QStringLiteral("Nie można odtworzyć pliku: Plik „uszkodzony.avi” jest uszkodzony.");
+    EXPECT_EQ(w.Label1->text(), failure);
+    w.status().Timer2Timer();
+    w.status().UstawMStaus();
+    EXPECT_EQ(w.Label1->text(), failure);
+    app.open(film, 100, 0);
+    EXPECT_FALSE(w.Label1->text().startsWith(QStringLiteral("Nie można"))) << w.Label1->text().toStdString();
 }
 
 TEST(Transport, PlayWithNothingOpenOpensTheFirstEntryOrRemembersTheRequest)
