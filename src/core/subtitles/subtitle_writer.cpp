@@ -19,8 +19,7 @@ namespace zv {
 
 namespace {
 
-// Far past any film; keeps every rounded value exact in 64 bits.
-constexpr double kTimeLimit = 1e12;
+constexpr double kTimeLimit = kLatestSubtitleTime;
 
 constexpr SubtitleSaveFormat kAllFormats[] = {SubtitleSaveFormat::Tmp, SubtitleSaveFormat::Mdvd,
                                                SubtitleSaveFormat::Lrc, SubtitleSaveFormat::Srt,
@@ -100,6 +99,20 @@ QByteArrayView trimmedBytes(QByteArrayView s)
         --last;
     return s.sliced(first, last - first);
 }
+
+// The most a text grows by when written: SubRip puts two bytes of line break for each "|" and
+// may put a no-break space on an empty display line; MPL2 may double the "/" opening one.
+qsizetype growthOf(QByteArrayView text, SubtitleSaveFormat f)
+{
+    if (f != SubtitleSaveFormat::Srt && f != SubtitleSaveFormat::Mpl2)
+        return 0;
+    const qsizetype lines = std::count(text.begin(), text.end(), '|') + 1;
+    return f == SubtitleSaveFormat::Srt ? 4 * lines : lines;
+}
+
+// Written for an empty display line of SubRip, where a blank line would end the cue: it reads
+// back as a line of its own and shows nothing. Every code page the files are kept in has it.
+constexpr char kNoBreakSpace[] = "\xC2\xA0";
 
 // "hh:mm:ss,mmm".
 void putSrtTime(Writer &w, double t)
@@ -197,13 +210,23 @@ public:
             perSecond_ = table.CueTimed() ? 1000.0 : effectiveFrameRate(mediaFrameRate);
             size_ = size_t(table.FrameTable().size());
         } else {
-            size_ = size_t(std::max<qsizetype>(table.TimeTable().size() - 1, 0)); // without the sentinel
+            // Without the end marker, found by what it is: the time lines' marker sorts among
+            // the lines, before those after 12:00:00.
+            const qsizetype n = table.TimeTable().size();
+            size_ = size_t(n);
+            for (qsizetype i = n - 1; i >= 0; --i) {
+                if (isEndMarker(table, i)) {
+                    marker_ = i;
+                    --size_;
+                    break;
+                }
+            }
         }
     }
     size_t size() const { return size_; }
     SubtitleCue operator[](size_t k) const
     {
-        const qsizetype i = qsizetype(k);
+        const qsizetype i = marker_ >= 0 && qsizetype(k) >= marker_ ? qsizetype(k) + 1 : qsizetype(k);
         // Texts straight from the table's bytes, without decoding.
         if (perSecond_ > 0) {
             const auto [startFrame, endFrame] = table_.frameBounds(i);
@@ -217,9 +240,20 @@ public:
     }
 
 private:
+    // A row without text at a marker's time. No line of a file is one: time lines without
+    // text are not loaded, and bracket lines end before the bracket marker's time.
+    static bool isEndMarker(const SubtitleTable &table, qsizetype i)
+    {
+        const int32_t s = table.start(i);
+        return (s == kTimeLinesSentinel || s == kBracketLinesSentinel || s == kCueLinesSentinel
+                || s == kFrameLinesSentinel)
+            && table.timeTextUtf8(i).isEmpty();
+    }
+
     const SubtitleTable &table_;
     double perSecond_ = 0; // frames or milliseconds per second; 0 for time lines
     size_t size_ = 0;
+    qsizetype marker_ = -1; // time lines: the end marker's row, -1 when there is none
 };
 
 } // namespace
@@ -258,14 +292,14 @@ SubtitleSaveText format(const Cues &cues, const SubtitleSaveOptions &o, const Su
         return std::min(t, kTimeLimit);
     };
     Writer out(r.text, sink);
-    // Per line at most: the text twice over (SRT turns "|" into two bytes) and the times.
+    // Per line at most: the text, what writing it adds (growthOf) and the times.
     constexpr qsizetype kLineOverhead = 96;
     if (sink) {
         out.reserve(256 * 1024);
     } else {
         qsizetype bound = 0;
         for (size_t k = 0; k < cues.size(); ++k)
-            bound += 2 * cues[k].text.size() + kLineOverhead;
+            bound += cues[k].text.size() + growthOf(cues[k].text, o.format) + kLineOverhead;
         out.reserve(bound); // once, so the text is never copied to grow
     }
     qsizetype srtCounter = 0;
@@ -285,7 +319,7 @@ SubtitleSaveText format(const Cues &cues, const SubtitleSaveOptions &o, const Su
         } else {
             end = std::max(map(c.end, false), start);
         }
-        out.reserve(2 * c.text.size() + kLineOverhead);
+        out.reserve(c.text.size() + growthOf(c.text, o.format) + kLineOverhead);
         switch (o.format) {
         case SubtitleSaveFormat::Tmp:
         case SubtitleSaveFormat::Lrc: {
@@ -311,8 +345,8 @@ SubtitleSaveText format(const Cues &cues, const SubtitleSaveOptions &o, const Su
             }
             const QByteArrayView t = trimmedBytes(c.text);
             // Leading blanks of the text stay (they are inside the line); trailing ones go.
-            const QByteArrayView text(c.text.constData(), (t.data() - c.text.constData()) + t.size());
-            out.put(t.isEmpty() ? QByteArrayView() : text);
+            if (!t.isEmpty())
+                out.put(QByteArrayView(c.text.constData(), (t.data() - c.text.constData()) + t.size()));
             break;
         }
         case SubtitleSaveFormat::Mdvd:
@@ -330,7 +364,19 @@ SubtitleSaveText format(const Cues &cues, const SubtitleSaveOptions &o, const Su
             out.put("][");
             out.number(rounded(end * 10));
             out.put(']');
-            out.put(c.text);
+            // A "/" opening a display line marks italics and is dropped when read: a "/" that
+            // is the text's own goes out doubled, so that exactly it is read back.
+            for (QByteArrayView rest(c.text);;) {
+                const qsizetype bar = rest.indexOf('|');
+                const QByteArrayView line = bar < 0 ? rest : rest.first(bar);
+                if (line.startsWith('/'))
+                    out.put('/');
+                out.put(line);
+                if (bar < 0)
+                    break;
+                out.put('|');
+                rest = rest.sliced(bar + 1);
+            }
             break;
         case SubtitleSaveFormat::Srt: {
             if (trimmedBytes(c.text).isEmpty()) {
@@ -345,7 +391,8 @@ SubtitleSaveText format(const Cues &cues, const SubtitleSaveOptions &o, const Su
             out.put("\r\n");
             for (QByteArrayView rest(c.text);;) {
                 const qsizetype bar = rest.indexOf('|');
-                out.put(bar < 0 ? rest : rest.first(bar));
+                const QByteArrayView line = bar < 0 ? rest : rest.first(bar);
+                out.put(trimmedBytes(line).isEmpty() ? QByteArrayView(kNoBreakSpace) : line);
                 if (bar < 0)
                     break;
                 out.put("\r\n");
@@ -367,6 +414,22 @@ SubtitleSaveText format(const Cues &cues, const SubtitleSaveOptions &o, const Su
 SubtitleSaveText formatSubtitles(const std::vector<SubtitleCue> &cues, const SubtitleSaveOptions &o)
 {
     return format(cues, o, nullptr);
+}
+
+bool subtitleTimesFit(const SubtitleTable &table, double mediaFrameRate, const SubtitleSaveOptions &o)
+{
+    if (!o.correct)
+        return true; // stored times are far below the limit
+    const TableCues cues(table, mediaFrameRate);
+    const auto fits = [&](double t) {
+        return std::isnan(t) || t * o.shift.ShiftFactorInverse + o.shift.ShiftOffsetInverse <= kTimeLimit;
+    };
+    for (size_t k = 0; k < cues.size(); ++k) {
+        const SubtitleCue c = cues[k];
+        if (!fits(c.start) || !fits(c.end))
+            return false;
+    }
+    return true;
 }
 
 namespace {

@@ -54,9 +54,18 @@ struct SubtitleSaveText {
     bool assumedFrameRate = false; // MDVD with no frame rate known: 25 was used
 };
 
+// The latest time, in seconds, a line is written at: far past any film, and every rounded value
+// stays exact in 64 bits. A later time would be written as this one.
+inline constexpr double kLatestSubtitleTime = 1e12;
+
+// False when the correction of `options` puts a line of the table past kLatestSubtitleTime.
+bool subtitleTimesFit(const SubtitleTable &table, double mediaFrameRate, const SubtitleSaveOptions &options);
+
 // The lines as the format writes them. TMP "h:mm:ss:text" and LRC "[mm:ss]text" (minutes
 // within the hour) round to whole seconds and are trimmed; MDVD "{frame}{}text" is not
-// trimmed; SRT keeps milliseconds and turns "|" into line breaks; MPL2 writes deciseconds.
+// trimmed; SRT keeps milliseconds and turns "|" into line breaks, with a no-break space on an
+// empty display line (a blank line would end the cue); MPL2 writes deciseconds and doubles a
+// "/" opening a display line (one alone marks italics).
 // Every rounding is to the nearest, ties to even.
 SubtitleSaveText formatSubtitles(const std::vector<SubtitleCue> &cues, const SubtitleSaveOptions &options);
 

@@ -1,12 +1,15 @@
+#include "core/common/atomic_file.h"
 #include "core/subtitles/subtitle_timer.h"
 #include "core/subtitles/subtitle_writer.h"
 #include "support/file_tree.h"
+#include "support/small_disk.h"
 #include "support/subtitle_samples.h"
 
 #include <gtest/gtest.h>
 
 #include <QFile>
 
+#include <cerrno>
 #include <cmath>
 
 using namespace zv;
@@ -83,8 +86,23 @@ TEST(SubtitleWriter, CorrectionFitsAndClampsAtZero)
 
 TEST(SubtitleWriter, RoundTripsKeepEveryLineAndTime)
 {
-    const std::vector<SubtitleCue> source = {
-        {1.5, 3.2, u"Zażółć gęślą jaźń"_qs.toUtf8()}, {62, 64, "Pierwszy|Drugi"}, {3725, 3727.3, "Trzeci"}};
+    // With the texts that mean something to some format: empty display lines, a "/" opening
+    // one (italics in MPL2), braces (MicroDVD fields).
+    const std::vector<SubtitleCue> source = {{1.5, 3.2, u"Zażółć gęślą jaźń"_qs.toUtf8()},
+                                             {10, 12, u"|Na początku"_qs.toUtf8()},
+                                             {20, 22, u"Na końcu|"_qs.toUtf8()},
+                                             {30, 32, "Przed||po"},
+                                             {40, 42, u"/ścieżka|/usr/bin"_qs.toUtf8()},
+                                             {50, 52, "{y:i}Klamry {1}{2} }{"},
+                                             {62, 64, "Pierwszy|Drugi"},
+                                             {3725, 3727.3, "Trzeci"}};
+    // SubRip cannot hold an empty line inside a cue: it comes back as a no-break space.
+    const auto srtText = [](const QByteArray &text) {
+        QByteArrayList lines = text.split('|');
+        for (QByteArray &l : lines)
+            l = l.isEmpty() ? QByteArray("\xC2\xA0") : l;
+        return lines.join('|');
+    };
     const struct {
         SubtitleSaveFormat format;
         double precision; // seconds
@@ -108,7 +126,8 @@ TEST(SubtitleWriter, RoundTripsKeepEveryLineAndTime)
             EXPECT_NEAR(back[i].start, want, f.precision) << text.constData();
             if (f.ends)
                 EXPECT_NEAR(back[i].end, source[i].end, f.precision) << text.constData();
-            EXPECT_EQ(back[i].text, source[i].text);
+            EXPECT_EQ(back[i].text, f.format == SubtitleSaveFormat::Srt ? srtText(source[i].text) : source[i].text)
+                << text.constData();
         }
     }
 }
@@ -191,6 +210,48 @@ TEST(SubtitleWriter, SavesTheLoadedTableCorrectedInItsEncoding)
     r = ZapiszTekst(loaded.result.table, path + u"/x"_qs, {});
     EXPECT_FALSE(r.ok);
     EXPECT_FALSE(r.error.isEmpty());
+}
+
+TEST(SubtitleWriter, EndMarkerIsLeftOutWhereverItSorts)
+{
+    // Time lines after 12:00:00 sort behind the time lines' end marker, which then stands
+    // among the lines.
+    zv::test::FileTree t;
+    const QString path = t.path(QStringLiteral("po.txt"));
+    const auto loaded = zv::test::loadSample(u"0:00:05:Rano\r\n12:00:00:W południe\r\n13:00:00:Po południu\r\n"_qs.toUtf8());
+    const CorrectedSaveResult r =
+        ZapiszTekst(loaded.result.table, path, {SubtitleSaveFormat::Tmp, 25, true, plainShift(5, true), TextEncoding::Utf8});
+    ASSERT_TRUE(r.ok);
+    EXPECT_EQ(r.lines, 3);
+    EXPECT_EQ(readAll(path), u"0:00:10:Rano\r\n12:00:05:W południe\r\n13:00:05:Po południu\r\n"_qs.toUtf8());
+    // The same table made by hand; bracket lines, whose marker is last and whose empty lines count.
+    const auto byHand = SubtitleTable::fromTimeTable(
+        {{5, u"Rano"_qs}, {43200, u"W południe"_qs}, {43200, QString()}, {46800, u"Po południu"_qs}});
+    const auto cues = subtitleCues(byHand, 25);
+    ASSERT_EQ(cues.size(), 3u);
+    EXPECT_EQ(cues[2].text, "Po po\xC5\x82udniu");
+    const auto bracket = zv::test::loadSample("[00:01]\r\n[00:02]Dwa\r\n");
+    EXPECT_EQ(subtitleCues(bracket.result.table, 25).size(), 2u);
+}
+
+TEST(SubtitleWriter, FullDiskIsSaidToBeFull)
+{
+    zv::test::SmallDisk disk(64 * 1024);
+    if (!disk.ok())
+        GTEST_SKIP() << "a small file system to fill needs root";
+    // Larger than the disk, so that a write gets part of its piece out before the disk fills.
+    QByteArray lines;
+    for (int s = 0; s < 6000; ++s)
+        lines += QString::asprintf("%d:%02d:%02d:Wiersz numer %d\r\n", s / 3600, s / 60 % 60, s % 60, s).toUtf8();
+    const auto loaded = zv::test::loadSample(lines);
+    ASSERT_GT(subtitleCues(loaded.result.table, 25).size(), 3000u);
+    const QString path = disk.path(QStringLiteral("a.txt"));
+    ASSERT_TRUE(writeFileAtomically(path, "stare"));
+    const CorrectedSaveResult r = ZapiszTekst(loaded.result.table, path, {SubtitleSaveFormat::Tmp, 25, false, {}, TextEncoding::Utf8});
+    EXPECT_FALSE(r.ok);
+    // Qt's words for it, which the player shows in Polish ("Brak wolnego miejsca na urządzeniu").
+    EXPECT_EQ(r.error.toStdString(), qt_error_string(ENOSPC).toStdString());
+    EXPECT_EQ(readAll(path), "stare");
 }
 
 TEST(SubtitleWriter, StreamedSaveWritesWhatTheWholeTextWould)
