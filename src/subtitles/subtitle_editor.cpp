@@ -195,7 +195,7 @@ std::optional<zv::DecodedText> TForm12::readForEditing(const QString &path, QStr
         *reason = QStringLiteral("Nie można odczytać pliku:\n%1").arg(path);
         return std::nullopt;
     }
-    zv::DecodedText decoded = zv::decodeText(bytes);
+    zv::DecodedText decoded = zv::decodeTextKeepingBytes(bytes);
     qsizetype lineStart = 0;
     const QString &text = decoded.text;
     for (qsizetype i = 0; i <= text.size(); ++i) {
@@ -290,14 +290,42 @@ void TForm12::ZaladujEdytowanyClick()
         player_.loadSubtitles(EditedFile);
 }
 
+bool TForm12::confirm(const QString &text)
+{
+    const QMessageBox::StandardButton answer = askSaveAnyway
+        ? askSaveAnyway(this, text)
+        : QMessageBox::warning(this, QStringLiteral("Zentavista"), text, QMessageBox::Yes | QMessageBox::Cancel,
+                               QMessageBox::Cancel);
+    return answer == QMessageBox::Yes;
+}
+
+QString TForm12::editedText() const
+{
+    // The lines as typed: toPlainText would turn no-break spaces into plain ones.
+    QString text;
+    text.reserve(TE->document()->characterCount());
+    for (QTextBlock block = TE->document()->begin(); block.isValid(); block = block.next()) {
+        if (block.previous().isValid())
+            text += u'\n';
+        text += block.text();
+    }
+    return text;
+}
+
 bool TForm12::saveTo(const QString &path)
 {
-    QString text = TE->toPlainText();
+    QString text = editedText();
     text.replace(QLatin1Char('\n'), lineBreak_);
     if (finalLineBreak_ && !text.isEmpty())
         text += lineBreak_;
     zv::TextEncoding used = encoding_;
-    const QByteArray bytes = zv::encodeReadingBack(text, encoding_, &used);
+    bool bytesLost = false;
+    const QByteArray bytes = zv::encodeReadingBackKeepingBytes(text, encoding_, &used, &bytesLost);
+    if (bytesLost
+        && !confirm(QStringLiteral("Tekst zawiera znaki spoza kodowania Windows-1250, więc plik zostanie zapisany "
+                                   "w UTF-8. Bajty pliku, które w Windows-1250 nie oznaczają żadnego znaku, "
+                                   "zostaną przy tym zastąpione znakiem \u201E\uFFFD\u201D.\nZapisać mimo to?")))
+        return false;
     QString error;
     if (!zv::writeFileAtomically(path, bytes, &error)) {
         say(QStringLiteral("Błąd"), QStringLiteral("Nie można zapisać pliku:\n%1\n%2").arg(path, error),

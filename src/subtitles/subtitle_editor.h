@@ -23,7 +23,8 @@ struct TDragDropInfo;
 // The subtitle editor "Edytor napisów": plain text with a running time stamp of the playing
 // position, and two modes that put it in front of lines. It holds the file the player loaded
 // last; files are read with the program's decoder and written back in the encoding they were
-// read in (a new document as UTF-8), atomically.
+// read in (a new document as UTF-8), atomically, with the bytes the text never touched as they
+// were.
 class TForm12 : public QMainWindow {
     Q_OBJECT
 
@@ -49,6 +50,9 @@ public:
     std::function<void(const QString &title, const QString &text, QMessageBox::Icon icon)> message;
     // Unsaved text is about to be replaced or the program ends: Save, Discard or Cancel.
     std::function<QMessageBox::StandardButton(QWidget *parent, const QString &text)> askSave;
+    // Saving would lose something (such as bytes the new encoding cannot hold): Yes goes on,
+    // anything else keeps the file as it is.
+    std::function<QMessageBox::StandardButton(QWidget *parent, const QString &text)> askSaveAnyway;
 
     // Loads the file into the text area (unsaved text is asked about first); false when the
     // file could not be read or the user kept the text. The previous text stays on failure.
@@ -111,6 +115,8 @@ private:
     bool load(const QString &path, bool quiet);
     bool askAboutUnsaved();
     bool saveTo(const QString &path);
+    bool confirm(const QString &text);
+    QString editedText() const;
     void setEdited(const QString &path);
     void showModes();
     void UstawStatus();

@@ -362,6 +362,82 @@ QByteArray encodeReadingBack(const QString &text, TextEncoding preferred, TextEn
     return encodeText(text, preferred);
 }
 
+namespace {
+
+constexpr char16_t kKeptByteBase = 0xF700;
+
+bool isEightBit(TextEncoding encoding)
+{
+    return encoding == TextEncoding::Windows1250 || encoding == TextEncoding::Iso8859_2;
+}
+
+// The byte a kept-byte character stands for in `encoding`, or -1 for any other character
+// (including a private-use character that stands for a byte the code page does decode).
+int keptByte(QChar c, TextEncoding encoding)
+{
+    const char16_t u = c.unicode();
+    if (u < kKeptByteBase + 0x80 || u > kKeptByteBase + 0xFF)
+        return -1;
+    const auto b = uint8_t(u - kKeptByteBase);
+    return unicodeOf(b, encoding) == 0xFFFD ? b : -1;
+}
+
+QString decodeKeepingBytes(QByteArrayView bytes, TextEncoding encoding)
+{
+    QString text = decodeAs(bytes, encoding);
+    if (!isEightBit(encoding))
+        return text;
+    // An 8-bit decoding gives one character per byte.
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        const auto b = uint8_t(bytes[i]);
+        if (b >= 0x80 && unicodeOf(b, encoding) == 0xFFFD)
+            text[i] = QChar(char16_t(kKeptByteBase + b));
+    }
+    return text;
+}
+
+} // namespace
+
+DecodedText decodeTextKeepingBytes(QByteArrayView bytes)
+{
+    const TextEncoding enc = detectEncoding(bytes);
+    return {decodeKeepingBytes(bytes, enc), enc};
+}
+
+QByteArray encodeReadingBackKeepingBytes(const QString &text, TextEncoding preferred, TextEncoding *used,
+                                         bool *bytesLost)
+{
+    if (bytesLost)
+        *bytesLost = false;
+    if (!isEightBit(preferred))
+        return encodeReadingBack(text, preferred, used);
+    // encodeText gives one byte per character here, so the kept bytes go back in place.
+    QByteArray bytes = encodeText(text, preferred);
+    bool kept = false;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const int b = keptByte(text[i], preferred);
+        if (b >= 0) {
+            bytes[i] = char(b);
+            kept = true;
+        }
+    }
+    if (!kept)
+        return encodeReadingBack(text, preferred, used);
+    if (detectEncoding(bytes) == preferred && decodeKeepingBytes(bytes, preferred) == text) {
+        if (used)
+            *used = preferred;
+        return bytes;
+    }
+    QString utf8Text = text;
+    for (QChar &c : utf8Text) {
+        if (keptByte(c, preferred) >= 0)
+            c = QChar(char16_t(0xFFFD));
+    }
+    if (bytesLost)
+        *bytesLost = true;
+    return encodeReadingBack(utf8Text, TextEncoding::Utf8, used);
+}
+
 QStringList splitLines(const QString &text)
 {
     QStringList lines;

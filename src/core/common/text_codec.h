@@ -59,6 +59,16 @@ QByteArray encodeText(const QString &text, TextEncoding encoding);
 // read back as other letters, so it moves to UTF-8. `*used` receives the encoding written.
 QByteArray encodeReadingBack(const QString &text, TextEncoding preferred, TextEncoding *used = nullptr);
 
+// An editor that writes a file back must not lose the bytes it could not decode: bytes that an
+// 8-bit code page has no character for (0x81, 0x83, 0x88, 0x90 and 0x98 in Windows-1250) are
+// read as the private-use characters U+F700 + byte and written back as those bytes. Otherwise
+// the same as decodeText and encodeReadingBack.
+DecodedText decodeTextKeepingBytes(QByteArrayView bytes);
+// When the text has to move to UTF-8 the kept bytes cannot go along; they become U+FFFD there,
+// and `*bytesLost` tells the caller, which may ask before writing.
+QByteArray encodeReadingBackKeepingBytes(const QString &text, TextEncoding preferred,
+                                         TextEncoding *used = nullptr, bool *bytesLost = nullptr);
+
 // Splits on CR LF, LF and CR. A final line break does not add an empty last line.
 QStringList splitLines(const QString &text);
 

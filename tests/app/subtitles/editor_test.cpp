@@ -49,12 +49,25 @@ struct EditorApp : SubtitleApp {
             ++questions;
             return answer;
         };
+        editor->askSaveAnyway = [this](QWidget *, const QString &text) {
+            saveAnywayQuestions << text;
+            return saveAnyway;
+        };
     }
     TForm12 *editor = nullptr;
     QStringList boxes;
     int questions = 0;
     QMessageBox::StandardButton answer = QMessageBox::Cancel;
+    QStringList saveAnywayQuestions;
+    QMessageBox::StandardButton saveAnyway = QMessageBox::Cancel;
 };
+
+void appendToLine(QPlainTextEdit *te, int line, const QString &text)
+{
+    QTextCursor c(te->document()->findBlockByNumber(line));
+    c.movePosition(QTextCursor::EndOfBlock);
+    c.insertText(text);
+}
 
 } // namespace
 
@@ -225,4 +238,39 @@ TEST(SubtitleEditor, FilesItCannotEditAreRefusedAndTheTextStays)
     EXPECT_TRUE(ed.TE->toPlainText().isEmpty());
     EXPECT_TRUE(ed.EditedFile.isEmpty());
     EXPECT_EQ(ed.windowTitle(), QStringLiteral("Edytor napisów"));
+}
+
+TEST(SubtitleEditor, SaveWritesBackTheBytesTheTextNeverTouched)
+{
+    EditorApp app;
+    TForm12 &ed = *app.editor;
+    // Windows-1250 with bytes the code page has no character for (0x81, 0x98) and a no-break
+    // space (0xA0).
+    const auto cp1250 = [](const char *utf8) { return zv::encodeText(QString::fromUtf8(utf8), zv::TextEncoding::Windows1250); };
+    const QByteArray first = cp1250("0:00:01:Zażółć") + "\x81" + cp1250(" gęślą\r\n");
+    const QByteArray second = cp1250("0:00:02:Cena\u00A05") + "\x98" + cp1250("zł\r\n");
+    const QString path = app.writeBytes(QStringLiteral("film.txt"), first + second + "0:00:03:Trzecia\r\n");
+    ASSERT_TRUE(ed.LoadTxtToEdit(path));
+    EXPECT_EQ(ed.encoding(), zv::TextEncoding::Windows1250);
+
+    appendToLine(ed.TE, 2, QStringLiteral(" linia"));
+    ASSERT_TRUE(ed.ZapiszClick());
+    const QByteArray edited = first + second + "0:00:03:Trzecia linia\r\n";
+    EXPECT_EQ(readAll(path), edited);
+    EXPECT_EQ(ed.encoding(), zv::TextEncoding::Windows1250);
+    EXPECT_TRUE(app.saveAnywayQuestions.isEmpty());
+
+    // A character outside the code page needs UTF-8, which cannot carry those bytes: asked first.
+    appendToLine(ed.TE, 2, QStringLiteral(" 日本"));
+    EXPECT_FALSE(ed.ZapiszClick());
+    ASSERT_EQ(app.saveAnywayQuestions.size(), 1);
+    EXPECT_TRUE(app.saveAnywayQuestions[0].contains(QStringLiteral("UTF-8")));
+    EXPECT_EQ(readAll(path), edited);
+    EXPECT_TRUE(ed.TE->document()->isModified());
+    app.saveAnyway = QMessageBox::Yes;
+    ASSERT_TRUE(ed.ZapiszClick());
+    EXPECT_EQ(ed.encoding(), zv::TextEncoding::Utf8);
+    EXPECT_EQ(QString::fromUtf8(readAll(path)),
+              QStringLiteral("0:00:01:Zażółć\uFFFD gęślą\r\n0:00:02:Cena\u00A05\uFFFDzł\r\n0:00:03:Trzecia linia 日本\r\n"));
+    EXPECT_TRUE(app.boxes.isEmpty()) << app.boxes.join(u'\n').toStdString();
 }

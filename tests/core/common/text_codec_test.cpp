@@ -121,3 +121,52 @@ TEST(TextCodec, DirectUtf8DecodingAgreesWithDecodeAs)
         EXPECT_EQ(QString::fromUtf8(out), decodeAs(bytes, TextEncoding::Utf8)) << bytes.toHex().constData();
     }
 }
+
+// An editor writes back the bytes it read, including those the code page has no character for.
+TEST(TextCodec, KeptBytesGoBackAsTheyWere)
+{
+    QByteArray every;
+    for (int b = 1; b < 256; ++b)
+        every += char(b);
+    const QByteArray cp1250 = encodeText(QStringLiteral("Zażółć "), TextEncoding::Windows1250) + every;
+    // ISO-8859-2 by its own letters; it has a character for every byte.
+    const QByteArray iso = QByteArray("\xb6\xb6\xb6 ") + every;
+    struct Case {
+        const char *name;
+        QByteArray bytes;
+        TextEncoding encoding;
+    } cases[] = {
+        {"windows-1250", cp1250, TextEncoding::Windows1250},
+        {"iso-8859-2", iso, TextEncoding::Iso8859_2},
+        {"utf-8", QByteArray("Za\xc5\xbc\xc3\xb3\xc5\x82\xc4\x87 \xef\x9e\x81"), TextEncoding::Utf8},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        const DecodedText d = decodeTextKeepingBytes(c.bytes);
+        EXPECT_EQ(d.encoding, c.encoding);
+        TextEncoding used = TextEncoding::Utf8Bom;
+        bool lost = true;
+        EXPECT_EQ(encodeReadingBackKeepingBytes(d.text, d.encoding, &used, &lost), c.bytes);
+        EXPECT_EQ(used, c.encoding);
+        EXPECT_FALSE(lost);
+        // An edit elsewhere leaves them too.
+        EXPECT_EQ(encodeReadingBackKeepingBytes(QStringLiteral("ą") + d.text, d.encoding),
+                  encodeText(QStringLiteral("ą"), c.encoding) + c.bytes);
+    }
+    // The player's own decoding is untouched: no character there is U+FFFD.
+    EXPECT_EQ(decodeText(QByteArray("a\x81\x98")).text, QStringLiteral("a\uFFFD\uFFFD"));
+    EXPECT_EQ(decodeTextKeepingBytes(QByteArray("a\x81\x98")).text, QStringLiteral("a\uF781\uF798"));
+
+    // A character the code page lacks moves the text to UTF-8, where the bytes cannot go.
+    const DecodedText d = decodeTextKeepingBytes(QByteArray("\xbf\x81"));
+    TextEncoding used = TextEncoding::Windows1250;
+    bool lost = false;
+    EXPECT_EQ(encodeReadingBackKeepingBytes(d.text + QStringLiteral("日"), d.encoding, &used, &lost),
+              QStringLiteral("ż\uFFFD日").toUtf8());
+    EXPECT_EQ(used, TextEncoding::Utf8);
+    EXPECT_TRUE(lost);
+    // A private-use character standing for a byte the code page does have is no kept byte.
+    EXPECT_EQ(encodeReadingBackKeepingBytes(QStringLiteral("ż\uF7BF"), TextEncoding::Windows1250, &used, &lost),
+              QStringLiteral("ż\uF7BF").toUtf8());
+    EXPECT_FALSE(lost);
+}
