@@ -110,9 +110,6 @@ TEST(GetTyp, SubtitleNamesOutsideThePatternOnlyForTheirOwnFormat)
         {"mpl2 in.sub", "[10][20]a\n", kindOther},
         {"c.mpl", "[10][20]a\n[30][]b\n", kindMpl2Subtitle},
         {"bracket lines.mpl", "[00:01]a\n", kindOther},
-        {"frames.mpl", "{1}{2}x\n", kindOther},
-        {"frames.subx", "{1}{2}x\n", kindOther},
-        {"d.srt", "1\n00:00:01,000 --> 00:00:02,000\na\n", kindSubRipSubtitle},
     };
     FileTree t;
     const FileClassifier classifier(kDefaultTypes);
@@ -315,8 +312,6 @@ TEST(GetTyp, KindFromTheFirstKilobytesIsTheWholeFilesKind)
          kindSubRipSubtitle},
         {"good cue after 4 KB.txt", "1\r\n-00:00:01,000 --> 00:00:02,000\r\n" + repeat("tekst\r\n", 600) + subRip + frames,
          kindUnrecognisedSubtitle},
-        {"good cue after 4 KB.srt", "-00:00:01,000 --> 00:00:02,000\r\n" + repeat("tekst\r\n", 600) + subRip + frames,
-         kindOther},
         // Its timing line straddles the end of the window SubRip is searched in.
         {"good cue across the window.txt",
          "1\r\n-00:00:01,000 --> 00:00:02,000\r\n" + repeat("t\r\n", 1004) + "2\r\n00:00:03,000 --> 00:00:04,000\r\nB\r\n\r\n" + frames,

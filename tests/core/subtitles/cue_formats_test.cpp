@@ -107,8 +107,6 @@ TEST(SubRip, BrokenFirstCueIsOneBadLine)
         {"arrow typo", "1\n00:00:01,000 -> 00:00:02,000\nA\n\n" + good, kindSubRipSubtitle, onlyB, {0}},
         {"negative start", "1\n-00:00:01,000 --> 00:00:02,000\nA\n\n" + good, kindSubRipSubtitle, onlyB, {0}},
         {"garbage timing", "1\n00:0x:01,000 --> 00:00:02,000\nA\n\n" + good, kindSubRipSubtitle, onlyB, {0}},
-        {"no times at all", "1\n-->\nA\n\n" + good, kindSubRipSubtitle, onlyB, {0}},
-        {"empty first cue", "1\n00:00:01,000 -> 00:00:02,000\n\n" + good, kindSubRipSubtitle, onlyB, {0}},
         {"title line first", "Napisy: Jan Kowalski\n\n" + good, kindSubRipSubtitle, onlyB, {0}},
         {"no-break space as a blank line", "\xC2\xA0\n" + good, kindSubRipSubtitle, onlyB, {0}},
         {"CR-only line ends", "1\r00:00:01,000 -> 00:00:02,000\rA\r\r2\r00:00:03,000 --> 00:00:04,000\rB\r",
