@@ -5,6 +5,7 @@
 #include "subtitles/mpris_position.h"
 
 #include <QAction>
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
@@ -177,7 +178,8 @@ void TForm12::setEdited(const QString &path)
     setWindowTitle(path.isEmpty() ? kTitle : kTitle + QStringLiteral(" - ") + QFileInfo(path).fileName());
 }
 
-std::optional<zv::DecodedText> TForm12::readForEditing(const QString &path, QString *reason) const
+std::optional<zv::DecodedText> TForm12::readForEditing(const QString &path, QString *reason,
+                                                        QByteArray *bytesRead) const
 {
     QFile file(path);
     // Only regular files: a pipe or a device would never end.
@@ -195,6 +197,7 @@ std::optional<zv::DecodedText> TForm12::readForEditing(const QString &path, QStr
         *reason = QStringLiteral("Nie można odczytać pliku:\n%1").arg(path);
         return std::nullopt;
     }
+    *bytesRead = bytes;
     zv::DecodedText decoded = zv::decodeTextKeepingBytes(bytes);
     qsizetype lineStart = 0;
     const QString &text = decoded.text;
@@ -219,7 +222,8 @@ bool TForm12::LoadTxtToEdit(const QString &path)
 bool TForm12::load(const QString &path, bool quiet)
 {
     QString reason;
-    const std::optional<zv::DecodedText> decoded = readForEditing(path, &reason);
+    QByteArray bytes;
+    const std::optional<zv::DecodedText> decoded = readForEditing(path, &reason, &bytes);
     if (!decoded) {
         if (!quiet)
             say(QStringLiteral("Błąd"), reason, QMessageBox::Warning);
@@ -238,6 +242,7 @@ bool TForm12::load(const QString &path, bool quiet)
     TE->document()->setModified(false);
     StampPending = false;
     setEdited(path);
+    rememberDisk(bytes);
     return true;
 }
 
@@ -266,6 +271,8 @@ bool TForm12::NowyClick()
     finalLineBreak_ = true;
     StampPending = false;
     setEdited(QString());
+    diskSize_ = -1;
+    diskDigest_.clear();
     return true;
 }
 
@@ -312,8 +319,36 @@ QString TForm12::editedText() const
     return text;
 }
 
+void TForm12::rememberDisk(const QByteArray &bytes)
+{
+    diskSize_ = bytes.size();
+    diskDigest_ = QCryptographicHash::hash(bytes, QCryptographicHash::Sha256);
+}
+
+bool TForm12::changedOnDisk(const QString &path) const
+{
+    if (diskDigest_.isEmpty())
+        return false;
+    const QFileInfo info(path);
+    // A file that is gone loses nothing of anybody's when it is written anew.
+    if (!info.exists())
+        return false;
+    // Size first: a whole read only when it cannot tell.
+    if (!info.isFile() || info.size() != diskSize_)
+        return true;
+    QFile file(path);
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    if (!file.open(QIODevice::ReadOnly) || !hash.addData(&file))
+        return true;
+    return hash.result() != diskDigest_;
+}
+
 bool TForm12::saveTo(const QString &path)
 {
+    // Another program changed or replaced the file since the editor read or last wrote it.
+    if (!EditedFile.isEmpty() && QFileInfo(path) == QFileInfo(EditedFile) && changedOnDisk(path)
+        && !confirm(QStringLiteral("Plik został zmieniony przez inny program. Zapisać mimo to?")))
+        return false;
     QString text = editedText();
     text.replace(QLatin1Char('\n'), lineBreak_);
     if (finalLineBreak_ && !text.isEmpty())
@@ -333,6 +368,7 @@ bool TForm12::saveTo(const QString &path)
         return false;
     }
     encoding_ = used;
+    rememberDisk(bytes);
     TE->document()->setModified(false);
     return true;
 }

@@ -50,8 +50,8 @@ public:
     std::function<void(const QString &title, const QString &text, QMessageBox::Icon icon)> message;
     // Unsaved text is about to be replaced or the program ends: Save, Discard or Cancel.
     std::function<QMessageBox::StandardButton(QWidget *parent, const QString &text)> askSave;
-    // Saving would lose something (such as bytes the new encoding cannot hold): Yes goes on,
-    // anything else keeps the file as it is.
+    // Saving would lose something (another program's change to the file, bytes the new encoding
+    // cannot hold): Yes goes on, anything else keeps the file as it is.
     std::function<QMessageBox::StandardButton(QWidget *parent, const QString &text)> askSaveAnyway;
 
     // Loads the file into the text area (unsaved text is asked about first); false when the
@@ -110,13 +110,16 @@ protected:
     void hideEvent(QHideEvent *event) override;
 
 private:
-    // Reads and decodes `path`; an empty result with `*reason` set when it cannot be edited.
-    std::optional<zv::DecodedText> readForEditing(const QString &path, QString *reason) const;
+    // Reads and decodes `path` (its bytes into `*bytes`); an empty result with `*reason` set
+    // when it cannot be edited.
+    std::optional<zv::DecodedText> readForEditing(const QString &path, QString *reason, QByteArray *bytes) const;
     bool load(const QString &path, bool quiet);
     bool askAboutUnsaved();
     bool saveTo(const QString &path);
     bool confirm(const QString &text);
     QString editedText() const;
+    void rememberDisk(const QByteArray &bytes);
+    bool changedOnDisk(const QString &path) const;
     void setEdited(const QString &path);
     void showModes();
     void UstawStatus();
@@ -132,5 +135,9 @@ private:
     qsizetype pendingStampLength_ = 0;   // the stamp it carries so far
     QString stamp_;
     QString deferredLoad_;   // the player's file, taken when the editor is next shown
+    // What EditedFile held when the editor last read or wrote it (no digest: a new document),
+    // so that Save notices another program's change.
+    qint64 diskSize_ = -1;
+    QByteArray diskDigest_;
     zv::MprisPositionSource *mpris_ = nullptr;
 };

@@ -19,6 +19,7 @@
 #include <QTextBlock>
 
 #include <cmath>
+#include <cstdio>
 
 #include <sys/stat.h>
 
@@ -272,5 +273,52 @@ TEST(SubtitleEditor, SaveWritesBackTheBytesTheTextNeverTouched)
     EXPECT_EQ(ed.encoding(), zv::TextEncoding::Utf8);
     EXPECT_EQ(QString::fromUtf8(readAll(path)),
               QStringLiteral("0:00:01:Zażółć\uFFFD gęślą\r\n0:00:02:Cena\u00A05\uFFFDzł\r\n0:00:03:Trzecia linia 日本\r\n"));
+    EXPECT_TRUE(app.boxes.isEmpty()) << app.boxes.join(u'\n').toStdString();
+}
+
+TEST(SubtitleEditor, SaveAsksBeforeOverwritingAnotherProgramsChange)
+{
+    EditorApp app;
+    TForm12 &ed = *app.editor;
+    const QString path = app.write(QStringLiteral("film.txt"), {QStringLiteral("0:00:01:Pierwsza")});
+    ASSERT_TRUE(ed.LoadTxtToEdit(path));
+    appendToLine(ed.TE, 0, QStringLiteral(" zmiana"));
+    // Replaced the way mv does it: a new file renamed over the old one.
+    const auto replace = [&](const QByteArray &bytes) {
+        const QString other = app.writeBytes(QStringLiteral("nowy.txt"), bytes);
+        ASSERT_EQ(::rename(QFile::encodeName(other).constData(), QFile::encodeName(path).constData()), 0);
+    };
+    const QByteArray outside("0:00:09:Z innego programu\r\n");
+    replace(outside);
+
+    EXPECT_FALSE(ed.ZapiszClick());
+    EXPECT_EQ(app.saveAnywayQuestions,
+              QStringList{QStringLiteral("Plik został zmieniony przez inny program. Zapisać mimo to?")});
+    EXPECT_EQ(readAll(path), outside);
+    EXPECT_TRUE(ed.TE->document()->isModified());
+    // Closing asks about the unsaved text; saving there asks again, and Cancel keeps both.
+    app.answer = QMessageBox::Save;
+    EXPECT_FALSE(ed.CanClose());
+    EXPECT_EQ(app.saveAnywayQuestions.size(), 2);
+    EXPECT_EQ(readAll(path), outside);
+
+    app.saveAnyway = QMessageBox::Yes;
+    ASSERT_TRUE(ed.ZapiszClick());
+    const QByteArray mine("0:00:01:Pierwsza zmiana\r\n");
+    EXPECT_EQ(readAll(path), mine);
+    // What the editor wrote itself, the same bytes put back, or a file that is gone: no question.
+    app.saveAnywayQuestions.clear();
+    ASSERT_TRUE(ed.ZapiszClick());
+    replace(mine);
+    ASSERT_TRUE(ed.ZapiszClick());
+    ASSERT_TRUE(QFile::remove(path));
+    ASSERT_TRUE(ed.ZapiszClick());
+    EXPECT_EQ(readAll(path), mine);
+    EXPECT_TRUE(app.saveAnywayQuestions.isEmpty()) << app.saveAnywayQuestions.join(u'\n').toStdString();
+    // Other text of the same size is noticed too.
+    app.saveAnyway = QMessageBox::Cancel;
+    replace("0:00:01:Pierwsza ZMIANA\r\n");
+    EXPECT_FALSE(ed.ZapiszClick());
+    EXPECT_EQ(app.saveAnywayQuestions.size(), 1);
     EXPECT_TRUE(app.boxes.isEmpty()) << app.boxes.join(u'\n').toStdString();
 }
