@@ -5,8 +5,11 @@
 #include <QPainter>
 
 SubtitleOverlayWindow::SubtitleOverlayWindow(int line, QWidget *parent)
-    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint
-                          | Qt::WindowDoesNotAcceptFocus | Qt::NoDropShadowWindowHint),
+    // Owned by the player's window, not kept above everything: the window manager keeps a
+    // tool window over its owner (in full screen too), while a dialog or another program
+    // raised over the player covers the subtitles as it covers the player.
+    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus
+                          | Qt::NoDropShadowWindowHint),
       line_(line)
 {
     setAttribute(Qt::WA_ShowWithoutActivating);

@@ -4,8 +4,8 @@
 #include <QPointer>
 #include <QWidget>
 
-// A window that carries one subtitle line above the picture: frameless, stay-on-top tool
-// window, shown without activation, never keeping the keyboard focus (it hands it back to the
+// A window that carries one subtitle line above the picture: a frameless tool window owned by
+// the player's window (so kept above it, and only above it), shown without activation, never keeping the keyboard focus (it hands it back to the
 // main window). It has no content of its own: it shows the image it is given, and while the
 // renderer is busy it leaves its pixels alone. A press, move and release on it are reported as
 // a drag, which the subtitle display turns into moving all three line windows.
