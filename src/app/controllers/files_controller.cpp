@@ -120,10 +120,13 @@ void FilesController::addFiles(const QStringList &Paths, int AddMode, bool Clear
     };
     hooks.findMovedFile = [&finder](const QString &path) { return finder.find(path); };
     QStringList unreadable;
-    hooks.readPlaylist = [&finder, &unreadable](const QString &path) {
-        const PlaylistReadResult read = readPlaylistFile(path, QDir::currentPath(), finder);
+    qsizetype notFound = 0;
+    hooks.readPlaylist = [&finder, &unreadable, &notFound](const QString &path) {
+        // Relative lines name files beside the playlist.
+        const PlaylistReadResult read = readPlaylistFile(path, finder);
         if (!read.ok)
             unreadable << path + QStringLiteral(" (") + read.error + QLatin1Char(')');
+        notFound += read.missing;
         return read.paths;
     };
 
@@ -143,6 +146,9 @@ void FilesController::addFiles(const QStringList &Paths, int AddMode, bool Clear
                           QStringLiteral("Nie można odczytać playlisty:\n") + unreadable.join(QLatin1Char('\n')));
     if (plan.callsPlsAddProc())
         ctx_.playlist->PlsAddProc(plan.media, plan.clearFirst, plan.dropPoint, plan.openFirst, plan.appendAtEnd);
+    // After PlsAddProc's status refresh; it stays until the next one.
+    if (notFound > 0 && label)
+        label->setText(playlistMissingText(notFound));
     if (plan.callsTxtAddProc())
         ctx_.library->TxtAddProc(plan.subtitles, plan.subtitleKinds, plan.dropPoint, plan.loadSubtitle,
                                  plan.appendAtEnd);

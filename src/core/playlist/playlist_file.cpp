@@ -302,6 +302,7 @@ PlaylistReadResult readPlaylistFile(const QString &fileName, const QString &base
     qsizetype lines = 0;
     result.paths = parsePathLines(decoded.text, baseDir, finder, &lines);
     result.ok = true;
+    result.missing = lines - result.paths.size();
     if (decoded.encoding != TextEncoding::Utf8)
         return result;
     // Every line found, or nothing outside ASCII: the 8-bit reading cannot do better.
@@ -312,13 +313,24 @@ PlaylistReadResult readPlaylistFile(const QString &fileName, const QString &base
     if (other.size() > result.paths.size()) {
         result.paths = std::move(other);
         result.encoding = eightBit;
+        result.missing = lines - result.paths.size();
     }
     return result;
 }
 
+PlaylistReadResult readPlaylistFile(const QString &fileName, const MovedFileFinder &finder)
+{
+    return readPlaylistFile(fileName, QFileInfo(fileName).absolutePath(), finder);
+}
+
 PlaylistReadResult readPlaylistFile(const QString &fileName)
 {
-    return readPlaylistFile(fileName, QDir::currentPath(), MovedFileFinder());
+    return readPlaylistFile(fileName, MovedFileFinder());
+}
+
+QString playlistMissingText(qsizetype missing)
+{
+    return QStringLiteral("Nie znaleziono plików z playlisty: %1").arg(missing);
 }
 
 QByteArray playlistFileBytes(const QStringList &paths, TextEncoding encoding, TextEncoding *used)

@@ -13,7 +13,7 @@ class TPlaylist;
 // Playlist files (".m3u", ".zvl" and the temporary playlist) are one path per line. Reading
 // skips empty lines and lines starting with '#' (extended M3U headers and information lines),
 // keeps each line that names an existing file, and otherwise takes what FindMovedFile finds;
-// the rest is dropped silently. Lines are not classified: a playlist named in a playlist
+// the rest is dropped and counted. Lines are not classified: a playlist named in a playlist
 // becomes an entry and is not opened; folders are dropped.
 
 struct PlaylistReadResult {
@@ -21,6 +21,7 @@ struct PlaylistReadResult {
     QString error;         // short reason when !ok
     QStringList paths;     // in file order
     TextEncoding encoding = TextEncoding::Utf8;
+    qsizetype missing = 0; // lines naming a file that was not found, dropped from paths
 };
 
 // Files larger than this are refused rather than loaded into memory (a 100 000-entry playlist
@@ -36,8 +37,14 @@ QStringList parsePlaylistText(const QString &text, const QString &baseDir, const
 // when it has no BOM, is read both ways and the reading that finds more of its lines wins.
 PlaylistReadResult readPlaylistFile(const QString &fileName, const QString &baseDir,
                                     const MovedFileFinder &finder);
-// baseDir = the process's current directory, finder = the default mount roots and program folder.
+// Relative lines are taken against the playlist's own folder, as the players and tools that
+// write such lines mean them.
+PlaylistReadResult readPlaylistFile(const QString &fileName, const MovedFileFinder &finder);
+// The same with the default mount roots and program folder.
 PlaylistReadResult readPlaylistFile(const QString &fileName);
+
+// The status line's note that lines of the playlists just read named files not found.
+QString playlistMissingText(qsizetype missing);
 
 // The bytes of a playlist file: every path followed by CR LF, nothing else. Paths that hold a
 // line break or NUL cannot be written as one line and are left out (they would come back as

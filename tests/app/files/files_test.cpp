@@ -244,6 +244,33 @@ TEST(FilesIn, ALongScanShowsItsProgressAndKeepsTheWindowAnswering)
     EXPECT_GT(timerTicks, 5) << "timers run during the scan";
 }
 
+// An .m3u as other players write it: lines relative to the playlist's folder, one of them a
+// playlist in a subfolder with lines relative to that one. What is not found is counted in the
+// status line.
+TEST(FilesIn, APlaylistsRelativeLinesAreTakenBesideIt)
+{
+    zv::test::ScopedHome home;
+    const QString dir = home.file(QStringLiteral("Filmy"));
+    const QString film = touch(dir + QStringLiteral("/film.avi"));
+    const QString second = touch(dir + QStringLiteral("/sub/drugi.avi"));
+    const QString third = touch(dir + QStringLiteral("/sub/trzeci.avi"));
+    writeText(dir + QStringLiteral("/sub/inner.m3u"), "#EXTM3U\ntrzeci.avi\n../nie ma.avi\n");
+    const QString list = writeText(dir + QStringLiteral("/lista.m3u"),
+                                   "#EXTM3U\r\n#EXTINF:10,Film\r\nfilm.avi\r\nsub/drugi.avi\r\nsub/inner.m3u\r\nbrak.avi\r\n");
+    // The current folder holds a film.avi of its own, which must not be taken.
+    const QString elsewhere = home.file(QStringLiteral("gdzie indziej"));
+    touch(elsewhere + QStringLiteral("/film.avi"));
+    const QString cwd = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(elsewhere));
+    FilesApp app([](quint64, QObject *parent) { return new ScriptedEngine(parent); });
+    TZentavistaApp &w = *app.w;
+    w.files().MainAddProc(list, 31, true, true, false, false, w.state().DefaultDropPoint);
+    QDir::setCurrent(cwd);
+    EXPECT_EQ(playlistPaths(w), (std::vector<QString>{film, second, third}));
+    EXPECT_EQ(w.Label1->text(), QStringLiteral("Nie znaleziono plików z playlisty: 2"));
+    EXPECT_TRUE(app.messages.isEmpty()) << app.messages.join('\n').toStdString();
+}
+
 TEST(TemporaryPlaylist, SurvivesACloseAndComesBackWithoutOpening)
 {
     zv::test::ScopedHome home;
