@@ -11,17 +11,23 @@ namespace zv::test {
 
 // Private freedesktop folders: $XDG_CONFIG_HOME and $XDG_DATA_HOME point into a fresh temporary
 // folder while the object lives, so mimeapps.list and desktop entries never touch the user's.
+// $XDG_DATA_DIRS gets a private system folder in front (for "installed" entries); the real
+// ones stay behind it, where the MIME database lives.
 class ScopedXdgHomes {
 public:
     ScopedXdgHomes()
     {
-        for (const char *name : {"XDG_CONFIG_HOME", "XDG_DATA_HOME"}) {
+        for (const char *name : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_DATA_DIRS"}) {
             saved_.append({name, qEnvironmentVariableIsSet(name), qgetenv(name)});
         }
         QDir().mkpath(configHome());
         QDir().mkpath(dataHome() + QStringLiteral("/applications"));
+        QDir().mkpath(systemApplications());
+        const QByteArray dirs = qgetenv("XDG_DATA_DIRS");
         qputenv("XDG_CONFIG_HOME", configHome().toLocal8Bit());
         qputenv("XDG_DATA_HOME", dataHome().toLocal8Bit());
+        qputenv("XDG_DATA_DIRS", systemData().toLocal8Bit() + ':'
+                                     + (dirs.isEmpty() ? QByteArray("/usr/local/share:/usr/share") : dirs));
     }
     ~ScopedXdgHomes()
     {
@@ -37,6 +43,8 @@ public:
     QString dataHome() const { return dir_.filePath(QStringLiteral("data")); }
     QString mimeApps() const { return configHome() + QStringLiteral("/mimeapps.list"); }
     QString desktopEntry() const { return dataHome() + QStringLiteral("/applications/zentavista.desktop"); }
+    QString systemData() const { return dir_.filePath(QStringLiteral("share")); }
+    QString systemApplications() const { return systemData() + QStringLiteral("/applications"); }
 
     void writeMimeApps(const QByteArray &bytes) const { write(mimeApps(), bytes); }
     QByteArray mimeAppsBytes() const { return read(mimeApps()); }
@@ -45,6 +53,15 @@ public:
     {
         write(dataHome() + QStringLiteral("/applications/") + id,
               "[Desktop Entry]\nType=Application\nName=Inny\nExec=/bin/true %f\n");
+    }
+    // An entry installed by a package, under the private system folder ("kde/x.desktop" has
+    // the id "kde-x.desktop").
+    void installSystemEntry(const QString &relativePath, const QString &exec) const
+    {
+        const QString path = systemApplications() + QLatin1Char('/') + relativePath;
+        QDir().mkpath(path.section(QLatin1Char('/'), 0, -2));
+        write(path, "[Desktop Entry]\nType=Application\nName=Zentavista\nExec=" + exec.toUtf8()
+                        + "\nMimeType=video/x-msvideo;\n");
     }
 
     // The real `xdg-mime query default <mime>` over these folders only (no system folders,
@@ -58,7 +75,7 @@ public:
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), configHome());
         env.insert(QStringLiteral("XDG_DATA_HOME"), dataHome());
         env.insert(QStringLiteral("XDG_CONFIG_DIRS"), dir_.filePath(QStringLiteral("etc")));
-        env.insert(QStringLiteral("XDG_DATA_DIRS"), dir_.filePath(QStringLiteral("share")));
+        env.insert(QStringLiteral("XDG_DATA_DIRS"), systemData());
         QProcess p;
         p.setProcessEnvironment(env);
         p.start(QStringLiteral("xdg-mime"), {QStringLiteral("query"), QStringLiteral("default"), mime});

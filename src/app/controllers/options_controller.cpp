@@ -235,7 +235,8 @@ void OptionsController::SprawdzSkojarzenia()
 {
     TForm2 *f = ctx_.forms->Form2;
     const QList<FileTypeEntry> entries = f->controls().fileTypes;
-    f->setAssociationMarks(readAssociationMarks(entries, userMimeAppsPath()));
+    f->setAssociationMarks(
+        readAssociationMarks(entries, userMimeAppsPath(), QCoreApplication::applicationFilePath()));
     QStringList unknown;
     for (const FileTypeEntry &e : entries)
         if (mimeTypeForExtension(e.extension).isEmpty())

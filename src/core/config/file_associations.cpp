@@ -2,10 +2,15 @@
 
 #include "core/common/atomic_file.h"
 
+#include <QDir>
+#include <QDirIterator>
 #include <QFile>
+#include <QFileInfo>
 #include <QMimeDatabase>
 #include <QSet>
 #include <QStandardPaths>
+
+#include <algorithm>
 
 namespace zv {
 
@@ -35,15 +40,104 @@ std::optional<std::pair<QString, QString>> keyValue(const QByteArray &text)
     return std::pair{QString::fromUtf8(t.left(eq).trimmed()), QString::fromUtf8(t.mid(eq + 1).trimmed())};
 }
 
-bool isOurs(const std::optional<QString> &value)
+// Our ids: the one we register under, and the program's own one an older version wrote
+// (still ours when the program has been installed since).
+bool isOurId(const QString &desktopId, const QString &id)
 {
-    return value && firstDesktopId(*value) == QLatin1String(kDesktopFileName);
+    return desktopId == id || desktopId == QLatin1String(kDesktopFileName);
 }
 
-// Our value ends with ";" so that readers cutting at ";" never see a stray CR.
-QString ourValue()
+bool isOurs(const std::optional<QString> &value, const QString &id)
 {
-    return QLatin1String(kDesktopFileName) + QLatin1Char(';');
+    return value && isOurId(firstDesktopId(*value), id);
+}
+
+QStringList withoutOurs(const QStringList &ids, const QString &id)
+{
+    QStringList rest;
+    for (const QString &x : ids)
+        if (!isOurId(x, id))
+            rest.append(x);
+    return rest;
+}
+
+// Each id followed by ";", so that readers cutting at ";" never see a stray CR.
+QString valueOf(const QStringList &ids)
+{
+    return ids.isEmpty() ? QString() : ids.join(QLatin1Char(';')) + QLatin1Char(';');
+}
+
+// Undoes the string escapes of a desktop entry value (\s, \n, \t, \r, \\).
+QString unescapeValue(const QString &value)
+{
+    QString out;
+    out.reserve(value.size());
+    for (qsizetype i = 0; i < value.size(); ++i) {
+        const QChar ch = value.at(i);
+        if (ch != QLatin1Char('\\') || i + 1 == value.size()) {
+            out += ch;
+            continue;
+        }
+        const QChar next = value.at(++i);
+        switch (next.unicode()) {
+        case 's': out += QLatin1Char(' '); break;
+        case 'n': out += QLatin1Char('\n'); break;
+        case 't': out += QLatin1Char('\t'); break;
+        case 'r': out += QLatin1Char('\r'); break;
+        case '\\': out += QLatin1Char('\\'); break;
+        default: out += ch; out += next; break;   // not an escape of the format: kept
+        }
+    }
+    return out;
+}
+
+// The keys of an entry's [Desktop Entry] group that decide whether it starts a program.
+struct EntryKeys {
+    QString exec;
+    bool hidden = false;
+};
+
+// Entries are small; a huge file in the folder is not one we need to read whole.
+constexpr qint64 kMaxEntryBytes = 256 * 1024;
+
+std::optional<EntryKeys> readEntryKeys(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    const QByteArray bytes = file.read(kMaxEntryBytes);
+    EntryKeys keys;
+    bool inGroup = false;
+    for (const QByteArray &line : bytes.split('\n')) {
+        const QByteArray t = line.trimmed();
+        if (t.startsWith('[')) {
+            if (inGroup)
+                break;
+            inGroup = t == "[Desktop Entry]";
+            continue;
+        }
+        if (!inGroup)
+            continue;
+        if (const auto kv = keyValue(t)) {
+            if (kv->first == QLatin1String("Exec") && keys.exec.isEmpty())
+                keys.exec = kv->second;
+            else if (kv->first == QLatin1String("Hidden"))
+                keys.hidden = kv->second == QLatin1String("true");
+        }
+    }
+    return keys;
+}
+
+// The program file an entry starts, after links; empty when it starts none that exists.
+QString entryProgram(const QString &entryPath)
+{
+    const std::optional<EntryKeys> keys = readEntryKeys(entryPath);
+    if (!keys || keys->hidden || keys->exec.isEmpty())
+        return {};
+    QString program = desktopExecProgram(keys->exec);
+    if (!program.contains(QLatin1Char('/')))
+        program = QStandardPaths::findExecutable(program);
+    return program.isEmpty() ? QString() : QFileInfo(program).canonicalFilePath();
 }
 
 // Characters that make an Exec argument need quoting.
@@ -192,6 +286,17 @@ QString firstDesktopId(const QString &value)
     return value.section(QLatin1Char(';'), 0, 0).trimmed();
 }
 
+QStringList desktopIds(const QString &value)
+{
+    QStringList ids;
+    for (const QString &x : value.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+        const QString id = x.trimmed();
+        if (!id.isEmpty())
+            ids.append(id);
+    }
+    return ids;
+}
+
 QString mimeTypeForExtension(const QString &extension)
 {
     if (extension.isEmpty())
@@ -214,47 +319,105 @@ QString userDesktopEntryPath()
            + QStringLiteral("/applications/") + QLatin1String(kDesktopFileName);
 }
 
-QList<bool> associationMarks(const QList<FileTypeEntry> &entries, const MimeAppsList &list)
+QStringList systemDataDirs()
+{
+    QStringList dirs;
+    for (const QString &d : qEnvironmentVariable("XDG_DATA_DIRS").split(QLatin1Char(':'), Qt::SkipEmptyParts))
+        if (QDir::isAbsolutePath(d))
+            dirs.append(d);
+    if (dirs.isEmpty())
+        dirs = {QStringLiteral("/usr/local/share"), QStringLiteral("/usr/share")};
+    return dirs;
+}
+
+DesktopIdentity desktopIdentity(const QString &program, const QStringList &dataDirs)
+{
+    const QString target = QFileInfo(program).canonicalFilePath();
+    if (target.isEmpty())
+        return {};
+    // Every entry id with the file the desktop takes for it: the first folder holding an id
+    // hides the same id further on. Ids of entries in subfolders join the folders with "-".
+    QList<std::pair<QString, QString>> candidates;
+    QSet<QString> seen;
+    for (const QString &dir : dataDirs) {
+        const QString apps = QDir(dir).filePath(QStringLiteral("applications"));
+        QStringList files;
+        QDirIterator it(apps, {QStringLiteral("*.desktop")}, QDir::Files, QDirIterator::Subdirectories);
+        while (it.hasNext())
+            files.append(it.next());
+        files.sort();
+        for (const QString &path : files) {
+            QString id = path.mid(apps.size() + 1);
+            id.replace(QLatin1Char('/'), QLatin1Char('-'));
+            if (!seen.contains(id)) {
+                seen.insert(id);
+                candidates.append({id, path});
+            }
+        }
+    }
+    std::stable_partition(candidates.begin(), candidates.end(),
+                          [](const auto &c) { return c.first == QLatin1String(kDesktopFileName); });
+    for (const auto &[id, path] : candidates)
+        if (entryProgram(path) == target)
+            return {id, path};
+    return {};
+}
+
+QList<bool> associationMarks(const QList<FileTypeEntry> &entries, const MimeAppsList &list, const QString &id)
 {
     const QString group = QLatin1String(kDefaultApplicationsGroup);
     QList<bool> marks;
     for (const FileTypeEntry &e : entries) {
         const QString mime = mimeTypeForExtension(e.extension);
-        marks.append(!mime.isEmpty() && isOurs(list.value(group, mime)));
+        marks.append(!mime.isEmpty() && isOurs(list.value(group, mime), id));
     }
     return marks;
 }
 
-QStringList applyAssociations(const QList<FileTypeEntry> &entries, MimeAppsList &list)
+QStringList applyAssociations(const QList<FileTypeEntry> &entries, MimeAppsList &list, const QString &id)
 {
     const QString defaults = QLatin1String(kDefaultApplicationsGroup);
     const QString previous = QLatin1String(kPreviousDefaultsGroup);
     QStringList order;
+    QSet<QString> known;
     QSet<QString> wanted;
     for (const FileTypeEntry &e : entries) {
         const QString mime = mimeTypeForExtension(e.extension);
         if (mime.isEmpty())
             continue;
-        if (!order.contains(mime))
+        if (!known.contains(mime)) {
+            known.insert(mime);
             order.append(mime);
+        }
         if (e.marked)
             wanted.insert(mime);
     }
     QStringList ours;
     for (const QString &mime : order) {
         const std::optional<QString> current = list.value(defaults, mime);
+        const QStringList ids = current ? desktopIds(*current) : QStringList();
+        const bool oursFirst = isOurs(current, id);
         if (wanted.contains(mime)) {
-            if (!isOurs(current))
-                list.setValue(previous, mime, current.value_or(QString()));
-            list.setValue(defaults, mime, ourValue());
             ours.append(mime);
-        } else if (isOurs(current)) {
-            const QString back = list.value(previous, mime).value_or(QString());
-            // A saved value naming us would keep the type ours for ever.
-            if (back.isEmpty() || firstDesktopId(back) == QLatin1String(kDesktopFileName))
-                list.remove(defaults, mime);
+            const QStringList wantedIds = QStringList{id} + withoutOurs(ids, id);
+            if (ids == wantedIds)
+                continue;
+            // The value before we took the type over; not replaced while we hold it.
+            if (!oursFirst)
+                list.setValue(previous, mime, current.value_or(QString()));
+            list.setValue(defaults, mime, valueOf(wantedIds));
+        } else if (oursFirst) {
+            const QStringList rest = withoutOurs(ids, id);
+            const std::optional<QString> saved = list.value(previous, mime);
+            const QStringList savedRest = saved ? withoutOurs(desktopIds(*saved), id) : QStringList();
+            if (!rest.isEmpty() && saved && savedRest == rest)
+                list.setValue(defaults, mime, *saved);      // as it was, byte for byte
+            else if (!rest.isEmpty())
+                list.setValue(defaults, mime, valueOf(rest));
+            else if (!savedRest.isEmpty())
+                list.setValue(defaults, mime, valueOf(savedRest));   // someone cut the others off
             else
-                list.setValue(defaults, mime, back);
+                list.remove(defaults, mime);
             list.remove(previous, mime);
         }
     }
@@ -303,13 +466,56 @@ std::optional<QByteArray> desktopEntry(const QString &program, const QStringList
     return text.toUtf8();
 }
 
+QString desktopExecProgram(const QString &exec)
+{
+    const QString line = unescapeValue(exec).trimmed();
+    QString program;
+    if (line.startsWith(QLatin1Char('"'))) {
+        for (qsizetype i = 1; i < line.size(); ++i) {
+            const QChar ch = line.at(i);
+            if (ch == QLatin1Char('"'))
+                break;
+            if (ch == QLatin1Char('\\') && i + 1 < line.size())
+                program += line.at(++i);
+            else
+                program += ch;
+        }
+    } else {
+        program = line.section(QLatin1Char(' '), 0, 0);
+    }
+    program.replace(QStringLiteral("%%"), QStringLiteral("%"));
+    return program;
+}
+
+bool isGeneratedDesktopEntry(const QByteArray &bytes)
+{
+    QString exec;
+    QStringList mimeTypes;
+    for (const QByteArray &line : bytes.split('\n')) {
+        if (line.startsWith("Exec="))
+            exec = QString::fromUtf8(line.mid(5));
+        else if (line.startsWith("MimeType="))
+            mimeTypes = QString::fromUtf8(line.mid(9)).split(QLatin1Char(';'), Qt::SkipEmptyParts);
+    }
+    if (exec.isEmpty())
+        return false;
+    const std::optional<QByteArray> entry = desktopEntry(desktopExecProgram(exec), mimeTypes);
+    return entry && *entry == bytes;
+}
+
 RegistrationResult registerFileTypes(const QList<FileTypeEntry> &entries, const QString &program,
-                                     const QString &mimeAppsPath, const QString &desktopEntryPath)
+                                     const QString &mimeAppsPath, const QString &desktopEntryPath,
+                                     const QStringList &dataDirs)
 {
     RegistrationResult r;
     for (const FileTypeEntry &e : entries)
         if (mimeTypeForExtension(e.extension).isEmpty())
             r.unknownExtensions.append(e.extension);
+    const auto fail = [&r](const QString &path, const QString &why) {
+        r.ok = false;
+        r.error = QStringLiteral("Nie można zapisać pliku %1.\n%2").arg(path, why);
+        return r;
+    };
 
     QByteArray old;
     QFile file(mimeAppsPath);
@@ -322,32 +528,52 @@ RegistrationResult registerFileTypes(const QList<FileTypeEntry> &entries, const 
         old = file.readAll();
         file.close();
     }
+    const DesktopIdentity identity = desktopIdentity(program, dataDirs);
     MimeAppsList list(old);
-    const QStringList ours = applyAssociations(entries, list);
+    const QStringList ours = applyAssociations(entries, list, identity.id);
 
-    // The entry first: a default must never name an entry that is not there.
-    const std::optional<QByteArray> entry = desktopEntry(program, ours);
+    QByteArray userEntry;
+    QFile entryFile(desktopEntryPath);
+    const bool entryExists = entryFile.exists();
+    if (entryExists && entryFile.open(QIODevice::ReadOnly))
+        userEntry = entryFile.read(kMaxEntryBytes);
+    entryFile.close();
+    // Only an entry exactly as we write it is ours to replace or remove; one the user made
+    // stays as it is.
+    const bool generated = entryExists && isGeneratedDesktopEntry(userEntry);
     QString why;
-    if (!entry || !writeFileAtomically(desktopEntryPath, *entry, &why)) {
-        r.ok = false;
-        r.error = QStringLiteral("Nie można zapisać pliku %1.\n%2").arg(desktopEntryPath, why);
-        return r;
+    if (!identity.installed() && (!entryExists || generated) && (!ours.isEmpty() || entryExists)) {
+        // The entry first: a default must never name an entry that is not there.
+        const std::optional<QByteArray> entry = desktopEntry(program, ours);
+        if (!entry)
+            return fail(desktopEntryPath, QString());
+        if (*entry != userEntry && !writeFileAtomically(desktopEntryPath, *entry, &why))
+            return fail(desktopEntryPath, why);
     }
     const QByteArray now = list.bytes();
-    if (now != old && !writeFileAtomically(mimeAppsPath, now, &why)) {
-        r.ok = false;
-        r.error = QStringLiteral("Nie można zapisać pliku %1.\n%2").arg(mimeAppsPath, why);
+    if (now != old && !writeFileAtomically(mimeAppsPath, now, &why))
+        return fail(mimeAppsPath, why);
+    // An installed program: an entry of ours in the user's folder would hide the installed one
+    // (and outlive the package), so it goes.
+    if (identity.installed() && generated) {
+        const QString entryProgramPath = entryProgram(desktopEntryPath);
+        if (QFileInfo(desktopEntryPath).fileName() == identity.id
+            || entryProgramPath == QFileInfo(program).canonicalFilePath())
+            QFile::remove(desktopEntryPath);
     }
     return r;
 }
 
-QList<bool> readAssociationMarks(const QList<FileTypeEntry> &entries, const QString &mimeAppsPath)
+QList<bool> readAssociationMarks(const QList<FileTypeEntry> &entries, const QString &mimeAppsPath,
+                                 const QString &program, const QStringList &dataDirs)
 {
     QFile file(mimeAppsPath);
     QByteArray bytes;
     if (file.open(QIODevice::ReadOnly))
         bytes = file.readAll();
-    return associationMarks(entries, MimeAppsList(bytes));
+    const QString id = program.isEmpty() ? QString::fromLatin1(kDesktopFileName)
+                                         : desktopIdentity(program, dataDirs).id;
+    return associationMarks(entries, MimeAppsList(bytes), id);
 }
 
 } // namespace zv

@@ -54,6 +54,8 @@ private:
 
 // The first desktop id of a "a.desktop;b.desktop;" value.
 QString firstDesktopId(const QString &value);
+// Every desktop id of such a value, in order, blanks dropped.
+QStringList desktopIds(const QString &value);
 
 // The MIME type the desktop gives files with this extension, from the shared MIME database;
 // empty when it knows none (then nothing is registered for it).
@@ -63,24 +65,46 @@ QString mimeTypeForExtension(const QString &extension);
 // $XDG_DATA_HOME/applications/zentavista.desktop (XDG defaults when unset).
 QString userMimeAppsPath();
 QString userDesktopEntryPath();
+// The system data folders ($XDG_DATA_DIRS, default /usr/local/share:/usr/share), whose
+// applications/ folders hold the installed desktop entries.
+QStringList systemDataDirs();
+
+// The desktop entry id the program's file types are registered under.
+struct DesktopIdentity {
+    QString id = QLatin1String(kDesktopFileName);
+    QString installedEntry;   // path of the installed entry; empty when the program is not installed
+    bool installed() const { return !installedEntry.isEmpty(); }
+};
+// The installed entry whose Exec starts `program` (the same file after links, a bare name found
+// through PATH), from the applications/ folders of `dataDirs`; "zentavista.desktop" is tried
+// first. Not installed (a build folder, a copied binary): the id of the user entry written for it.
+DesktopIdentity desktopIdentity(const QString &program, const QStringList &dataDirs);
 
 // Marks for the extension list: an entry is marked when the user's mimeapps.list makes us the
-// default of its MIME type.
-QList<bool> associationMarks(const QList<FileTypeEntry> &entries, const MimeAppsList &list);
+// default of its MIME type (`id` first, or the program's own id an older version wrote).
+QList<bool> associationMarks(const QList<FileTypeEntry> &entries, const MimeAppsList &list,
+                             const QString &id = QLatin1String(kDesktopFileName));
 
-// Makes us the default of each marked entry's MIME type (remembering the user's previous
-// default) and gives back every type we hold whose entries are all unmarked. Types are decided
-// as a whole: "mpg" marked and "mpeg" unmarked both name video/mpeg, which stays ours.
-// Returns the MIME types now ours, in list order, for the desktop entry.
-QStringList applyAssociations(const QList<FileTypeEntry> &entries, MimeAppsList &list);
+// Makes `id` the default of each marked entry's MIME type: it goes first and the other
+// applications keep their order behind it; the value before is remembered. Each type we hold
+// whose entries are all unmarked is given back: our ids leave the value, and what the user had
+// before comes back as it was when nothing else changed it since. A type neither wanted nor
+// ours is left alone. Types are decided as a whole: "mpg" marked and "mpeg" unmarked both name
+// video/mpeg, which stays ours. Returns the MIME types now ours, in list order.
+QStringList applyAssociations(const QList<FileTypeEntry> &entries, MimeAppsList &list,
+                              const QString &id = QLatin1String(kDesktopFileName));
 
-// The desktop entry that opens files with `program`. It has the installed entry's id, so it
-// shadows that one for this user: it keeps its name, icon and categories. nullopt when the path cannot be written
-// into an Exec line (a line break in it).
+// The user's desktop entry that opens files with a `program` that is not installed, under the
+// program's own id, with the package entry's name, icon and categories. nullopt when the path
+// cannot be written into an Exec line (a line break in it).
 std::optional<QByteArray> desktopEntry(const QString &program, const QStringList &mimeTypes);
 // `path` quoted for an Exec line: double quotes when it holds a reserved character, with the
 // string escapes of the entry format on top.
 QString desktopExecArgument(const QString &path);
+// The program an Exec line starts (its first argument, quotes and escapes undone).
+QString desktopExecProgram(const QString &exec);
+// True when `bytes` is exactly an entry desktopEntry() writes, so that it may be removed.
+bool isGeneratedDesktopEntry(const QByteArray &bytes);
 
 struct RegistrationResult {
     bool ok = true;
@@ -88,12 +112,19 @@ struct RegistrationResult {
     QStringList unknownExtensions; // entries the MIME database knows no type for
 };
 
-// "OK"/"Zastosuj" on "Typy plików": writes the desktop entry, then mimeapps.list, each
-// atomically and only the user's own files. A mimeapps.list that exists but cannot be read
-// is not replaced (it would lose the user's associations).
+// "OK"/"Zastosuj" on "Typy plików". An installed program is registered under its installed
+// entry, and an entry an older version wrote in the user's folder (which would shadow it) is
+// removed; a program that is not installed gets a user entry while a type is ours. Only the
+// user's own files are written, each atomically and only when its content changes. A
+// mimeapps.list that exists but cannot be read is not replaced (it would lose the user's
+// associations).
 RegistrationResult registerFileTypes(const QList<FileTypeEntry> &entries, const QString &program,
-                                     const QString &mimeAppsPath, const QString &desktopEntryPath);
-// The marks from the user's file; a missing or unreadable file marks nothing.
-QList<bool> readAssociationMarks(const QList<FileTypeEntry> &entries, const QString &mimeAppsPath);
+                                     const QString &mimeAppsPath, const QString &desktopEntryPath,
+                                     const QStringList &dataDirs = systemDataDirs());
+// The marks from the user's file; a missing or unreadable file marks nothing. With `program`
+// the id is the one it is registered under, otherwise the program's own.
+QList<bool> readAssociationMarks(const QList<FileTypeEntry> &entries, const QString &mimeAppsPath,
+                                 const QString &program = {},
+                                 const QStringList &dataDirs = systemDataDirs());
 
 } // namespace zv

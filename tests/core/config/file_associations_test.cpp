@@ -98,6 +98,135 @@ TEST(FileAssociations, MarkingAndUnmarkingHandsTheDefaultBack)
     EXPECT_EQ(xdg.mimeAppsBytes(), before) << "giving back leaves the file as it was, our group gone";
 }
 
+TEST(FileAssociations, OursGoesFirstAndTheOthersStayInTheirOrder)
+{
+    const QString defaults = QString::fromLatin1(zv::kDefaultApplicationsGroup);
+    const QString previous = QString::fromLatin1(zv::kPreviousDefaultsGroup);
+    struct Case {
+        const char *name;
+        QByteArray before;
+        const char *marked;     // the value after Apply with avi marked; nullptr: no such line
+        const char *unmarked;   // after unmarking it and Apply again
+        bool sameFile;          // unmarking gives back the file as it was
+    };
+    const Case cases[] = {
+        {"two other players", "[Default Applications]\nvideo/x-msvideo=vlc.desktop;mpv.desktop;\n",
+         "zentavista.desktop;vlc.desktop;mpv.desktop;", "vlc.desktop;mpv.desktop;", true},
+        {"ours second", "[Default Applications]\nvideo/x-msvideo=vlc.desktop;zentavista.desktop\n",
+         "zentavista.desktop;vlc.desktop;", "vlc.desktop;zentavista.desktop", true},
+        {"ours already first: nothing to do, unmarking removes only ours",
+         "[Default Applications]\nvideo/x-msvideo=zentavista.desktop;vlc.desktop;\n",
+         "zentavista.desktop;vlc.desktop;", "vlc.desktop;", false},
+        {"no default before", "[Default Applications]\nimage/png=gimp.desktop;\n", "zentavista.desktop;",
+         nullptr, true},
+        {"an older save: ours alone, the user's player in our group",
+         "[Default Applications]\nvideo/x-msvideo=zentavista.desktop;\n\n"
+         "[X-Zentavista Previous Defaults]\nvideo/x-msvideo=vlc.desktop;\n",
+         "zentavista.desktop;", "vlc.desktop;", false},
+        {"another program put itself first since", "[Default Applications]\nvideo/x-msvideo=mpv.desktop;zentavista.desktop;\n",
+         "zentavista.desktop;mpv.desktop;", "mpv.desktop;zentavista.desktop;", true},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        MimeAppsList list(c.before);
+        zv::applyAssociations(entries({{"avi", true}}), list);
+        EXPECT_EQ(list.value(defaults, kAvi), QString::fromLatin1(c.marked));
+        const QByteArray marked = list.bytes();
+        zv::applyAssociations(entries({{"avi", true}}), list);
+        EXPECT_EQ(list.bytes(), marked) << "a second Apply changes nothing";
+
+        zv::applyAssociations(entries({{"avi", false}}), list);
+        EXPECT_EQ(list.value(defaults, kAvi),
+                  c.unmarked ? std::optional(QString::fromLatin1(c.unmarked)) : std::nullopt);
+        EXPECT_FALSE(list.value(previous, kAvi).has_value());
+        if (c.sameFile) {
+            EXPECT_EQ(list.bytes(), c.before);
+        }
+    }
+
+    // Unmarked and not ours: left as it is, whatever it holds.
+    const QByteArray theirs = "[Default Applications]\nvideo/x-msvideo=mpv.desktop;zentavista.desktop;\n";
+    MimeAppsList list(theirs);
+    zv::applyAssociations(entries({{"avi", false}}), list);
+    EXPECT_EQ(list.bytes(), theirs);
+}
+
+// inode of a file: a changed one means it was replaced.
+ino_t inodeOf(const QString &path)
+{
+    struct stat st {};
+    return ::stat(path.toLocal8Bit().constData(), &st) == 0 ? st.st_ino : 0;
+}
+
+TEST(FileAssociations, AnApplyThatChangesNothingWritesNothing)
+{
+    zv::test::ScopedXdgHomes xdg;
+    xdg.installOtherApp(QStringLiteral("vlc.desktop"));
+    xdg.writeMimeApps("[Default Applications]\nvideo/x-msvideo=vlc.desktop;\n");
+    ASSERT_TRUE(apply(xdg, entries({{"mp3", false}})).ok);
+    EXPECT_FALSE(QFileInfo::exists(xdg.desktopEntry())) << "nothing of ours to open: no entry";
+
+    ASSERT_TRUE(apply(xdg, entries({{"avi", true}, {"mp3", false}})).ok);
+    EXPECT_EQ(xdg.xdgMimeDefault(kAvi), QStringLiteral("zentavista.desktop"));
+    const ino_t list = inodeOf(xdg.mimeApps());
+    const ino_t entry = inodeOf(xdg.desktopEntry());
+    ASSERT_NE(entry, ino_t(0));
+    ASSERT_TRUE(apply(xdg, entries({{"avi", true}, {"mp3", false}})).ok);
+    EXPECT_EQ(inodeOf(xdg.mimeApps()), list);
+    EXPECT_EQ(inodeOf(xdg.desktopEntry()), entry);
+
+    ASSERT_TRUE(apply(xdg, entries({{"avi", false}, {"mp3", false}})).ok);
+    EXPECT_EQ(xdg.xdgMimeDefault(kAvi), QStringLiteral("vlc.desktop"));
+    EXPECT_EQ(xdg.mimeAppsBytes(), "[Default Applications]\nvideo/x-msvideo=vlc.desktop;\n");
+}
+
+TEST(FileAssociations, AnInstalledProgramIsRegisteredUnderItsInstalledEntry)
+{
+    const QString program = QCoreApplication::applicationFilePath();
+    struct Case {
+        const char *name;
+        const char *relativePath;   // under the system applications folder
+        QString exec;
+        const char *id;             // the id registered; nullptr: not installed, a user entry
+    };
+    const QString link = QStringLiteral("zv-installed-link");
+    const Case cases[] = {
+        {"the package's entry", "zentavista.desktop", program + QStringLiteral(" %F"), "zentavista.desktop"},
+        {"another id, the binary by a link in PATH", "org.example.Player.desktop", link + QStringLiteral(" %U"),
+         "org.example.Player.desktop"},
+        {"in a subfolder", "kde/zv.desktop", program + QStringLiteral(" %f"), "kde-zv.desktop"},
+        // xdg-mime itself cannot read a quoted Exec; the desktops can.
+        {"quoted", "zv.desktop", QLatin1Char('"') + program + QStringLiteral("\" %f"), "zv.desktop"},
+        {"an entry of another binary", "zentavista.desktop", QStringLiteral("/bin/true %F"), nullptr},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        zv::test::ScopedXdgHomes xdg;
+        const QString bin = xdg.systemData() + QStringLiteral("/bin");
+        QDir().mkpath(bin);
+        QFile::link(program, bin + QLatin1Char('/') + link);
+        const QByteArray path = qgetenv("PATH");
+        qputenv("PATH", bin.toLocal8Bit() + ':' + path);
+        xdg.installSystemEntry(QString::fromLatin1(c.relativePath), c.exec);
+        // What an older version left: our entry shadowing the installed one.
+        zv::test::ScopedXdgHomes::write(xdg.desktopEntry(), *zv::desktopEntry(program, {kAvi}));
+
+        const zv::RegistrationResult r = apply(xdg, entries({{"avi", true}}));
+        ASSERT_TRUE(r.ok) << r.error.toStdString();
+        const QString id = c.id ? QString::fromLatin1(c.id) : QStringLiteral("zentavista.desktop");
+        EXPECT_EQ(zv::firstDesktopId(*MimeAppsList(xdg.mimeAppsBytes())
+                                          .value(QString::fromLatin1(zv::kDefaultApplicationsGroup), kAvi)),
+                  id);
+        if (!c.exec.startsWith(QLatin1Char('"'))) {
+            EXPECT_EQ(xdg.xdgMimeDefault(kAvi), id);
+        }
+        EXPECT_EQ(QFileInfo::exists(xdg.desktopEntry()), c.id == nullptr)
+            << "a user entry only for a program that is not installed";
+        EXPECT_EQ(zv::readAssociationMarks(entries({{"avi", false}}), xdg.mimeApps(), program), QList<bool>{true});
+        qputenv("PATH", path);
+    }
+}
+
 TEST(FileAssociations, TypesWithoutAUserDefault)
 {
     struct Case {
@@ -204,6 +333,8 @@ TEST(DesktopEntry, ExecArgumentsAreQuotedAndValid)
     for (const Case &c : cases) {
         SCOPED_TRACE(c.path);
         EXPECT_EQ(zv::desktopExecArgument(QString::fromUtf8(c.path)), QString::fromUtf8(c.exec));
+        EXPECT_EQ(zv::desktopExecProgram(QString::fromUtf8(c.exec) + QStringLiteral(" %F")), QString::fromUtf8(c.path))
+            << "read back from the Exec line";
         const std::optional<QByteArray> entry =
             zv::desktopEntry(QString::fromUtf8(c.path), {kAvi});
         ASSERT_TRUE(entry);
