@@ -468,6 +468,10 @@ QWidget *TForm2::buildFileTypesPage()
     side->addStretch(1);
     g->addLayout(side);
     v->addWidget(group);
+    FileTypesLimitNote = new QLabel;
+    FileTypesLimitNote->setWordWrap(true);
+    FileTypesLimitNote->hide();
+    v->addWidget(FileTypesLimitNote);
     FileTypesNote = new QLabel;
     FileTypesNote->setWordWrap(true);
     v->addWidget(FileTypesNote);
@@ -577,10 +581,9 @@ void TForm2::setControls(const zv::OptionsControls &c)
     updateShiftEnabling();
 
     FileTypesList->clear();
-    for (const zv::FileTypeEntry &e : c.fileTypes) {
-        auto *item = new QListWidgetItem(e.extension, FileTypesList);
-        item->setSelected(e.marked);
-    }
+    fileTypesListed_ = false;
+    if (isVisible())
+        listFileTypes();
 
     TimeSourceBox->setCurrentIndex(c.TETimeSuorceIndex);
     TimeFormatBox->setCurrentIndex(c.TETimeFormatIndex);
@@ -636,11 +639,8 @@ zv::OptionsControls TForm2::controls() const
     }
     c.SaveTextFormat = SaveFormatBox->currentIndex();
 
-    c.fileTypes.clear();
-    for (int i = 0; i < FileTypesList->count(); ++i) {
-        const QListWidgetItem *item = FileTypesList->item(i);
-        c.fileTypes.append({item->text(), item->isSelected()});
-    }
+    if (fileTypesListed_)
+        c.fileTypes = listedFileTypes();
 
     c.TETimeSuorceIndex = TimeSourceBox->currentIndex();
     c.TETimeFormatIndex = TimeFormatBox->currentIndex();
@@ -649,17 +649,92 @@ zv::OptionsControls TForm2::controls() const
 
 void TForm2::setAssociationMarks(const QList<bool> &marks)
 {
-    for (int i = 0; i < FileTypesList->count(); ++i)
-        FileTypesList->item(i)->setSelected(i < marks.size() && marks[i]);
+    if (!fileTypesListed_) {
+        for (qsizetype i = 0; i < values_.fileTypes.size(); ++i)
+            values_.fileTypes[i].marked = i < marks.size() && marks[i];
+        return;
+    }
+    // One selection of runs: marking row by row costs a merge with every run before it.
+    QAbstractItemModel *model = FileTypesList->model();
+    QItemSelection selection;
+    const int count = FileTypesList->count();
+    int runStart = -1;
+    for (int i = 0; i <= count; ++i) {
+        const bool marked = i < count && i < marks.size() && marks[i];
+        if (marked && runStart < 0)
+            runStart = i;
+        if (!marked && runStart >= 0) {
+            selection.select(model->index(runStart, 0), model->index(i - 1, 0));
+            runStart = -1;
+        }
+    }
+    FileTypesList->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
+}
+
+void TForm2::listFileTypes()
+{
+    fileTypesListed_ = true;
+    FileTypesList->setUpdatesEnabled(false);
+    FileTypesList->clear();
+    QStringList texts;
+    texts.reserve(values_.fileTypes.size());
+    for (const zv::FileTypeEntry &e : values_.fileTypes)
+        texts.append(zv::shownExtension(e.extension));
+    FileTypesList->addItems(texts);
+    QList<bool> marks;
+    marks.reserve(values_.fileTypes.size());
+    for (int i = 0; i < values_.fileTypes.size(); ++i) {
+        const zv::FileTypeEntry &e = values_.fileTypes[i];
+        if (texts[i] != e.extension) {
+            // Shortened on screen; the entry itself is kept whole.
+            FileTypesList->item(i)->setData(Qt::UserRole, e.extension);
+        }
+        marks.append(e.marked);
+    }
+    setAssociationMarks(marks);
+    FileTypesList->setUpdatesEnabled(true);
+
+    const qsizetype hidden = zv::fileTypesCount(values_.fileTypesRest);
+    FileTypesLimitNote->setText(
+        hidden == 0 ? QString()
+                    : QStringLiteral("Lista rozszerzeń jest za długa: pokazano pierwsze %1 z %2 pozycji. "
+                                     "Pozostałe zostają zapisane bez zmian i nie są kojarzone z programem.")
+                          .arg(values_.fileTypes.size())
+                          .arg(values_.fileTypes.size() + hidden));
+    FileTypesLimitNote->setVisible(hidden != 0);
+}
+
+QList<zv::FileTypeEntry> TForm2::listedFileTypes() const
+{
+    const int count = FileTypesList->count();
+    QList<bool> marks(count, false);
+    for (const QModelIndex &i : FileTypesList->selectionModel()->selectedIndexes())
+        if (i.row() >= 0 && i.row() < count)
+            marks[i.row()] = true;
+    QList<zv::FileTypeEntry> out;
+    out.reserve(count);
+    for (int i = 0; i < count; ++i) {
+        const QListWidgetItem *item = FileTypesList->item(i);
+        const QVariant whole = item->data(Qt::UserRole);
+        out.append({whole.isValid() ? whole.toString() : item->text(), marks[i]});
+    }
+    return out;
 }
 
 void TForm2::setUnknownFileTypes(const QStringList &extensions)
 {
+    // A damaged list may hold thousands, or one of a megabyte: the note names a few, shortened.
+    constexpr qsizetype kNamed = 20;
+    QStringList named;
+    for (qsizetype i = 0; i < qMin(extensions.size(), kNamed); ++i)
+        named.append(zv::shownExtension(extensions[i]));
+    QString list = named.join(QStringLiteral(", "));
+    if (extensions.size() > kNamed)
+        list += QStringLiteral(" i %1 innych").arg(extensions.size() - kNamed);
     FileTypesNote->setText(
         extensions.isEmpty()
             ? QString()
-            : QStringLiteral("System nie zna typu plików: %1. Tych rozszerzeń nie można skojarzyć.")
-                  .arg(extensions.join(QStringLiteral(", "))));
+            : QStringLiteral("System nie zna typu plików: %1. Tych rozszerzeń nie można skojarzyć.").arg(list));
 }
 
 void TForm2::setTimeList(const QStringList &lines)
@@ -675,6 +750,13 @@ void TForm2::setTimeList(const QStringList &lines)
             list->setCurrentRow(place.first);
         list->verticalScrollBar()->setValue(place.second);
     }
+}
+
+void TForm2::showEvent(QShowEvent *event)
+{
+    if (!fileTypesListed_)
+        listFileTypes();
+    QDialog::showEvent(event);
 }
 
 void TForm2::hideEvent(QHideEvent *event)

@@ -114,6 +114,7 @@ public:
     QPushButton *AddButton = nullptr, *UnmarkAllButton = nullptr, *MarkAllButton = nullptr,
                 *MarkAssociatedButton = nullptr, *RemoveMarkedButton = nullptr;
     QLabel *FileTypesNote = nullptr;
+    QLabel *FileTypesLimitNote = nullptr;   // says the list shows only its beginning
 
     // "Edytor napisów"
     QComboBox *TimeSourceBox = nullptr, *TimeFormatBox = nullptr;
@@ -128,6 +129,7 @@ signals:
     void saveTextRequested();
 
 protected:
+    void showEvent(QShowEvent *event) override;
     void hideEvent(QHideEvent *event) override;
 
 private:
@@ -147,9 +149,14 @@ private:
     void chooseColor(quint32 zv::OptionsControls::*field);
     void addExtension();
     void removeMarked();
+    // Fills the extension list from values_: done when the dialog shows, not at start-up.
+    void listFileTypes();
+    QList<zv::FileTypeEntry> listedFileTypes() const;
 
     // Values without a widget of their own (fonts, colours), and the last given controls.
+    // Until the extension list is filled, its entries and marks live here.
     zv::OptionsControls values_;
+    bool fileTypesListed_ = false;
     // The labels of "Zwykłe" and of the two reference points, enabled with their controls.
     QList<QWidget *> plainLabels_, pointALabels_, pointBLabels_;
 };

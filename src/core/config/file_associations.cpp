@@ -299,7 +299,9 @@ QStringList desktopIds(const QString &value)
 
 QString mimeTypeForExtension(const QString &extension)
 {
-    if (extension.isEmpty())
+    // No file name is longer than 255 bytes, so neither is an extension a file can have; a
+    // damaged entry of megabytes would only cost a long match.
+    if (extension.isEmpty() || extension.size() > 255)
         return {};
     static const QMimeDatabase db;
     const QList<QMimeType> types =

@@ -74,7 +74,7 @@ void UstawZmienneDoOpcji(const Settings &s, const ShiftCorrection &shift, const 
     c.listBTop = memory.listBTop;
     c.SaveTextFormat = listIndex(s.SaveTextFormat, 3);
 
-    c.fileTypes = fileTypesFromValue(s.FileTypes);
+    c.fileTypes = fileTypesFromValue(s.FileTypes, kMaxFileTypesShown, &c.fileTypesRest);
 
     c.TETimeSuorceIndex = listIndex(s.TETimeSuorceIndex, 2);
     c.TETimeFormatIndex = listIndex(s.TETimeFormatIndex, 2);
@@ -113,7 +113,7 @@ ApplyOutcome UstawOpcjeDoZmiennych(const OptionsControls &c, Settings &s, ShiftC
     memory.listBSelected = c.listBSelected;
     memory.listBTop = c.listBTop;
 
-    s.FileTypes = fileTypesValue(c.fileTypes);
+    s.FileTypes = fileTypesValue(c.fileTypes, c.fileTypesRest);
     s.FontName = c.FontName;
     s.FontSize = c.FontSize;
     s.FontColor = c.FontColor;
@@ -180,12 +180,49 @@ QList<FileTypeEntry> fileTypesFromValue(const QString &value)
     return out;
 }
 
-QString fileTypesValue(const QList<FileTypeEntry> &entries)
+QList<FileTypeEntry> fileTypesFromValue(const QString &value, qsizetype limit, QString *rest)
+{
+    QList<FileTypeEntry> out;
+    qsizetype pos = 0;
+    while (pos < value.size() && out.size() < limit) {
+        qsizetype end = value.indexOf(QLatin1Char('/'), pos);
+        if (end < 0)
+            end = value.size();
+        if (end > pos)
+            out.append({value.mid(pos, end - pos), false});
+        pos = end + 1;
+    }
+    if (rest)
+        *rest = pos < value.size() ? value.mid(pos) : QString();
+    return out;
+}
+
+QString fileTypesValue(const QList<FileTypeEntry> &entries, const QString &rest)
 {
     QString v;
     for (const FileTypeEntry &e : entries)
         v += e.extension + QLatin1Char('/');
-    return v;
+    return v + rest;
+}
+
+qsizetype fileTypesCount(const QString &value)
+{
+    qsizetype n = 0;
+    bool inEntry = false;
+    const QChar *p = value.constData();
+    for (const QChar *end = p + value.size(); p != end; ++p) {
+        const bool separator = *p == QLatin1Char('/');
+        n += !separator && !inEntry;
+        inEntry = !separator;
+    }
+    return n;
+}
+
+QString shownExtension(const QString &extension)
+{
+    if (extension.size() <= kMaxExtensionLength)
+        return extension;
+    return extension.left(kMaxExtensionLength) + QChar(0x2026);
 }
 
 std::optional<QString> extensionToAdd(const QString &typed, const QList<FileTypeEntry> &list,

@@ -18,6 +18,9 @@ inline constexpr int kMaxShadowDistanceControl = 100;
 inline constexpr int kMaxDisplayerDistanceControl = 4086;
 // An extension longer than this is a typing accident, not a file type.
 inline constexpr int kMaxExtensionLength = 32;
+// The extension list shows at most this many entries: a longer FileTypes value is damaged or
+// hostile, and one row per entry would take the dialog minutes to build.
+inline constexpr int kMaxFileTypesShown = 1000;
 
 // The timing correction's linear maps (program state, never stored).
 using ShiftCorrection = ShiftCoefficients;
@@ -95,8 +98,10 @@ struct OptionsControls {
     std::optional<int> lineStartA, lineStartB;
     int SaveTextFormat = 0;
 
-    // "Typy plików"
+    // "Typy plików": the first kMaxFileTypesShown entries; what follows them in FileTypes is
+    // kept verbatim in fileTypesRest and written back after them, never registered.
     QList<FileTypeEntry> fileTypes;
+    QString fileTypesRest;
 
     // "Edytor napisów"
     int TETimeSuorceIndex = 0;
@@ -136,7 +141,14 @@ std::optional<ShiftCorrection> shiftCorrectionFor(const OptionsControls &c,
 
 // FileTypes <-> the extension list: "/" separates entries; writing puts one after each.
 QList<FileTypeEntry> fileTypesFromValue(const QString &value);
-QString fileTypesValue(const QList<FileTypeEntry> &entries);
+QString fileTypesValue(const QList<FileTypeEntry> &entries, const QString &rest = {});
+// The first `limit` entries of a FileTypes value, in time that grows with them only (plus one
+// copy of the rest): *rest gets what follows them, verbatim.
+QList<FileTypeEntry> fileTypesFromValue(const QString &value, qsizetype limit, QString *rest);
+// How many entries a FileTypes value (or a rest of one) holds.
+qsizetype fileTypesCount(const QString &value);
+// An entry as the dialog shows it: one longer than any extension is cut, with "…".
+QString shownExtension(const QString &extension);
 
 // "Dodaj...": the entry a typed text adds, or nullopt with *why (Polish, for the dialog) when it
 // adds nothing. Blanks around it and one leading "." are dropped; an entry already in the list

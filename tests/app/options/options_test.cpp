@@ -6,6 +6,8 @@
 #include "subtitles/subtitle_display.h"
 #include "support/xdg_desktop.h"
 #include "app/transport/transport_app.h"
+#include "core/config/options_controls.h"
+#include "core/config/paths.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -201,6 +203,32 @@ TEST(OptionsDialog, FileTypesRegisterAndGiveBackThroughTheDesktop)
     EXPECT_EQ(a.questions.last(), QStringLiteral("Czy na pewno chcesz usunąć zaznaczone pozycje?"));
     EXPECT_EQ(a.fileType(QStringLiteral("mkv")), nullptr);
     EXPECT_NE(a.fileType(QStringLiteral("avi")), nullptr);
+}
+
+TEST(OptionsDialog, AHugeFileTypesValueIsListedOnlyWhenShownAndOnlyItsBeginning)
+{
+    // Built before the window: start-up reads it.
+    zv::test::ScopedXdgHomes xdg;
+    zv::test::ScopedHome home;
+    zv::Settings stored;
+    stored.FileTypes.clear();
+    for (int i = 0; i < 20000; ++i)
+        stored.FileTypes += QStringLiteral("x%1/").arg(i);
+    stored.FileTypes += QString(100000, QLatin1Char('y')) + QStringLiteral("/avi/");
+    ASSERT_TRUE(zv::saveSettingsFile(zv::Paths::settingsFile(), stored));
+    TZentavistaApp w;
+    w.setEngineFactory([](quint64, QObject *parent) { return new ScriptedEngine(parent); });
+    w.CreateForms();
+    EXPECT_EQ(w.Form2->FileTypesList->count(), 0) << "start-up builds no rows";
+
+    w.commands().run(zv::Cmd::Opcje1);
+    EXPECT_EQ(w.Form2->FileTypesList->count(), zv::kMaxFileTypesShown);
+    EXPECT_FALSE(w.Form2->FileTypesLimitNote->isHidden());
+    EXPECT_TRUE(w.Form2->FileTypesLimitNote->text().contains(QStringLiteral("20002"))) << "the whole count";
+    w.Form2->FileTypesList->item(0)->setSelected(true);
+    w.Form2->ApplyButton->click();
+    EXPECT_EQ(w.settings().FileTypes, stored.FileTypes) << "the entries not shown are kept";
+    EXPECT_FALSE(xdg.mimeAppsBytes().contains("video/")) << "nor registered";
 }
 
 } // namespace

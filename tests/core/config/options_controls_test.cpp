@@ -292,3 +292,59 @@ TEST(FileTypeList, AddingAndRemovingEntries)
 }
 
 } // namespace
+
+namespace {
+
+// One entry per number, "e0/e1/.../" with `slashes` between consecutive ones.
+QString numberedTypes(int from, int to, const QString &separator = QStringLiteral("/"))
+{
+    QString v;
+    for (int i = from; i < to; ++i)
+        v += QStringLiteral("e%1").arg(i) + separator;
+    return v;
+}
+
+TEST(FileTypeList, AnAbsurdlyLongValueShowsItsBeginningAndKeepsTheRest)
+{
+    const int cap = zv::kMaxFileTypesShown;
+    struct Case {
+        const char *name;
+        QString value;
+        qsizetype shown;
+        qsizetype hidden;
+    };
+    const Case cases[] = {
+        {"the default", Settings().FileTypes, 10, 0},
+        {"exactly the cap", numberedTypes(0, cap), cap, 0},
+        {"one past, no final slash", numberedTypes(0, cap) + QStringLiteral("last"), cap, 1},
+        {"empty entries do not count", QStringLiteral("//") + numberedTypes(0, cap, QStringLiteral("//")) +
+                                            QStringLiteral("x//y/"), cap, 2},
+        {"far past", numberedTypes(0, 50 * cap), cap, 49 * cap},
+        {"one entry of a megabyte", QString(1 << 20, QLatin1Char('x')), 1, 0},
+    };
+    for (const Case &k : cases) {
+        SCOPED_TRACE(k.name);
+        Settings s;
+        s.FileTypes = k.value;
+        OptionsControls c;
+        ShiftCorrection shift;
+        OptionsMemory memory;
+        zv::UstawZmienneDoOpcji(s, shift, memory, 0, c);
+        ASSERT_EQ(c.fileTypes.size(), k.shown);
+        EXPECT_EQ(zv::fileTypesCount(c.fileTypesRest), k.hidden);
+        EXPECT_EQ(zv::fileTypesCount(k.value), k.shown + k.hidden);
+        if (k.shown == cap) {
+            EXPECT_EQ(c.fileTypes.last().extension, QStringLiteral("e%1").arg(cap - 1));
+        }
+
+        // The hidden entries are written back as they were, after the shown ones.
+        c.fileTypes.removeFirst();
+        zv::UstawOpcjeDoZmiennych(c, s, shift, memory);
+        EXPECT_EQ(zv::fileTypesCount(s.FileTypes), k.shown + k.hidden - 1);
+        EXPECT_TRUE(s.FileTypes.endsWith(c.fileTypesRest));
+    }
+    EXPECT_EQ(zv::shownExtension(QStringLiteral("mkv")), QStringLiteral("mkv"));
+    EXPECT_EQ(zv::shownExtension(QString(1 << 20, QLatin1Char('x'))).size(), zv::kMaxExtensionLength + 1);
+}
+
+} // namespace
