@@ -121,11 +121,11 @@ private:
     std::vector<Slot> slots_;
 };
 
-// Which of the absolute `paths` name existing files (symbolic links followed), as a stat of
-// each would say. A stat costs microseconds, too much for 100 000 entries, so a folder that
+// Which of the absolute `paths` (the bytes the system takes) name existing files (symbolic
+// links followed), as a stat of each would say. A stat costs microseconds, too much for 100 000 entries, so a folder that
 // many entries share is listed once instead. Lines are first grouped by folder, so that each
 // folder's table is looked up while it is in the cache.
-std::vector<bool> existingFiles(const QStringList &paths)
+std::vector<bool> existingFiles(const std::vector<QByteArray> &paths)
 {
     constexpr size_t kListFrom = 8;   // entries in one folder before listing it pays off
     struct Line {
@@ -133,9 +133,9 @@ std::vector<bool> existingFiles(const QStringList &paths)
         quint64 hash = 0;
         qsizetype index = 0;
     };
-    const qsizetype n = paths.size();
+    const qsizetype n = qsizetype(paths.size());
     std::vector<bool> result(n, false);
-    std::vector<QByteArray> encoded(n);
+    const std::vector<QByteArray> &encoded = paths;
     std::vector<int> folderOf(n, -1);
     std::vector<Line> lines(n);
     std::vector<std::string_view> folderNames;
@@ -145,7 +145,6 @@ std::vector<bool> existingFiles(const QStringList &paths)
     std::string_view lastName;
     int last = -1;   // lines of one folder usually come together
     for (qsizetype i = 0; i < n; ++i) {
-        encoded[i] = QFile::encodeName(paths[i]);
         const std::string_view p(encoded[i].constData(), size_t(encoded[i].size()));
         const size_t cut = p.rfind('/');
         if (cut == std::string_view::npos)
@@ -245,77 +244,239 @@ bool isPathLine(const QString &line)
     return !line.isEmpty() && !line.startsWith(u'#');
 }
 
-// parsePlaylistText, also counting the lines that name a file, found or not.
-QStringList parsePathLines(const QString &text, const QString &baseDir, const MovedFileFinder &finder,
-                           qsizetype *pathLines)
-{
-    QStringList lines = splitLines(text);
-    const QDir base(baseDir);
-    QStringList candidates;
-    candidates.reserve(lines.size());
-    qsizetype kept = 0;
-    *pathLines = 0;
-    for (const QString &line : lines) {
-        if (!isPathLine(line))
-            continue;
-        ++*pathLines;
-        // A NUL would end the name early in the system call and match another file.
-        if (line.size() > kMaxPathChars || line.contains(QChar(u'\0')))
-            continue;
-        candidates << (line.startsWith(u'/') ? line : QDir::cleanPath(base.absoluteFilePath(line)));
-        lines[kept++] = line;
-    }
-    lines.resize(kept);
+// One line of a playlist that names a file, and how it reads. A line of UTF-8 above ASCII can
+// also be a line of a Polish code page ("\xD3\xAF" is "ÓŻ" or "ӯ"): it has two readings.
+struct PathLine {
+    QByteArrayView bytes;   // as in the file; empty when the line came decoded, in `text`
+    QString text;
+    TextEncoding first = TextEncoding::Utf8;
+    TextEncoding second = TextEncoding::Utf8;   // the same as `first` when there is one reading
+    bool twoReadings() const { return first != second; }
+};
 
-    const std::vector<bool> exists = existingFiles(candidates);
+QString lineText(const PathLine &line, TextEncoding reading)
+{
+    return line.bytes.isEmpty() ? line.text : decodeAs(line.bytes, reading);
+}
+
+bool isUtf8(TextEncoding e)
+{
+    return e == TextEncoding::Utf8 || e == TextEncoding::Utf8Bom;
+}
+
+QString pathOf(const QString &line, const QDir &base)
+{
+    return line.startsWith(u'/') ? line : QDir::cleanPath(base.absoluteFilePath(line));
+}
+
+// The bytes the system takes for the path the line names in one reading. An absolute line is
+// converted without a detour through a QString: most lines are looked up and never shown.
+QByteArray fileSystemPath(const PathLine &line, TextEncoding reading, const QDir &base)
+{
+    if (line.bytes.startsWith('/')) {
+        if (isUtf8(reading))   // such a reading exists only for valid UTF-8
+            return line.bytes.toByteArray();
+        QByteArray out;
+        appendAsUtf8(out, line.bytes, reading);
+        return out;
+    }
+    return QFile::encodeName(pathOf(lineText(line, reading), base));
+}
+
+// No file name on Linux is longer than PATH_MAX (4096 bytes, at least as many as characters);
+// longer lines are dropped before they cost a lookup under every volume. A NUL would end the
+// name early in the system call and match another file.
+bool canNameFile(const PathLine &line)
+{
+    if (line.bytes.isEmpty())
+        return line.text.size() <= kMaxPathChars && !line.text.contains(QChar(u'\0'));
+    if (line.bytes.contains('\0'))
+        return false;
+    return line.bytes.size() <= kMaxPathChars || lineText(line, line.first).size() <= kMaxPathChars;
+}
+
+struct ResolvedLines {
     QStringList paths;
-    paths.reserve(candidates.size());
-    for (qsizetype i = 0; i < candidates.size(); ++i) {
-        if (exists[i]) {
-            paths << candidates[i];
+    qsizetype missing = 0;
+    bool secondReadingFound = false;   // some line was found in its second reading
+};
+
+// Each line becomes the file it names in its first reading, else in its second one, else what
+// FindMovedFile finds for it. Relative lines are taken against baseDir. The second reading is
+// looked up only for lines the first one missed, and the moved-file lookup runs once per line
+// found in neither.
+ResolvedLines resolveLines(const std::vector<PathLine> &lines, const QString &baseDir,
+                           const MovedFileFinder &finder)
+{
+    enum Found : uint8_t { None, InFirst, InSecond, Unusable };
+    const QDir base(baseDir);
+    const size_t n = lines.size();
+    std::vector<uint8_t> found(n, None);
+
+    std::vector<QByteArray> paths;
+    std::vector<size_t> lineOf;
+    paths.reserve(n);
+    lineOf.reserve(n);
+    for (size_t i = 0; i < n; ++i) {
+        if (!canNameFile(lines[i])) {
+            found[i] = Unusable;
             continue;
         }
-        const QString moved = finder.find(lines[i]);
-        if (!moved.isEmpty())
-            paths << moved;
+        paths.push_back(fileSystemPath(lines[i], lines[i].first, base));
+        lineOf.push_back(i);
     }
-    return paths;
+    std::vector<bool> exists = existingFiles(paths);
+    for (size_t k = 0; k < paths.size(); ++k) {
+        if (exists[k])
+            found[lineOf[k]] = InFirst;
+    }
+
+    paths.clear();
+    lineOf.clear();
+    qsizetype firstHits = 0;   // among lines with two readings
+    for (size_t i = 0; i < n; ++i) {
+        if (!lines[i].twoReadings())
+            continue;
+        if (found[i] == InFirst) {
+            ++firstHits;
+        } else if (found[i] == None) {
+            paths.push_back(fileSystemPath(lines[i], lines[i].second, base));
+            lineOf.push_back(i);
+        }
+    }
+    exists = existingFiles(paths);
+    qsizetype secondHits = 0;
+    for (size_t k = 0; k < paths.size(); ++k) {
+        if (exists[k]) {
+            found[lineOf[k]] = InSecond;
+            ++secondHits;
+        }
+    }
+    // A line found in neither reading is looked for elsewhere in the reading that found more of
+    // the file's other such lines (a Windows-1250 file whose names all pass for UTF-8).
+    const bool preferSecond = secondHits > firstHits;
+
+    ResolvedLines out;
+    out.paths.reserve(qsizetype(n));
+    out.secondReadingFound = secondHits > 0;
+    for (size_t i = 0; i < n; ++i) {
+        const PathLine &l = lines[i];
+        switch (found[i]) {
+        case InFirst:
+            out.paths << pathOf(lineText(l, l.first), base);
+            break;
+        case InSecond:
+            out.paths << pathOf(lineText(l, l.second), base);
+            break;
+        case None:
+            if (QString moved = finder.find(lineText(l, preferSecond ? l.second : l.first)); !moved.isEmpty())
+                out.paths << std::move(moved);
+            else
+                ++out.missing;
+            break;
+        default:
+            ++out.missing;
+            break;
+        }
+    }
+    return out;
+}
+
+bool isAscii(QByteArrayView bytes)
+{
+    for (const char c : bytes) {
+        if (uint8_t(c) >= 0x80)
+            return false;
+    }
+    return true;
+}
+
+bool hasUtf8Bom(QByteArrayView bytes)
+{
+    return bytes.startsWith("\xEF\xBB\xBF");
 }
 
 } // namespace
 
 QStringList parsePlaylistText(const QString &text, const QString &baseDir, const MovedFileFinder &finder)
 {
-    qsizetype pathLines = 0;
-    return parsePathLines(text, baseDir, finder, &pathLines);
+    std::vector<PathLine> lines;
+    for (QString &line : splitLines(text)) {
+        if (isPathLine(line))
+            lines.push_back({{}, std::move(line)});
+    }
+    return resolveLines(lines, baseDir, finder).paths;
+}
+
+PlaylistReadResult parsePlaylistBytes(QByteArrayView bytes, const QString &baseDir, const MovedFileFinder &finder)
+{
+    PlaylistReadResult result;
+    result.ok = true;
+    const bool bom = hasUtf8Bom(bytes);
+    const QByteArrayView body = bom ? bytes.sliced(3) : bytes;
+
+    // Lines end at CR LF, CR or LF, bytes that mean the same in every encoding read here.
+    enum Kind : uint8_t { Ascii, Utf8, EightBit };
+    std::vector<PathLine> lines;
+    std::vector<Kind> kinds;
+    EightBitVotes votes;   // of the lines that can only be 8-bit
+    bool eightBitOnly = false;
+    const char *p = body.data();
+    const char *const end = p + body.size();
+    while (p < end) {
+        const char *stop = p;
+        while (stop < end && *stop != '\n' && *stop != '\r')
+            ++stop;
+        const QByteArrayView line(p, stop - p);
+        p = stop;
+        if (p < end && *p++ == '\r' && p < end && *p == '\n')
+            ++p;
+        if (line.isEmpty() || line.front() == '#')
+            continue;
+        Kind kind = Ascii;
+        if (!isAscii(line)) {
+            kind = isValidUtf8(line) ? Utf8 : EightBit;
+            if (kind == EightBit) {
+                votes.add(line);
+                eightBitOnly = true;
+            }
+        }
+        lines.push_back({line, {}});
+        kinds.push_back(kind);
+    }
+    // The code page from the lines that can be nothing else, so that the letters of UTF-8
+    // lines in the same file do not vote.
+    const TextEncoding eightBit = eightBitOnly ? votes.choice() : eightBitEncodingOf(body);
+    for (size_t i = 0; i < lines.size(); ++i) {
+        if (kinds[i] == Utf8)
+            lines[i].second = eightBit;
+        else if (kinds[i] == EightBit)
+            lines[i].first = lines[i].second = eightBit;
+    }
+
+    ResolvedLines resolved = resolveLines(lines, baseDir, finder);
+    result.paths = std::move(resolved.paths);
+    result.missing = resolved.missing;
+    if (bom)
+        result.encoding = TextEncoding::Utf8Bom;
+    else if (eightBitOnly || resolved.secondReadingFound)
+        result.encoding = eightBit;
+    else
+        result.encoding = TextEncoding::Utf8;
+    return result;
 }
 
 PlaylistReadResult readPlaylistFile(const QString &fileName, const QString &baseDir,
                                     const MovedFileFinder &finder)
 {
-    PlaylistReadResult result;
     QByteArray bytes;
-    if (!readBounded(fileName, &bytes, &result.error))
+    QString error;
+    if (!readBounded(fileName, &bytes, &error)) {
+        PlaylistReadResult result;
+        result.error = error;
         return result;
-    const DecodedText decoded = decodeText(bytes);
-    result.encoding = decoded.encoding;
-    qsizetype lines = 0;
-    result.paths = parsePathLines(decoded.text, baseDir, finder, &lines);
-    result.ok = true;
-    result.missing = lines - result.paths.size();
-    if (decoded.encoding != TextEncoding::Utf8)
-        return result;
-    // Every line found, or nothing outside ASCII: the 8-bit reading cannot do better.
-    if (result.paths.size() == lines || decoded.text.size() == bytes.size())
-        return result;
-    const TextEncoding eightBit = eightBitEncodingOf(bytes);
-    QStringList other = parsePlaylistText(decodeAs(bytes, eightBit), baseDir, finder);
-    if (other.size() > result.paths.size()) {
-        result.paths = std::move(other);
-        result.encoding = eightBit;
-        result.missing = lines - result.paths.size();
     }
-    return result;
+    return parsePlaylistBytes(bytes, baseDir, finder);
 }
 
 PlaylistReadResult readPlaylistFile(const QString &fileName, const MovedFileFinder &finder)

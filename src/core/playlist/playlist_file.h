@@ -20,6 +20,7 @@ struct PlaylistReadResult {
     bool ok = false;       // false: the file could not be read; paths is then empty
     QString error;         // short reason when !ok
     QStringList paths;     // in file order
+    // UTF-8 (with or without BOM), or the code page when some line was read in it.
     TextEncoding encoding = TextEncoding::Utf8;
     qsizetype missing = 0; // lines naming a file that was not found, dropped from paths
 };
@@ -32,9 +33,13 @@ inline constexpr qint64 kMaxPlaylistFileSize = 128LL * 1024 * 1024;
 // pointing at the same file whatever the current directory is later.
 QStringList parsePlaylistText(const QString &text, const QString &baseDir, const MovedFileFinder &finder);
 
-// Reads and decodes (BOM or valid UTF-8, else Windows-1250 / ISO-8859-2) a playlist file.
-// Text in a Polish code page can also be valid UTF-8 ("\xD3\xAF" is "ÓŻ" or "ӯ"); such a file,
-// when it has no BOM, is read both ways and the reading that finds more of its lines wins.
+// Reads a playlist's bytes. Each line is read on its own, so a file with lines in two encodings
+// (one written as UTF-8, another added in Windows-1250) loses neither: a line that is not UTF-8
+// is read in Windows-1250 or ISO-8859-2 (chosen by the letters of such lines); a UTF-8 line
+// above ASCII can also be 8-bit text ("\xD3\xAF" is "ÓŻ" or "ӯ"), and when no file has its UTF-8
+// name, its 8-bit name is tried. A BOM only says the lines are UTF-8 where they can be.
+PlaylistReadResult parsePlaylistBytes(QByteArrayView bytes, const QString &baseDir, const MovedFileFinder &finder);
+// The same for a file; refuses what is not a regular file, and files over the size limit.
 PlaylistReadResult readPlaylistFile(const QString &fileName, const QString &baseDir,
                                     const MovedFileFinder &finder);
 // Relative lines are taken against the playlist's own folder, as the players and tools that

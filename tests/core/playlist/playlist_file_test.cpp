@@ -108,6 +108,45 @@ TEST_F(PlaylistFileTest, ReaderDecodesEightBitFiles)
     EXPECT_EQ(r.encoding, TextEncoding::Utf8Bom);
 }
 
+// A playlist written in UTF-8 and added to by a Windows-1250 program (or the other way round):
+// each line names its file in its own encoding, and the lines not found are counted.
+TEST_F(PlaylistFileTest, LinesInTwoEncodingsEachNameTheirFile)
+{
+    const QString zazolc = touch("films/Zażółć.avi");
+    const QString lodz = touch("films/Łódź.avi");
+    const QString zuzel = touch("films/żużel żeże.avi");   // its UTF-8 bytes look like ISO-8859-2 "ź"
+    const QString podroz = touch("films/PODRÓŻ.avi");      // D3 AF in Windows-1250, valid UTF-8
+    touch("media/B/Filmy/moved.avi");
+    const auto utf8 = [&](const QString &p) { return p.toUtf8() + "\r\n"; };
+    const auto cp1250 = [&](const QString &p) { return encodeText(p, TextEncoding::Windows1250) + "\r\n"; };
+
+    struct Case {
+        const char *name;
+        QByteArray content;
+        QStringList expected;
+        qsizetype missing;
+    };
+    const Case cases[] = {
+        {"utf-8 line, then a windows-1250 one", utf8(zazolc) + cp1250(lodz), {zazolc, lodz}, 0},
+        {"utf-8 letters do not choose the code page", cp1250(lodz) + utf8(zuzel), {lodz, zuzel}, 0},
+        {"a BOM file with a windows-1250 line", "\xEF\xBB\xBF" + utf8(zazolc) + cp1250(lodz), {zazolc, lodz}, 0},
+        {"a windows-1250 line that passes for UTF-8", cp1250(lodz) + cp1250(podroz) + utf8(zazolc),
+         {lodz, podroz, zazolc}, 0},
+        {"missing lines counted, moved ones not",
+         "#EXTM3U\r\n\r\n" + utf8(zazolc) + utf8(at("films/brak.avi")) + cp1250(at("films/Brak źle.avi"))
+             + utf8(at("media/A/Filmy/moved.avi")) + "nic.avi\r\n" + utf8(at("films")),
+         {zazolc, at("media/B/Filmy/moved.avi")}, 4},
+    };
+    const QString list = at("films/mix.m3u");
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        write(list, c.content);
+        const PlaylistReadResult r = read(list);
+        EXPECT_EQ(r.paths, c.expected);
+        EXPECT_EQ(r.missing, c.missing);
+    }
+}
+
 // Upper-case pairs whose Windows-1250 bytes are also valid UTF-8: a file of ASCII and such
 // pairs passes for UTF-8, which names files that do not exist.
 TEST_F(PlaylistFileTest, WindowsNamesThatPassForUtf8AreKeptOnReadAndSave)
