@@ -3,6 +3,57 @@
 #include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QtGui/qguiapplication_platform.h>
+
+#include <xcb/xcb.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+xcb_atom_t internAtom(xcb_connection_t *c, const char *name)
+{
+    xcb_intern_atom_reply_t *r = xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, uint16_t(strlen(name)), name), nullptr);
+    const xcb_atom_t atom = r ? r->atom : XCB_ATOM_NONE;
+    free(r);
+    return atom;
+}
+
+// Before the window is mapped (Qt adds its own states to these, it does not replace them): a
+// line is no task of its own for task bars, pagers and Alt+Tab, and compositors draw no shadow
+// box around it (picom and compton read _COMPTON_SHADOW; Qt's no-shadow hint does nothing on X11).
+void markForWindowManager(WId id)
+{
+    auto *x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    xcb_connection_t *c = x11 ? x11->connection() : nullptr;
+    if (!c || !id)
+        return;
+    const auto window = xcb_window_t(id);
+    const xcb_atom_t state = internAtom(c, "_NET_WM_STATE");
+    xcb_atom_t states[2] = {internAtom(c, "_NET_WM_STATE_SKIP_TASKBAR"), internAtom(c, "_NET_WM_STATE_SKIP_PAGER")};
+    xcb_get_property_reply_t *old = xcb_get_property_reply(
+        c, xcb_get_property(c, 0, window, state, XCB_ATOM_ATOM, 0, 64), nullptr);
+    std::vector<xcb_atom_t> atoms;
+    if (old && old->format == 32) {
+        const auto *data = static_cast<const xcb_atom_t *>(xcb_get_property_value(old));
+        atoms.assign(data, data + xcb_get_property_value_length(old) / 4);
+    }
+    free(old);
+    for (xcb_atom_t a : states)
+        if (a != XCB_ATOM_NONE && std::find(atoms.begin(), atoms.end(), a) == atoms.end())
+            atoms.push_back(a);
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, window, state, XCB_ATOM_ATOM, 32, uint32_t(atoms.size()),
+                        atoms.data());
+    const uint32_t noShadow = 0;
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, window, internAtom(c, "_COMPTON_SHADOW"), XCB_ATOM_CARDINAL, 32,
+                        1, &noShadow);
+    xcb_flush(c);
+}
+
+} // namespace
 
 SubtitleOverlayWindow::SubtitleOverlayWindow(int line, QWidget *parent)
     // Owned by the player's window, not kept above everything: the window manager keeps a
@@ -52,6 +103,12 @@ bool SubtitleOverlayWindow::event(QEvent *e)
         && !(QGuiApplication::mouseButtons() & Qt::LeftButton))
         returnFocus();
     return QWidget::event(e);
+}
+
+void SubtitleOverlayWindow::showEvent(QShowEvent *e)
+{
+    QWidget::showEvent(e);
+    markForWindowManager(winId());
 }
 
 void SubtitleOverlayWindow::paintEvent(QPaintEvent *)

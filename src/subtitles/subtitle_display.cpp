@@ -8,6 +8,8 @@
 #include <QScreen>
 #include <QWidget>
 
+#include <climits>
+
 namespace zv {
 
 SubtitleDisplay::SubtitleDisplay(Settings &settings, const LineWindows &windows,
@@ -96,6 +98,21 @@ void SubtitleDisplay::DrawNapis(const QString &text, bool regionsMode, bool tran
 void SubtitleDisplay::applyToWindows()
 {
     const bool shaped = renderer_.paint() == OverlayPaint::Mask;
+    // Lines that would lie over the kept-clear area move up together until they end above it.
+    int lift = 0;
+    if (const QRect area = keepClear_ ? keepClear_() : QRect(); !area.isEmpty()) {
+        bool covers = false;
+        int lowest = INT_MIN;
+        for (int k = 0; k < kSubtitleLines; ++k) {
+            const RenderedLine &line = renderer_.line(k);
+            if (line.image.isNull())
+                continue;
+            covers = covers || line.geometry.intersects(area);
+            lowest = qMax(lowest, line.geometry.bottom());
+        }
+        if (covers && lowest >= area.top())
+            lift = lowest + 1 - area.top();
+    }
     for (int k = 0; k < kSubtitleLines; ++k) {
         SubtitleOverlayWindow *w = windows_[k];
         if (!w)
@@ -106,7 +123,7 @@ void SubtitleDisplay::applyToWindows()
             w->setMask(line.mask);
         else
             w->clearMask();
-        w->setGeometry(line.geometry);
+        w->setGeometry(line.geometry.translated(0, -lift));
         w->setLineImage(line.image);
         if (shown_ && hasPicture) {
             if (!w->isVisible())

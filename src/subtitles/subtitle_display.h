@@ -75,6 +75,10 @@ public:
 
     // Replaces the compositing-manager check (tests); re-checks at once.
     void setCompositorProbe(std::function<bool()> probe);
+    // An area of the screen the lines must not cover (the player's own controls while it is
+    // a window; empty in full screen): lines that would are drawn just above it. Where the
+    // lines belong (DisplayerBottom, dragging) is not changed by it.
+    void setKeepClearOf(std::function<QRect()> area) { keepClear_ = std::move(area); }
 
 signals:
     void overlayDraggingChanged(bool dragging);
@@ -95,6 +99,7 @@ private:
     QPointer<QWidget> mainWindow_;
     SubtitleRenderer renderer_;
     std::function<bool()> probe_;
+    std::function<QRect()> keepClear_;
     QString text_;
     bool shown_ = false;
     bool overlayUsable_ = false;

@@ -540,6 +540,15 @@ void TForm12::stampClickedLine(const QPoint &viewportPos)
     c.insertText(stamped);
 }
 
+void TForm12::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        close();
+        return;
+    }
+    QMainWindow::keyPressEvent(event);
+}
+
 bool TForm12::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == TE->viewport() && event->type() == QEvent::MouseButtonPress) {

@@ -105,6 +105,8 @@ public:
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+    // Escape closes the editor as it closes the program's other windows; the text stays.
+    void keyPressEvent(QKeyEvent *event) override;
     // The timers run only while the window is shown: a hidden editor costs the idle player nothing.
     void showEvent(QShowEvent *event) override;
     void hideEvent(QHideEvent *event) override;

@@ -2,21 +2,26 @@
 # Runs a command on a private virtual display managed by a real window manager (openbox), so
 # that tests see the stacking, focus and full-screen rules a desktop applies.
 set -euo pipefail
-for n in $(seq 140 199); do
-  [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] || { display=":$n"; break; }
-done
-Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
+# The server picks a free display itself and writes its number once it accepts clients.
+numfile=$(mktemp)
+Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$numfile" >/dev/null 2>&1 &
 xvfb=$!
-cleanup() { kill "$wm" "$xvfb" 2>/dev/null || true; wait 2>/dev/null || true; }
 wm=
+cleanup() { kill $wm "$xvfb" 2>/dev/null || true; wait 2>/dev/null || true; rm -f "$numfile"; }
 trap cleanup EXIT
-for _ in $(seq 100); do xdpyinfo -display "$display" >/dev/null 2>&1 && break; sleep 0.05; done
+for _ in $(seq 200); do [ -s "$numfile" ] && break; sleep 0.05; done
+display=":$(head -n1 "$numfile")"
 home=$(mktemp -d)
-HOME="$home" DISPLAY="$display" openbox --sm-disable >/dev/null 2>&1 &
+HOME="$home" DISPLAY="$display" openbox --sm-disable >"$home/openbox.log" 2>&1 &
 wm=$!
 # The manager announces itself on the root window once it manages the screen.
-for _ in $(seq 200); do
-  xprop -display "$display" -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" && break
+managed=
+for _ in $(seq 400); do
+  if xprop -display "$display" -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"; then
+    managed=1
+    break
+  fi
   sleep 0.05
 done
-DISPLAY="$display" "$@"
+[ -n "$managed" ] || { echo "with_window_manager: openbox did not start on $display" >&2; cat "$home/openbox.log" >&2; exit 1; }
+DISPLAY="$display" ZV_WINDOW_MANAGER=openbox "$@"

@@ -64,7 +64,6 @@ DesktopController::DesktopController(AppContext &ctx) : QObject(ctx.window), ctx
     mpris_->start();
 
     screenSaver_ = new ScreenSaverInhibitor(this);
-    connect(ctx.status, &StatusPresenter::statusRefreshed, this, &DesktopController::DesktopRefresh);
     if (MediaEngine *e = ctx.m())
         connect(e, &MediaEngine::OnPlayStateChange, this, &DesktopController::DesktopRefresh);
 }

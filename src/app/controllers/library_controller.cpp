@@ -118,6 +118,11 @@ void LibraryController::BT1Click()
     if (!f)
         return;
     f->setVisible(!f->isVisible());
+    // Shown by a key, it takes the keys: the user need not reach for the window manager.
+    if (f->isVisible()) {
+        f->raise();
+        f->activateWindow();
+    }
     ctx_.commands->action(Cmd::BT1)->setChecked(f->isVisible());
     ctx_.status->UstawMStaus();
 }

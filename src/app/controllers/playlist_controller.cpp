@@ -149,6 +149,11 @@ void PlaylistController::PL1Click()
     if (!f)
         return;
     f->setVisible(!f->isVisible());
+    // Shown by a key, it takes the keys: the user need not reach for the window manager.
+    if (f->isVisible()) {
+        f->raise();
+        f->activateWindow();
+    }
     ctx_.commands->action(Cmd::PL1)->setChecked(f->isVisible());
     ctx_.status->UstawMStaus();
 }

@@ -7,6 +7,7 @@
 #include "app/controllers/library_controller.h"
 #include "app/controllers/options_controller.h"
 #include "app/controllers/status_presenter.h"
+#include "app/controllers/video_controller.h"
 #include "app/main_panels.h"
 #include "config/options_dialog.h"
 #include "core/config/options_controls.h"
@@ -266,6 +267,13 @@ void SubtitlesController::CreateLineBitmaps()
         return;
     st_->overlay = std::make_unique<SubtitleDisplay>(
         *ctx_.settings, SubtitleDisplay::LineWindows{f.Form3, f.Form4, f.Form5}, ctx_.window);
+    // In a window the lines never hide the seek bar, the buttons and the status line.
+    st_->overlay->setKeepClearOf([this] {
+        const QWidget *controls = ctx_.panels->Panel11;
+        if (ctx_.video->isFullScreenOn() || !controls || !controls->isVisible())
+            return QRect();
+        return QRect(controls->mapToGlobal(QPoint(0, 0)), controls->size());
+    });
 }
 
 void SubtitlesController::RobNapis(const QString &text)

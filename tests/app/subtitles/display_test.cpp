@@ -192,3 +192,38 @@ TEST(SubtitleWindows, ADragFreezesTheTextAndTheFocusStaysWithThePlayer)
 }
 
 } // namespace
+
+namespace {
+
+// In a window the lines never hide the player's own controls; where they belong does not
+// change, and full screen draws them where they belong.
+TEST(SubtitleWindows, LinesStayOffThePlayersControls)
+{
+    SubtitleApp app(scriptedEngineFactory());
+    TZentavistaApp &w = *app.w;
+    w.settings().DisplayerBottom = 20;   // close to the screen's bottom, where the controls are
+    const QRect screen = w.screen()->geometry();
+    w.setGeometry(screen.center().x() - 300, screen.bottom() + 1 - 400, 600, 400);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w.geometry().bottom() == screen.bottom(); }, 5000))
+        << w.geometry().x() << "," << w.geometry().y() << " " << w.geometry().width() << "x" << w.geometry().height();
+    w.subtitles().LadujText(app.write(QStringLiteral("czas.txt"), {QStringLiteral("0:00:10:Górny|Dolny")}));
+    if (!w.commands().isChecked(zv::Cmd::Wy1))
+        w.commands().run(zv::Cmd::Wy1);
+    runTicks(app, {{10.0, "Górny|Dolny"}});
+    const QRect controls(w.Panel11->mapToGlobal(QPoint(0, 0)), w.Panel11->size());
+    const zv::SubtitleDisplay *display = w.subtitles().subtitleDisplay();
+    ASSERT_TRUE(display->renderer().line(1).geometry.intersects(controls)) << "the set-up puts them there";
+    const int bottomBefore = w.settings().DisplayerBottom;
+    EXPECT_EQ(w.Form4->geometry().bottom() + 1, controls.top()) << "just above the controls";
+    EXPECT_EQ(w.Form3->geometry().height(), display->renderer().line(0).geometry.height());
+    EXPECT_LT(w.Form3->y(), w.Form4->y());
+    EXPECT_EQ(w.settings().DisplayerBottom, bottomBefore);
+
+    // Moved away from the lines, the window leaves them where they belong.
+    w.move(screen.left(), screen.top());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w.y() == screen.top(); }, 5000));
+    w.subtitles().RobNapis(QStringLiteral("Górny|Dolny"));
+    EXPECT_EQ(w.Form4->geometry(), display->renderer().line(1).geometry);
+}
+
+} // namespace
