@@ -7,7 +7,9 @@
 #include <QColorDialog>
 #include <QComboBox>
 #include <QFileDialog>
+#include <QFontDatabase>
 #include <QFontDialog>
+#include <QFontInfo>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -73,17 +75,42 @@ private:
 
 } // namespace zv
 
+namespace zv {
+
+QString installedFontFamily(const QString &family)
+{
+    if (family.isEmpty() || QFontDatabase::hasFamily(family))
+        return family;
+    // Qt matches a missing family through fontconfig, whose rules give the metric-compatible
+    // font installed in its place.
+    const QString resolved = QFontInfo(QFont(family)).family();
+    return resolved.isEmpty() ? family : resolved;
+}
+
+} // namespace zv
+
 namespace {
 
+// The font dialog lists installed families only: given a missing one, it would fall back to
+// its first entry and drop the style with it.
 QFont fontOf(const QString &name, int size, int style)
 {
     QFont f;
     if (!name.isEmpty())
-        f.setFamily(name);
+        f.setFamily(zv::installedFontFamily(name));
     f.setPointSize(qBound(1, size, 1000));
     f.setBold(zv::fontStyleIsBold(style));
     f.setItalic(zv::fontStyleIsItalic(style));
     return f;
+}
+
+// The family to store: the installed stand-in the dialog was opened on keeps the name the user
+// chose ("Arial" stays "Arial" when Liberation Sans draws it).
+QString chosenFamily(const QString &stored, const QFont &picked)
+{
+    if (picked.family().compare(zv::installedFontFamily(stored), Qt::CaseInsensitive) == 0)
+        return stored;
+    return picked.family();
 }
 
 int styleOf(const QFont &f)
@@ -820,7 +847,7 @@ void TForm2::chooseFont()
         pickFont(this, fontOf(values_.FontName, values_.FontSize, values_.FontStyle));
     if (!f)
         return;
-    values_.FontName = f->family();
+    values_.FontName = chosenFamily(values_.FontName, *f);
     if (f->pointSize() > 0)
         values_.FontSize = f->pointSize();
     values_.FontStyle = styleOf(*f);
@@ -833,7 +860,7 @@ void TForm2::chooseEditorFont()
         pickFont(this, fontOf(values_.TEFontName, values_.TEFontSize, values_.TEFontStyle));
     if (!f)
         return;
-    values_.TEFontName = f->family();
+    values_.TEFontName = chosenFamily(values_.TEFontName, *f);
     if (f->pointSize() > 0)
         values_.TEFontSize = f->pointSize();
     values_.TEFontStyle = styleOf(*f);

@@ -24,6 +24,10 @@ class QWidget;
 
 namespace zv {
 class SubtitleSamplePanel;
+
+// The family the system draws for `family`: itself when installed, otherwise the one fontconfig
+// puts in its place (Liberation Sans for Arial).
+QString installedFontFamily(const QString &family);
 }
 
 // The options dialog. Modeless: the program keeps working while it is open. It only binds its

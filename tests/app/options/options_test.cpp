@@ -11,6 +11,8 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFontDatabase>
+#include <QFontDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -229,6 +231,52 @@ TEST(OptionsDialog, AHugeFileTypesValueIsListedOnlyWhenShownAndOnlyItsBeginning)
     w.Form2->ApplyButton->click();
     EXPECT_EQ(w.settings().FileTypes, stored.FileTypes) << "the entries not shown are kept";
     EXPECT_FALSE(xdg.mimeAppsBytes().contains("video/")) << "nor registered";
+}
+
+// Opens Qt's own font dialog on what the options give it and changes only the size there.
+std::optional<QFont> resizeInTheFontDialog(QWidget *parent, const QFont &initial, QFont *given)
+{
+    *given = initial;
+    QFontDialog dialog(parent);
+    dialog.setCurrentFont(initial);
+    QFont f = dialog.currentFont();
+    f.setPointSize(30);
+    return f;
+}
+
+TEST(OptionsDialog, AMissingFontOpensOnItsInstalledStandInAndKeepsItsNameAndStyle)
+{
+    OptionsApp a;
+    ASSERT_EQ(a.w->settings().FontName, QStringLiteral("Arial"));
+    if (QFontDatabase::hasFamily(QStringLiteral("Arial")))
+        GTEST_SKIP() << "Arial is installed here";
+    a.w->settings().TEFontName = QStringLiteral("Arial");
+    a.w->settings().TEFontStyle = zv::FontStyleBoldItalic;
+    QFont given;
+    a.f->pickFont = [&given](QWidget *p, const QFont &initial) { return resizeInTheFontDialog(p, initial, &given); };
+
+    a.w->commands().run(zv::Cmd::Opcje1);
+    for (QPushButton *button : {a.f->FontButton, a.f->EditorFontButton}) {
+        SCOPED_TRACE(button->text().toStdString());
+        button->click();
+        EXPECT_EQ(given.family(), QStringLiteral("Liberation Sans")) << "Arial's metric twin";
+        EXPECT_TRUE(given.bold() && given.italic());
+    }
+    a.f->ApplyButton->click();
+    const zv::Settings &s = a.w->settings();
+    EXPECT_EQ(s.FontName, QStringLiteral("Arial")) << "the stored name stays";
+    EXPECT_EQ(s.FontSize, 30);
+    EXPECT_EQ(s.FontStyle, zv::FontStyleBoldItalic);
+    EXPECT_EQ(s.TEFontName, QStringLiteral("Arial"));
+    EXPECT_EQ(s.TEFontSize, 30);
+    EXPECT_EQ(s.TEFontStyle, zv::FontStyleBoldItalic);
+
+    // Another family chosen there is stored as chosen.
+    a.f->pickFont = [](QWidget *, const QFont &) { return std::optional(QFont(QStringLiteral("DejaVu Serif"), 12)); };
+    a.f->FontButton->click();
+    a.f->ApplyButton->click();
+    EXPECT_EQ(a.w->settings().FontName, QStringLiteral("DejaVu Serif"));
+    EXPECT_EQ(a.w->settings().FontStyle, zv::FontStyleRegular);
 }
 
 } // namespace
