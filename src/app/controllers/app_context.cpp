@@ -1,6 +1,10 @@
 #include "app/controllers/app_context.h"
 
+#include "app/commands.h"
+#include "app/controllers/status_presenter.h"
 #include "playback/playback_session.h"
+
+#include <QAction>
 
 #include <QMainWindow>
 #include <QMessageBox>
@@ -14,6 +18,19 @@ bool AppState::reportedUnattended(const QString &text)
     ++failedSaves;
     qWarning("zentavista: %s", qUtf8Printable(text));
     return true;
+}
+
+void AppContext::toggleToolWindow(QWidget *window, Cmd item) const
+{
+    if (!window)
+        return;
+    window->setVisible(!window->isVisible());
+    if (window->isVisible()) {
+        window->raise();
+        window->activateWindow();
+    }
+    commands->action(item)->setChecked(window->isVisible());
+    status->UstawMStaus();
 }
 
 MediaEngine *AppContext::m() const

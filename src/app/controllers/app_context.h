@@ -15,6 +15,7 @@ struct MainPanels;
 namespace zv {
 
 class Commands;
+enum class Cmd : unsigned char;
 class PlaybackSession;
 struct Settings;
 struct SubtitleMessage;
@@ -88,6 +89,10 @@ struct AppContext {
     StatusPresenter *status = nullptr;
 
     MediaEngine *m() const;   // the session's engine; nullptr before the windows exist
+    // The playlist and database commands: shows a hidden window (with the keys, so the user
+    // need not reach for the window manager) or hides a shown one; the item's check follows,
+    // then the status.
+    void toggleToolWindow(QWidget *window, Cmd item) const;
     // A message box of the file features, or the test's sink.
     void filesMessage(const QString &title, const QString &text) const;
 };

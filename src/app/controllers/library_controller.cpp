@@ -114,17 +114,7 @@ void LibraryController::LadujTextNr(int row)
 
 void LibraryController::BT1Click()
 {
-    TForm7 *f = ctx_.forms->Form7;
-    if (!f)
-        return;
-    f->setVisible(!f->isVisible());
-    // Shown by a key, it takes the keys: the user need not reach for the window manager.
-    if (f->isVisible()) {
-        f->raise();
-        f->activateWindow();
-    }
-    ctx_.commands->action(Cmd::BT1)->setChecked(f->isVisible());
-    ctx_.status->UstawMStaus();
+    ctx_.toggleToolWindow(ctx_.forms->Form7, Cmd::BT1);
 }
 
 QString LibraryController::TryToFindFile() const

@@ -145,17 +145,7 @@ QString PlaylistController::focusedEntryPath() const
 
 void PlaylistController::PL1Click()
 {
-    TForm6 *f = ctx_.forms->Form6;
-    if (!f)
-        return;
-    f->setVisible(!f->isVisible());
-    // Shown by a key, it takes the keys: the user need not reach for the window manager.
-    if (f->isVisible()) {
-        f->raise();
-        f->activateWindow();
-    }
-    ctx_.commands->action(Cmd::PL1)->setChecked(f->isVisible());
-    ctx_.status->UstawMStaus();
+    ctx_.toggleToolWindow(ctx_.forms->Form6, Cmd::PL1);
 }
 
 void PlaylistController::SDP1Click()
