@@ -115,14 +115,16 @@ TEST(MainFrame, FormsAreCreatedWithTheirClassesAndCaptions)
             EXPECT_EQ(f.window->windowTitle(), QString::fromUtf8(f.caption));
         }
     }
-    // The subtitle line windows float over the picture and never take the focus.
+    // The subtitle line windows float over the picture and never take the focus; they are the
+    // player's own tool windows, not above every program.
     for (QWidget *line : {static_cast<QWidget *>(w.Form3), static_cast<QWidget *>(w.Form4),
                           static_cast<QWidget *>(w.Form5)}) {
         SCOPED_TRACE(line->metaObject()->className());
         const Qt::WindowFlags flags = line->windowFlags();
         EXPECT_TRUE(flags.testFlag(Qt::FramelessWindowHint));
         EXPECT_TRUE(flags.testFlag(Qt::WindowDoesNotAcceptFocus));
-        EXPECT_TRUE(flags.testFlag(Qt::WindowStaysOnTopHint));
+        EXPECT_FALSE(flags.testFlag(Qt::WindowStaysOnTopHint));
+        EXPECT_EQ(line->parentWidget(), &w);
         EXPECT_EQ(flags & Qt::WindowType_Mask, Qt::Tool);
         EXPECT_TRUE(line->testAttribute(Qt::WA_ShowWithoutActivating));
         EXPECT_EQ(line->height(), 0) << "invisible until the first subtitle";
