@@ -37,15 +37,18 @@ HelpText helpText(Language l)
         "(UTF-8, Windows-1250, ISO-8859-2) tak samo jak odtwarzacz. \"info\" podaje format, kodowanie, "
         "liczbę wczytanych wierszy, numery wierszy nierozpoznanych, pierwszy i ostatni czas oraz komunikaty, "
         "które pokazałby odtwarzacz. \"convert\" zapisuje napisy w wybranym formacie, po przesunięciu lub "
-        "dopasowaniu czasów, zawsze przez plik tymczasowy; plik wejściowy nigdy nie jest nadpisywany, "
-        "chyba że wskazuje go -o. Komunikaty trafiają na standardowe wyjście błędów.",
+        "dopasowaniu czasów, zwykły plik zawsze przez plik tymczasowy (urządzenie lub potok wprost); plik "
+        "wejściowy nigdy nie jest nadpisywany, chyba że jedyny plik wejściowy wskazuje -o. Gdy wynik "
+        "zastąpiłby inny plik wejściowy albo dwa pliki miałyby ten sam wynik, nic nie jest zapisywane. "
+        "Komunikaty trafiają na standardowe wyjście błędów.",
         "Reads subtitles in the TMPlayer (h:mm:ss:text), MicroDVD ({start}{end}text), LRC ([mm:ss]text), "
         "SubRip (.srt) and MPL2 ([start][end]text) formats, detecting the format and the encoding (UTF-8, "
         "Windows-1250, ISO-8859-2) as the player does. \"info\" reports the format, the encoding, the lines "
         "loaded, the numbers of the lines not recognised, the first and last time and the messages the player "
-        "would show. \"convert\" writes the subtitles in the chosen format, shifted or fitted if asked, always "
-        "through a temporary file; the input is never overwritten unless -o names it. Messages go to standard "
-        "error.");
+        "would show. \"convert\" writes the subtitles in the chosen format, shifted or fitted if asked, a "
+        "regular file always through a temporary file (a device or a pipe directly); the input is never "
+        "overwritten unless -o names the only input. When an output would replace another input, or two "
+        "inputs would have the same output, nothing is written. Messages go to standard error.");
     h.options = {
         {"--to tmp|mdvd|lrc|srt|mpl2", t("format wyjściowy (convert)", "the output format (convert)")},
         {t("-o WYJŚCIE", "-o OUT"),
@@ -78,8 +81,8 @@ HelpText helpText(Language l)
         {"0", t("powodzenie", "success")},
         {"1", t("z --strict: niektóre wiersze nie zostały rozpoznane",
                 "with --strict: some lines were not recognised")},
-        {"2", t("nie da się odczytać lub zapisać pliku albo błędne argumenty",
-                "a file cannot be read or written, or the arguments are wrong")},
+        {"2", t("nie da się odczytać lub zapisać pliku lub standardowego wyjścia albo błędne argumenty",
+                "a file or standard output cannot be read or written, or the arguments are wrong")},
     };
     h.examples = {
         "zentavista-subs info film.txt",

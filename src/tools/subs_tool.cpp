@@ -15,10 +15,16 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLibraryInfo>
+#include <QTranslator>
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <optional>
+#include <utility>
+
+#include <sys/stat.h>
 
 namespace zv::subs {
 
@@ -43,6 +49,7 @@ class Tool {
 public:
     Tool(std::FILE *out, std::FILE *err) : out_(out), err_(err), lang_(languageFromEnvironment()) {}
     int run(const QStringList &args);
+    bool close() const;
 
 private:
     struct Loaded {
@@ -53,11 +60,18 @@ private:
     };
 
     QString t(const char *pl, const char *en) const { return tr(lang_, pl, en); }
+    QString systemText(const QString &qtText) const;
     void say(const QString &s) const { std::fputs((s + u'\n').toLocal8Bit().constData(), err_); }
+    // Every write to standard output is checked; the first failure is kept for the exit status.
     bool print(QByteArrayView bytes) const
     {
-        return std::fwrite(bytes.data(), 1, size_t(bytes.size()), out_) == size_t(bytes.size());
+        if (std::fwrite(bytes.data(), 1, size_t(bytes.size()), out_) == size_t(bytes.size()))
+            return true;
+        if (outErrno_ == 0)
+            outErrno_ = errno ? errno : EIO;
+        return false;
     }
+    int finishOutput() const;
     int usage(const QString &why) const
     {
         say(QStringLiteral("zentavista-subs: ") + why);
@@ -68,12 +82,52 @@ private:
     std::optional<Loaded> load(const QString &path, const Options &o) const;
     std::vector<qsizetype> badLineNumbers(const QString &path, const Loaded &l) const;
     int info(const Options &o) const;
+    bool refuseCollisions(const Options &o, const QStringList &targets) const;
     int convert(const Options &o) const;
 
     std::FILE *out_;
     std::FILE *err_;
     Language lang_;
+    mutable int outErrno_ = 0;       // why standard output failed, 0 while it has not
+    mutable bool outReported_ = false;
 };
+
+// Qt's texts for system errors ("No space left on device") in the tool's language: Qt's own
+// Polish catalogue has them, the same words the player shows. Loaded only when an error is
+// said, so that a run without one starts no slower.
+QString Tool::systemText(const QString &qtText) const
+{
+    if (lang_ != Language::Polish)
+        return qtText;
+    static QTranslator *catalogue = [] {
+        auto *qt = new QTranslator;
+        if (!qt->load(QStringLiteral("qtbase_pl"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+            delete qt;
+            return static_cast<QTranslator *>(nullptr);
+        }
+        return qt;
+    }();
+    const QString polish = catalogue ? catalogue->translate("QIODevice", qtText.toUtf8().constData()) : QString();
+    return polish.isEmpty() ? qtText : polish;
+}
+
+// Flushes standard output, which ends every run: a write that failed, or a flush that fails now
+// (a full disk, a closed stream), fails the run, once said.
+int Tool::finishOutput() const
+{
+    errno = 0;
+    if (std::fflush(out_) != 0 && outErrno_ == 0)
+        outErrno_ = errno ? errno : EIO;
+    if (outErrno_ == 0 && std::ferror(out_))
+        outErrno_ = EIO;
+    if (outErrno_ == 0)
+        return kOk;
+    if (!std::exchange(outReported_, true))
+        say(QStringLiteral("zentavista-subs: ")
+            + t("nie da się pisać na standardowe wyjście: ", "cannot write to standard output: ")
+            + systemText(qt_error_string(outErrno_)));
+    return kFailed;
+}
 
 QString formatName(FileKind kind)
 {
@@ -105,6 +159,22 @@ QString clock(double seconds)
 {
     const int64_t ms = int64_t(std::llround(std::max(seconds, 0.0) * 1000));
     return formatListTime(ms / 1000) + u'.' + QString::number(ms % 1000).rightJustified(3, u'0');
+}
+
+// Where writing `path` lands, comparable between two paths however they are spelled: the file
+// itself (device and inode, so links and "./" count as the same file) when it exists; else the
+// real path of its folder and its name, after any dangling link, whose target would be written.
+QString placeOf(const QString &path)
+{
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) == 0)
+        return QStringLiteral("%1:%2").arg(st.st_dev).arg(st.st_ino);
+    QString p = QFileInfo(path).absoluteFilePath();
+    for (int hops = 0; hops < 40 && QFileInfo(p).isSymLink(); ++hops)
+        p = QFileInfo(p).symLinkTarget();
+    const QFileInfo f(p);
+    const QString folder = QFileInfo(f.path()).canonicalFilePath();
+    return (folder.isEmpty() ? QDir::cleanPath(f.path()) : folder) + u'/' + f.fileName();
 }
 
 std::optional<double> number(const QString &s)
@@ -186,6 +256,12 @@ std::optional<Options> Tool::parse(const QStringList &args, int &status) const
                     usage(t("błędne przesunięcie: ", "bad shift: ") + *v);
                 return std::nullopt;
             }
+            // Beyond the latest time a file can hold every line would land on that time.
+            if (std::abs(*n) > kLatestSubtitleTime) {
+                usage(t("przesunięcie poza zakresem (najwyżej 10^12 sekund): ",
+                        "shift out of range (at most 10^12 seconds): ") + *v);
+                return std::nullopt;
+            }
             o.shift = *n;
         } else if (a == u"--fit") {
             const auto v = value(i);
@@ -194,7 +270,7 @@ std::optional<Options> Tool::parse(const QStringList &args, int &status) const
             const QStringList parts = v->split(u'=');
             const auto sub = parts.size() == 2 ? number(parts[0]) : std::nullopt;
             const auto film = parts.size() == 2 ? number(parts[1]) : std::nullopt;
-            if (!sub || !film) {
+            if (!sub || !film || std::abs(*sub) > kLatestSubtitleTime || std::abs(*film) > kLatestSubtitleTime) {
                 usage(t("błędny punkt dopasowania (NAPIS=FILM): ", "bad fit point (SUB=FILM): ") + *v);
                 return std::nullopt;
             }
@@ -393,8 +469,22 @@ int Tool::convert(const Options &o) const
                          ": with several input files -o must name a folder"));
         return kFailed;
     }
-    int status = kOk;
+    // Every file to be written, known before any is: none may be another's input or output.
+    QStringList targets;
     for (const QString &path : o.inputs) {
+        const QFileInfo in(path);
+        if (toStdout)
+            targets.append(QString());
+        else if (o.output.isEmpty() || intoFolder)
+            targets.append((intoFolder ? o.output : in.path()) + u'/' + in.completeBaseName() + extensionOf(*o.to));
+        else
+            targets.append(o.output);
+    }
+    if (refuseCollisions(o, targets))
+        return kFailed;
+    int status = kOk;
+    for (qsizetype i = 0; i < o.inputs.size(); ++i) {
+        const QString &path = o.inputs[i];
         const auto l = load(path, o);
         if (!l) {
             status = kFailed;
@@ -405,6 +495,12 @@ int Tool::convert(const Options &o) const
                 say(path + QStringLiteral(": ") + QString(m.text).replace(u'\n', u' '));
             if (o.strict)
                 status = std::max<int>(status, kUnrecognised);
+        }
+        if (!subtitleTimesFit(l->result.table, o.fps, save)) {
+            say(path + t(": przesunięte wiersze wypadłyby poza zakres czasu (10^12 sekund); nic nie zapisano",
+                         ": the shifted lines would fall beyond the time range (10^12 seconds); nothing written"));
+            status = kFailed;
+            continue;
         }
         // Lines with their own ends keep them in MicroDVD too.
         save.frameEnds = l->result.table.FrameTimed() || l->result.table.CueTimed();
@@ -417,29 +513,14 @@ int Tool::convert(const Options &o) const
         if (toStdout) {
             // Written as it is formatted: a large file is never held whole.
             const auto write = [this](QByteArrayView piece) { return print(piece); };
-            if (!streamSubtitles(l->result.table, o.fps, save, preferred, write, &text)) {
-                say(t("nie da się pisać na standardowe wyjście", "cannot write to standard output"));
-                return kFailed;
-            }
+            if (!streamSubtitles(l->result.table, o.fps, save, preferred, write, &text))
+                return kFailed; // said once, by finishOutput
         } else {
-            QString target;
-            if (o.output.isEmpty() || intoFolder) {
-                const QFileInfo in(path);
-                target = (intoFolder ? o.output : in.path()) + u'/' + in.completeBaseName() + extensionOf(*o.to);
-                if (QFileInfo(target).absoluteFilePath() == in.absoluteFilePath()
-                    || (QFileInfo::exists(target) && QFileInfo(target).canonicalFilePath() == in.canonicalFilePath())) {
-                    say(path + t(": plik wynikowy byłby plikiem wejściowym; wskaż go przez -o",
-                                 ": the output would be the input file; name it with -o"));
-                    status = kFailed;
-                    continue;
-                }
-            } else {
-                target = o.output;
-            }
+            const QString &target = targets[i];
             TextEncoding used{};
             QString error;
             if (!saveSubtitles(target, l->result.table, o.fps, save, preferred, &text, &used, &error)) {
-                say(target + t(": nie da się zapisać pliku: ", ": cannot write the file: ") + error);
+                say(target + t(": nie da się zapisać pliku: ", ": cannot write the file: ") + systemText(error));
                 status = kFailed;
                 continue;
             }
@@ -460,13 +541,65 @@ int Tool::convert(const Options &o) const
     return status;
 }
 
+// An output that is an input of the same run, or that two inputs would both write, would lose
+// a file: the run is refused before anything is written. The one exception is a single input
+// written over itself through an explicit -o, which is read whole before the file is replaced.
+bool Tool::refuseCollisions(const Options &o, const QStringList &targets) const
+{
+    QStringList inputPlaces;
+    for (const QString &path : o.inputs)
+        inputPlaces.append(placeOf(path));
+    const bool explicitOutput = !o.output.isEmpty() && o.inputs.size() == 1;
+    bool refused = false;
+    QStringList seen; // places of the targets before i
+    for (qsizetype i = 0; i < targets.size(); ++i) {
+        if (targets[i].isEmpty())
+            continue;
+        const QString place = placeOf(targets[i]);
+        for (qsizetype j = 0; j < o.inputs.size(); ++j) {
+            if (inputPlaces[j] != place || (j == i && explicitOutput))
+                continue;
+            if (j == i)
+                say(o.inputs[i] + t(": plik wynikowy byłby plikiem wejściowym; wskaż go przez -o",
+                                    ": the output would be the input file; name it with -o"));
+            else
+                say(o.inputs[i] + t(": plik wynikowy ", ": the output ") + targets[i]
+                    + t(" zastąpiłby plik wejściowy ", " would replace the input file ") + o.inputs[j]
+                    + t("; nic nie zapisano", "; nothing written"));
+            refused = true;
+        }
+        // Said once: an output that is also an input was said above.
+        if (const qsizetype k = seen.indexOf(place); k >= 0 && !inputPlaces.contains(place)) {
+            say(o.inputs[k] + t(" i ", " and ") + o.inputs[i]
+                + t(" zostałyby zapisane do jednego pliku ", " would both be written to ") + targets[i]
+                + t("; nic nie zapisano", "; nothing written"));
+            refused = true;
+        }
+        seen.append(place);
+    }
+    return refused;
+}
+
+// Closing standard output can still fail (a deferred write error); a stream that had failed
+// before was reported by the run.
+bool Tool::close() const
+{
+    const bool failedBefore = std::ferror(out_);
+    errno = 0;
+    if (std::fclose(out_) == 0 || failedBefore)
+        return !failedBefore;
+    say(QStringLiteral("zentavista-subs: ") + t("nie da się zamknąć standardowego wyjścia: ", "cannot close standard output: ")
+        + systemText(qt_error_string(errno ? errno : EIO)));
+    return false;
+}
+
 int Tool::run(const QStringList &args)
 {
     int status = kOk;
     const std::optional<Options> o = parse(args, status);
-    if (!o)
-        return status;
-    return o->command == u"info" ? info(*o) : convert(*o);
+    if (o)
+        status = o->command == u"info" ? info(*o) : convert(*o);
+    return std::max(status, finishOutput());
 }
 
 } // namespace
@@ -474,6 +607,11 @@ int Tool::run(const QStringList &args)
 int run(const QStringList &args, std::FILE *out, std::FILE *err)
 {
     return Tool(out, err).run(args);
+}
+
+bool closeOutput(std::FILE *out, std::FILE *err)
+{
+    return Tool(out, err).close();
 }
 
 } // namespace zv::subs

@@ -1,5 +1,7 @@
 // The real zentavista-subs run as a child process.
+#include "support/fifo_reader.h"
 #include "support/file_tree.h"
+#include "support/small_disk.h"
 #include "support/subtitle_samples.h"
 
 #include "core/subtitles/subtitle_writer.h"
@@ -10,6 +12,11 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+
+#include <functional>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace zv;
 using zv::test::FileTree;
@@ -27,9 +34,13 @@ struct ToolRun {
     QByteArray out, err;
 };
 
-ToolRun subs(const QStringList &args, const QString &lang = QStringLiteral("pl_PL.UTF-8"))
+// `setUp` runs in the child before the tool starts (to close or redirect its streams).
+ToolRun subs(const QStringList &args, const QString &lang = QStringLiteral("pl_PL.UTF-8"),
+             const std::function<void(QProcess &)> &setUp = {})
 {
     QProcess p;
+    if (setUp)
+        setUp(p);
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("LANG", lang);
     env.insert("LC_ALL", lang);
@@ -158,6 +169,11 @@ TEST(SubsTool, ExitStatusesAndMessages)
         {"cannot write", {"convert", good, "--to", "srt", "-o", good + "/x.srt"}, 2, "", "nie da się zapisać"},
         // The derived name would be the input itself.
         {"never the input", {"convert", good, "--to", "mpl2"}, 2, "", "plikiem wejściowym"},
+        // Past the latest time a file holds, where every line would be put.
+        {"shift too far", {"convert", good, "--to", "srt", "--shift", "1e13", "-o", "-"}, 2, "", "poza zakresem"},
+        {"fit point too far", {"convert", good, "--to", "srt", "--fit", "1=1e13", "-o", "-"}, 2, "", "punkt dopasowania"},
+        {"fit taking lines too far", {"convert", good, "--to", "srt", "--fit", "1=1", "--fit", "2=1e12", "-o", "-"},
+         2, "", "poza zakres czasu"},
     };
     for (const Case &c : cases) {
         const ToolRun r = subs(c.args);
@@ -190,4 +206,115 @@ TEST(SubsTool, HelpFollowsTheLanguage)
     EXPECT_EQ(en.status, 0);
     EXPECT_TRUE(en.out.contains("checks and converts subtitle files"));
     EXPECT_TRUE(en.out.contains("--fit SUB=FILM"));
+}
+
+TEST(SubsTool, NeverWritesOverItsInputs)
+{
+    struct Case {
+        const char *label;
+        QStringList args;    // relative to the tree
+        QStringList inErr;   // each expected in standard error
+    };
+    const Case cases[] = {
+        {"an output that is the next input", {"convert", "x.txt", "x.srt", "--to", "srt"}, {"x.txt", "x.srt"}},
+        {"the same output for two inputs", {"convert", "d1/x.txt", "d2/x.txt", "--to", "srt", "-o", "out"},
+         {"d1/x.txt i d2/x.txt", "out/x.srt"}},
+        {"the input through a link", {"convert", "x.txt", "./link.srt", "--to", "srt"}, {"./link.srt"}},
+        {"the input through a hard link", {"convert", "x.txt", "hard.srt", "--to", "srt", "-o", "out"},
+         {"hard.srt"}},
+        {"one input twice", {"convert", "x.txt", "./x.txt", "--to", "srt"}, {"x.txt i ./x.txt"}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.label);
+        FileTree t;
+        const QByteArray mine = "1\n00:00:01,000 --> 00:00:02,000\nRECZNIE\n\n";
+        t.file(QStringLiteral("x.txt"), "0:00:01:Z TXT\n");
+        t.file(QStringLiteral("x.srt"), mine);
+        t.file(QStringLiteral("d1/x.txt"), "0:00:01:A\n");
+        t.file(QStringLiteral("d2/x.txt"), "0:00:01:B\n");
+        t.folder(QStringLiteral("out"));
+        t.link(QStringLiteral("link.srt"), t.path(QStringLiteral("x.srt")));
+        ::link(QFile::encodeName(t.path("x.srt")).constData(), QFile::encodeName(t.path("out/x.srt")).constData());
+        ::link(QFile::encodeName(t.path("x.srt")).constData(), QFile::encodeName(t.path("hard.srt")).constData());
+        const ToolRun r = subs(c.args, QStringLiteral("pl_PL.UTF-8"), [&](QProcess &p) { p.setWorkingDirectory(t.root()); });
+        EXPECT_EQ(r.status, 2) << r.err.constData();
+        for (const QString &part : c.inErr)
+            EXPECT_TRUE(r.err.contains(part.toUtf8())) << r.err.constData();
+        // Refused before anything was written.
+        EXPECT_EQ(fileBytes(t.path("x.srt")), mine);
+        EXPECT_FALSE(QFile::exists(t.path("d1/x.srt")) || QFile::exists(t.path("x.srt.tmp")));
+        EXPECT_EQ(QDir(t.path("out")).entryList(QDir::Files), QStringList{"x.srt"});
+    }
+    // A single input written over itself when -o says so: read whole, then replaced.
+    FileTree t;
+    const QString in = t.file(QStringLiteral("a.srt"), "1\n00:00:01,000 --> 00:00:02,000\nA\n\n");
+    ASSERT_EQ(subs({"convert", in, "--to", "srt", "--shift", "1", "-o", in}).status, 0);
+    EXPECT_EQ(cuesIn(in).at(0).start, 2.0);
+}
+
+TEST(SubsTool, WritesFifosInPlaceAndFollowsLinks)
+{
+    FileTree t;
+    const QString in = t.file(QStringLiteral("a.txt"), "{25}{50}A\n");
+    const QString fifo = t.fifo(QStringLiteral("fifo"));
+    zv::test::FifoReader reader(fifo);
+    ASSERT_TRUE(reader.ok());
+    const ToolRun r = subs({"convert", in, "--to", "srt", "-o", fifo});
+    const QByteArray got = reader.readAll();
+    EXPECT_EQ(r.status, 0) << r.err.constData();
+    EXPECT_EQ(got, "1\r\n00:00:01,000 --> 00:00:02,000\r\nA\r\n\r\n");
+    EXPECT_TRUE(QFileInfo(fifo).exists() && !QFileInfo(fifo).isFile());
+    // A link stays a link; its target gets the text.
+    const QString target = t.file(QStringLiteral("target.srt"), "stare");
+    const QString link = t.link(QStringLiteral("link.srt"), target);
+    ASSERT_EQ(subs({"convert", in, "--to", "srt", "-o", link}).status, 0);
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
+    EXPECT_EQ(fileBytes(target), got);
+}
+
+TEST(SubsTool, AFailedOutputFailsTheRun)
+{
+    FileTree t;
+    const QString in = t.file(QStringLiteral("a.txt"), "{25}{50}A\n");
+    const auto toFull = [](QProcess &p) { p.setStandardOutputFile(QStringLiteral("/dev/full")); };
+    const auto closed = [](QProcess &p) { p.setChildProcessModifier([] { ::close(STDOUT_FILENO); }); };
+    const struct {
+        const char *label;
+        QStringList args;
+        std::function<void(QProcess &)> setUp;
+        const char *inErr;
+    } cases[] = {
+        {"convert to a full disk", {"convert", in, "--to", "srt", "-o", "-"}, toFull, "Brak wolnego miejsca"},
+        {"info", {"info", in}, toFull, "Brak wolnego miejsca"},
+        {"info --json", {"info", in, "--json"}, toFull, "Brak wolnego miejsca"},
+        {"help", {"--help"}, toFull, "Brak wolnego miejsca"},
+        {"closed", {"info", in}, closed, "standardowe wyjście"},
+        {"closed, converting", {"convert", in, "--to", "srt", "-o", "-"}, closed, "standardowe wyjście"},
+    };
+    for (const auto &c : cases) {
+        const ToolRun r = subs(c.args, QStringLiteral("pl_PL.UTF-8"), c.setUp);
+        EXPECT_EQ(r.status, 2) << c.label;
+        EXPECT_TRUE(r.err.contains(c.inErr)) << c.label << "\n" << r.err.constData();
+    }
+}
+
+TEST(SubsTool, AFullDiskIsSaidToBeFull)
+{
+    zv::test::SmallDisk disk(64 * 1024);
+    if (!disk.ok())
+        GTEST_SKIP() << "a small file system to fill needs root";
+    FileTree t;
+    QByteArray text;
+    for (int i = 1; i <= 5000; ++i)
+        text += "{" + QByteArray::number(i * 50) + "}{" + QByteArray::number(i * 50 + 40) + "}Wiersz numer "
+                + QByteArray::number(i) + "\n";
+    const QString in = t.file(QStringLiteral("a.txt"), text);
+    const QString out = disk.path(QStringLiteral("a.srt"));
+    for (const auto &[lang, words] : {std::pair{"pl_PL.UTF-8", "Brak wolnego miejsca na urządzeniu"},
+                                      std::pair{"en_US.UTF-8", "No space left on device"}}) {
+        const ToolRun r = subs({"convert", in, "--to", "srt", "-o", out}, QString::fromLatin1(lang));
+        EXPECT_EQ(r.status, 2);
+        EXPECT_TRUE(r.err.contains(words)) << r.err.constData();
+        EXPECT_FALSE(QFile::exists(out));
+    }
 }
