@@ -191,6 +191,16 @@ void FilteredListDialog::runSlice()
     showMatches();
 }
 
+void FilteredListDialog::finishSearch()
+{
+    if (filter_.done())
+        return;
+    slice_->stop();
+    while (!filter_.step(1 << 16)) {
+    }
+    showMatches();
+}
+
 void FilteredListDialog::rankNames()
 {
     rank_.clear();
@@ -223,7 +233,14 @@ void FilteredListDialog::showMatches()
 
 void FilteredListDialog::Jump()
 {
-    const int row = selectedRow();
+    int row = selectedRow();
+    if (row < 0) {
+        // Typing leaves no row selected, and Enter after typing means the best match: the
+        // first one. The search for the last text typed finishes first, so that a fast typist
+        // gets the match of what was typed and not of a shorter text.
+        finishSearch();
+        row = model_->rowCount() > 0 ? 0 : -1;
+    }
     const int source = model_->sourceRowAt(row);
     const QString name = model_->nameAt(row);
     accept();

@@ -34,7 +34,8 @@ public:
     int selectedRow() const;        // -1: none
     void selectRow(int row);
     bool searching() const;         // a search is still running
-    // Enter or a double click: closes the dialog; with a row chosen, emits `chosen`.
+    // Enter or a double click: closes the dialog and emits `chosen` for the selected row, or
+    // for the first row shown when none is selected; nothing is chosen from an empty list.
     void Jump();
     // The opening command: hides the dialog when shown, otherwise shows it modally. Returns
     // whether it is shown afterwards, for the command's check mark.
@@ -72,6 +73,7 @@ protected:
 private:
     void Edit1Change(const QString &text);
     void runSlice();
+    void finishSearch();
     void showMatches();
     void rankNames();
 

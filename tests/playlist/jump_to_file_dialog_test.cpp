@@ -1,6 +1,7 @@
-// The jump-to-file dialog: typing narrows the names, the list keys, Enter and a click, and
-// typing faster than a search over 100 000 names runs.
+// The jump-to-file dialog: typing narrows the names, the list keys, Enter (with and without a
+// chosen row) and a click, and typing faster than a search over 100 000 names runs.
 #include "playlist/jump_to_file_dialog.h"
+#include "support/typing.h"
 
 #include <QLineEdit>
 #include <QListView>
@@ -22,7 +23,7 @@ struct Dialog {
     QStringList typed(const QString &text)
     {
         form.Edit1->clear();
-        QTest::keyClicks(form.Edit1, text);
+        zv::test::typeText(form.Edit1, text);
         EXPECT_TRUE(QTest::qWaitFor([this] { return !form.searching(); }, 5000));
         return form.shownNames();
     }
@@ -100,8 +101,9 @@ TEST(JumpDialog, ListKeysEnterAndCancel)
     EXPECT_EQ(closed.count(), 1);
     EXPECT_TRUE(d.form.shownNames().isEmpty()) << "closing empties the list";
 
-    // Enter with nothing chosen closes without a choice; Escape cancels.
+    // Enter with an empty list closes without a choice; Escape cancels.
     d.form.show();
+    d.typed("nic");
     QTest::keyClick(d.form.Edit1, Qt::Key_Enter);
     EXPECT_FALSE(d.form.isVisible());
     d.form.show();
@@ -110,6 +112,45 @@ TEST(JumpDialog, ListKeysEnterAndCancel)
     EXPECT_FALSE(d.form.isVisible());
     EXPECT_EQ(jump.count(), 1);
     EXPECT_EQ(closed.count(), 3);
+}
+
+TEST(JumpDialog, EnterWithNoRowChosenTakesTheFirstMatch)
+{
+    QStringList names;
+    for (int i = 0; i < 30; ++i)
+        names << QStringLiteral("plik%1.avi").arg(i);
+    names << QStringLiteral("Ósmy film.avi");
+    Dialog d(names);
+    QSignalSpy jump(&d.form, &TForm8::jumpRequested);
+    struct Case {
+        const char *typed;
+        QList<Qt::Key> keys;   // before Enter, in the edit box
+        const char *chosen;    // nullptr: nothing
+    } cases[] = {
+        {"plik2", {}, "plik2.avi"},
+        {"plik2", {Qt::Key_Down}, "plik2.avi"},
+        {"plik2", {Qt::Key_Down, Qt::Key_Down}, "plik20.avi"},
+        {"plik2", {Qt::Key_Up}, "plik2.avi"},
+        {"ósm", {}, "Ósmy film.avi"},
+        {"  ", {}, "plik0.avi"},
+        {"nic", {}, nullptr},
+    };
+    for (const Case &c : cases) {
+        jump.clear();
+        d.form.show();
+        d.typed(QString::fromUtf8(c.typed));
+        ASSERT_EQ(d.form.selectedRow(), -1);
+        for (Qt::Key k : c.keys)
+            QTest::keyClick(d.form.Edit1, k);
+        QTest::keyClick(d.form.Edit1, Qt::Key_Return);
+        EXPECT_FALSE(d.form.isVisible()) << c.typed;
+        if (!c.chosen) {
+            EXPECT_EQ(jump.count(), 0) << c.typed;
+            continue;
+        }
+        ASSERT_EQ(jump.count(), 1) << c.typed;
+        EXPECT_EQ(jump.first().first().toString(), QString::fromUtf8(c.chosen)) << c.typed;
+    }
 }
 
 TEST(JumpDialog, TypingFasterThanTheSearchShowsTheLastText)
@@ -126,4 +167,14 @@ TEST(JumpDialog, TypingFasterThanTheSearchShowsTheLastText)
     d.form.Edit1->setText("99999 odcinek serial 89");
     ASSERT_TRUE(QTest::qWaitFor([&] { return !d.form.searching(); }, 20000));
     EXPECT_EQ(d.form.shownNames(), QStringList{"Serial 89 odcinek 99999.avi"});
+
+    // Enter typed right after the text, before its search has run, takes the first match of
+    // that text, not of the list shown meanwhile.
+    QSignalSpy jump(&d.form, &TForm8::jumpRequested);
+    d.form.Edit1->clear();
+    QTest::keyClicks(d.form.Edit1, "odcinek 99998");
+    ASSERT_TRUE(d.form.searching());
+    QTest::keyClick(d.form.Edit1, Qt::Key_Return);
+    ASSERT_EQ(jump.count(), 1);
+    EXPECT_EQ(jump.first().first().toString(), QStringLiteral("Serial 88 odcinek 99998.avi"));
 }

@@ -1,5 +1,5 @@
 // The subtitle-file finder in the main window: its candidates, the filter, and Enter adding
-// and loading the chosen file so that its line shows.
+// and loading the chosen file (the first match when none is chosen) so that its line shows.
 #include "subtitle_app.h"
 
 #include "core/config/settings.h"
@@ -88,4 +88,14 @@ TEST(SubtitleFinder, ListsTheFilmsFolderTheExtraFolderAndTheDatabaseAndLoadsTheC
     });
     w.commands().run(zv::Cmd::SDPZN1);
     EXPECT_EQ(w.subtitles().CurrentSubtitleFile(), last);
+
+    // Typing leaves no row chosen; Enter then takes the first match (sorted: angielskie.txt
+    // before zapisany.txt).
+    QTimer::singleShot(0, &f, [&] {
+        EXPECT_EQ(typed(f, QStringLiteral("a")), (QStringList{"angielskie.txt", "zapisany.txt"}));
+        EXPECT_EQ(f.selectedRow(), -1);
+        QTest::keyClick(f.Edit1, Qt::Key_Return);
+    });
+    w.commands().run(zv::Cmd::SDPZN1);
+    EXPECT_EQ(w.subtitles().CurrentSubtitleFile(), root.filePath(QStringLiteral("napisy/angielskie.txt")));
 }
