@@ -6,6 +6,7 @@
 #include "core/library/database_file.h"
 #include "core/library/subtitle_database.h"
 #include "library/subtitle_database_model.h"
+#include "playlist/list_row_height.h"
 #include "shell/drop_target.h"
 
 #include <QAction>
@@ -90,7 +91,10 @@ void TForm7::build()
     view->verticalHeader()->hide();
     // Fixed row heights keep a list of a hundred thousand rows quick to show and scroll.
     view->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    view->verticalHeader()->setDefaultSectionSize(view->fontMetrics().height() + 4);
+    // Four pixels of air around the text, and at least the room the accents over capitals need
+    // (the grid line takes the row's last pixel).
+    view->verticalHeader()->setDefaultSectionSize(
+        std::max(view->fontMetrics().height() + 4, listRowHeight(view->font()) + 1));
     QHeaderView *header = view->horizontalHeader();
     header->setSectionsClickable(false);
     header->setHighlightSections(false);

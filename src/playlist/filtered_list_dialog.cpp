@@ -1,6 +1,8 @@
 #include "playlist/filtered_list_dialog.h"
 
 #include "core/common/visible_text.h"
+#include "playlist/list_row_height.h"
+
 #include <QAbstractListModel>
 #include <QElapsedTimer>
 #include <QGroupBox>
@@ -30,6 +32,14 @@ public:
         endResetModel();
     }
     void clear() { show({}, {}); }
+    void setRowHeight(int height)
+    {
+        if (height == rowHeight_)
+            return;
+        emit layoutAboutToBeChanged();
+        rowHeight_ = height;
+        emit layoutChanged();
+    }
     int sourceRowAt(int row) const { return row >= 0 && row < rows_.size() ? rows_[row] : -1; }
     QString nameAt(int row) const { return row >= 0 && row < rows_.size() ? names_.at(rows_[row]) : QString(); }
 
@@ -44,13 +54,14 @@ public:
         if (role == Qt::DisplayRole)
             return zv::visibleText(names_.at(rows_[index.row()]));
         if (role == Qt::SizeHintRole)
-            return QSize(0, 13);
+            return QSize(0, rowHeight_);
         return {};
     }
 
 private:
     QStringList names_;
     QList<int> rows_;
+    int rowHeight_ = 13;
 };
 
 } // namespace zv
@@ -84,6 +95,7 @@ FilteredListDialog::FilteredListDialog(QWidget *parent) : QDialog(parent)
     ListBox1->setUniformItemSizes(true);
     ListBox1->setSelectionMode(QAbstractItemView::SingleSelection);
     ListBox1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    followListFont();
     panelLayout->addWidget(ListBox1);
     layout->addWidget(Panel1, 1);
 
@@ -266,8 +278,16 @@ void FilteredListDialog::done(int result)
     emit closed();
 }
 
+void FilteredListDialog::followListFont()
+{
+    // As high as the list's font needs, never below the 13 pixels the dialog was laid out for.
+    model_->setRowHeight(listRowHeight(ListBox1->font(), 13));
+}
+
 bool FilteredListDialog::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == ListBox1 && event->type() == QEvent::FontChange)
+        followListFont();
     if (event->type() != QEvent::KeyPress)
         return QDialog::eventFilter(watched, event);
     const auto *key = static_cast<QKeyEvent *>(event);

@@ -74,6 +74,7 @@ private:
     void Edit1Change(const QString &text);
     void runSlice();
     void finishSearch();
+    void followListFont();
     void showMatches();
     void rankNames();
 

@@ -4,12 +4,15 @@
 
 #include "core/playlist/playlist.h"
 #include "core/playlist/playlist_rows.h"
+#include "playlist/list_row_height.h"
 
 #include <QDataStream>
 #include <QFontMetrics>
 #include <QIODevice>
 #include <QMimeData>
 #include <QPainter>
+
+#include <algorithm>
 
 namespace zv {
 
@@ -102,14 +105,15 @@ QMimeData *PlaylistModel::mimeData(const QModelIndexList &indexes) const
     return mime;
 }
 
-PlaylistRowDelegate::PlaylistRowDelegate(PlaylistModel *model, int rowHeight, QObject *parent)
-    : QStyledItemDelegate(parent), model_(model), rowHeight_(rowHeight)
+PlaylistRowDelegate::PlaylistRowDelegate(PlaylistModel *model, int minimumRowHeight, QObject *parent)
+    : QStyledItemDelegate(parent), model_(model), minimumRowHeight_(minimumRowHeight)
 {
 }
 
 QSize PlaylistRowDelegate::sizeHint(const QStyleOptionViewItem &option, const QModelIndex &) const
 {
-    return {option.rect.width(), rowHeight_};
+    // The texts start a pixel below the row's top.
+    return {option.rect.width(), std::max(minimumRowHeight_, listRowHeight(option.font) + 1)};
 }
 
 void PlaylistRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option,

@@ -46,18 +46,19 @@ private:
 };
 
 // Draws a row: number, name cut with "..." and play time in the list's font, lime on black
-// (dark grey when selected), the playing file in white.
+// (dark grey when selected), the playing file in white. Rows are `minimumRowHeight` high, or
+// higher when the list's font needs more.
 class PlaylistRowDelegate : public QStyledItemDelegate {
     Q_OBJECT
 
 public:
-    PlaylistRowDelegate(PlaylistModel *model, int rowHeight, QObject *parent = nullptr);
+    PlaylistRowDelegate(PlaylistModel *model, int minimumRowHeight, QObject *parent = nullptr);
     void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override;
     QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override;
 
 private:
     PlaylistModel *model_;
-    int rowHeight_;
+    int minimumRowHeight_;
 };
 
 } // namespace zv

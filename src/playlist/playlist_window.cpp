@@ -31,7 +31,7 @@
 
 namespace {
 
-constexpr int kRowHeight = 17;
+constexpr int kRowHeight = 17;   // at least; a taller font makes the rows taller
 constexpr int kBottomBarHeight = 26;
 constexpr QPoint kDefaultDropPoint(1, 10000);
 constexpr int kHintChars = 2000;
@@ -583,7 +583,8 @@ void TForm6::PokazCurrPlayedFile()
     const int index = playlist().firstIndexOf(currentMedia_ ? currentMedia_() : QString());
     const QModelIndex topIndex = ListView1->indexAt(QPoint(1, 1));
     const int top = topIndex.isValid() ? topIndex.row() : 0;
-    const double rows = double(ListView1->viewport()->height()) / kRowHeight;
+    const int rowHeight = model->rowCount() > 0 ? ListView1->sizeHintForRow(0) : kRowHeight;
+    const double rows = double(ListView1->viewport()->height()) / std::max(1, rowHeight);
     if (const std::optional<int> newTop = zv::scrollTopToShow(index, top, rows))
         ListView1->scrollTo(model->index(std::min(*newTop, model->rowCount() - 1)), QAbstractItemView::PositionAtTop);
 }

@@ -1,9 +1,11 @@
 // The database window over a few rows: what the list shows, what the commands do to the
 // rows, and what the window asks of the main window.
 #include "library/subtitle_database_window.h"
+#include "library/subtitle_database_model.h"
 
 #include "core/config/paths.h"
 #include "core/library/subtitle_database.h"
+#include "support/row_ink.h"
 #include "support/test_env.h"
 
 #include <QAction>
@@ -407,6 +409,38 @@ TEST(DatabaseWindowLarge, HundredThousandRowsStayQuick)
     EXPECT_LT(shown, 5000);
     EXPECT_LT(selected, 5000);
     EXPECT_LT(cleaned, 5000);
+}
+
+} // namespace
+
+namespace {
+
+// Rows as high as the desktop's font needs: the marks over Polish capitals are not cut off.
+TEST(DatabaseWindowFonts, RowsHoldTheAccentsOfTheirFont)
+{
+    struct RestoreFont {
+        QFont original = QApplication::font();
+        ~RestoreFont() { QApplication::setFont(original); }
+    } restore;
+    QTemporaryDir dir;
+    const QString name = QStringLiteral(u"Łódź, Źródło, Śnieg.txt");
+    QFile file(dir.filePath(name));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    for (const QFont &f : {restore.original, zv::test::pixelFont("DejaVu Serif", 12),
+                           zv::test::pixelFont("DejaVu Math TeX Gyre", 13)}) {
+        QApplication::setFont(f);
+        zv::TSubtitleDatabase db;
+        db.append({name, "tmp", "film.avi", "1 KB", dir.filePath(name)});
+        TForm7 form(db);
+        form.rowsChanged();
+        form.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+        QTableView *view = form.ListViewBazaNapisow;
+        const QModelIndex cell = view->model()->index(0, zv::SubtitleDatabaseModel::ColFileName);
+        // The grid line is the cell's last pixel row.
+        EXPECT_EQ(zv::test::cellInk(view, cell, 1).height(), zv::test::freeTextInk(cell.data().toString(), f).height())
+            << f.toString().toStdString();
+    }
 }
 
 } // namespace

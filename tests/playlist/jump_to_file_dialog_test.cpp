@@ -1,6 +1,8 @@
 // The jump-to-file dialog: typing narrows the names, the list keys, Enter (with and without a
-// chosen row) and a click, and typing faster than a search over 100 000 names runs.
+// chosen row) and a click, typing faster than a search over 100 000 names runs, and rows that
+// hold the accents of their font.
 #include "playlist/jump_to_file_dialog.h"
+#include "support/row_ink.h"
 #include "support/typing.h"
 
 #include <QLineEdit>
@@ -177,4 +179,22 @@ TEST(JumpDialog, TypingFasterThanTheSearchShowsTheLastText)
     QTest::keyClick(d.form.Edit1, Qt::Key_Return);
     ASSERT_EQ(jump.count(), 1);
     EXPECT_EQ(jump.first().first().toString(), QStringLiteral("Serial 88 odcinek 99998.avi"));
+}
+
+// The rows of the jump dialogs (this one, the subtitle lines, the subtitle files) are as high
+// as their font needs: the marks over Polish capitals are not cut off, whatever the font.
+TEST(JumpDialog, RowsHoldTheAccentsOfTheirFont)
+{
+    const QString name = QStringLiteral(u"Łódź, Źródło, Śnieg");
+    Dialog d({name, QStringLiteral("inne.avi")});
+    // The list's own font, then fonts whose marks stand above their ascent.
+    for (const QFont &f : {d.form.ListBox1->font(), zv::test::pixelFont("DejaVu Serif", 12),
+                           zv::test::pixelFont("DejaVu Math TeX Gyre", 13), zv::test::pixelFont("DejaVu Sans", 20)}) {
+        d.form.ListBox1->setFont(f);
+        QCoreApplication::processEvents();
+        const QModelIndex first = d.form.ListBox1->model()->index(0, 0);
+        EXPECT_GE(d.form.ListBox1->visualRect(first).height(), QFontMetrics(f).lineSpacing()) << f.toString().toStdString();
+        EXPECT_EQ(zv::test::cellInk(d.form.ListBox1, first).height(), zv::test::freeTextInk(name, f).height())
+            << f.toString().toStdString();
+    }
 }

@@ -6,6 +6,7 @@
 #include "playlist/playlist_model.h"
 #include "playlist/playlist_window.h"
 #include "shell/drop_target.h"
+#include "support/row_ink.h"
 
 #include <QAction>
 #include <QMenu>
@@ -110,6 +111,37 @@ TEST(PlaylistWindow, RowsOnScreen)
                                  false, false, 1);
     EXPECT_EQ(w.form.model->rowCount(), 122);
     EXPECT_EQ(rightmost(w.rowImage(7), qRgb(0, 255, 0), numberEnd), end7);
+}
+
+// Rows are at least their classic height and as high as the list's font needs: the marks
+// over Polish capitals are not cut off. The row count used to bring the playing file into
+// view follows the real height.
+TEST(PlaylistWindow, RowsHoldTheAccentsOfTheirFont)
+{
+    QStringList paths = numbered(200);
+    paths[0] = QStringLiteral(u"/f/Łódź, Źródło, Śnieg.avi");
+    Window w(paths, paths[150]);
+    w.form.resize(1000, w.form.height());   // the whole name fits, even in the largest font
+    QListView *list = w.form.ListView1;
+    const QModelIndex first = w.form.model->index(0, 0);
+    const QString shown = first.data().toString();
+    EXPECT_GE(list->visualRect(first).height(), 17) << "never below the classic height";
+    for (const QFont &f : {list->font(), zv::test::pixelFont("DejaVu Serif", 16),
+                           zv::test::pixelFont("DejaVu Math TeX Gyre", 13), zv::test::pixelFont("DejaVu Sans", 24)}) {
+        list->setFont(f);
+        QCoreApplication::processEvents();
+        const std::string which = f.toString().toStdString();
+        EXPECT_EQ(zv::test::cellInk(list, first).height(), zv::test::freeTextInk(shown, f).height()) << which;
+
+        // The playing row just out of sight below the last whole row.
+        const int visible = list->viewport()->height() / list->visualRect(first).height();
+        list->scrollTo(w.form.model->index(150 - visible - 1, 0), QAbstractItemView::PositionAtTop);
+        QCoreApplication::processEvents();
+        w.form.PokazCurrPlayedFile();
+        QCoreApplication::processEvents();
+        EXPECT_TRUE(list->viewport()->rect().contains(list->visualRect(w.form.model->index(150, 0)).topLeft()))
+            << which << ": the playing file is brought into view";
+    }
 }
 
 TEST(PlaylistWindow, MenusDeletingAndSelecting)

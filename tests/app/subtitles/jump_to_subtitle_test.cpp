@@ -1,8 +1,9 @@
 // The jump-to-subtitle dialog in the main window: typing and Enter seek to the first matching
-// line.
+// line, and the list's rows hold the accents over Polish capitals.
 #include "subtitle_app.h"
 
 #include "subtitles/jump_to_subtitle_dialog.h"
+#include "support/row_ink.h"
 #include "support/typing.h"
 
 #include <QAction>
@@ -11,7 +12,7 @@
 #include <QTest>
 #include <QTimer>
 
-TEST(JumpToSubtitle, EnterAfterTypingSeeksToTheFirstMatch)
+TEST(JumpToSubtitle, EnterAfterTypingSeeksToTheFirstMatchInRowsThatHoldTheirAccents)
 {
     SubtitleApp app(scriptedEngineFactory());
     TZentavistaApp &w = *app.w;
@@ -31,6 +32,12 @@ TEST(JumpToSubtitle, EnterAfterTypingSeeksToTheFirstMatch)
     bool ran = false;
     QTimer::singleShot(0, d, [&] {
         ASSERT_TRUE(d->isVisible());
+        const QString accents = QStringLiteral(u"0:01:50     Łódź, Źródło, Śnieg");
+        ASSERT_EQ(d->shownNames().value(10), accents);
+        EXPECT_EQ(zv::test::cellInk(d->ListBox1, d->ListBox1->model()->index(10, 0)).height(),
+                  zv::test::freeTextInk(accents, d->ListBox1->font()).height())
+            << "the marks over Ł, Ź and Ś are inside the row";
+
         zv::test::typeText(d->Edit1, QStringLiteral(u"ósm"));
         ASSERT_TRUE(QTest::qWaitFor([d] { return !d->searching(); }, 5000));
         EXPECT_EQ(d->shownNames(), (QStringList{QStringLiteral(u"0:01:20     Ósmy napis"),
