@@ -58,6 +58,7 @@ quint64 hashBytes(std::string_view s)
 }
 
 struct FastHash {
+    using is_transparent = void;
     size_t operator()(std::string_view s) const noexcept { return size_t(hashBytes(s)); }
 };
 
@@ -65,20 +66,25 @@ struct FastHash {
 // looking up all the folder's lines stays within the cache.
 class FolderListing {
 public:
-    // False when the folder cannot be listed and searched, or holds more than maxEntries
-    // entries (then a stat per path is cheaper than the listing).
-    bool read(const QByteArray &dir, size_t maxEntries)
+    enum class Outcome {
+        Listed,
+        Unsearchable,   // missing, not a folder or not searchable: no file can be opened in it
+        Unlisted,       // cannot be read, or holds too many entries: a stat per path answers
+    };
+    // Unlisted also when it holds more than maxEntries entries (then a stat per path is cheaper
+    // than the listing).
+    Outcome read(const QByteArray &dir, size_t maxEntries)
     {
         if (::access(dir.constData(), X_OK) != 0)
-            return false;
+            return Outcome::Unsearchable;
         DIR *d = ::opendir(dir.constData());
         if (!d)
-            return false;
+            return Outcome::Unlisted;
         std::vector<Slot> entries;
         while (const dirent *e = ::readdir(d)) {
             if (entries.size() >= maxEntries) {
                 ::closedir(d);
-                return false;
+                return Outcome::Unlisted;
             }
             const std::string_view name(e->d_name);
             entries.push_back({hashBytes(name), uint32_t(names_.size()), uint32_t(name.size()), e->d_type, true});
@@ -95,7 +101,7 @@ public:
                 at = (at + 1) & (size - 1);
             slots_[at] = e;
         }
-        return true;
+        return Outcome::Listed;
     }
     // The entry's d_type, or -1 when there is no such entry.
     int typeOf(std::string_view name, quint64 hash) const
@@ -121,21 +127,34 @@ private:
     std::vector<Slot> slots_;
 };
 
-// Which of the absolute `paths` (the bytes the system takes) name existing files (symbolic
-// links followed), as a stat of each would say. A stat costs microseconds, too much for 100 000 entries, so a folder that
-// many entries share is listed once instead. Lines are first grouped by folder, so that each
-// folder's table is looked up while it is in the cache.
-std::vector<bool> existingFiles(const std::vector<QByteArray> &paths)
+// Which absolute paths name existing files (symbolic links followed), as a stat of each would
+// say. A stat costs microseconds, too much for 100 000 entries, so a folder that many entries
+// share is listed once instead, and one that cannot be searched answers for all of them at
+// once. Lines are first grouped by folder, so that each folder's table is looked up while it is
+// in the cache. What the folders said is kept for later calls: the second reading of a
+// playlist's lines looks into the same folders.
+class FileLookup {
+public:
+    std::vector<bool> existing(const std::vector<QByteArray> &paths);
+
+private:
+    struct Folder {
+        FolderListing::Outcome outcome = FolderListing::Outcome::Unlisted;
+        FolderListing listing;
+    };
+    std::unordered_map<std::string, Folder, FastHash, std::equal_to<>> folders_;
+};
+
+std::vector<bool> FileLookup::existing(const std::vector<QByteArray> &paths)
 {
     constexpr size_t kListFrom = 8;   // entries in one folder before listing it pays off
     struct Line {
         std::string_view name;
         quint64 hash = 0;
-        qsizetype index = 0;
+        size_t index = 0;
     };
-    const qsizetype n = qsizetype(paths.size());
+    const size_t n = paths.size();
     std::vector<bool> result(n, false);
-    const std::vector<QByteArray> &encoded = paths;
     std::vector<int> folderOf(n, -1);
     std::vector<Line> lines(n);
     std::vector<std::string_view> folderNames;
@@ -144,8 +163,8 @@ std::vector<bool> existingFiles(const std::vector<QByteArray> &paths)
 
     std::string_view lastName;
     int last = -1;   // lines of one folder usually come together
-    for (qsizetype i = 0; i < n; ++i) {
-        const std::string_view p(encoded[i].constData(), size_t(encoded[i].size()));
+    for (size_t i = 0; i < n; ++i) {
+        const std::string_view p(paths[i].constData(), size_t(paths[i].size()));
         const size_t cut = p.rfind('/');
         if (cut == std::string_view::npos)
             continue;
@@ -174,30 +193,37 @@ std::vector<bool> existingFiles(const std::vector<QByteArray> &paths)
     std::vector<Line> grouped(start.back());
     {
         std::vector<size_t> next(start.begin(), start.end() - 1);
-        for (qsizetype i = 0; i < n; ++i) {
+        for (size_t i = 0; i < n; ++i) {
             if (folderOf[i] < 0)
-                result[i] = statIsFile(encoded[i]);
+                result[i] = statIsFile(paths[i]);
             else
                 grouped[next[folderOf[i]]++] = lines[i];
         }
     }
 
     for (size_t f = 0; f < folderNames.size(); ++f) {
-        FolderListing listing;
-        const bool listed = folderLines[f] >= kListFrom
-            && listing.read(QByteArray(folderNames[f].data(), qsizetype(folderNames[f].size())),
-                            folderLines[f] * 16 + 256);
+        const std::string_view folderName = folderNames[f];
+        auto known = folders_.find(folderName);
+        if (known == folders_.end() && folderLines[f] >= kListFrom) {
+            Folder folder;
+            folder.outcome = folder.listing.read(QByteArray(folderName.data(), qsizetype(folderName.size())),
+                                                 folderLines[f] * 16 + 256);
+            known = folders_.emplace(std::string(folderName), std::move(folder)).first;
+        }
+        const Folder *folder = known == folders_.end() ? nullptr : &known->second;
         for (size_t k = start[f]; k < start[f + 1]; ++k) {
             const Line &l = grouped[k];
-            if (!listed) {
-                result[l.index] = statIsFile(encoded[l.index]);
+            if (!folder || folder->outcome == FolderListing::Outcome::Unlisted) {
+                result[l.index] = statIsFile(paths[l.index]);
                 continue;
             }
-            const int type = listing.typeOf(l.name, l.hash);
+            if (folder->outcome == FolderListing::Outcome::Unsearchable)
+                continue;
+            const int type = folder->listing.typeOf(l.name, l.hash);
             if (type == DT_REG)
                 result[l.index] = true;
             else if (type == DT_LNK || type == DT_UNKNOWN)
-                result[l.index] = statIsFile(encoded[l.index]);
+                result[l.index] = statIsFile(paths[l.index]);
         }
     }
     return result;
@@ -303,8 +329,9 @@ struct ResolvedLines {
 
 // Each line becomes the file it names in its first reading, else in its second one, else what
 // FindMovedFile finds for it. Relative lines are taken against baseDir. The second reading is
-// looked up only for lines the first one missed, and the moved-file lookup runs once per line
-// found in neither.
+// looked up only for lines the first one missed (in the folders already listed), and the
+// moved-file lookup runs once per line found in neither: a playlist of 100 000 missing files
+// costs one decoding and one moved-file lookup a line.
 ResolvedLines resolveLines(const std::vector<PathLine> &lines, const QString &baseDir,
                            const MovedFileFinder &finder)
 {
@@ -312,6 +339,7 @@ ResolvedLines resolveLines(const std::vector<PathLine> &lines, const QString &ba
     const QDir base(baseDir);
     const size_t n = lines.size();
     std::vector<uint8_t> found(n, None);
+    FileLookup lookup;
 
     std::vector<QByteArray> paths;
     std::vector<size_t> lineOf;
@@ -325,7 +353,7 @@ ResolvedLines resolveLines(const std::vector<PathLine> &lines, const QString &ba
         paths.push_back(fileSystemPath(lines[i], lines[i].first, base));
         lineOf.push_back(i);
     }
-    std::vector<bool> exists = existingFiles(paths);
+    std::vector<bool> exists = lookup.existing(paths);
     for (size_t k = 0; k < paths.size(); ++k) {
         if (exists[k])
             found[lineOf[k]] = InFirst;
@@ -344,7 +372,7 @@ ResolvedLines resolveLines(const std::vector<PathLine> &lines, const QString &ba
             lineOf.push_back(i);
         }
     }
-    exists = existingFiles(paths);
+    exists = lookup.existing(paths);
     qsizetype secondHits = 0;
     for (size_t k = 0; k < paths.size(); ++k) {
         if (exists[k]) {

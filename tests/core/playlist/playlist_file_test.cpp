@@ -351,6 +351,8 @@ TEST_F(PlaylistFileTest, CrowdedFoldersAnswerLikeAStatOfEachFile)
     for (int i = 0; i < 10; ++i)
         lines << at(QStringLiteral("linkdir/f%1.avi").arg(i)) << at(QStringLiteral("big/g%1.avi").arg(i * 50));
     lines << at("big/g9999.avi");
+    for (int i = 0; i < 10; ++i)   // crowded folders that cannot hold files
+        lines << at(QStringLiteral("gone/f%1.avi").arg(i)) << at(QStringLiteral("films/f1.avi/f%1.avi").arg(i));
 
     QStringList expected;
     for (const QString &l : lines)
