@@ -1,6 +1,7 @@
 #include "config/options_dialog.h"
 
 #include "core/config/settings.h"
+#include "playlist/list_row_height.h"
 #include "subtitles/subtitle_renderer.h"
 
 #include <QCheckBox>
@@ -23,6 +24,7 @@
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QSpinBox>
+#include <QStyledItemDelegate>
 #include <QStyle>
 #include <QTabWidget>
 #include <QTimeEdit>
@@ -90,6 +92,24 @@ QString installedFontFamily(const QString &family)
 } // namespace zv
 
 namespace {
+
+// Rows as tall as their font needs: the marks over Ł, Ś, Ź and Ó are not cut off.
+class FontRowDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    {
+        QSize s = QStyledItemDelegate::sizeHint(option, index);
+        s.setHeight(qMax(s.height(), listRowHeight(option.font)));
+        return s;
+    }
+};
+
+void fitRowsToFont(QListWidget *list)
+{
+    list->setUniformItemSizes(true);   // one row's height stands for all: long lists stay quick
+    list->setItemDelegate(new FontRowDelegate(list));
+}
 
 // The font dialog lists installed families only: given a missing one, it would fall back to
 // its first entry and drop the style with it.
@@ -361,6 +381,7 @@ QWidget *TForm2::buildShiftPage()
         l->addWidget(row({at, time, now}));
         l->addWidget(show);
         list = new QListWidget;
+        fitRowsToFont(list);
         l->addWidget(list);
         return w;
     };
@@ -478,6 +499,7 @@ QWidget *TForm2::buildFileTypesPage()
     auto *group = new QGroupBox(QStringLiteral("Powiązane rozszerzenia"));
     auto *g = new QHBoxLayout(group);
     FileTypesList = new QListWidget;
+    fitRowsToFont(FileTypesList);
     // Selection is the check mark: associate this extension.
     FileTypesList->setSelectionMode(QAbstractItemView::MultiSelection);
     g->addWidget(FileTypesList, 1);

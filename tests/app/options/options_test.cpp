@@ -4,6 +4,7 @@
 #include "config/options_dialog.h"
 #include "core/config/settings.h"
 #include "subtitles/subtitle_display.h"
+#include "support/row_ink.h"
 #include "support/xdg_desktop.h"
 #include "app/transport/transport_app.h"
 #include "core/config/options_controls.h"
@@ -277,6 +278,29 @@ TEST(OptionsDialog, AMissingFontOpensOnItsInstalledStandInAndKeepsItsNameAndStyl
     a.f->ApplyButton->click();
     EXPECT_EQ(a.w->settings().FontName, QStringLiteral("DejaVu Serif"));
     EXPECT_EQ(a.w->settings().FontStyle, zv::FontStyleRegular);
+}
+
+} // namespace
+
+namespace {
+
+// The timing page's lists and the file-type list hold the accents of Polish capitals.
+TEST(OptionsDialog, ListRowsHoldTheAccentsOfTheirFont)
+{
+    TForm2 form;
+    const QString line = QStringLiteral(u"0:00:01     Łódź, Źródło, Śnieg");
+    form.setTimeList({line, QStringLiteral("0:00:02     inny")});
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    for (QListWidget *list : {form.ListA, form.ListB}) {
+        for (const QFont &f : {list->font(), zv::test::pixelFont("DejaVu Serif", 12)}) {
+            list->setFont(f);
+            QCoreApplication::processEvents();
+            const QModelIndex first = list->model()->index(0, 0);
+            EXPECT_EQ(zv::test::cellInk(list, first).height(), zv::test::freeTextInk(line, f).height())
+                << list->objectName().toStdString() << " " << f.toString().toStdString();
+        }
+    }
 }
 
 } // namespace
