@@ -35,6 +35,11 @@ SubtitleDisplay::SubtitleDisplay(Settings &settings, const LineWindows &windows,
     connect(qGuiApp, &QGuiApplication::primaryScreenChanged, this,
             &SubtitleDisplay::WMDisplayChange);
     overlayUsable_ = probe_();
+    // A compositor that quits while a line shows: redraw at once, not at the next check.
+    compositorWatch_ = new CompositorWatch([this] {
+        if (probeOverlay())
+            RobNapis(text_);
+    }, this);
 }
 
 SubtitleDisplay::~SubtitleDisplay()
@@ -64,6 +69,8 @@ bool SubtitleDisplay::probeOverlay()
     if (usable == overlayUsable_)
         return false;
     overlayUsable_ = usable;
+    if (usable && compositorWatch_)
+        compositorWatch_->watch();
     emit overlayUsableChanged(usable);
     return true;
 }

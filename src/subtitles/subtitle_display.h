@@ -1,5 +1,7 @@
 #pragma once
 
+#include "subtitles/subtitle_compositor.h"
+
 #include "subtitles/subtitle_renderer.h"
 
 #include <QObject>
@@ -100,6 +102,7 @@ private:
     SubtitleRenderer renderer_;
     std::function<bool()> probe_;
     std::function<QRect()> keepClear_;
+    CompositorWatch *compositorWatch_ = nullptr;
     QString text_;
     bool shown_ = false;
     bool overlayUsable_ = false;

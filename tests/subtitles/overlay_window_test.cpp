@@ -13,6 +13,12 @@
 
 using namespace zv;
 
+// Xlib last: its macros collide with names in Qt's headers.
+#include <X11/Xlib.h>
+#undef None
+#undef Bool
+#undef Status
+
 namespace {
 
 constexpr QRgb kYellow = 0xFFFFFF00; // FontColor 0x0000FFFF
@@ -241,6 +247,33 @@ TEST_F(OverlayTest, PositionCommands)
         EXPECT_EQ(lines[1]->y(), s.top);
         EXPECT_EQ(display->DisplayedText(), kTwoLines);
     }
+}
+
+// A compositor that quits while a translucent line shows: the lines are drawn again at once
+// (shaped), not left on black boxes until the next line or the periodic check.
+TEST_F(OverlayTest, ACompositorThatQuitsIsNoticedAtOnce)
+{
+    Display *other = XOpenDisplay(nullptr);   // the compositor: another client
+    ASSERT_NE(other, nullptr);
+    const Window owner = XCreateSimpleWindow(other, DefaultRootWindow(other), 0, 0, 1, 1, 0, 0, 0);
+    const QByteArray name = "_NET_WM_CM_S" + QByteArray::number(DefaultScreen(other));
+    XSetSelectionOwner(other, XInternAtom(other, name.constData(), False), owner, CurrentTime);
+    XSync(other, False);
+
+    settings.DisplayMode = 1;
+    compositor = true;
+    display->SetTransparentColor();
+    display->RobNapis(kTwoLines);
+    waitShown();
+    ASSERT_EQ(display->renderer().paint(), OverlayPaint::Translucent);
+
+    compositor = false;
+    XDestroyWindow(other, owner);
+    XSync(other, False);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !lines[0]->mask().isEmpty(); }, 2000))
+        << "the lines wait for the next check";
+    EXPECT_EQ(display->renderer().paint(), OverlayPaint::Mask);
+    XCloseDisplay(other);
 }
 
 TEST_F(OverlayTest, CompositorChoosesTranslucencyAndItsLossIsNoticed)
