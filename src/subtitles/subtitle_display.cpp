@@ -98,6 +98,8 @@ void SubtitleDisplay::DrawNapis(const QString &text, bool regionsMode, bool tran
     text_ = text;
     if (transparent && !regionsMode && !overlayUsable_)
         regionsMode = true;
+    QScreen *screen = mainWindow_ ? mainWindow_->screen() : QGuiApplication::primaryScreen();
+    renderer_.setDevicePixelRatio(screen ? screen->devicePixelRatio() : 1.0);
     renderer_.DrawNapis(text, regionsMode, transparent, settings_, screenGeometry());
     applyToWindows();
 }

@@ -1,5 +1,7 @@
 #include "subtitles/subtitle_renderer.h"
 
+#include <cmath>
+
 #include "core/config/settings.h"
 
 #include <QPainter>
@@ -106,6 +108,25 @@ QRegion regionOfPixelsUnlike(const QImage &image, QRgb background)
     return region;
 }
 
+QRegion windowPixelsUnlike(const QImage &image, QRgb background, QSize windowSize)
+{
+    // Every window pixel holding any device pixel unlike the background: no letter's edge is
+    // cut by the shape, whatever the ratio.
+    const QImage device = image.convertToFormat(QImage::Format_RGB32);
+    QImage cover(windowSize, QImage::Format_RGB32);
+    cover.fill(background);
+    const QRgb ink = ~background | 0xFF000000;
+    const qreal ratio = qreal(device.width()) / qMax(1, windowSize.width());
+    for (int y = 0; y < device.height(); ++y) {
+        const auto *row = reinterpret_cast<const QRgb *>(device.constScanLine(y));
+        const int wy = qMin(windowSize.height() - 1, int(y / ratio));
+        for (int x = 0; x < device.width(); ++x)
+            if ((row[x] & 0xFFFFFF) != (background & 0xFFFFFF))
+                cover.setPixel(qMin(windowSize.width() - 1, int(x / ratio)), wy, ink);
+    }
+    return regionOfPixelsUnlike(cover, background);
+}
+
 void SubtitleRenderer::DrawNapis(const QString &text, bool regionsMode, bool transparent,
                                  Settings &settings, const QRect &screen)
 {
@@ -155,11 +176,12 @@ void SubtitleRenderer::paintLine(int k, const FontTextMeasurer &measurer, const 
     out.layoutOffset = logical.topLeft() - visible.topLeft();
 
     const QColor background = colorFromBgr(settings.BackGroundColor);
-    QImage image(visible.size(), paint_ == OverlayPaint::Translucent
-                                     ? QImage::Format_ARGB32_Premultiplied
-                                     : QImage::Format_RGB32);
+    QImage image(visible.size() * ratio_, paint_ == OverlayPaint::Translucent
+                                              ? QImage::Format_ARGB32_Premultiplied
+                                              : QImage::Format_RGB32);
     if (image.isNull())
         return; // out of memory: show nothing rather than fail
+    image.setDevicePixelRatio(ratio_);   // painted in window pixels, stored in device pixels
     image.fill(paint_ == OverlayPaint::Translucent ? QColor(Qt::transparent) : background);
 
     const QFont font = measurer.fontAt(l.pointSize);
@@ -182,8 +204,10 @@ void SubtitleRenderer::paintLine(int k, const FontTextMeasurer &measurer, const 
     p.drawStaticText(out.layoutOffset + offsets.text, staticText);
     p.end();
 
-    if (paint_ == OverlayPaint::Mask)
-        out.mask = regionOfPixelsUnlike(image, background.rgb());
+    if (paint_ == OverlayPaint::Mask) {
+        out.mask = ratio_ == 1.0 ? regionOfPixelsUnlike(image, background.rgb())
+                                 : windowPixelsUnlike(image, background.rgb(), visible.size());
+    }
     out.image = image;
 }
 

@@ -71,6 +71,9 @@ public:
     const SubtitleLayoutOptions &layoutOptions() const { return options_; }
     const RenderedLine &line(int k) const { return lines_[k]; } // k = 0..2
     QRect screen() const { return screen_; }
+    // Device pixels per window pixel of the screen the lines show on (2 on a 2x screen): the
+    // pictures are drawn at that resolution, so letters are not blown up pixel by pixel.
+    void setDevicePixelRatio(qreal ratio) { ratio_ = ratio > 0 ? ratio : 1.0; }
     // Height of a reference text with accents and a descender in the unshrunk font; the gap
     // between lines saved at exit is measured against it.
     int referenceLineHeight() const { return referenceHeight_; }
@@ -84,10 +87,15 @@ private:
     std::array<RenderedLine, kSubtitleLines> lines_;
     QRect screen_;
     int referenceHeight_ = 0;
+    qreal ratio_ = 1.0;
 };
 
 // Every pixel of `image` whose colour differs from `background` (alpha ignored), collected row
 // by row from horizontal runs.
 QRegion regionOfPixelsUnlike(const QImage &image, QRgb background);
+
+// The same for a picture of more device pixels than the window it goes in (windowSize): every
+// window pixel that holds any device pixel unlike `background`.
+QRegion windowPixelsUnlike(const QImage &image, QRgb background, QSize windowSize);
 
 } // namespace zv

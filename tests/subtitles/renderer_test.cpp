@@ -211,3 +211,36 @@ TEST(SubtitleRenderer, MaskHoldsExactlyThePixelsUnlikeTheBackground)
     plain.fill(kBlue);
     EXPECT_TRUE(regionOfPixelsUnlike(plain, kBlue).isEmpty());
 }
+
+// On a 2x screen the pictures hold twice the pixels each way, with detail finer than a window
+// pixel (not a 1x picture blown up), and the mask still covers every letter pixel.
+TEST(SubtitleRenderer, DrawsAtTheScreensPixelRatio)
+{
+    for (const bool regions : {false, true}) {
+        SCOPED_TRACE(regions ? "mask" : "opaque");
+        Settings s = colours();
+        SubtitleRenderer r;
+        r.setDevicePixelRatio(2.0);
+        r.DrawNapis(QStringLiteral("Zażółć gęślą jaźń"), regions, true, s, kScreen);
+        const RenderedLine &line = r.line(0);
+        ASSERT_FALSE(line.image.isNull());
+        EXPECT_EQ(line.image.size(), line.geometry.size() * 2);
+        EXPECT_EQ(line.image.devicePixelRatio(), 2.0);
+        int finer = 0;   // 2x2 blocks whose pixels differ: drawn at the device resolution
+        for (int y = 0; y + 1 < line.image.height(); y += 2)
+            for (int x = 0; x + 1 < line.image.width(); x += 2) {
+                const QRgb a = line.image.pixel(x, y);
+                finer += a != line.image.pixel(x + 1, y) || a != line.image.pixel(x, y + 1)
+                         || a != line.image.pixel(x + 1, y + 1);
+            }
+        EXPECT_GT(finer, 50);
+        if (regions) {
+            EXPECT_TRUE(QRect(QPoint(0, 0), line.geometry.size()).contains(line.mask.boundingRect()));
+            const QRgb background = line.image.pixel(0, 0);
+            const int uncovered = count(line.image, [&](QPoint p, QRgb c) {
+                return !sameRgb(c, background) && !line.mask.contains(QPoint(p.x() / 2, p.y() / 2));
+            });
+            EXPECT_EQ(uncovered, 0);
+        }
+    }
+}
