@@ -343,7 +343,7 @@ void SubtitlesController::connectWizard()
             // The stored start, uncorrected: the reference line as the file has it.
             const SubtitleTable &table = subtitleTable();
             if (ctx_.m() && row >= 0 && row < table.TimeTable().size() - 1)
-                ctx_.m()->setCurrentPosition(table.start(row));
+                ctx_.m()->setCurrentPosition(table.start(timeLists().TimeListPlain.tableRow(row)));
         });
     }
     if (TJumpToTextFrm *j = ctx_.forms->JumpToTextFrm) {
@@ -355,13 +355,13 @@ void SubtitlesController::connectWizard()
 
 void SubtitlesController::fillWizardLineStarts(OptionsControls &c) const
 {
-    // The lists show the time table's lines in table order, so a row is an entry.
+    // The lists show the time table's lines in table order, the end marker left out.
     const SubtitleTable &table = subtitleTable();
     const qsizetype lines = table.TimeTable().size() - 1;
     const auto startOf = [&](int row) -> std::optional<int> {
         if (row < 0 || row >= lines)
             return std::nullopt;
-        return table.start(row);
+        return table.start(timeLists().TimeListPlain.tableRow(row));
     };
     c.lineStartA = startOf(c.listASelected);
     c.lineStartB = startOf(c.listBSelected);
@@ -406,7 +406,8 @@ void SubtitlesController::JumpToSubtitle(int line)
     // The table may have been replaced while the dialog was open.
     if (!e || line < 0 || line >= table.TimeTable().size() - 1)
         return;
-    e->setCurrentPosition(double(correctedSecond(table.start(line), ctx_.settings->OffsetEnabled,
+    e->setCurrentPosition(double(correctedSecond(table.start(timeLists().TimeListShifted.tableRow(line)),
+                                                 ctx_.settings->OffsetEnabled,
                                                  {ShiftFactor, ShiftOffset, ShiftFactorInverse, ShiftOffsetInverse})));
 }
 

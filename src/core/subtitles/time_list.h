@@ -31,10 +31,14 @@ public:
     }
     QString line(qsizetype i) const; // 0 <= i < count()
     QStringList toStringList() const;
+    // The table's entry listed as row `i`: the end marker is left out by what it is, and the
+    // time lines' marker sorts before the lines after 12:00:00.
+    qsizetype tableRow(qsizetype i) const { return i >= marker_ ? i + 1 : i; }
 
 private:
     SubtitleTable table_;
     TimeListShift shift_;
+    qsizetype marker_ = 0;   // the end marker's entry (the last one unless found earlier)
 };
 
 struct TimeLists {

@@ -12,19 +12,22 @@ TEST(TimeLists, PlainAndShiftedLines)
         QStringList shifted;
     };
     const Case cases[] = {
-        {{false, 2.0, 7.0}, {"0:00:05       x", "0:01:02     Ala|ma kota", "12:00:00"}},
-        {{true, 2.0, 0.25}, {"0:00:10       x", "0:02:04     Ala|ma kota", "24:00:00"}},
-        {{true, 1.0, 0.5}, {"0:00:06       x", "0:01:02     Ala|ma kota", "12:00:00"}}, // half to even
-        {{true, 1.0, -10.0}, {"-0:00:05       x", "0:00:52     Ala|ma kota", "11:59:50"}},
+        {{false, 2.0, 7.0}, {"0:00:05       x", "0:01:02     Ala|ma kota", "13:00:00     late"}},
+        {{true, 2.0, 0.25}, {"0:00:10       x", "0:02:04     Ala|ma kota", "26:00:00     late"}},
+        {{true, 1.0, 0.5}, {"0:00:06       x", "0:01:02     Ala|ma kota", "13:00:00     late"}}, // half to even
+        {{true, 1.0, -10.0}, {"-0:00:05       x", "0:00:52     Ala|ma kota", "12:59:50     late"}},
     };
     for (const Case &c : cases) {
         LoadSettings s;
         s.shift = c.shift;
-        // The table's last entry is left out: here that is the line after noon, not the sentinel.
+        // The end marker is left out by what it is: here it sorts before the line after noon,
+        // which stays listed, and the rows lead to the entries they show.
         const LoadResult r = LoadProc0({"0:01:02:Ala|ma kota", "0:00:05:  x  ", "13:00:00:late"}, s);
         EXPECT_EQ(r.lists.TimeListPlain.toStringList(),
-                  (QStringList{"0:00:05       x", "0:01:02     Ala|ma kota", "12:00:00"}));
+                  (QStringList{"0:00:05       x", "0:01:02     Ala|ma kota", "13:00:00     late"}));
         EXPECT_EQ(r.lists.TimeListShifted.toStringList(), c.shifted);
+        EXPECT_EQ(r.table.start(r.lists.TimeListPlain.tableRow(2)), 46800);
+        EXPECT_EQ(r.table.start(r.lists.TimeListPlain.tableRow(1)), 62);
     }
 }
 
