@@ -93,8 +93,9 @@ TEST(SubsTool, RoundTripsBetweenAllFiveFormats)
         ASSERT_EQ(got.size(), want.size());
         for (size_t i = 0; i < got.size(); ++i) {
             EXPECT_NEAR(got[i].start, want[i].start, f.precision);
-            if (f.ends)
+            if (f.ends) {
                 EXPECT_NEAR(got[i].end, want[i].end, f.precision);
+            }
             EXPECT_EQ(got[i].text, want[i].text);
         }
     }

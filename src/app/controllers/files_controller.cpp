@@ -146,9 +146,9 @@ void FilesController::addFiles(const QStringList &Paths, int AddMode, bool Clear
                           QStringLiteral("Nie można odczytać playlisty:\n") + unreadable.join(QLatin1Char('\n')));
     if (plan.callsPlsAddProc())
         ctx_.playlist->PlsAddProc(plan.media, plan.clearFirst, plan.dropPoint, plan.openFirst, plan.appendAtEnd);
-    // After PlsAddProc's status refresh; it stays until the next one.
-    if (notFound > 0 && label)
-        label->setText(playlistMissingText(notFound));
+    // After PlsAddProc's status refresh, as the status line's note.
+    if (notFound > 0)
+        ctx_.status->showNote(playlistMissingText(notFound));
     if (plan.callsTxtAddProc())
         ctx_.library->TxtAddProc(plan.subtitles, plan.subtitleKinds, plan.dropPoint, plan.loadSubtitle,
                                  plan.appendAtEnd);

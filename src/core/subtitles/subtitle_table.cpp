@@ -105,6 +105,14 @@ QList<Entry> SubtitleTable::Rows<Entry>::toList() const
     return out;
 }
 
+bool SubtitleTable::isEndMarker(qsizetype i) const
+{
+    const int32_t s = start(i);
+    return (s == kTimeLinesSentinel || s == kBracketLinesSentinel || s == kCueLinesSentinel
+            || s == kFrameLinesSentinel)
+        && timeTextUtf8(i).isEmpty();
+}
+
 template class SubtitleTable::Rows<TimeEntry>;
 template class SubtitleTable::Rows<FrameEntry>;
 

@@ -124,6 +124,10 @@ public:
     TimeRows TimeTable() const { return TimeRows(d_.get()); }
     FrameRows FrameTable() const { return FrameRows(d_.get()); }
     int32_t start(qsizetype i) const; // TimeTable()[i].start without decoding the text
+    // TimeTable()[i] is the end marker: a row without text at a marker's time. No line of a
+    // file is one (time lines without text are not loaded, bracket lines end before the
+    // bracket marker's time); the time lines' marker sorts before lines after 12:00:00.
+    bool isEndMarker(qsizetype i) const;
     // The texts as the table keeps them (UTF-8), without decoding; valid while the table lives.
     QByteArrayView timeTextUtf8(qsizetype i) const;
     QByteArrayView frameTextUtf8(qsizetype i) const;

@@ -215,7 +215,7 @@ public:
             const qsizetype n = table.TimeTable().size();
             size_ = size_t(n);
             for (qsizetype i = n - 1; i >= 0; --i) {
-                if (isEndMarker(table, i)) {
+                if (table.isEndMarker(i)) {
                     marker_ = i;
                     --size_;
                     break;
@@ -240,16 +240,6 @@ public:
     }
 
 private:
-    // A row without text at a marker's time. No line of a file is one: time lines without
-    // text are not loaded, and bracket lines end before the bracket marker's time.
-    static bool isEndMarker(const SubtitleTable &table, qsizetype i)
-    {
-        const int32_t s = table.start(i);
-        return (s == kTimeLinesSentinel || s == kBracketLinesSentinel || s == kCueLinesSentinel
-                || s == kFrameLinesSentinel)
-            && table.timeTextUtf8(i).isEmpty();
-    }
-
     const SubtitleTable &table_;
     double perSecond_ = 0; // frames or milliseconds per second; 0 for time lines
     size_t size_ = 0;

@@ -35,14 +35,10 @@ QString formatListTime(int64_t seconds)
 TimeList::TimeList(SubtitleTable table, TimeListShift shift)
     : table_(std::move(table)), shift_(shift)
 {
-    // A row without text at a marker's time is the marker: no line of a file is one.
     const qsizetype n = table_.TimeTable().size();
     marker_ = n - 1;
     for (qsizetype i = n - 1; i >= 0; --i) {
-        const int32_t s = table_.start(i);
-        if ((s == kTimeLinesSentinel || s == kBracketLinesSentinel || s == kFrameLinesSentinel
-             || s == kCueLinesSentinel)
-            && table_.timeTextUtf8(i).isEmpty()) {
+        if (table_.isEndMarker(i)) {
             marker_ = i;
             break;
         }

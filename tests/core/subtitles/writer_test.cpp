@@ -124,8 +124,9 @@ TEST(SubtitleWriter, RoundTripsKeepEveryLineAndTime)
             // LRC has no hours: 1:02:05 comes back as 2:05.
             const double want = f.format == SubtitleSaveFormat::Lrc ? std::fmod(source[i].start, 3600) : source[i].start;
             EXPECT_NEAR(back[i].start, want, f.precision) << text.constData();
-            if (f.ends)
+            if (f.ends) {
                 EXPECT_NEAR(back[i].end, source[i].end, f.precision) << text.constData();
+            }
             EXPECT_EQ(back[i].text, f.format == SubtitleSaveFormat::Srt ? srtText(source[i].text) : source[i].text)
                 << text.constData();
         }
