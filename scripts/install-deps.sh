@@ -6,8 +6,8 @@ set -euo pipefail
 
 RUN_PKGS=(qt6-base-dev qt6-svg-dev libqt6opengl6-dev libmpv-dev libjack-jackd2-dev libgl-dev libx11-dev
           libxcb1-dev libxrandr-dev libxi-dev libpulse-dev pkg-config ffmpeg fonts-dejavu-core fonts-liberation2 locales
-          qt6-translations-l10n cmake ninja-build g++ make dpkg-dev)
-TEST_PKGS=(xvfb xauth x11-utils xdotool twm trayer playerctl dbus appstream xdg-utils desktop-file-utils libgtest-dev libbenchmark-dev hyperfine mpv clang libclang-rt-14-dev weston xwayland openbox)
+          qt6-translations-l10n libavformat-dev libavcodec-dev libavutil-dev libswresample-dev libkissfft-dev cmake ninja-build g++ make dpkg-dev)
+TEST_PKGS=(xvfb xauth x11-utils xdotool twm trayer playerctl dbus appstream xdg-utils desktop-file-utils libgtest-dev libbenchmark-dev hyperfine mpv clang libclang-rt-14-dev weston xwayland openbox espeak-ng)
 
 pkgs=("${RUN_PKGS[@]}")
 [ "${1:-}" = "--test" ] && pkgs+=("${TEST_PKGS[@]}")

@@ -24,3 +24,10 @@ if [ ! -s "$out/clip.txt" ]; then
     '0:00:04:Zażółć gęślą jaźń.' \
     '0:00:07:Koniec.|Dziękujemy za uwagę.' > "$out/clip.txt"
 fi
+
+# Films with several tracks and films with speech at known times, each made by its own script.
+here="$(cd "$(dirname "$0")" && pwd)"
+for extra in "$here"/make_*_films.sh; do
+  [ -x "$extra" ] && "$extra" "$out"
+done
+exit 0

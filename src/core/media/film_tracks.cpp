@@ -1,0 +1,1 @@
+#include "core/media/film_tracks.h"

@@ -1,0 +1,1 @@
+#include "core/sync/subtitle_sync.h"
