@@ -1,8 +1,25 @@
 #pragma once
 
+#include <QList>
 #include <QObject>
 #include <QString>
 #include <QVariantMap>
+
+// One track of the open file as the engine lists it. Ids are the engine's, 1-based per kind in
+// the container's stream order (so audio id 2 is the film's second audio stream).
+struct MediaTrack {
+    enum class Kind { Video, Audio, Subtitle };
+    Kind kind = Kind::Video;
+    int id = 0;
+    QString language;     // as tagged ("pol", "eng"); empty when untagged
+    QString title;        // the container's title; empty when none
+    QString codec;        // the decoder's short name: "ac3", "subrip", "hdmv_pgs_subtitle"
+    int channels = 0;     // audio only; 0 when unknown
+    bool isDefault = false;
+    bool external = false; // added from another file, not part of the container
+
+    friend bool operator==(const MediaTrack &, const MediaTrack &) = default;
+};
 
 // The one media engine of the program: everything else drives sound and picture through these
 // properties, methods and events only. Units: seconds for positions and durations (frames for
@@ -103,6 +120,13 @@ public:
     virtual QVariantMap statistics() const = 0;
     virtual void requestStatistics() = 0;
 
+    // The open file's tracks (empty while nothing is open); TracksChanged tells of a new list.
+    virtual QList<MediaTrack> tracks() const { return {}; }
+    // The audio track playing (its id), 0 for none. The setter takes an id from tracks();
+    // anything else is ignored. AudioTrackChanged follows whenever the track in use changes.
+    virtual int audioTrack() const { return 0; }
+    virtual void setAudioTrack(int id) { Q_UNUSED(id); }
+
     // Ends the engine for good, without events, while the window it draws into still exists
     // (its owner calls it when that window is about to be destroyed). Afterwards the engine is
     // closed and every Open reports an error.
@@ -115,6 +139,8 @@ signals:
     void OnEndOfStream(int Result);
     void OnError();
     void SoundOutputChanged();
+    void TracksChanged();
+    void AudioTrackChanged();
 
     void DialogRequested(int kind);
     void StatisticsChanged();

@@ -120,6 +120,8 @@ public:
             mpv_observe_property(mpv_, 0, name, MPV_FORMAT_NODE);
         if (withAudio)
             mpv_observe_property(mpv_, 0, mpvprop::kCurrentAo, MPV_FORMAT_NODE);
+        for (const char *name : {mpvprop::kTrackList, mpvprop::kAid})
+            mpv_observe_property(mpv_, 0, name, MPV_FORMAT_NODE);
         mpv_set_wakeup_callback(mpv_, &Session::wakeup, this);
         return true;
     }
@@ -367,6 +369,8 @@ void MpvEngine::shutdown()
     if (!usable_)
         return;
     ++generation_;
+    tracks_.clear(); // quietly: no events from here on
+    audioTrack_ = 0;
     forgetMedia();
     load_ = Load::Closed;
     readyState_ = shownReady_ = rsUninitialized;
@@ -522,6 +526,70 @@ void MpvEngine::Stop()
     publish();
 }
 
+void MpvEngine::takeTrackList(const QVariant &value)
+{
+    namespace t = mpvprop::track;
+    QList<MediaTrack> list;
+    int selectedAudio = 0;
+    for (const QVariant &item : value.toList()) {
+        const QVariantMap m = item.toMap();
+        const QString type = m.value(QLatin1String(t::kType)).toString();
+        MediaTrack track;
+        if (type == QLatin1String(t::kTypeAudio))
+            track.kind = MediaTrack::Kind::Audio;
+        else if (type == QLatin1String(t::kTypeSub))
+            track.kind = MediaTrack::Kind::Subtitle;
+        else if (type == QLatin1String(t::kTypeVideo))
+            track.kind = MediaTrack::Kind::Video;
+        else
+            continue;
+        track.id = int(m.value(QLatin1String(t::kId)).toLongLong());
+        if (track.id <= 0)
+            continue;
+        track.language = m.value(QLatin1String(t::kLang)).toString();
+        track.title = m.value(QLatin1String(t::kTitle)).toString();
+        track.codec = m.value(QLatin1String(t::kCodec)).toString();
+        track.channels = int(std::clamp<qint64>(m.value(QLatin1String(t::kChannelCount)).toLongLong(), 0, 64));
+        track.isDefault = m.value(QLatin1String(t::kDefault)).toBool();
+        track.external = m.value(QLatin1String(t::kExternal)).toBool();
+        if (track.kind == MediaTrack::Kind::Audio && m.value(QLatin1String(t::kSelected)).toBool())
+            selectedAudio = track.id;
+        list.append(track);
+    }
+    if (list != tracks_) {
+        tracks_ = list;
+        emit TracksChanged();
+    }
+    if (selectedAudio != audioTrack_) {
+        audioTrack_ = selectedAudio;
+        emit AudioTrackChanged();
+    }
+}
+
+void MpvEngine::takeAudioTrack(const QVariant &value)
+{
+    // "no" (or "auto" before a track is chosen) reads as no track.
+    const int id = value.typeId() == QMetaType::LongLong ? int(value.toLongLong()) : 0;
+    if (id == audioTrack_)
+        return;
+    audioTrack_ = id;
+    emit AudioTrackChanged();
+}
+
+void MpvEngine::setAudioTrack(int id)
+{
+    const bool known = std::any_of(tracks_.cbegin(), tracks_.cend(), [id](const MediaTrack &t) {
+        return t.kind == MediaTrack::Kind::Audio && t.id == id;
+    });
+    if (!known || load_ == Load::Closed)
+        return;
+    mpv_->setProperty(mpvprop::kAid, qint64(id));
+    if (id != audioTrack_) {
+        audioTrack_ = id;
+        emit AudioTrackChanged();
+    }
+}
+
 void MpvEngine::forgetMedia()
 {
     pictureTimer_->stop();
@@ -534,6 +602,14 @@ void MpvEngine::forgetMedia()
     width_ = height_ = 0;
     waiting_ = false;
     stopped_ = paused_ = true;
+    if (!tracks_.isEmpty()) {
+        tracks_.clear();
+        emit TracksChanged();
+    }
+    if (audioTrack_ != 0) {
+        audioTrack_ = 0;
+        emit AudioTrackChanged();
+    }
 }
 
 void MpvEngine::Open(const QString &name)
@@ -590,6 +666,10 @@ void MpvEngine::startLoad(bool silent)
 {
     reloading_ = silent;
     mpv_->setProperty(mpvprop::kPause, silent ? paused_ : true);
+    // A chosen audio track is an option to mpv and would carry over to the next file; the
+    // silent reopen at the end of the stream keeps it.
+    if (!silent)
+        mpv_->setProperty(mpvprop::kAid, QStringLiteral("auto"));
     const QString target = isUrl(fileName_) ? fileName_ : QFileInfo(fileName_).absoluteFilePath();
     const quint64 g = generation_;
     mpv_->command({QString::fromLatin1(mpvprop::kLoadfile), target,
@@ -736,6 +816,16 @@ void MpvEngine::onProperty(const QByteArray &name, const QVariant &value)
             soundLost_ = lost;
             emit SoundOutputChanged();
         }
+        return;
+    }
+    if (name == mpvprop::kTrackList || name == mpvprop::kAid) {
+        // Also while opening: the menus list the tracks as soon as the container is read.
+        if (load_ == Load::Closed || !isCurrentFile())
+            return;
+        if (name == mpvprop::kTrackList)
+            takeTrackList(value);
+        else
+            takeAudioTrack(value);
         return;
     }
     if (load_ != Load::Open || reloading_ || !isCurrentFile())

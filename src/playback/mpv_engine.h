@@ -54,6 +54,10 @@ public:
     bool IsSoundCardEnabled() const override { return usable_ && withAudio_ && !soundLost_; }
     bool soundOutputLost() const override { return soundLost_; }
 
+    QList<MediaTrack> tracks() const override { return tracks_; }
+    int audioTrack() const override { return audioTrack_; }
+    void setAudioTrack(int id) override;
+
     QVariantMap statistics() const override { return stats_; }
     void requestStatistics() override;
     void shutdown() override;
@@ -93,6 +97,8 @@ private:
     void seekTo(double seconds);
     void forgetMedia();
     void publish();
+    void takeTrackList(const QVariant &value);
+    void takeAudioTrack(const QVariant &value);
     // Play and Pause: leaves Stop and sets mpv's pause, for an open file only.
     void leaveStop(bool paused);
     QString describeMpvError(int code) const;
@@ -125,6 +131,8 @@ private:
     QString error_;
     QVariantMap stats_;
     int statsPending_ = 0;
+    QList<MediaTrack> tracks_;
+    int audioTrack_ = 0;
 
     // Last states announced, so that every event carries the old state the listener saw.
     int shownPlay_ = psClosed;

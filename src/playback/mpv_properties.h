@@ -89,6 +89,24 @@ inline constexpr char kPausedForCache[] = "paused-for-cache";
 inline constexpr char kDuration[] = "duration";
 // The sound output in use: kAoNone after the fallback, unavailable while no sound plays.
 inline constexpr char kCurrentAo[] = "current-ao";
+// The open file's tracks (an array of maps with the fields below) and the audio track in use
+// ("no", or the track's id); aid is also written to change the track.
+inline constexpr char kTrackList[] = "track-list";
+inline constexpr char kAid[] = "aid";
+namespace track {
+inline constexpr char kId[] = "id";
+inline constexpr char kType[] = "type";
+inline constexpr char kTypeVideo[] = "video";
+inline constexpr char kTypeAudio[] = "audio";
+inline constexpr char kTypeSub[] = "sub";
+inline constexpr char kLang[] = "lang";
+inline constexpr char kTitle[] = "title";
+inline constexpr char kCodec[] = "codec";
+inline constexpr char kChannelCount[] = "demux-channel-count";
+inline constexpr char kDefault[] = "default";
+inline constexpr char kExternal[] = "external";
+inline constexpr char kSelected[] = "selected";
+} // namespace track
 
 // Read once a file is loaded (asynchronously).
 inline constexpr char kFrameCount[] = "estimated-frame-count";
