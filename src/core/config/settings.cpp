@@ -123,6 +123,8 @@ const std::array kKeys = {
     fontStyle(u"TEFontStyle", &S::TEFontStyle),
     colour(u"TEFontColor", &S::TEFontColor),
     text(u"RecentFiles", &S::RecentFiles),
+    text(u"PreferredAudioLanguages", &S::PreferredAudioLanguages),
+    text(u"PreferredSubtitleLanguages", &S::PreferredSubtitleLanguages),
     // Never saved, so the time correction is off at every start unless the file itself says so.
     readOnly(boolean(u"OffsetEnabled", &S::OffsetEnabled)),
     // Written by a second instance handing over its file.
@@ -203,6 +205,12 @@ Settings loadSettings(const IniFile &ini, const QStringList &resolutionList)
         if (key.read)
             std::visit(Reader{ini, key, defaults, s}, key.field);
     }
+    // The options dialog writes the list with a closing "/": that is still the old default.
+    QStringView types(s.FileTypes);
+    if (types.endsWith(u'/'))
+        types.chop(1);
+    if (types == QStringView(kOldDefaultFileTypes))
+        s.FileTypes = defaults.FileTypes;
     return s;
 }
 

@@ -12,6 +12,9 @@ namespace zv {
 
 class IniFile;
 
+// The FileTypes default of earlier versions, before today's containers were added.
+inline constexpr char16_t kOldDefaultFileTypes[] = u"mp3/wav/avi/mpg/mpeg/mpe/asf/mid/m3u/zvl";
+
 // The one section of zentavista.ini.
 inline constexpr char16_t kSettingsSection[] = u"Main";
 
@@ -102,7 +105,14 @@ struct Settings {
     quint32 TEFontColor = 0;
     quint32 TEBackGround = 16777215;
 
-    QString FileTypes = QStringLiteral("mp3/wav/avi/mpg/mpeg/mpe/asf/mid/m3u/zvl");
+    // Media extensions, "/"-separated. A stored value equal to kOldDefaultFileTypes (with or
+    // without a closing "/") is read as this default: the user never changed the old one.
+    QString FileTypes = QStringLiteral("mp3/wav/avi/mpg/mpeg/mpe/asf/mid/m3u/zvl/mp4/m4v/mkv/webm/mov/ogv/ogg/oga/"
+                                       "opus/flac/m4a/aac/wmv/wma/ts/m2ts/mts/vob/3gp/flv/divx/xvid/mka");
+    // Languages tried in order when a film opens: ISO codes ("pl", "eng"), "org" for the film's
+    // first track. Empty audio list: the film's own default track plays.
+    QString PreferredAudioLanguages;
+    QString PreferredSubtitleLanguages = QStringLiteral("pl");
     bool Repeat = false;                  // state of the repeat command (filled by the UI)
     QString RecentFiles;                  // recentFilesValue() of the menu, newest first
     QString ParamFile;                    // read, never written: the second instance writes it

@@ -20,10 +20,13 @@ IniFile fromText(const QByteArray &bytes)
     return ini;
 }
 
+const char kFileTypes[] = "mp3/wav/avi/mpg/mpeg/mpe/asf/mid/m3u/zvl/mp4/m4v/mkv/webm/mov/ogv/ogg/oga/"
+                          "opus/flac/m4a/aac/wmv/wma/ts/m2ts/mts/vob/3gp/flv/divx/xvid/mka";
+
 // Every written key with the text a fresh file holds for the defaults, in the order of writing.
 struct Written { const char *key; const char *text; };
 const Written kFreshFile[] = {
-    {"FontName", "Arial"}, {"FileTypes", "mp3/wav/avi/mpg/mpeg/mpe/asf/mid/m3u/zvl"},
+    {"FontName", "Arial"}, {"FileTypes", kFileTypes},
     {"FontSize", "22"}, {"FontColor", "16777215"}, {"FontCharset", "1"}, {"FontStyle", "3"},
     {"ShowFullScrCtrls", "1"}, {"BackGroundColor", "0"}, {"TextDelay", "4"},
     {"DisplayMode", "3"}, {"ShowShadow", "1"}, {"ShadowMode", "1"}, {"ShadowDistance", "1"},
@@ -44,6 +47,7 @@ const Written kFreshFile[] = {
     {"TETimeSuorceIndex", "0"}, {"TETimeFormatIndex", "0"}, {"TEFontName", "Arial"},
     {"TEFontSize", "16"}, {"TEFontCharset", "1"}, {"TEBackGround", "16777215"},
     {"TEFontStyle", "0"}, {"TEFontColor", "0"}, {"RecentFiles", ""},
+    {"PreferredAudioLanguages", ""}, {"PreferredSubtitleLanguages", "pl"},
 };
 
 // A value of the key's type that differs from `defaults` and stays within its range.
@@ -101,6 +105,30 @@ TEST(Settings, FreshFileHoldsTheDefaultsInWritingOrder)
     EXPECT_TRUE(tableKeys.contains(QStringLiteral("OffsetEnabled")));
     EXPECT_TRUE(tableKeys.contains(QStringLiteral("ParamFile")));
     EXPECT_EQ(loadSettings(IniFile(), kNoModes), Settings{});
+}
+
+// Only the untouched old default becomes today's list; any list the user made stays.
+TEST(Settings, OldDefaultFileTypesReadAsTodaysDefault)
+{
+    const struct {
+        const char *stored;
+        const char *read; // nullptr: today's default
+    } kCases[] = {
+        {"mp3/wav/avi/mpg/mpeg/mpe/asf/mid/m3u/zvl", nullptr},
+        {"mp3/wav/avi/mpg/mpeg/mpe/asf/mid/m3u/zvl/", nullptr}, // as the options dialog writes it
+        {"mp3/wav/avi/mpg/mpeg/mpe/asf/mid/m3u", "mp3/wav/avi/mpg/mpeg/mpe/asf/mid/m3u"},
+        {"MP3/wav/avi/mpg/mpeg/mpe/asf/mid/m3u/zvl", "MP3/wav/avi/mpg/mpeg/mpe/asf/mid/m3u/zvl"},
+        {"avi/mkv", "avi/mkv"},
+        {"", ""},
+    };
+    for (const auto &c : kCases) {
+        IniFile ini;
+        ASSERT_TRUE(ini.writeString(kSettingsSection, u"FileTypes", QString::fromLatin1(c.stored)));
+        const Settings s = loadSettings(ini, kNoModes);
+        EXPECT_EQ(s.FileTypes, c.read ? QString::fromLatin1(c.read) : QString::fromLatin1(kFileTypes))
+            << c.stored;
+    }
+    EXPECT_EQ(Settings{}.FileTypes, QString::fromLatin1(kFileTypes));
 }
 
 TEST(Settings, EveryKeyIsReadAndWrittenAsItsRowSays)
