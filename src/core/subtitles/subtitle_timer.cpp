@@ -19,7 +19,9 @@ std::optional<QString> Timer1Timer(const SubtitleTable &table, const SubtitleTim
                                    SubtitleDisplayState &state)
 {
     double p = in.CurrentPosition;
-    if (in.OffsetEnabled)
+    if (in.OffsetEnabled && in.Pieces && !in.Pieces->empty())
+        p = in.Pieces->toSubtitle(p);
+    else if (in.OffsetEnabled)
         p = p * in.ShiftFactor + in.ShiftOffset; // the subtitle time of the film position
     if (std::isnan(p))
         return std::nullopt; // no position at all: leave the screen as it is

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/subtitles/subtitle_table.h"
+#include "core/subtitles/time_shift.h"
 
 #include <QString>
 
@@ -26,6 +27,7 @@ struct SubtitleTimerInput {
     bool OffsetEnabled = false;
     double ShiftFactor = 1.0;
     double ShiftOffset = 0.0;
+    const PiecewiseShift *Pieces = nullptr; // used instead of the pair when it holds pieces
 };
 
 // One tick of the subtitle timer: picks the line for the position (the first match in table

@@ -269,8 +269,10 @@ SubtitleSaveText format(const Cues &cues, const SubtitleSaveOptions &o, const Su
         fps = 25.0;
         r.assumedFrameRate = true;
     }
-    const auto map = [&](double t, bool count) {
-        if (o.correct)
+    const auto map = [&](double t, bool count, size_t line) {
+        if (o.correct && !o.pieces.empty())
+            t = o.pieces.toFilm(qsizetype(line), t);
+        else if (o.correct)
             t = t * o.shift.ShiftFactorInverse + o.shift.ShiftOffsetInverse;
         if (std::isnan(t))
             t = 0;
@@ -295,19 +297,19 @@ SubtitleSaveText format(const Cues &cues, const SubtitleSaveOptions &o, const Su
     qsizetype srtCounter = 0;
     for (size_t k = 0; k < cues.size() && out.ok(); ++k) {
         decltype(auto) c = cues[k]; // a reference into a vector, a value made from a table
-        const double start = map(c.start, true);
+        const double start = map(c.start, true, k);
         double end;
         if (std::isnan(c.end)) {
             // A line without an end lasts TextDelay seconds or until the next line starts, as
             // the timer shows it.
             end = start + std::max(o.textDelay, 0);
             if (k + 1 < cues.size()) {
-                const double next = map(cues[k + 1].start, false);
+                const double next = map(cues[k + 1].start, false, k + 1);
                 if (next > start)
                     end = std::min(end, next);
             }
         } else {
-            end = std::max(map(c.end, false), start);
+            end = std::max(map(c.end, false, k), start);
         }
         out.reserve(c.text.size() + growthOf(c.text, o.format) + kLineOverhead);
         switch (o.format) {
@@ -411,12 +413,14 @@ bool subtitleTimesFit(const SubtitleTable &table, double mediaFrameRate, const S
     if (!o.correct)
         return true; // stored times are far below the limit
     const TableCues cues(table, mediaFrameRate);
-    const auto fits = [&](double t) {
-        return std::isnan(t) || t * o.shift.ShiftFactorInverse + o.shift.ShiftOffsetInverse <= kTimeLimit;
+    const auto fits = [&](double t, size_t line) {
+        const double mapped = o.pieces.empty() ? t * o.shift.ShiftFactorInverse + o.shift.ShiftOffsetInverse
+                                               : o.pieces.toFilm(qsizetype(line), t);
+        return std::isnan(t) || mapped <= kTimeLimit;
     };
     for (size_t k = 0; k < cues.size(); ++k) {
         const SubtitleCue c = cues[k];
-        if (!fits(c.start) || !fits(c.end))
+        if (!fits(c.start, k) || !fits(c.end, k))
             return false;
     }
     return true;
@@ -537,13 +541,14 @@ bool saveSubtitles(const QString &path, const SubtitleTable &table, double media
 }
 
 CorrectedSaveResult ZapiszTekst(const SubtitleTable &table, const QString &path,
-                                const CorrectedSaveRequest &request)
+                                const CorrectedSaveRequest &request, const PiecewiseShift &pieces)
 {
     SubtitleSaveOptions o;
     o.format = request.format;
     o.frameRate = request.MediaFrameRate;
     o.correct = request.OffsetEnabled;
     o.shift = request.shift;
+    o.pieces = pieces;
     SubtitleSaveText text;
     CorrectedSaveResult r;
     r.ok = saveSubtitles(path, table, request.MediaFrameRate, o, request.encoding, &text, &r.used, &r.error);

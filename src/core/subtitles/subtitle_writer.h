@@ -43,6 +43,7 @@ struct SubtitleSaveOptions {
     // ShiftFactorInverse and ShiftOffsetInverse of the correction).
     bool correct = false;
     ShiftCoefficients shift;
+    PiecewiseShift pieces;  // used instead of `shift` when it holds pieces
 };
 
 struct SubtitleSaveText {
@@ -119,7 +120,8 @@ struct CorrectedSaveResult {
 
 // The table is only read: saving over the loaded file replaces the file atomically and leaves
 // the table as it is.
+// `pieces`, when it holds any, is used instead of the request's pair.
 CorrectedSaveResult ZapiszTekst(const SubtitleTable &table, const QString &path,
-                                const CorrectedSaveRequest &request);
+                                const CorrectedSaveRequest &request, const PiecewiseShift &pieces = {});
 
 } // namespace zv

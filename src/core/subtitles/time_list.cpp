@@ -32,8 +32,8 @@ QString formatListTime(int64_t seconds)
     return out;
 }
 
-TimeList::TimeList(SubtitleTable table, TimeListShift shift)
-    : table_(std::move(table)), shift_(shift)
+TimeList::TimeList(SubtitleTable table, TimeListShift shift, PiecewiseShift pieces)
+    : table_(std::move(table)), shift_(shift), pieces_(std::move(pieces))
 {
     const qsizetype n = table_.TimeTable().size();
     marker_ = n - 1;
@@ -50,7 +50,9 @@ QString TimeList::line(qsizetype i) const
     const TimeEntry e = table_.TimeTable()[tableRow(i)];
     int64_t t = e.start;
     if (shift_.OffsetEnabled) {
-        const double mapped = double(e.start) * shift_.ShiftFactorInverse + shift_.ShiftOffsetInverse;
+        const double mapped = pieces_.empty()
+            ? double(e.start) * shift_.ShiftFactorInverse + shift_.ShiftOffsetInverse
+            : pieces_.toFilm(i, double(e.start));
         if (std::isnan(mapped))
             t = 0;
         else
@@ -72,9 +74,10 @@ QStringList TimeList::toStringList() const
     return out;
 }
 
-TimeLists LadujOpisyDoOpcji(const SubtitleTable &table, const TimeListShift &shift)
+TimeLists LadujOpisyDoOpcji(const SubtitleTable &table, const TimeListShift &shift,
+                            const PiecewiseShift &pieces)
 {
-    return {TimeList(table, TimeListShift{}), TimeList(table, shift)};
+    return {TimeList(table, TimeListShift{}), TimeList(table, shift, pieces)};
 }
 
 void CzyscListe(SubtitleTable &table, TimeLists &lists)

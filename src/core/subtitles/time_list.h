@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/subtitles/subtitle_table.h"
+#include "core/subtitles/time_shift.h"
 
 #include <QList>
 #include <QString>
@@ -22,7 +23,8 @@ struct TimeListShift {
 class TimeList {
 public:
     TimeList() = default;
-    TimeList(SubtitleTable table, TimeListShift shift);
+    // `pieces`, when it holds any, is used instead of the pair of `shift`.
+    TimeList(SubtitleTable table, TimeListShift shift, PiecewiseShift pieces = {});
 
     qsizetype count() const
     {
@@ -38,6 +40,7 @@ public:
 private:
     SubtitleTable table_;
     TimeListShift shift_;
+    PiecewiseShift pieces_;
     qsizetype marker_ = 0;   // the end marker's entry (the last one unless found earlier)
 };
 
@@ -47,7 +50,8 @@ struct TimeLists {
 };
 
 // Rebuilds both lists from the table; the shifted one applies `shift` when it is enabled.
-TimeLists LadujOpisyDoOpcji(const SubtitleTable &table, const TimeListShift &shift);
+TimeLists LadujOpisyDoOpcji(const SubtitleTable &table, const TimeListShift &shift,
+                            const PiecewiseShift &pieces = {});
 
 // Empties the table (with CurrentSubtitleFile) and both lists.
 void CzyscListe(SubtitleTable &table, TimeLists &lists);

@@ -1,9 +1,11 @@
 #pragma once
 
 #include <QString>
+#include <QtGlobal>
 
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 namespace zv {
 
@@ -84,5 +86,52 @@ inline std::optional<ShiftCoefficients> shiftCoefficientsFor(const ShiftInputs &
 // The film second at which a line stored at `start` is shown: where the jump dialog seeks.
 // Rounded to the nearest (ties to even), never before 0.
 int64_t correctedSecond(int64_t start, bool offsetEnabled, const ShiftCoefficients &shift);
+
+// One piece of a piecewise correction, for a film with scenes cut out or added: the lines from
+// `firstLine` (their index in table order, end marker left out) up to the next piece's are shown
+// at  film time = subtitle time * factor + offset  (seconds).
+struct ShiftPiece {
+    qsizetype firstLine = 0;
+    double factor = 1.0;
+    double offset = 0.0;
+    bool operator==(const ShiftPiece &) const = default;
+};
+
+// A correction made of pieces, used instead of the linear pair while OffsetEnabled is on and it
+// holds any piece. Bound to the subtitle file it was made for: its line numbers mean nothing
+// in another one.
+class PiecewiseShift {
+public:
+    PiecewiseShift() = default;
+    // `lineStarts`: every line's stored start in seconds, in table order. Pieces are sorted by
+    // firstLine; the first always starts at line 0, whatever it says.
+    PiecewiseShift(std::vector<ShiftPiece> pieces, const std::vector<double> &lineStarts);
+
+    bool empty() const { return pieces_.empty(); }
+    const std::vector<ShiftPiece> &pieces() const { return pieces_; }
+    // Subtitle -> film for line `line`.
+    double toFilm(qsizetype line, double subtitleSeconds) const;
+    // Film -> subtitle, for the timer: the piece whose first line's film time was passed last.
+    double toSubtitle(double filmSeconds) const;
+
+    bool operator==(const PiecewiseShift &) const = default;
+
+private:
+    const ShiftPiece &pieceOfLine(qsizetype line) const;
+    std::vector<ShiftPiece> pieces_;
+    std::vector<double> filmStarts_; // per piece: the film second its first line is shown at
+};
+
+class SubtitleTable;
+
+// The pieces bound to `table`: its lines' starts as saving reads them (frames at
+// `mediaFrameRate`, below 1: 25).
+PiecewiseShift piecewiseShiftFor(const SubtitleTable &table, double mediaFrameRate,
+                                 std::vector<ShiftPiece> pieces);
+
+// correctedSecond for line number `line` (table order, end marker left out): through the
+// pieces when there are any, else as above.
+int64_t correctedSecond(int64_t start, qsizetype line, bool offsetEnabled, const ShiftCoefficients &shift,
+                        const PiecewiseShift &pieces);
 
 } // namespace zv
