@@ -1,1 +1,0 @@
-#include "core/media/film_tracks.h"
