@@ -43,12 +43,19 @@ struct SyncResult {
     double confidence = 0;          // 0..1; ok needs >= kConfidenceThreshold
     // For the picture: the speech score per 100 ms step of the film, 0..1.
     std::vector<float> speechScore;
+    double speechScoreStart = 0; // film time of speechScore[0] (the window's start, else 0)
     double filmSeconds = 0;
+    // Film time each line should start at, per TimeTable row (NaN for the end marker). The
+    // pieces' maps give it, except for files timed in whole seconds, where each line is moved
+    // to the speech onset within its second.
+    std::vector<double> lineStarts;
 };
 
 inline constexpr double kConfidenceThreshold = 0.5;
 // Fewer lines than this are refused ("too few lines": the message says how many are needed).
 inline constexpr int kMinimumLines = 10;
+// A shorter film (or quick-check window) holds too little speech to tell a fit from chance.
+inline constexpr double kMinimumSeconds = 20;
 
 // From a film and its loaded subtitles to a proposed time map. Blocking: call on a worker thread.
 // Reads only the film's best audio stream in-process.
