@@ -1,6 +1,8 @@
 #include "subs_tool.h"
 
+#include "subs_film.h"
 #include "subs_help.h"
+#include "subs_sync.h"
 
 #include "core/common/atomic_file.h"
 #include "core/files/get_typ.h"
@@ -43,6 +45,7 @@ struct Options {
     std::optional<double> shift;
     QList<std::pair<double, double>> fits;
     QString encoding = QStringLiteral("utf-8");
+    int track = 0; // a film's subtitle track; 0: its only one
 };
 
 class Tool {
@@ -80,6 +83,7 @@ private:
     }
     std::optional<Options> parse(const QStringList &args, int &status) const;
     std::optional<Loaded> load(const QString &path, const Options &o) const;
+    std::optional<Loaded> loadFilm(const QString &path, const Options &o) const;
     std::vector<qsizetype> badLineNumbers(const QString &path, const Loaded &l) const;
     int info(const Options &o) const;
     bool refuseCollisions(const Options &o, const QStringList &targets) const;
@@ -275,6 +279,16 @@ std::optional<Options> Tool::parse(const QStringList &args, int &status) const
                 return std::nullopt;
             }
             o.fits.append({*sub, *film});
+        } else if (a == u"--track") {
+            const auto v = value(i);
+            bool ok = false;
+            const int n = v ? v->toInt(&ok) : 0;
+            if (!ok || n < 1) {
+                if (v)
+                    usage(t("błędny numer ścieżki: ", "bad track number: ") + *v);
+                return std::nullopt;
+            }
+            o.track = n;
         } else if (a == u"--encoding") {
             const auto v = value(i);
             if (!v)
@@ -314,14 +328,42 @@ std::optional<Options> Tool::parse(const QStringList &args, int &status) const
 
 std::optional<Tool::Loaded> Tool::load(const QString &path, const Options &o) const
 {
+    if (isFilmPath(path))
+        return loadFilm(path, o);
     Loaded l;
     Utf8Lines lines;
     // Any name given explicitly goes to the content test, as the player's open dialog does.
     l.kind = detectSubtitleFormat(path, lines, &l.encoding);
     l.format = subtitleFormat(l.kind);
     if (!l.format) {
+        if (opensAsFilm(path))
+            return loadFilm(path, o);
         const auto m = classificationMessage(l.kind);
         say(path + QStringLiteral(": ") + (m ? m->text : t("nie da się odczytać pliku", "cannot read the file")));
+        return std::nullopt;
+    }
+    LoadSettings settings;
+    settings.MediaFrameRate = o.fps;
+    l.result = l.format->parse(std::move(lines), settings);
+    return l;
+}
+
+// A film's subtitle track, read as SubRip and loaded as a SubRip file would be.
+std::optional<Tool::Loaded> Tool::loadFilm(const QString &path, const Options &o) const
+{
+    const FilmTrackText film = filmSubtitles(path, o.track, lang_);
+    for (const QString &w : film.warnings)
+        say(path + QStringLiteral(": ") + w);
+    if (!film.ok) {
+        say(path + QStringLiteral(": ") + film.error);
+        return std::nullopt;
+    }
+    Loaded l;
+    Utf8Lines lines;
+    l.kind = detectSubtitleFormatOfBytes(film.subRip, lines, &l.encoding, true);
+    l.format = subtitleFormat(l.kind);
+    if (!l.format) {
+        say(path + QStringLiteral(": ") + t("nie da się odczytać ścieżki ", "cannot read track ") + film.track);
         return std::nullopt;
     }
     LoadSettings settings;
@@ -374,6 +416,19 @@ int Tool::info(const Options &o) const
     int status = kOk;
     QJsonArray reports;
     for (const QString &path : o.inputs) {
+        // A film: its tracks. With --track, the report of that subtitle track as of a file.
+        if (o.track == 0 && isFilmPath(path)) {
+            const FilmInfo film = filmInfo(path, lang_);
+            if (!film.ok) {
+                say(path + QStringLiteral(": ") + film.error);
+                status = kFailed;
+            } else if (o.json) {
+                reports.append(film.json);
+            } else {
+                print(film.text.toUtf8());
+            }
+            continue;
+        }
         const auto l = load(path, o);
         if (!l) {
             status = kFailed;
@@ -549,7 +604,8 @@ bool Tool::refuseCollisions(const Options &o, const QStringList &targets) const
     QStringList inputPlaces;
     for (const QString &path : o.inputs)
         inputPlaces.append(placeOf(path));
-    const bool explicitOutput = !o.output.isEmpty() && o.inputs.size() == 1;
+    // Never over a film: its subtitles are a small part of it.
+    const bool explicitOutput = !o.output.isEmpty() && o.inputs.size() == 1 && !isFilmPath(o.inputs[0]);
     bool refused = false;
     QStringList seen; // places of the targets before i
     for (qsizetype i = 0; i < targets.size(); ++i) {
@@ -559,7 +615,10 @@ bool Tool::refuseCollisions(const Options &o, const QStringList &targets) const
         for (qsizetype j = 0; j < o.inputs.size(); ++j) {
             if (inputPlaces[j] != place || (j == i && explicitOutput))
                 continue;
-            if (j == i)
+            if (j == i && isFilmPath(o.inputs[i]))
+                say(o.inputs[i] + t(": plik wynikowy byłby samym filmem; nic nie zapisano",
+                                    ": the output would be the film itself; nothing written"));
+            else if (j == i)
                 say(o.inputs[i] + t(": plik wynikowy byłby plikiem wejściowym; wskaż go przez -o",
                                     ": the output would be the input file; name it with -o"));
             else
@@ -606,6 +665,13 @@ int Tool::run(const QStringList &args)
 
 int run(const QStringList &args, std::FILE *out, std::FILE *err)
 {
+    // "sync" reads a film and has options of its own.
+    const auto word = std::find_if(args.begin(), args.end(), [](const QString &a) { return !a.startsWith(u'-'); });
+    if (word != args.end() && *word == u"sync") {
+        QStringList rest = args;
+        rest.removeAt(word - args.begin());
+        return runSync(rest, out, err);
+    }
     return Tool(out, err).run(args);
 }
 
