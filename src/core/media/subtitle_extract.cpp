@@ -99,6 +99,7 @@ ExtractedSubtitles extractSubtitleTrack(const QString &path, int subtitleNumber,
     ExtractedSubtitles result;
     detail::FilmInput in;
     auto lastReport = Clock::now();
+    double reported = 0; // a demuxer may step back to interleave; the fraction never does
     bool cancelled = false;
     // Called between packets and from inside the reads, so a long stretch of other streams'
     // data cannot keep a cancel waiting.
@@ -109,7 +110,8 @@ ExtractedSubtitles extractSubtitleTrack(const QString &path, int subtitleNumber,
         if (!force && now - lastReport < std::chrono::milliseconds(40))
             return true;
         lastReport = now;
-        if (!progress(in.bytePosition()))
+        reported = std::max(reported, in.bytePosition());
+        if (!progress(reported))
             cancelled = true;
         return !cancelled;
     };
