@@ -216,40 +216,86 @@ QString decodeAs(QByteArrayView bytes, TextEncoding encoding)
 
 namespace {
 
-// UTF-8 of every byte of an 8-bit code page: length in [0], the bytes after it.
-using Utf8Table = std::array<std::array<char, 4>, 256>;
+// UTF-8 of every byte of an 8-bit code page, ready for one four-byte store: the bytes first,
+// then their count in the last byte, which the next character overwrites.
+using Utf8Table = std::array<uint32_t, 256>;
 
 Utf8Table makeUtf8Table(TextEncoding enc)
 {
     Utf8Table t{};
     for (int b = 0; b < 256; ++b) {
         const char16_t u = unicodeOf(uint8_t(b), enc);
-        auto &e = t[size_t(b)];
-        if (u < 0x80) {
-            e = {1, char(u)};
-        } else if (u < 0x800) {
-            e = {2, char(0xC0 | (u >> 6)), char(0x80 | (u & 0x3F))};
-        } else {
-            e = {3, char(0xE0 | (u >> 12)), char(0x80 | ((u >> 6) & 0x3F)), char(0x80 | (u & 0x3F))};
-        }
+        std::array<char, 4> e{};
+        if (u < 0x80)
+            e = {char(u), 0, 0, 1};
+        else if (u < 0x800)
+            e = {char(0xC0 | (u >> 6)), char(0x80 | (u & 0x3F)), 0, 2};
+        else
+            e = {char(0xE0 | (u >> 12)), char(0x80 | ((u >> 6) & 0x3F)), char(0x80 | (u & 0x3F)), 3};
+        std::memcpy(&t[size_t(b)], e.data(), 4);
     }
     return t;
 }
 
-// Copies the ASCII run at the start of [p, end) and returns where it stopped.
-const char *copyAscii(char *&dst, const char *p, const char *end)
+unsigned lengthOf(uint32_t entry)
 {
-    const char *q = skipAsciiWords(p, end);
-    while (q < end && uint8_t(*q) < 0x80)
-        ++q;
-    std::memcpy(dst, p, size_t(q - p));
-    dst += q - p;
-    return q;
+    if constexpr (std::endian::native == std::endian::little)
+        return entry >> 24;
+    else
+        return entry & 0xFF;
 }
 
-} // namespace
+// Four bytes at once: their lengths are known before anything is stored, so the stores do not
+// wait on one another as a byte-by-byte loop's do.
+template <bool Vote>
+inline void decodeFour(char *&dst, const uint8_t *p, const Utf8Table &t, EightBitVotes &votes)
+{
+    const uint32_t a = t[p[0]], b = t[p[1]], c = t[p[2]], d = t[p[3]];
+    const unsigned la = lengthOf(a), lb = lengthOf(b), lc = lengthOf(c), ld = lengthOf(d);
+    std::memcpy(dst, &a, 4);
+    std::memcpy(dst + la, &b, 4);
+    std::memcpy(dst + la + lb, &c, 4);
+    std::memcpy(dst + la + lb + lc, &d, 4);
+    dst += la + lb + lc + ld;
+    if constexpr (Vote) {
+        for (int i = 0; i < 4; ++i)
+            votes.addByte(p[i]);
+    }
+}
 
-namespace {
+// Decodes [p, end) into `dst`, which has room for 3 bytes per input byte and 4 more; returns
+// the end of the UTF-8 written. Sixteen ASCII bytes are copied as they are. Otherwise Polish
+// text has a letter above ASCII every dozen bytes or so, too often for a branch per run to
+// pay: every byte then goes through the table.
+template <bool Vote>
+char *decodeEightBit(char *dst, const uint8_t *p, const uint8_t *const end, const Utf8Table &t,
+                     EightBitVotes &votes)
+{
+    while (end - p >= 16) {
+        uint64_t w, v;
+        std::memcpy(&w, p, 8);
+        std::memcpy(&v, p + 8, 8);
+        if (!((w | v) & 0x8080808080808080ull)) {
+            std::memcpy(dst, &w, 8);
+            std::memcpy(dst + 8, &v, 8);
+            dst += 16;
+        } else {
+            for (int i = 0; i < 16; i += 4)
+                decodeFour<Vote>(dst, p + i, t, votes);
+        }
+        p += 16;
+    }
+    for (; end - p >= 4; p += 4)
+        decodeFour<Vote>(dst, p, t, votes);
+    for (; p < end; ++p) {
+        const uint32_t e = t[*p];
+        std::memcpy(dst, &e, 4);
+        dst += lengthOf(e);
+        if constexpr (Vote)
+            votes.addByte(*p);
+    }
+    return dst;
+}
 
 template <bool Vote>
 void appendEightBit(QByteArray &out, QByteArrayView bytes, TextEncoding encoding, EightBitVotes *votes)
@@ -257,32 +303,26 @@ void appendEightBit(QByteArray &out, QByteArrayView bytes, TextEncoding encoding
     static const Utf8Table cp1250 = makeUtf8Table(TextEncoding::Windows1250);
     static const Utf8Table iso = makeUtf8Table(TextEncoding::Iso8859_2);
     const Utf8Table &table = encoding == TextEncoding::Iso8859_2 ? iso : cp1250;
+    // Counted apart from the caller's, so the count stays in a register while bytes are stored.
+    EightBitVotes counted;
     const auto decode = [&](char *dst) {
-        const char *p = bytes.data();
-        const char *const end = p + bytes.size();
-        while (p < end) {
-            p = copyAscii(dst, p, end);
-            for (; p < end && uint8_t(*p) >= 0x80; ++p) {
-                const auto &e = table[uint8_t(*p)];
-                if constexpr (Vote)
-                    votes->addByte(uint8_t(*p));
-                std::memcpy(dst, e.data() + 1, 3);
-                dst += e[0];
-            }
-        }
-        return dst;
+        const auto *p = reinterpret_cast<const uint8_t *>(bytes.data());
+        return decodeEightBit<Vote>(dst, p, p + bytes.size(), table, counted);
     };
-    // A subtitle line is short: decoded on the stack and appended at once, which costs less
-    // than growing `out` by the widest decoding and cutting it back for every line.
-    constexpr qsizetype kShort = 512;
-    if (bytes.size() <= kShort) {
-        char buffer[3 * kShort + 3]; // memcpy writes three bytes for every character
-        out.append(buffer, decode(buffer) - buffer);
-        return;
-    }
+    const qsizetype widest = 3 * bytes.size() + 4;
     const qsizetype old = out.size();
-    out.resize(old + 3 * bytes.size() + 3); // the widest character takes three bytes
-    out.truncate(decode(out.data() + old) - out.constData());
+    if (out.capacity() - old >= widest || bytes.size() > 512) {
+        // Straight into `out`: within its capacity a resize neither moves nor fills anything.
+        out.resize(old + widest);
+        out.truncate(decode(out.data() + old) - out.constData());
+    } else {
+        // A short line into a list that is not sized for it: on the stack first, so `out`
+        // grows by what the line takes and not by its widest decoding.
+        char buffer[3 * 512 + 4];
+        out.append(buffer, decode(buffer) - buffer);
+    }
+    if constexpr (Vote)
+        votes->addCounts(counted);
 }
 
 } // namespace

@@ -32,6 +32,7 @@ class EightBitVotes {
 public:
     void add(QByteArrayView bytes);
     void addByte(uint8_t b) { isoLead_ += kVote[b]; }
+    void addCounts(const EightBitVotes &piece) { isoLead_ += piece.isoLead_; }
     TextEncoding choice() const;
 
 private:

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 using namespace zv;
 
 namespace {
@@ -119,6 +121,49 @@ TEST(TextCodec, DirectUtf8DecodingAgreesWithDecodeAs)
         QByteArray out;
         appendAsUtf8(out, bytes, TextEncoding::Utf8);
         EXPECT_EQ(QString::fromUtf8(out), decodeAs(bytes, TextEncoding::Utf8)) << bytes.toHex().constData();
+    }
+}
+
+// The decoder goes by blocks of sixteen and four bytes, and writes into the list directly when it
+// has room: every length around those steps, in both ways, must read as the byte-by-byte
+// decoding does and count the same letters.
+TEST(TextCodec, BlockDecodingAgreesWithTheByteByByteReading)
+{
+    // How far the count leans to ISO-8859-2, found by adding letters of one page or the other.
+    const auto leadOf = [](EightBitVotes v) {
+        int lead = 0;
+        const bool iso = v.choice() == TextEncoding::Iso8859_2;
+        for (; (v.choice() == TextEncoding::Iso8859_2) == iso; lead += iso ? 1 : -1)
+            v.add(iso ? "\xB9" : "\xB1");
+        return iso ? lead : lead + 1;
+    };
+    uint32_t seed = 33;
+    const auto next = [&seed] { return seed = seed * 1664525u + 1013904223u; };
+    std::vector<QByteArray> inputs;
+    for (int length : {0, 1, 3, 4, 5, 15, 16, 17, 31, 32, 33, 63, 64, 65, 511, 512, 513, 2000}) {
+        // Mostly ASCII, as text is, with every fourth input all above it.
+        for (int kind = 0; kind < 4; ++kind) {
+            QByteArray b(length, Qt::Uninitialized);
+            for (char &c : b)
+                c = char(kind == 3 || next() % 8 == 0 ? 0x80 | (next() >> 8) : (next() >> 8) % 0x80);
+            inputs.push_back(b);
+        }
+    }
+    for (TextEncoding enc : {TextEncoding::Windows1250, TextEncoding::Iso8859_2}) {
+        for (const QByteArray &input : inputs) {
+            const QByteArray expected = "x" + decodeAs(input, enc).toUtf8();
+            EightBitVotes expectedVotes;
+            expectedVotes.add(input);
+            for (bool roomy : {false, true}) {
+                QByteArray out("x");
+                if (roomy)
+                    out.reserve(3 * input.size() + 64);
+                EightBitVotes votes;
+                appendAsUtf8(out, input, enc, votes);
+                EXPECT_EQ(out, expected) << int(enc) << " " << input.toHex().constData();
+                EXPECT_EQ(leadOf(votes), leadOf(expectedVotes)) << input.toHex().constData();
+            }
+        }
     }
 }
 
