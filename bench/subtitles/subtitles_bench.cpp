@@ -39,7 +39,9 @@ using namespace zv;
 
 namespace {
 
-const char *const kKindNames[] = {"time", "frame", "bracket"};
+// Kinds 0..2 are the classifier's line formats; 3 is SubRip (its FileKind too).
+const char *const kKindNames[] = {"time", "frame", "bracket", "srt"};
+constexpr int kSubRipKind = 3;
 const int kSizes[] = {10000, 100000, 1000000};
 
 // About 60 bytes a line in Windows-1250, as in real Polish subtitle files.
@@ -53,6 +55,20 @@ QByteArray makeFile(int kind, int lines, bool utf8)
     QString text;
     text.reserve(qsizetype(lines) * 66);
     for (int i = 0; i < lines; ++i) {
+        if (kind == kSubRipKind) {
+            // Cues of two display lines, every fourth one in italics, as in films' files.
+            const auto at = [](int64_t ms) {
+                return QStringLiteral("%1:%2:%3,%4").arg(ms / 3600000, 2, 10, QChar(u'0'))
+                    .arg(ms / 60000 % 60, 2, 10, QChar(u'0')).arg(ms / 1000 % 60, 2, 10, QChar(u'0'))
+                    .arg(ms % 1000, 3, 10, QChar(u'0'));
+            };
+            const int64_t start = int64_t(i) * 3000;
+            text += QStringLiteral("%1\r\n%2 --> %3\r\n").arg(i + 1).arg(at(start)).arg(at(start + 2500));
+            const QString t = lineText(i).replace(u'|', QLatin1String("\r\n"));
+            text += i % 4 == 0 ? QStringLiteral("<i>") + t + QStringLiteral("</i>") : t;
+            text += QLatin1String("\r\n\r\n");
+            continue;
+        }
         if (kind == 0) {
             const int s = int(int64_t(i) * 86000 / lines); // time lines end before midnight
             text += QStringLiteral("%1:%2:%3:").arg(s / 3600).arg(s / 60 % 60, 2, 10, QChar(u'0'))
@@ -159,8 +175,9 @@ QString generated(int kind, int lines, bool utf8)
     static std::map<std::tuple<int, int, bool>, QString> files;
     QString &path = files[{kind, lines, utf8}];
     if (path.isEmpty()) {
-        path = workDir().filePath(QStringLiteral("%1_%2_%3.txt").arg(kKindNames[kind]).arg(lines)
-                                      .arg(utf8 ? "utf8" : "cp1250"));
+        path = workDir().filePath(QStringLiteral("%1_%2_%3.%4").arg(kKindNames[kind]).arg(lines)
+                                      .arg(utf8 ? "utf8" : "cp1250")
+                                      .arg(kind == kSubRipKind ? "srt" : "txt"));
         QFile f(path);
         if (!f.open(QIODevice::WriteOnly) || f.write(makeFile(kind, lines, utf8)) < 0)
             qFatal("cannot write %s", qPrintable(path));
@@ -183,9 +200,11 @@ double childCpuSeconds()
 
 void registerLoads()
 {
-    for (int kind = 0; kind < 3; ++kind) {
+    for (int kind = 0; kind <= kSubRipKind; ++kind) {
         for (bool utf8 : {false, true}) {
             for (int lines : kSizes) {
+                if (kind == kSubRipKind && lines > 100000)
+                    continue; // a million cues is four million lines: far past any film
                 const int iterations = lines >= 1000000 ? 3 : lines >= 100000 ? 10 : 50;
                 benchmark::RegisterBenchmark(caseName("plain", kind, utf8, lines).c_str(),
                     [=](benchmark::State &st) {
@@ -207,7 +226,7 @@ void registerLoads()
                                 st.SkipWithError("refused by the classifier");
                         }
                     })->Unit(benchmark::kMillisecond)->Iterations(iterations);
-                if (lines <= 100000) {
+                if (lines <= 100000 && kind != kSubRipKind) {
                     // ffmpeg is told the 8-bit encoding, or it rejects every line of the file.
                     // Its CPU time is measured, which a busy machine disturbs least.
                     benchmark::RegisterBenchmark(caseName("ffmpeg", kind, utf8, lines).c_str(),
@@ -291,7 +310,7 @@ void printRatios(const std::map<std::string, double> &t)
     std::printf("\nCPU times; ratios against the plain read + decode + split of the same file\n");
     std::printf("%-24s %9s %9s %7s %14s %7s %9s %11s\n", "file", "plain ms", "load ms", "x plain",
                 "classify+load", "x plain", "ffmpeg ms", "ffmpeg/load");
-    for (int kind = 0; kind < 3; ++kind) {
+    for (int kind = 0; kind <= kSubRipKind; ++kind) {
         for (bool utf8 : {false, true}) {
             for (int lines : kSizes) {
                 const auto get = [&](const char *what) {

@@ -42,6 +42,8 @@ const Row kCommands[] = {
     separator("Plik1"),
     item("OT2", "Plik1", "Otwórz tekst...     \tCtrl+Shift+O", C::OT2),
     item("Zamknij2", "Plik1", "Zamknij tekst \tCtrl+Shift+C", C::Zamknij2),
+    // Filled with the open film's subtitle tracks.
+    menu("NW1", "Plik1", "Napisy wbudowane", M::NW1),
     separator("Plik1"),
     item("Zakocz1", "Plik1", "Zakończ \tAlt+F4", C::Zakocz1),
 
@@ -83,6 +85,10 @@ const Row kCommands[] = {
     menu("PR1", "Odtwarzanie1", "Prędkość", M::PR1),
     // Commands that only keys, buttons and the engine reach.
     separator("Odtwarzanie1", true),
+    // The cycling item, then the open film's audio tracks.
+    menu("SD1", "Odtwarzanie1", "Ścieżka dźwiękowa", M::SD1),
+    item("NastSD1", "SD1", "Następna ścieżka\tA", C::NastSD1),
+    separator("SD1"),
     hidden("Play", "Odtwarzanie1", "Play", C::Play),
     hidden("Stop", "Odtwarzanie1", "Stop", C::Stop),
     hidden("Pause", "Odtwarzanie1", "Pause", C::Pause),

@@ -21,11 +21,13 @@ enum class Cmd : unsigned char {
     Play, Stop, Pause, Next, Prev, opendir1,
     AutoPanScan1, PanScanInc1, PanScanDec1, PanScanNormal1, DisplayerUp1, DisplayerDown1,
     About1, Info1, Informacjeobdach1, Propozycje1,
+    NastSD1,
     Count
 };
 
 enum class MenuId : unsigned char {
     Plik1, RecentFiles1, Widok1, Opcj1, Odtwarzanie1, G1, PR1, Pomoc1, Korespondencjazautorem2,
+    SD1, NW1,
     Count
 };
 

@@ -111,6 +111,7 @@ const KeyRow kKeys[] = {
           "Otwórz katalog..."),
     act(Qt::Key_Insert, Mods::None, Group::Playlist, [](T &w, const KeyContext &) { w.PlaylistAddFolder(); },
         nullptr, nullptr),
+    click(Qt::Key_A, Mods::None, Group::Player, Cmd::NastSD1, "A", true, "Następna ścieżka dźwiękowa"),
     click(Qt::Key_B, Mods::None, Group::PlayerOrList, Cmd::na1, "B"),
     click(Qt::Key_C, Mods::None, Group::PlayerOrList, Cmd::P1, "C"),
     click(Qt::Key_C, Mods::CtrlOnly, Group::Player, Cmd::Zamknij1, "Ctrl+C"),

@@ -71,6 +71,7 @@ public:
     zv::OptionsController &options() const { return *ctx_.options; }
     zv::DesktopController &desktop() const { return *ctx_.desktop; }
     zv::StatusPresenter &status() const { return *ctx_.status; }
+    zv::TracksController &tracks() const { return *ctx_.tracks; }
     MediaEngine *m() const { return ctx_.m(); }   // nullptr before CreateForms()
 
 signals:

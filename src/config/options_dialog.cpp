@@ -297,6 +297,16 @@ QWidget *TForm2::buildOptionsPage()
     AutoLoadDirEdit = new QLineEdit;
     BrowseButton = new QPushButton(QStringLiteral("Przeglądaj..."));
     form->addRow(QStringLiteral("Domyślny katalog z tekstami:"), row({AutoLoadDirEdit, BrowseButton}));
+    AudioLanguagesEdit = new QLineEdit;
+    AudioLanguagesEdit->setPlaceholderText(QStringLiteral("np. org,en,pl"));
+    AudioLanguagesEdit->setToolTip(QStringLiteral("Kody języków po przecinku, po kolei; „org” to pierwsza "
+                                                  "ścieżka filmu. Puste pole: ścieżka domyślna filmu."));
+    form->addRow(QStringLiteral("Preferowany język dźwięku:"), AudioLanguagesEdit);
+    SubtitleLanguagesEdit = new QLineEdit;
+    SubtitleLanguagesEdit->setPlaceholderText(QStringLiteral("np. pl,en"));
+    SubtitleLanguagesEdit->setToolTip(QStringLiteral("Napisy wbudowane w film w tym języku są wczytywane, "
+                                                     "gdy nie ma pliku z napisami."));
+    form->addRow(QStringLiteral("Preferowany język napisów:"), SubtitleLanguagesEdit);
     DisplayerDistanceSpin = spin(0, zv::kMaxDisplayerDistanceControl);
     form->addRow(QStringLiteral("Odległość między liniami napisów:"),
                  row({DisplayerDistanceSpin, new QLabel(QStringLiteral("pixeli"))}));
@@ -627,6 +637,8 @@ void TForm2::setControls(const zv::OptionsControls &c)
     }
     TimeEditB->setTime(timeOfSeconds(c.wizardSecondsB));
     SaveFormatBox->setCurrentIndex(c.SaveTextFormat);
+    AudioLanguagesEdit->setText(c.PreferredAudioLanguages);
+    SubtitleLanguagesEdit->setText(c.PreferredSubtitleLanguages);
     updateShiftEnabling();
 
     FileTypesList->clear();
@@ -685,6 +697,8 @@ zv::OptionsControls TForm2::controls() const
     if (ListB->count() > 0) {
         c.listBSelected = ListB->currentRow();
         c.listBTop = ListB->verticalScrollBar()->value();
+    c.PreferredAudioLanguages = AudioLanguagesEdit->text();
+    c.PreferredSubtitleLanguages = SubtitleLanguagesEdit->text();
     }
     c.SaveTextFormat = SaveFormatBox->currentIndex();
 

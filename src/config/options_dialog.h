@@ -92,6 +92,8 @@ public:
 
     // "Opcje"
     QLineEdit *AutoLoadDirEdit = nullptr;
+    QLineEdit *AudioLanguagesEdit = nullptr;     // "Preferowany język dźwięku"
+    QLineEdit *SubtitleLanguagesEdit = nullptr;  // "Preferowany język napisów"
     QPushButton *BrowseButton = nullptr;
     QSpinBox *DisplayerDistanceSpin = nullptr, *ShiftSpin = nullptr, *TextDelaySpin = nullptr,
              *PanScanSpin = nullptr;

@@ -494,8 +494,9 @@ void TForm6::AddDir1Click()
 void TForm6::AddFilesClick()
 {
     const QString start = mediaFolder();
-    const QStringList files = pickFiles_ ? pickFiles_(this, mediaFilter_, start)
-                                         : QFileDialog::getOpenFileNames(this, QString(), start, mediaFilter_);
+    const QString filter = mediaFilterSource_ ? mediaFilterSource_() : mediaFilter_;
+    const QStringList files = pickFiles_ ? pickFiles_(this, filter, start)
+                                         : QFileDialog::getOpenFileNames(this, QString(), start, filter);
     const QString text = zv::dropListText(files);
     if (text.isEmpty())
         return;

@@ -112,6 +112,8 @@ public:
     void setPlaylistSavePicker(FilePicker p) { pickSaveName_ = std::move(p); }
     // The media filter and folder title of the main window's own dialogs.
     void setMediaDialogTexts(const QString &mediaFilter, const QString &folderTitle);
+    // When set, "Dodaj pliki..." asks it for the filter each time (the media list may change).
+    void setMediaFilterSource(std::function<QString()> source) { mediaFilterSource_ = std::move(source); }
     static const QString kPlaylistOpenFilter;
     static const QString kPlaylistSaveFilter;
 
@@ -168,6 +170,7 @@ private:
     std::function<void(QAction *)> run_;
     QAction *prev_ = nullptr, *play_ = nullptr, *playPause_ = nullptr, *stop_ = nullptr, *next_ = nullptr;
     FilesPicker pickFiles_;
+    std::function<QString()> mediaFilterSource_;
     FolderPicker pickFolder_;
     FilePicker pickPlaylist_;
     FilePicker pickSaveName_;

@@ -8,6 +8,7 @@
 #include <QStaticText>
 
 #include <algorithm>
+#include <vector>
 
 namespace zv {
 
@@ -36,24 +37,38 @@ QColor colorFromBgr(quint32 bgr)
 
 FontTextMeasurer::FontTextMeasurer(const QFont &font) : font_(font) {}
 
-QFont FontTextMeasurer::fontAt(int pointSize) const
+QFont FontTextMeasurer::fontAt(int pointSize, styled_text::Style style) const
 {
     QFont f = font_;
     f.setPointSize(std::max(pointSize, 1));
+    // Styled words must stand out from the rest of the line: in a font that is italic already
+    // (the default one is bold italic) an italic run is drawn upright, as emphasis inside italic
+    // print is, and a bold run in a bold font takes the heaviest weight the family has.
+    if (style.italic)
+        f.setItalic(!font_.italic());
+    if (style.bold)
+        f.setWeight(font_.bold() ? QFont::Black : QFont::Bold);
     return f;
 }
 
-const QFontMetrics &FontTextMeasurer::metricsAt(int pointSize) const
+const QFontMetrics &FontTextMeasurer::metricsAt(int pointSize, styled_text::Style style) const
 {
-    auto it = metrics_.find(pointSize);
+    const int key = pointSize * 4 + (style.italic ? 1 : 0) + (style.bold ? 2 : 0);
+    auto it = metrics_.find(key);
     if (it == metrics_.end())
-        it = metrics_.emplace(pointSize, QFontMetrics(fontAt(pointSize))).first;
+        it = metrics_.emplace(key, QFontMetrics(fontAt(pointSize, style))).first;
     return it->second;
 }
 
 QSize FontTextMeasurer::size(const QString &text, int pointSize) const
 {
     const QFontMetrics &fm = metricsAt(pointSize);
+    return QSize(text.isEmpty() ? 0 : fm.horizontalAdvance(text), fm.height());
+}
+
+QSize FontTextMeasurer::styledSize(const QString &text, int pointSize, styled_text::Style style) const
+{
+    const QFontMetrics &fm = metricsAt(pointSize, style);
     return QSize(text.isEmpty() ? 0 : fm.horizontalAdvance(text), fm.height());
 }
 
@@ -184,24 +199,27 @@ void SubtitleRenderer::paintLine(int k, const FontTextMeasurer &measurer, const 
     image.setDevicePixelRatio(ratio_);   // painted in window pixels, stored in device pixels
     image.fill(paint_ == OverlayPaint::Translucent ? QColor(Qt::transparent) : background);
 
-    const QFont font = measurer.fontAt(l.pointSize);
-    QStaticText staticText(l.text);
-    staticText.setTextFormat(Qt::PlainText);
-    staticText.setPerformanceHint(QStaticText::AggressiveCaching);
-
     QPainter p(&image);
     p.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
-    p.setFont(font);
-    staticText.prepare(QTransform(), font);
     const LetterOffsets offsets = letterOffsets(settings.ShowShadow, settings.ShadowMode,
                                                 settings.ShadowDistance, settings.ShadowHiQuality);
-    if (!offsets.shadow.isEmpty()) {
-        p.setPen(colorFromBgr(settings.ShadowColor));
-        for (const QPoint &at : offsets.shadow)
-            p.drawStaticText(out.layoutOffset + at, staticText);
+    if (styled_text::hasMarks(l.text)) {
+        drawStyledText(p, l.text, measurer, l.pointSize, out.layoutOffset, offsets, settings);
+    } else {
+        const QFont font = measurer.fontAt(l.pointSize);
+        QStaticText staticText(l.text);
+        staticText.setTextFormat(Qt::PlainText);
+        staticText.setPerformanceHint(QStaticText::AggressiveCaching);
+        p.setFont(font);
+        staticText.prepare(QTransform(), font);
+        if (!offsets.shadow.isEmpty()) {
+            p.setPen(colorFromBgr(settings.ShadowColor));
+            for (const QPoint &at : offsets.shadow)
+                p.drawStaticText(out.layoutOffset + at, staticText);
+        }
+        p.setPen(colorFromBgr(settings.FontColor));
+        p.drawStaticText(out.layoutOffset + offsets.text, staticText);
     }
-    p.setPen(colorFromBgr(settings.FontColor));
-    p.drawStaticText(out.layoutOffset + offsets.text, staticText);
     p.end();
 
     if (paint_ == OverlayPaint::Mask) {
@@ -209,6 +227,45 @@ void SubtitleRenderer::paintLine(int k, const FontTextMeasurer &measurer, const 
                                  : windowPixelsUnlike(image, background.rgb(), visible.size());
     }
     out.image = image;
+}
+
+void SubtitleRenderer::drawStyledText(QPainter &p, const QString &text,
+                                      const FontTextMeasurer &measurer, int pointSize, QPoint origin,
+                                      const LetterOffsets &offsets, const Settings &settings) const
+{
+    // Each run in its own font, one after the other, on one baseline.
+    struct Piece {
+        QStaticText text;
+        QFont font;
+        QPoint at;
+    };
+    std::vector<Piece> pieces;
+    int x = 0, ascent = 0;
+    for (const styled_text::Run &run : styled_text::runs(text)) {
+        const QFontMetrics &fm = measurer.metricsAt(pointSize, run.style);
+        Piece piece{QStaticText(run.text), measurer.fontAt(pointSize, run.style), QPoint(x, fm.ascent())};
+        piece.text.setTextFormat(Qt::PlainText);
+        piece.text.setPerformanceHint(QStaticText::AggressiveCaching);
+        piece.text.prepare(QTransform(), piece.font);
+        x += fm.horizontalAdvance(run.text);
+        ascent = std::max(ascent, fm.ascent());
+        pieces.push_back(std::move(piece));
+    }
+    for (Piece &piece : pieces)
+        piece.at.setY(ascent - piece.at.y()); // drawStaticText places the top, not the baseline
+    const auto drawAt = [&](QPoint at) {
+        for (const Piece &piece : pieces) {
+            p.setFont(piece.font);
+            p.drawStaticText(origin + at + piece.at, piece.text);
+        }
+    };
+    if (!offsets.shadow.isEmpty()) {
+        p.setPen(colorFromBgr(settings.ShadowColor));
+        for (const QPoint &at : offsets.shadow)
+            drawAt(at);
+    }
+    p.setPen(colorFromBgr(settings.FontColor));
+    drawAt(offsets.text);
 }
 
 } // namespace zv

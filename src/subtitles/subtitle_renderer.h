@@ -9,6 +9,8 @@
 #include <QRect>
 #include <QRegion>
 
+class QPainter;
+
 #include <array>
 #include <map>
 
@@ -24,18 +26,21 @@ QFont subtitleFont(const Settings &settings);
 // A stored colour (0x00BBGGRR) as an opaque QColor.
 QColor colorFromBgr(quint32 bgr);
 
-// Measures with QFontMetrics of `font` at each asked size; metrics are cached per size, so
-// keep one measurer per rendering (a font change needs a new one).
+// Measures with QFontMetrics of `font` at each asked size; metrics are cached per size and
+// style, so keep one measurer per rendering (a font change needs a new one).
 class FontTextMeasurer : public TextMeasurer {
 public:
     explicit FontTextMeasurer(const QFont &font);
     QSize size(const QString &text, int pointSize) const override;
-    QFont fontAt(int pointSize) const;
-    const QFontMetrics &metricsAt(int pointSize) const;
+    QSize styledSize(const QString &text, int pointSize, styled_text::Style style) const override;
+    // The font at that size; a style sets it apart from the font's own: italics (upright in an
+    // italic font) and/or bold (heavier in a bold one).
+    QFont fontAt(int pointSize, styled_text::Style style = {}) const;
+    const QFontMetrics &metricsAt(int pointSize, styled_text::Style style = {}) const;
 
 private:
     QFont font_;
-    mutable std::map<int, QFontMetrics> metrics_;
+    mutable std::map<int, QFontMetrics> metrics_; // by size * 4 + style
 };
 
 // What surrounds the letters in the line windows.
@@ -80,6 +85,11 @@ public:
 
 private:
     void paintLine(int k, const FontTextMeasurer &measurer, const Settings &settings);
+    // Line k's text at `origin` (its baseline-free top left, as drawStaticText takes it), once
+    // per offset: the shadow copies and the letters are the same glyphs.
+    void drawStyledText(QPainter &p, const QString &text, const FontTextMeasurer &measurer,
+                        int pointSize, QPoint origin, const LetterOffsets &offsets,
+                        const Settings &settings) const;
 
     SubtitleLayout layout_;
     SubtitleLayoutOptions options_;

@@ -5,7 +5,9 @@
 
 #include <QElapsedTimer>
 
+#include <cstdlib>
 #include <functional>
+#include <vector>
 
 using namespace zv;
 
@@ -241,6 +243,73 @@ TEST(SubtitleRenderer, DrawsAtTheScreensPixelRatio)
                 return !sameRgb(c, background) && !line.mask.contains(QPoint(p.x() / 2, p.y() / 2));
             });
             EXPECT_EQ(uncovered, 0);
+        }
+    }
+}
+
+// An italic run leans: the right edge of a tall upright letter is as far right at its top as at
+// its foot, an italic one's top edge is further right. The shadow is the same glyphs, so it
+// leans too, and the mask covers the slanted letters. In an italic font (the default bold
+// italic) a marked run stands upright instead, so it still stands out.
+TEST(SubtitleRenderer, ItalicRunsLeanAndTheirShadowFollows)
+{
+    // How much further right the colour reaches in its top rows than in its bottom rows.
+    const auto lean = [](const QImage &image, QRgb colour) {
+        std::vector<int> rightmost;
+        for (int y = 0; y < image.height(); ++y) {
+            int right = -1;
+            for (int x = 0; x < image.width(); ++x)
+                if (sameRgb(image.pixel(x, y), colour))
+                    right = x;
+            if (right >= 0)
+                rightmost.push_back(right);
+        }
+        if (rightmost.size() < 10)
+            return -1000;
+        return rightmost[2] - rightmost[rightmost.size() - 3];
+    };
+    const QString italicI = QString(QChar(0x1C)) + QStringLiteral("I");
+    const struct {
+        const char *name;
+        QString text;
+        int fontStyle;
+        bool italic;
+    } cases[] = {
+        {"upright", QStringLiteral("I"), FontStyleRegular, false},
+        {"italic", italicI, FontStyleRegular, true},
+        {"italic run after an upright one", QStringLiteral("I ") + italicI, FontStyleRegular, true},
+        {"italic font", QStringLiteral("I"), FontStyleBoldItalic, true},
+        {"marked run in an italic font", italicI, FontStyleBoldItalic, false},
+    };
+    for (const auto &c : cases) {
+        for (const bool regions : {false, true}) {
+            SCOPED_TRACE(std::string(c.name) + (regions ? " mask" : " opaque"));
+            Settings s = colours();
+            s.FontStyle = c.fontStyle;
+            s.FontSize = 60;
+            s.ShowShadow = true;
+            s.ShadowMode = 0;
+            s.ShadowDistance = 3;
+            s.ShadowHiQuality = false;
+            SubtitleRenderer r;
+            r.DrawNapis(c.text, regions, regions, s, kScreen);
+            ASSERT_EQ(r.LastLineIndex(), 1);
+            const RenderedLine &line = r.line(0);
+            ASSERT_FALSE(line.image.isNull());
+            const int letters = lean(line.image, kYellow), shadow = lean(line.image, kRed);
+            if (c.italic) {
+                EXPECT_GE(letters, 5);
+                EXPECT_GE(shadow, 5);
+            } else {
+                EXPECT_LE(std::abs(letters), 1);
+                EXPECT_LE(std::abs(shadow), 1);
+            }
+            if (regions) {
+                EXPECT_EQ(count(line.image, [&](QPoint p, QRgb px) {
+                              return !sameRgb(px, kBlue) && !line.mask.contains(p);
+                          }),
+                          0);
+            }
         }
     }
 }

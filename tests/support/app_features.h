@@ -10,6 +10,7 @@
 #include "app/controllers/playlist_controller.h"
 #include "app/controllers/status_presenter.h"
 #include "app/controllers/subtitles_controller.h"
+#include "app/controllers/tracks_controller.h"
 #include "app/controllers/transport_controller.h"
 #include "app/controllers/video_controller.h"
 #include "app/main_window.h"

@@ -24,6 +24,15 @@ inline QString mpl2Sample()
     return QStringLiteral("[15][32]Zażółć gęślą jaźń\n[620][640]/Pierwszy wiersz|Drugi wiersz\n");
 }
 
+// A styled text written readably: "[i]", "[/i]", "[b]", "[/b]" become the style marks.
+inline QString styled(QString text)
+{
+    return text.replace(QLatin1String("[i]"), QString(QChar(0x1C)))
+        .replace(QLatin1String("[/i]"), QString(QChar(0x1D)))
+        .replace(QLatin1String("[b]"), QString(QChar(0x1E)))
+        .replace(QLatin1String("[/b]"), QString(QChar(0x1F)));
+}
+
 // Classifies bytes as a file of that name would be and loads them with the format found.
 struct LoadedSample {
     FileKind kind = kindMissing;

@@ -4,6 +4,7 @@
 #include "support/small_disk.h"
 #include "support/subtitle_samples.h"
 
+#include "core/subtitles/styled_text.h"
 #include "core/subtitles/subtitle_writer.h"
 
 #include <gtest/gtest.h>
@@ -96,7 +97,11 @@ TEST(SubsTool, RoundTripsBetweenAllFiveFormats)
             if (f.ends) {
                 EXPECT_NEAR(got[i].end, want[i].end, f.precision);
             }
-            EXPECT_EQ(got[i].text, want[i].text);
+            // Only SubRip holds italics inside a line; the others keep the letters.
+            if (QByteArrayView(f.name) == "srt")
+                EXPECT_EQ(got[i].text, want[i].text);
+            else
+                EXPECT_EQ(styled_text::stripMarks(got[i].text), styled_text::stripMarks(want[i].text));
         }
     }
 }

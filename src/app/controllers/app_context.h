@@ -33,6 +33,7 @@ class KeysController;
 class OptionsController;
 class DesktopController;
 class StatusPresenter;
+class TracksController;
 
 // The desktop services the features use; tests replace them before the windows are made (or
 // at any time after). Empty: the real dialog, box or keyboard.
@@ -87,6 +88,7 @@ struct AppContext {
     OptionsController *options = nullptr;
     DesktopController *desktop = nullptr;
     StatusPresenter *status = nullptr;
+    TracksController *tracks = nullptr;
 
     MediaEngine *m() const;   // the session's engine; nullptr before the windows exist
     // The playlist and database commands: shows a hidden window (with the keys, so the user

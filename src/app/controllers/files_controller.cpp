@@ -6,6 +6,7 @@
 #include "app/controllers/library_controller.h"
 #include "app/controllers/playlist_controller.h"
 #include "app/controllers/status_presenter.h"
+#include "app/controllers/tracks_controller.h"
 #include "app/controllers/video_controller.h"
 #include "app/main_panels.h"
 #include "app/app_windows.h"
@@ -32,28 +33,77 @@
 #include <QMainWindow>
 #include <QMenu>
 
+#include <algorithm>
+
 namespace zv {
 namespace {
 
-// The media patterns of the open dialog, each also in upper case: the file system here tells
-// "film.AVI" from "film.avi".
-QString mediaPatterns()
+// At most this many extensions of the list go into the dialog's filter: a list grown huge
+// would only make the dialog slow, and "Wszytskie pliki" still shows every file.
+constexpr int kMaxFilterExtensions = 300;
+
+// Patterns of an extension list, each also in upper case: the file system here tells
+// "film.AVI" from "film.avi". Entries that are no plain extension are left out, as they
+// would break the filter's syntax.
+void addPatterns(QStringList &patterns, const QStringList &extensions)
 {
-    static const char *const exts[] = {"asf", "mpg", "mpeg", "avi", "dat", "mp3", "wav",
-                                       "mid", "mod", "rmi", "wma", "m3u", "zvl"};
-    QStringList patterns;
-    for (const char *e : exts) {
-        const QString ext = QString::fromLatin1(e);
-        patterns << QStringLiteral("*.") + ext << QStringLiteral("*.") + ext.toUpper();
+    for (const QString &e : extensions) {
+        if (patterns.size() >= 2 * kMaxFilterExtensions)
+            return;
+        const bool plain = std::all_of(e.cbegin(), e.cend(), [](QChar c) {
+            return c.isLetterOrNumber() || c == u'_' || c == u'-';
+        });
+        const QString lower = QStringLiteral("*.") + e.toLower();
+        if (e.isEmpty() || !plain || patterns.contains(lower))
+            continue;
+        patterns << lower;
+        if (e.toUpper() != e.toLower())
+            patterns << QStringLiteral("*.") + e.toUpper();
     }
-    return patterns.join(QLatin1Char(' '));
 }
 
 } // namespace
 
-const QString FilesController::kOpenMediaFilter =
-    QStringLiteral("Obsługiwane pliki [*.asf;*.mpg;*.mpeg;*.avi;*.dat;*.mp3;*.wav;*.mid;*.mod;*.rmi;*.wma] (")
-    + mediaPatterns() + QStringLiteral(");;Wszytskie pliki [*.*] (*)");
+QString FilesController::openMediaFilter(const QString &fileTypes)
+{
+    QStringList patterns;
+    addPatterns(patterns, fileTypes.split(u'/', Qt::SkipEmptyParts));
+    addPatterns(patterns, {QStringLiteral("m3u"), QStringLiteral("zvl"), QStringLiteral("txt"), QStringLiteral("lrc"),
+                           QStringLiteral("sfl"), QStringLiteral("srt")});
+    return QStringLiteral("Obsługiwane pliki (") + patterns.join(u' ') + QStringLiteral(");;Wszytskie pliki [*.*] (*)");
+}
+
+QStringList FilesController::notAdded(const QStringList &paths, int addMode) const
+{
+    const FileClassifier classifier(ctx_.settings->FileTypes);
+    QStringList left;
+    for (const QString &path : paths) {
+        const QFileInfo info(path);
+        const FileKind kind = classifier.kindOfExisting(path, info.isDir(), addModeCountsUnknownAsMedia(addMode));
+        const bool taken = info.isDir()
+            || ((kind == kindMedia || kind == kindPlaylist) && addModeTakesMedia(addMode))
+            || (isSubtitleKind(kind) && addModeTakesSubtitles(addMode));
+        if (!info.exists() || !taken)
+            left << path;
+    }
+    return left;
+}
+
+void FilesController::tellNotAdded(const QStringList &paths, int addMode)
+{
+    const QStringList left = notAdded(paths, addMode);
+    if (left.isEmpty())
+        return;
+    constexpr int kNamed = 20;
+    QStringList names;
+    for (const QString &path : left.mid(0, kNamed))
+        names << visibleText(QFileInfo(path).fileName());
+    if (left.size() > kNamed)
+        names << QStringLiteral("(i %1 innych)").arg(left.size() - kNamed);
+    ctx_.filesMessage(QStringLiteral("Nie dodano plików"),
+                      QStringLiteral("Tych plików nie dodano, bo ich typu nie ma na liście typów plików "
+                                     "(Opcje, „Typy plików”):\n") + names.join(u'\n'));
+}
 
 const QString FilesController::kOpenFolderTitle =
     QStringLiteral("Przytrzymaj klawisz SHIFT jeśli nie chcesz przeszukiwać podkatalogów.");
@@ -210,20 +260,23 @@ void FilesController::afterOpen(double seconds)
         c.run(Cmd::AutoPanScan1);
     st.CmdAutoPanScan = false;
     ctx_.status->UstawMStaus();
-    if (set.AutoLoadText)
-        ctx_.library->AutoLoadText();
+    // No subtitle file for the film: its own track in a preferred language, if any.
+    if (set.AutoLoadText && !ctx_.library->AutoLoadText())
+        ctx_.tracks->loadPreferredSubtitles();
 }
 
 void FilesController::OT1Click()
 {
     const QString current = ctx_.session->CurrentMediaPath;
+    const QString filter = openMediaFilter(ctx_.settings->FileTypes);
     const QStringList files = ctx_.hooks->pickFiles
-        ? ctx_.hooks->pickFiles(ctx_.window, kOpenMediaFilter)
-        : QFileDialog::getOpenFileNames(ctx_.window, QString(), QFileInfo(current).absolutePath(),
-                                        kOpenMediaFilter);
-    if (!files.isEmpty())
+        ? ctx_.hooks->pickFiles(ctx_.window, filter)
+        : QFileDialog::getOpenFileNames(ctx_.window, QString(), QFileInfo(current).absolutePath(), filter);
+    if (!files.isEmpty()) {
         MainAddProc(dropListText(files), addModeAllOrUnknown, true, true, true, true,
                     ctx_.state->DefaultDropPoint);
+        tellNotAdded(files, addModeAllOrUnknown);
+    }
     ctx_.status->UstawMStaus();
 }
 

@@ -59,7 +59,13 @@ public:
     // How often a folder scan asks whether Escape is held (each time one X server round trip).
     int escapePollIntervalMs = 20;
 
-    static const QString kOpenMediaFilter;      // "Otwórz...", in Qt's filter form
+    // "Otwórz..." and "Dodaj pliki...", in Qt's filter form: the media list in use (FileTypes)
+    // with the playlist and subtitle extensions.
+    static QString openMediaFilter(const QString &fileTypes);
+    // Of files chosen in a dialog, those the intake does not take in addMode; tellNotAdded
+    // names them to the user, so that no chosen file disappears without a word.
+    QStringList notAdded(const QStringList &paths, int addMode) const;
+    void tellNotAdded(const QStringList &paths, int addMode);
     static const QString kOpenFolderTitle;      // the folder picker's title
 
 private:

@@ -7,10 +7,12 @@
 #include "app/controllers/playlist_controller.h"
 #include "app/controllers/status_presenter.h"
 #include "app/controllers/subtitles_controller.h"
+#include "app/controllers/tracks_controller.h"
 #include "core/common/visible_text.h"
 #include "core/config/settings.h"
 #include "core/files/add_plan.h"
 #include "core/files/get_typ.h"
+#include "core/library/embedded_track_ref.h"
 #include "core/library/subtitle_database.h"
 #include "core/library/subtitle_lookup.h"
 #include "library/subtitle_database_window.h"
@@ -100,11 +102,33 @@ void LibraryController::ForgetPairing(const QString &film, const QString &subtit
         ctx_.forms->Form7->associationsChanged();
 }
 
+void LibraryController::rememberEmbedded(const QString &film, int number)
+{
+    const QString path = embeddedTrackPath(film, number);
+    const bool known = std::any_of(db_->rows().cbegin(), db_->rows().cend(),
+                                   [&](const TSubtitleRecord &r) { return r.FullPath == path; });
+    if (!known) {
+        // SubRip is what the track becomes; the size is the film's, left out as meaningless.
+        db_->append({lib::bareFileName(path).toString(), QStringLiteral("srt"), QString(), QString(), path});
+        if (ctx_.forms->Form7)
+            ctx_.forms->Form7->rowsChanged();
+    }
+    SkojarzPliki(film, path);
+}
+
 void LibraryController::LadujTextNr(int row)
 {
     const std::optional<QString> path = db_->fullPathOf(row);
     if (!path)
         return;
+    if (const std::optional<EmbeddedTrackRef> ref = embeddedTrackRef(*path)) {
+        if (ref->filmPath == ctx_.session->CurrentMediaPath)
+            ctx_.tracks->loadEmbeddedSubtitles(ref->number);
+        else
+            ctx_.filesMessage(QStringLiteral("Błąd"), QStringLiteral("Te napisy są w filmie:\n%1\nOtwórz go, aby je wczytać.")
+                                                          .arg(visibleText(ref->filmPath)));
+        return;
+    }
     if (!TSubtitleDatabase::realFileExists(*path)) {
         ctx_.filesMessage(QStringLiteral("Błąd"), QStringLiteral("Nie ma pliku z napisami:\n") + visibleText(*path));
         return;
@@ -130,12 +154,30 @@ QStringList LibraryController::subtitlePaths() const
     return paths;
 }
 
-void LibraryController::AutoLoadText()
+bool LibraryController::AutoLoadText()
 {
     const QString film = ctx_.session->CurrentMediaPath;
     // A clip the engine opened without the file entry has no path to look up.
     if (film.isEmpty())
-        return;
+        return false;
+    // A track of the film chosen earlier stands where an associated file would: before the
+    // files found beside the film.
+    if (ctx_.settings->AutoLoadText) {
+        const QStringView name = lib::bareFileName(film);
+        for (const TSubtitleRecord &r : db_->rows()) {
+            if (lib::bareFileName(r.AssociatedWith).compare(name, Qt::CaseInsensitive) != 0)
+                continue;
+            if (const std::optional<EmbeddedTrackRef> ref = embeddedTrackRef(r.FullPath)) {
+                if (lib::bareFileName(ref->filmPath).compare(name, Qt::CaseInsensitive) == 0) {
+                    ctx_.tracks->loadEmbeddedSubtitles(ref->number);
+                    return true;
+                }
+                continue;
+            }
+            if (TSubtitleDatabase::realFileExists(r.FullPath))
+                break;
+        }
+    }
     const AutoLoadDecision decision = autoLoadTextDecision(
         db_->rows(), film, {ctx_.settings->AutoLoadText, ctx_.settings->AutoLoadtextDir},
         ctx_.commands->isChecked(Cmd::Wy1));
@@ -144,7 +186,7 @@ void LibraryController::AutoLoadText()
         const QStringView name = lib::bareFileName(film);
         for (const TSubtitleRecord &r : db_->rows()) {
             if (lib::bareFileName(r.AssociatedWith).compare(name, Qt::CaseInsensitive) == 0
-                && !TSubtitleDatabase::realFileExists(r.FullPath)) {
+                && !embeddedTrackRef(r.FullPath) && !TSubtitleDatabase::realFileExists(r.FullPath)) {
                 ctx_.status->showNote(QStringLiteral("Brak pliku z napisami: ") + visibleText(r.FullPath));
                 break;
             }
@@ -154,13 +196,14 @@ void LibraryController::AutoLoadText()
     case AutoLoadDecision::Action::Load:
         ctx_.files->MainAddProc(QStringList{decision.path}, addModeSubtitles, false, true, false, true,
                                 ctx_.state->DefaultDropPoint);
-        break;
+        return true;
     case AutoLoadDecision::Action::SwitchDisplayOff:
         ctx_.commands->run(Cmd::Wy1);
         break;
     case AutoLoadDecision::Action::Nothing:
         break;
     }
+    return false;
 }
 
 } // namespace zv

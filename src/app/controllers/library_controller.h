@@ -35,10 +35,13 @@ public:
     void SkojarzPliki(const QString &film, const QString &subtitle);
     // The user dropped this pairing: the file is not offered for the film again.
     void ForgetPairing(const QString &film, const QString &subtitle);
+    // The film's own subtitle track `number` was loaded: a row remembers it for the film.
+    void rememberEmbedded(const QString &film, int number);
     void LadujTextNr(int row);
     // The subtitle file for the open clip: an associated row first, then the .txt candidates.
     QString TryToFindFile() const;
-    void AutoLoadText();
+    // True when it started loading subtitles for the open film (a file or the film's own track).
+    bool AutoLoadText();
     QStringList subtitlePaths() const;   // every row's path
 
     void BT1Click();

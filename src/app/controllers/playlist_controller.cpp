@@ -5,6 +5,8 @@
 #include "app/controllers/app_context.h"
 #include "app/controllers/files_controller.h"
 #include "app/controllers/status_presenter.h"
+#include "core/common/text_codec.h"
+#include "core/config/settings.h"
 #include "core/files/add_plan.h"
 #include "core/playlist/playlist.h"
 #include "core/playlist/playlist_file.h"
@@ -29,7 +31,9 @@ PlaylistController::PlaylistController(AppContext &ctx)
     if (TForm6 *f = ctx.forms->Form6) {
         f->setPlaylist(playlist_.get());
         f->setCurrentMediaSource([this] { return ctx_.session->CurrentMediaPath; });
-        f->setMediaDialogTexts(FilesController::kOpenMediaFilter, FilesController::kOpenFolderTitle);
+        f->setMediaDialogTexts(FilesController::openMediaFilter(ctx.settings->FileTypes),
+                               FilesController::kOpenFolderTitle);
+        f->setMediaFilterSource([this] { return FilesController::openMediaFilter(ctx_.settings->FileTypes); });
         f->bindTransport([this](QAction *item) { ctx_.commands->run(item); }, c.action(Cmd::Prev),
                          c.action(Cmd::Play), c.action(Cmd::OW1), c.action(Cmd::Stop), c.action(Cmd::Next));
         connect(f, &TForm6::openRequested, this, [this](int row) { LadujMedia(row); });
@@ -37,6 +41,7 @@ PlaylistController::PlaylistController(AppContext &ctx)
                 [this](const QString &text, int addMode, bool clearFirst, bool appendAtEnd, bool loadSubtitle,
                        const QPoint &dropPoint) {
                     ctx_.files->MainAddProc(text, addMode, clearFirst, appendAtEnd, false, loadSubtitle, dropPoint);
+                    ctx_.files->tellNotAdded(splitLines(text), addMode);
                 });
         connect(f, &TForm6::saveRequested, this, [this](const QString &fileName) { SavePlaylist(fileName); });
         connect(f, &TForm6::filesDropped, this, &PlaylistController::OnListViewFMDragDrop);

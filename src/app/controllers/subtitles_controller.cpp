@@ -74,6 +74,7 @@ struct SubtitlesController::State {
     SubtitleDisplayState display;
     std::unique_ptr<SubtitleDisplay> overlay;
     TextEncoding encoding = TextEncoding::Utf8; // of the loaded file, for saving it
+    QString databasePath; // what the database knows the loaded subtitles by
     // Bumped by every load and by closing the file: a load that finds it changed after
     // pumping events was overtaken and must not swap its table in.
     quint64 loadGeneration = 0;
@@ -119,6 +120,31 @@ bool SubtitlesController::OverlayDragging() const
 
 void SubtitlesController::LadujText(const QString &path)
 {
+    loadClassified(
+        [&](Utf8Lines &scratch, TextEncoding &encoding) {
+            return GetTyp(path, false, ctx_.settings->FileTypes, scratch, &encoding);
+        },
+        path, path, true);
+}
+
+void SubtitlesController::LadujTextBytes(const QByteArray &bytes, const QString &name,
+                                         const QString &databasePath)
+{
+    loadClassified(
+        [&](Utf8Lines &scratch, TextEncoding &encoding) {
+            return detectSubtitleFormatOfBytes(bytes, scratch, &encoding, true);
+        },
+        name, databasePath, false);
+}
+
+QString SubtitlesController::loadedDatabasePath() const
+{
+    return st_->table.CurrentSubtitleFile().isEmpty() ? QString() : st_->databasePath;
+}
+
+void SubtitlesController::loadClassified(const Classify &classify, const QString &path,
+                                         const QString &databasePath, bool fromFile)
+{
     State &st = *st_;
     const quint64 generation = ++st.loadGeneration;
     auto show = [this](const SubtitleMessage &m) {
@@ -130,7 +156,7 @@ void SubtitlesController::LadujText(const QString &path)
     try {
         Utf8Lines scratch;
         TextEncoding encoding = TextEncoding::Utf8;
-        const FileKind kind = GetTyp(path, false, ctx_.settings->FileTypes, scratch, &encoding);
+        const FileKind kind = classify(scratch, encoding);
         if (const std::optional<SubtitleMessage> m = classificationMessage(kind))
             show(*m);
         if (const SubtitleFormat *format = subtitleFormat(kind)) {
@@ -167,6 +193,7 @@ void SubtitlesController::LadujText(const QString &path)
             if (overtaken())
                 return;
             r.table.setCurrentSubtitleFile(path);
+            st.databasePath = databasePath;
             st.table = std::move(r.table);
             st.lists = std::move(r.lists);
             st.encoding = encoding;
@@ -175,8 +202,9 @@ void SubtitlesController::LadujText(const QString &path)
         }
 
         const QString loaded = st.table.CurrentSubtitleFile();
-        // With nothing loaded there is nothing to edit or associate.
-        if (!loaded.isEmpty()) {
+        // With nothing loaded there is nothing to edit or associate; text from memory is the
+        // caller's to record, and no file the editor could open.
+        if (!loaded.isEmpty() && fromFile) {
             if (ctx_.forms->Form12)
                 ctx_.forms->Form12->PlayerLoaded(loaded);
             ctx_.library->SkojarzPliki(ctx_.session->CurrentMediaPath, loaded);
@@ -223,7 +251,7 @@ void SubtitlesController::OT2Click()
 void SubtitlesController::Zamknij2Click()
 {
     ++st_->loadGeneration;
-    const QString subtitle = st_->table.CurrentSubtitleFile();
+    const QString subtitle = loadedDatabasePath();
     if (!subtitle.isEmpty())
         ctx_.library->ForgetPairing(ctx_.session->CurrentMediaPath, subtitle);
     if (ctx_.commands->isChecked(Cmd::Wy1))
@@ -371,7 +399,13 @@ void SubtitlesController::ZapiszTekstJako()
 {
     TForm2 *f = ctx_.forms->Form2;
     ctx_.options->UstawOpcjeDoZmiennych();
-    const QString path = f->pickSaveFile(f, CurrentSubtitleFile());
+    // Subtitles from inside the film have no file of their own: offer one beside the film.
+    QString proposed = CurrentSubtitleFile();
+    if (!proposed.isEmpty() && st_->databasePath != proposed) {
+        const QFileInfo film(ctx_.session->CurrentMediaPath);
+        proposed = film.absolutePath() + u'/' + film.completeBaseName() + QStringLiteral(".txt");
+    }
+    const QString path = f->pickSaveFile(f, proposed);
     if (path.isEmpty())
         return;
     CorrectedSaveRequest request;

@@ -3,6 +3,9 @@
 #include <QObject>
 #include <QString>
 
+#include "core/common/file_kind.h"
+
+#include <functional>
 #include <memory>
 
 class QTimer;
@@ -20,6 +23,7 @@ enum class TextEncoding;
 // for the playback position, the line windows, the timing correction's commands and saving,
 // the jump-to-subtitle dialog, the editor and the subtitle-file finder.
 class SubtitlesController : public QObject {
+class Utf8Lines;
     Q_OBJECT
 
 public:
@@ -35,6 +39,12 @@ public:
     QString CurrentSubtitleFile() const;        // empty when no subtitle file is loaded
     TextEncoding subtitleEncoding() const;      // of the loaded subtitle file
     void CzyscListe();                          // empties the table, its file name and the lists
+    // The same for subtitles held in memory (a film's own track as SubRip text): `name` stands
+    // where a file's path would (the status line shows it), `databasePath` is what the subtitle
+    // database knows them by. The caller records any association.
+    void LadujTextBytes(const QByteArray &bytes, const QString &name, const QString &databasePath);
+    // The loaded subtitles' path as the database knows it; empty when nothing is loaded.
+    QString loadedDatabasePath() const;
     void ClearSubtitleTable();
     void LadujOpisyDoOpcji();                   // rebuilds both lists with the current correction
     // The subtitle timer's state: the text on screen and the second its line last matched.
@@ -88,3 +98,6 @@ private:
 };
 
 } // namespace zv
+    using Classify = std::function<FileKind(Utf8Lines &scratch, TextEncoding &encoding)>;
+    void loadClassified(const Classify &classify, const QString &path, const QString &databasePath,
+                        bool fromFile);

@@ -43,6 +43,8 @@ void UstawZmienneDoOpcji(const Settings &s, const ShiftCorrection &shift, const 
     c.ShadowHiQuality = s.ShadowHiQuality;
 
     c.AutoLoadtextDir = s.AutoLoadtextDir;
+    c.PreferredAudioLanguages = s.PreferredAudioLanguages;
+    c.PreferredSubtitleLanguages = s.PreferredSubtitleLanguages;
     c.DisplayerDistance = qBound(0, s.DisplayerDistance, kMaxDisplayerDistanceControl);
     c.Shift = s.Shift;
     c.TextDelay = s.TextDelay;
@@ -148,6 +150,8 @@ ApplyOutcome UstawOpcjeDoZmiennych(const OptionsControls &c, Settings &s, ShiftC
     s.ChangeFullScrRes = c.ChangeFullScrRes;
     // No entry chosen keeps the stored index: it may name a mode of another display.
     if (c.FullScrResIndex >= 0)
+    s.PreferredAudioLanguages = c.PreferredAudioLanguages.simplified();
+    s.PreferredSubtitleLanguages = c.PreferredSubtitleLanguages.simplified();
         s.FullScrResIndex = c.FullScrResIndex;
     s.PanScanValue = c.PanScanValue;
     s.DecFontSize = c.DecFontSize;

@@ -66,6 +66,8 @@ struct OptionsControls {
 
     // "Opcje"
     QString AutoLoadtextDir;
+    QString PreferredAudioLanguages;     // "Preferowany język dźwięku"
+    QString PreferredSubtitleLanguages;  // "Preferowany język napisów"
     int DisplayerDistance = 0;    // 0..kMaxDisplayerDistanceControl
     int Shift = 0;
     int TextDelay = 0;

@@ -181,6 +181,24 @@ bool TPlaylist::DodajCzasDoPlalisty(const QString &path, double seconds)
     return changed;
 }
 
+int TPlaylist::audioTrackOf(const QString &path) const
+{
+    for (const TPlaylistEntry &e : entries_) {
+        if (e.Path == path && e.AudioTrack > 0)
+            return e.AudioTrack;
+    }
+    return 0;
+}
+
+// Not shown in the list: no observer is told.
+void TPlaylist::setAudioTrack(const QString &path, int track)
+{
+    for (TPlaylistEntry &e : entries_) {
+        if (e.Path == path)
+            e.AudioTrack = track;
+    }
+}
+
 void TPlaylist::LadujMediaPlikiDoJumpa()
 {
     jumpNames_.clear();

@@ -14,6 +14,7 @@ namespace zv {
 struct TPlaylistEntry {
     QString Path;       // as added, normally a full path; never empty
     QString TimeText;   // "h:nn:ss" / "n:ss" once the file has been opened in this run, else ""
+    int AudioTrack = 0; // the audio track chosen for the file in this run (engine id); 0: none
 
     friend bool operator==(const TPlaylistEntry &, const TPlaylistEntry &) = default;
 };
@@ -75,6 +76,9 @@ public:
     // Sets TimeText of every entry whose Path equals path. Returns whether any entry changed,
     // so the caller knows to repaint.
     bool DodajCzasDoPlalisty(const QString &path, double seconds);
+    // The audio track chosen for path in this run, kept on every entry of that path (0: none).
+    int audioTrackOf(const QString &path) const;
+    void setAudioTrack(const QString &path, int track);
     // "h:nn:ss" when seconds > 3599 (on the unrounded value), else "n:ss", of the truncated
     // seconds: 3599.5 -> "0:59:59", 3599 -> "59:59", 59 -> "0:59". Hours do not wrap at 24.
     // A negative, infinite or NaN duration gives "" (unknown).

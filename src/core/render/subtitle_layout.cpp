@@ -17,11 +17,65 @@ int clampCoordinate(qint64 v)
     return int(std::clamp<qint64>(v, -kCoordinateLimit, kCoordinateLimit));
 }
 
+bool hasVisible(QStringView s)
+{
+    for (QChar c : s) {
+        if (!c.isSpace() && !styled_text::isMark(c.unicode()))
+            return true;
+    }
+    return false;
+}
+
+// Words as wrapping moves them: split at blanks, a word of marks alone joined to the next
+// (or, at the end, the previous) word, so that no blank is left where only a mark was.
+QStringList wordsOf(const QString &text)
+{
+    QStringList words = text.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    if (!styled_text::hasMarks(text))
+        return words;
+    QStringList out;
+    QString pending;
+    for (QString &w : words) {
+        if (!hasVisible(w)) {
+            pending += w;
+            continue;
+        }
+        out.append(pending + w);
+        pending.clear();
+    }
+    if (!pending.isEmpty()) {
+        if (out.isEmpty())
+            out.append(pending);
+        else
+            out.last() += pending;
+    }
+    return out;
+}
+
+// Trimmed as QString::trimmed does, the marks among the blanks at either end kept in front.
+QString trimmedStyled(const QString &s)
+{
+    if (!styled_text::hasMarks(s))
+        return s.trimmed();
+    qsizetype b = 0, e = s.size();
+    QString lead;
+    while (b < e && (s[b].isSpace() || styled_text::isMark(s[b].unicode()))) {
+        if (!s[b].isSpace())
+            lead += s[b];
+        ++b;
+    }
+    if (b == e)
+        return QString(); // marks alone show nothing
+    while (e > b && (s[e - 1].isSpace() || styled_text::isMark(s[e - 1].unicode())))
+        --e; // trailing marks change nothing drawn
+    return lead + s.sliced(b, e - b);
+}
+
 class LineFitter {
 public:
     LineFitter(const TextMeasurer &m, int screenWidth) : m_(m), sw_(screenWidth) {}
 
-    bool fits(const QString &text, int pt) const { return m_.size(text, pt).width() <= sw_; }
+    bool fits(const QString &text, int pt) const { return measureStyled(m_, text, pt).width() <= sw_; }
 
     // Moves whole words from the end of `from` to the front of `to` until `from` fits or holds
     // one word. The words to keep are found by bisection: widths grow with the prefix, so the
@@ -30,7 +84,7 @@ public:
     {
         if (from.isEmpty() || fits(from, pt))
             return;
-        const QStringList words = from.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        const QStringList words = wordsOf(from);
         const qsizetype n = words.size();
         if (n < 2)
             return;
@@ -47,6 +101,14 @@ public:
         }
         from = words.mid(0, keep).join(QLatin1Char(' '));
         QString moved = words.mid(keep).join(QLatin1Char(' '));
+        if (styled_text::hasMarks(moved) || styled_text::hasMarks(from)) {
+            // The moved words keep the style they had; `to` starts upright and regular.
+            const styled_text::Style atSplit = styled_text::styleAfter(from);
+            const styled_text::Style atEnd = styled_text::styleAfter(moved, atSplit);
+            moved = styled_text::marksBetween({}, atSplit) + moved;
+            if (!to.isEmpty())
+                moved += styled_text::marksBetween(atEnd, {});
+        }
         to = to.isEmpty() ? moved : moved + QLatin1Char(' ') + to;
     }
 
@@ -76,19 +138,41 @@ private:
 
 } // namespace
 
+QSize measureStyled(const TextMeasurer &measurer, const QString &text, int pointSize)
+{
+    if (!styled_text::hasMarks(text))
+        return measurer.size(text, pointSize);
+    QSize total(0, measurer.size(QString(), pointSize).height());
+    for (const styled_text::Run &run : styled_text::runs(text)) {
+        const QSize s = run.style.isPlain() ? measurer.size(run.text, pointSize)
+                                            : measurer.styledSize(run.text, pointSize, run.style);
+        total.setWidth(total.width() + s.width());
+        total.setHeight(std::max(total.height(), s.height()));
+    }
+    return total;
+}
+
 std::array<QString, kSubtitleLines> splitSubtitleLines(const QString &text)
 {
     std::array<QString, kSubtitleLines> lines;
     int k = 0;
     qsizetype start = 0;
+    styled_text::Style style; // at the start of the field
     while (k < kSubtitleLines) {
         const qsizetype bar = text.indexOf(QLatin1Char('|'), start);
         QString field = text.mid(start, bar < 0 ? -1 : bar - start);
+        bool marks = false;
         for (QChar &c : field) {
-            if (c.unicode() < 0x20 || c.unicode() == 0x7F)
+            if (styled_text::isMark(c.unicode()))
+                marks = true;
+            else if (c.unicode() < 0x20 || c.unicode() == 0x7F)
                 c = QLatin1Char(' ');
         }
-        lines[k++] = field.trimmed();
+        if (marks || !style.isPlain()) {
+            field.prepend(styled_text::marksBetween({}, style));
+            style = styled_text::styleAfter(field);
+        }
+        lines[k++] = trimmedStyled(field);
         if (bar < 0)
             break;
         start = bar + 1;
@@ -131,7 +215,7 @@ SubtitleLayout layoutSubtitle(const QString &text, const SubtitleLayoutOptions &
             line.text = QLatin1Char(' ') + lines[k] + QLatin1Char(' ');
             out.LastLineIndex = k + 1;
         }
-        line.textSize = measurer.size(line.text, line.pointSize);
+        line.textSize = measureStyled(measurer, line.text, line.pointSize);
         if (line.text.isEmpty())
             line.textSize.setWidth(0);
         line.textSize = line.textSize.expandedTo(QSize(0, 0));

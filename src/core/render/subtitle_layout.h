@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/subtitles/styled_text.h"
+
 #include <QList>
 #include <QPoint>
 #include <QRect>
@@ -13,11 +15,21 @@ namespace zv {
 
 // Measures one line of text in the subtitle font at a given size (points). The layout never
 // sees a font: the window side answers with QFontMetrics, tests with a fixed-width fake.
-// An empty text has width 0 and the font's line height.
+// An empty text has width 0 and the font's line height. `text` holds no style marks.
 struct TextMeasurer {
     virtual ~TextMeasurer() = default;
     virtual QSize size(const QString &text, int pointSize) const = 0;
+    // The same in italics and/or bold (wider glyphs); by default as upright and regular.
+    virtual QSize styledSize(const QString &text, int pointSize, styled_text::Style style) const
+    {
+        (void)style;
+        return size(text, pointSize);
+    }
 };
+
+// A text that may hold style marks: the sum of its runs' widths, each in its style, and the
+// tallest run's height. Marks take no room; a text without them is measured in one call.
+QSize measureStyled(const TextMeasurer &measurer, const QString &text, int pointSize);
 
 // Shrinking never goes below this size: a line that cannot fit at any size still ends.
 inline constexpr int kMinSubtitlePointSize = 6;
@@ -45,7 +57,8 @@ struct SubtitleLayoutOptions {
 };
 
 struct SubtitleLineLayout {
-    QString text;         // padded with one blank on each side; empty for an empty line
+    QString text;         // padded with one blank on each side; empty for an empty line. It
+                          // may hold style marks and starts upright and regular.
     int pointSize = 0;    // the font size this line is drawn in (after shrinking)
     QSize textSize;       // measured size of `text`; width 0 for an empty line
     QRect window;         // line window in screen-relative coordinates (height includes e)
@@ -59,7 +72,8 @@ struct SubtitleLayout {
 };
 
 // The first three "|"-separated fields, trimmed; control characters count as blanks so that a
-// stray tab or line break neither reaches the painter nor glues words together.
+// stray tab or line break neither reaches the painter nor glues words together. Style marks
+// stay, and a line that starts inside a style opens with that style's marks.
 std::array<QString, kSubtitleLines> splitSubtitleLines(const QString &text);
 
 // e: in the colour path d for a shadow, 2d for an outline, 0 without shadow; 2d always when the

@@ -1,6 +1,9 @@
 #include "core/subtitles/loader_support.h"
 
+#include "core/subtitles/styled_text.h"
+
 #include <algorithm>
+#include <optional>
 
 namespace zv::loader_support {
 
@@ -76,24 +79,113 @@ qsizetype tagLength(QByteArrayView s, qsizetype at)
 
 } // namespace
 
-QByteArray stripFormattingTags(QByteArrayView utf8)
+namespace {
+
+bool isMarkByte(char c)
 {
-    QByteArray out;
-    if (!utf8.contains('<') && !utf8.contains('{'))
-        return utf8.toByteArray();
-    out.reserve(utf8.size());
+    return styled_text::isMark(uint8_t(c));
+}
+
+// "i1", "I0", "b1", "b700" (an ASS weight): which style and whether on; nullopt for any other
+// override ("\blur3", "\bord2", "\an8").
+struct Switch {
+    bool italic;
+    bool on;
+};
+std::optional<Switch> styleSwitch(QByteArrayView o)
+{
+    if (o.size() < 2 || o.size() > 4)
+        return std::nullopt;
+    const char name = char(o[0] | 0x20);
+    if (name != 'i' && name != 'b')
+        return std::nullopt;
+    int value = 0;
+    for (char c : o.sliced(1)) {
+        if (c < '0' || c > '9')
+            return std::nullopt;
+        value = value * 10 + (c - '0');
+    }
+    return Switch{name == 'i', value != 0};
+}
+
+// Whether a tag's inside ("i", "/B") is `name`, in any case.
+bool isTag(QByteArrayView tag, const char *name)
+{
+    return tag.compare(QByteArrayView(name), Qt::CaseInsensitive) == 0;
+}
+
+} // namespace
+
+void MarkupReader::put(char c)
+{
+    const bool italic = italic_ || forcedItalic_;
+    if (italic != shownItalic_) {
+        out_.append(italic ? styled_text::kItalicOn : styled_text::kItalicOff);
+        shownItalic_ = italic;
+    }
+    if (bold_ != shownBold_) {
+        out_.append(bold_ ? styled_text::kBoldOn : styled_text::kBoldOff);
+        shownBold_ = bold_;
+    }
+    out_.append(c);
+}
+
+void MarkupReader::appendChar(char c)
+{
+    if (!isMarkByte(c))
+        put(c);
+}
+
+void MarkupReader::append(QByteArrayView utf8)
+{
     for (qsizetype i = 0; i < utf8.size();) {
         const char c = utf8[i];
         if (c == '<' || c == '{') {
             if (const qsizetype len = tagLength(utf8, i)) {
+                if (c == '<') {
+                    const QByteArrayView tag = utf8.sliced(i + 1, len - 2);
+                    if (isTag(tag, "i") || isTag(tag, "/i"))
+                        italic_ = tag.size() == 1;
+                    else if (isTag(tag, "b") || isTag(tag, "/b"))
+                        bold_ = tag.size() == 1;
+                } else {
+                    // "{\an8\i1}": every override of the block in turn.
+                    const QByteArrayView block = utf8.sliced(i + 2, len - 3);
+                    for (qsizetype from = 0; from <= block.size();) {
+                        qsizetype to = block.indexOf('\\', from);
+                        if (to < 0)
+                            to = block.size();
+                        if (const auto s = styleSwitch(block.sliced(from, to - from).trimmed()))
+                            (s->italic ? italic_ : bold_) = s->on;
+                        from = to + 1;
+                    }
+                }
                 i += len;
                 continue;
             }
         }
-        out.append(c);
+        appendChar(c);
         ++i;
     }
+}
+
+QByteArray MarkupReader::take()
+{
+    QByteArray out = std::move(out_);
+    *this = MarkupReader();
     return out;
+}
+
+QByteArray styledFromMarkup(QByteArrayView utf8)
+{
+    const bool plain = std::none_of(utf8.begin(), utf8.end(), [](char c) {
+        return c == '<' || c == '{' || isMarkByte(c);
+    });
+    if (plain)
+        return utf8.toByteArray();
+    MarkupReader reader;
+    reader.append(utf8);
+    return reader.take();
 }
 
 } // namespace zv::loader_support

@@ -90,9 +90,29 @@ LoadResult loadTimeRows(Utf8Lines lines, const LoadSettings &settings, Step step
 LoadResult finishCueLoad(LoadResult result, Utf8Lines texts, std::vector<FrameRow> cues,
                          const LoadSettings &settings);
 
-// Removes formatting the renderer does not draw: "<i>", "</b>", "<font ...>" and "{\an8}"
-// style override blocks. Other text, "<" and "{" included, is kept.
-QByteArray stripFormattingTags(QByteArrayView utf8);
+// Reads a text's markup: italics and bold ("<i>", "</i>", "<b>", "</b>" in any case, "\i1",
+// "\i0", "\b1", "\b0" inside "{\...}" blocks) become the style marks of styled_text.h; other
+// tags ("<font ...>", "{\an8}") are dropped; mark characters the file itself holds are dropped,
+// so a file cannot forge them. Other text, "<" and "{" included, is kept. A mark is written only
+// where the style of the next character changes: a tag left open ends with the text.
+class MarkupReader {
+public:
+    // Italics for what follows whatever the tags say (MPL2's "/" display lines).
+    void setForcedItalic(bool on) { forcedItalic_ = on; }
+    void append(QByteArrayView utf8);
+    void appendChar(char c);
+    QByteArray take();
+
+private:
+    void put(char c);
+
+    QByteArray out_;
+    bool italic_ = false, bold_ = false, forcedItalic_ = false;
+    bool shownItalic_ = false, shownBold_ = false;
+};
+
+// A whole text through a fresh MarkupReader; a text without markup is copied as it is.
+QByteArray styledFromMarkup(QByteArrayView utf8);
 
 // The line parsers are written once for characters and run on a line's UTF-8 bytes when that
 // gives the same answer: when the part of the line the format's fields occupy is ASCII, byte

@@ -1,4 +1,5 @@
-// MPL2: "[start][end]text", times in deciseconds; a "/" opening a display line marks italics.
+// MPL2: "[start][end]text", times in deciseconds; a "/" opening a display line marks italics,
+// kept as style marks like the tags SubRip files also put in MPL2 ones.
 // The loader gets every line of the file, so a bad line is counted where it stands.
 #include "core/subtitles/loader_support.h"
 #include "core/subtitles/subtitle_loader.h"
@@ -45,21 +46,24 @@ Field bracketField(QByteArrayView s, qsizetype &at)
     return f;
 }
 
-// Drops the "/" that starts a display line (italics, which the renderer does not draw).
-QByteArray withoutItalicMarks(QByteArrayView text)
+// The text with its markup read: a "/" opening a display line puts that line in italics, and
+// "//" there is a "/" of the text itself (what the writer puts for one).
+QByteArray styledText(QByteArrayView text)
 {
-    QByteArray out;
-    out.reserve(text.size());
-    bool lineStart = true;
-    for (char c : text) {
-        if (lineStart && c == '/') {
-            lineStart = false;
-            continue;
-        }
-        out.append(c);
-        lineStart = c == '|';
+    loader_support::MarkupReader reader;
+    for (;;) {
+        const qsizetype bar = text.indexOf('|');
+        QByteArrayView line = bar < 0 ? text : text.first(bar);
+        const bool slash = line.startsWith('/');
+        reader.setForcedItalic(slash && !line.startsWith("//"));
+        reader.append(slash ? line.sliced(1) : line);
+        if (bar < 0)
+            break;
+        reader.setForcedItalic(false);
+        reader.appendChar('|');
+        text = text.sliced(bar + 1);
     }
-    return out;
+    return reader.take();
 }
 
 bool startsLikeMpl2(QByteArrayView line)
@@ -125,8 +129,7 @@ LoadResult LoadMpl2(Utf8Lines lines, const LoadSettings &settings)
                 continue;
             }
             const uint32_t id = uint32_t(texts.size());
-            texts.appendValidUtf8(
-                loader_support::stripFormattingTags(withoutItalicMarks(line.sliced(at))));
+            texts.appendValidUtf8(styledText(line.sliced(at)));
             cues.push_back({int32_t(startMs), int32_t(endMs), id});
         }
     } catch (const std::exception &) {

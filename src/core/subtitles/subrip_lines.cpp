@@ -1,4 +1,5 @@
 // SubRip: an optional counter line, "hh:mm:ss,mmm --> hh:mm:ss,mmm", text lines, a blank line.
+// Italics and bold tags are kept as style marks; a tag left open ends with its cue.
 #include "core/subtitles/loader_support.h"
 #include "core/subtitles/subtitle_loader.h"
 
@@ -197,7 +198,7 @@ LoadResult LoadSubRip(Utf8Lines lines, const LoadSettings &settings)
     const auto finishCue = [&] {
         if (state == State::Text) {
             const uint32_t id = uint32_t(texts.size());
-            texts.appendValidUtf8(loader_support::stripFormattingTags(text));
+            texts.appendValidUtf8(loader_support::styledFromMarkup(text));
             cues.push_back({start, end, id});
         }
         text.clear();

@@ -1,5 +1,6 @@
 #include "core/subtitles/subtitle_timer.h"
 
+#include "core/subtitles/styled_text.h"
 #include "core/subtitles/subtitle_loader.h"
 #include "core/subtitles/subtitle_text.h"
 
@@ -52,7 +53,7 @@ std::optional<QString> Timer1Timer(const SubtitleTable &table, const SubtitleTim
         if (i >= 0) {
             const TimeEntry e = table.TimeTable()[i];
             state.LastShownTime = e.start;
-            show(e.text);
+            show(styled_text::marksAsBlanks(e.text)); // style marks come only from cue files
         }
     } else {
         t = int64_t(subtitle_text::roundHalfEven(p));
@@ -61,7 +62,7 @@ std::optional<QString> Timer1Timer(const SubtitleTable &table, const SubtitleTim
         if (i >= 0) {
             // A match needs f inside 32-bit frame numbers and the rate is at least 1, so t fits.
             state.LastShownTime = int32_t(t);
-            show(table.FrameTable()[i].text);
+            show(styled_text::marksAsBlanks(table.FrameTable()[i].text));
         }
     }
 

@@ -1,6 +1,7 @@
 #include "core/subtitles/subtitle_writer.h"
 
 #include "core/common/atomic_file.h"
+#include "core/subtitles/styled_text.h"
 #include "core/subtitles/subtitle_loader.h"
 #include "core/subtitles/subtitle_text.h"
 
@@ -113,6 +114,63 @@ qsizetype growthOf(QByteArrayView text, SubtitleSaveFormat f)
 // Written for an empty display line of SubRip, where a blank line would end the cue: it reads
 // back as a line of its own and shows nothing. Every code page the files are kept in has it.
 constexpr char kNoBreakSpace[] = "\xC2\xA0";
+
+// A text's style marks in the terms of the format it goes to: SubRip tags (closed at the end
+// of the text); for MPL2 a display line in italics throughout keeps one italic mark in front,
+// which the writer turns into its "/"; the other formats, which have no styles, get the text
+// without marks.
+QByteArray restyled(QByteArrayView text, SubtitleSaveFormat f)
+{
+    using namespace styled_text;
+    if (f == SubtitleSaveFormat::Srt) {
+        static const char *const kTags[] = {"<i>", "</i>", "<b>", "</b>"};
+        QByteArray out;
+        out.reserve(text.size() + 16);
+        Style style;
+        for (char c : text) {
+            if (!isMark(uint8_t(c))) {
+                out.append(c);
+                continue;
+            }
+            const Style next = afterMark(style, uint8_t(c));
+            if (next != style)
+                out.append(kTags[c - kItalicOn]);
+            style = next;
+        }
+        if (style.italic)
+            out.append("</i>");
+        if (style.bold)
+            out.append("</b>");
+        return out;
+    }
+    if (f != SubtitleSaveFormat::Mpl2)
+        return stripMarks(text);
+    QByteArray out;
+    out.reserve(text.size());
+    Style style;
+    for (;;) {
+        const qsizetype bar = text.indexOf('|');
+        const QByteArrayView line = bar < 0 ? text : text.first(bar);
+        bool upright = false, visible = false;
+        Style s = style;
+        for (char c : line) {
+            s = afterMark(s, uint8_t(c));
+            if (!isMark(uint8_t(c)) && uint8_t(c) > 0x20) {
+                visible = true;
+                upright = upright || !s.italic;
+            }
+        }
+        if (visible && !upright)
+            out.append(kItalicOn);
+        out.append(stripMarks(line));
+        style = s;
+        if (bar < 0)
+            break;
+        out.append('|');
+        text = text.sliced(bar + 1);
+    }
+    return out;
+}
 
 // "hh:mm:ss,mmm".
 void putSrtTime(Writer &w, double t)
@@ -297,6 +355,9 @@ SubtitleSaveText format(const Cues &cues, const SubtitleSaveOptions &o, const Su
     qsizetype srtCounter = 0;
     for (size_t k = 0; k < cues.size() && out.ok(); ++k) {
         decltype(auto) c = cues[k]; // a reference into a vector, a value made from a table
+        const bool marks = styled_text::hasMarks(c.text);
+        const QByteArray styled = marks ? restyled(c.text, o.format) : QByteArray();
+        const QByteArray &text = marks ? styled : c.text;
         const double start = map(c.start, true, k);
         double end;
         if (std::isnan(c.end)) {
@@ -311,7 +372,7 @@ SubtitleSaveText format(const Cues &cues, const SubtitleSaveOptions &o, const Su
         } else {
             end = std::max(map(c.end, false, k), start);
         }
-        out.reserve(c.text.size() + growthOf(c.text, o.format) + kLineOverhead);
+        out.reserve(text.size() + growthOf(text, o.format) + kLineOverhead);
         switch (o.format) {
         case SubtitleSaveFormat::Tmp:
         case SubtitleSaveFormat::Lrc: {
@@ -335,10 +396,10 @@ SubtitleSaveText format(const Cues &cues, const SubtitleSaveOptions &o, const Su
                 out.number(s % 60, 2);
                 out.put(']');
             }
-            const QByteArrayView t = trimmedBytes(c.text);
+            const QByteArrayView t = trimmedBytes(text);
             // Leading blanks of the text stay (they are inside the line); trailing ones go.
             if (!t.isEmpty())
-                out.put(QByteArrayView(c.text.constData(), (t.data() - c.text.constData()) + t.size()));
+                out.put(QByteArrayView(text.constData(), (t.data() - text.constData()) + t.size()));
             break;
         }
         case SubtitleSaveFormat::Mdvd:
@@ -348,7 +409,7 @@ SubtitleSaveText format(const Cues &cues, const SubtitleSaveOptions &o, const Su
             if (o.frameEnds)
                 out.number(rounded(end * fps));
             out.put('}');
-            out.put(c.text);
+            out.put(text);
             break;
         case SubtitleSaveFormat::Mpl2:
             out.put('[');
@@ -357,11 +418,15 @@ SubtitleSaveText format(const Cues &cues, const SubtitleSaveOptions &o, const Su
             out.number(rounded(end * 10));
             out.put(']');
             // A "/" opening a display line marks italics and is dropped when read: a "/" that
-            // is the text's own goes out doubled, so that exactly it is read back.
-            for (QByteArrayView rest(c.text);;) {
+            // is the text's own goes out doubled, so that exactly it is read back (upright:
+            // "//" cannot also mean italics).
+            for (QByteArrayView rest(text);;) {
                 const qsizetype bar = rest.indexOf('|');
-                const QByteArrayView line = bar < 0 ? rest : rest.first(bar);
-                if (line.startsWith('/'))
+                QByteArrayView line = bar < 0 ? rest : rest.first(bar);
+                const bool italic = line.startsWith(styled_text::kItalicOn);
+                if (italic)
+                    line = line.sliced(1);
+                if (italic || line.startsWith('/'))
                     out.put('/');
                 out.put(line);
                 if (bar < 0)
@@ -371,7 +436,7 @@ SubtitleSaveText format(const Cues &cues, const SubtitleSaveOptions &o, const Su
             }
             break;
         case SubtitleSaveFormat::Srt: {
-            if (trimmedBytes(c.text).isEmpty()) {
+            if (trimmedBytes(text).isEmpty()) {
                 ++r.skippedEmpty;
                 continue;
             }
@@ -381,7 +446,7 @@ SubtitleSaveText format(const Cues &cues, const SubtitleSaveOptions &o, const Su
             out.put(" --> ");
             putSrtTime(out, end);
             out.put("\r\n");
-            for (QByteArrayView rest(c.text);;) {
+            for (QByteArrayView rest(text);;) {
                 const qsizetype bar = rest.indexOf('|');
                 const QByteArrayView line = bar < 0 ? rest : rest.first(bar);
                 out.put(trimmedBytes(line).isEmpty() ? QByteArrayView(kNoBreakSpace) : line);

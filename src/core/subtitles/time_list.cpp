@@ -1,5 +1,6 @@
 #include "core/subtitles/time_list.h"
 
+#include "core/subtitles/styled_text.h"
 #include "core/subtitles/subtitle_text.h"
 
 #include <algorithm>
@@ -61,7 +62,8 @@ QString TimeList::line(qsizetype i) const
     }
     QString out = formatListTime(t);
     out += QLatin1String("     ");
-    out += e.text;
+    // Lists show plain text; only cue files' tables hold style marks.
+    out += table_.CueTimed() ? styled_text::stripMarks(e.text) : e.text;
     return subtitle_text::trimmed(out).toString();
 }
 

@@ -17,14 +17,16 @@ namespace {
 // submenu, "*Name" a hidden item.
 const std::pair<const char *, const char *> kMenus[] = {
     {"", "Plik1 Widok1 Opcj1 Odtwarzanie1 Pomoc1"},
-    {"Plik1", "OT1 [RecentFiles1] Prze1 Zamknij1 - mediaprop1 - OT2 Zamknij2 - Zakocz1"},
+    {"Plik1", "OT1 [RecentFiles1] Prze1 Zamknij1 - mediaprop1 - OT2 Zamknij2 [NW1] - Zakocz1"},
     {"Widok1", "Wy1 - FullScr PanScan1 - stat1"},
     {"Opcj1", "Opcje1 - PL1 BT1 SDP1 SDN1 SDPZN1 Edytortxt1"},
-    {"Odtwarzanie1", "OW1 *Od1 *P1 Z1 na1 po1 - PT1 PP1 - Powt1 - [G1] [PR1] ~ *Play *Stop *Pause "
+    {"Odtwarzanie1", "OW1 *Od1 *P1 Z1 na1 po1 - PT1 PP1 - Powt1 - [G1] [PR1] [SD1] ~ *Play *Stop *Pause "
                      "*Next *Prev ~ *opendir1 ~ *AutoPanScan1 *PanScanInc1 *PanScanDec1 "
                      "*PanScanNormal1 ~ *DisplayerUp1 *DisplayerDown1"},
     {"G1", "pod1 sci1 W2"},
     {"PR1", ""},
+    {"SD1", "NastSD1 -"},
+    {"NW1", ""},
     {"Pomoc1", "About1 *Info1 [Korespondencjazautorem2]"},
     {"Korespondencjazautorem2", "Informacjeobdach1 Propozycje1"},
 };
@@ -64,6 +66,9 @@ const std::pair<const char *, const char *> kCaptions[] = {
     {"Powt1", "Powtarzaj\tCtrl+R"},
     {"G1", "Głośność"},
     {"PR1", "Prędkość"},
+    {"SD1", "Ścieżka dźwiękowa"},
+    {"NastSD1", "Następna ścieżka\tA"},
+    {"NW1", "Napisy wbudowane"},
     {"Play", "Play"},
     {"Stop", "Stop"},
     {"Pause", "Pause"},

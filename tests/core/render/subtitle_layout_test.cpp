@@ -101,6 +101,52 @@ TEST(SubtitleLayout, WrapsAndShrinks)
     }
 }
 
+// Marks ("[i]" below) take no room, open again on a line that starts inside a style, follow
+// a wrapped word, and make the measurer size italic runs in italics.
+TEST(SubtitleLayout, StyledTextKeepsItsStyleThroughSplitAndWrap)
+{
+    const auto marks = [](QString t) {
+        return t.replace(QLatin1String("[i]"), QString(QChar(0x1C)))
+            .replace(QLatin1String("[/i]"), QString(QChar(0x1D)))
+            .replace(QLatin1String("[b]"), QString(QChar(0x1E)));
+    };
+    // Italics half as wide again.
+    struct ItalicMeasurer : FixedWidthMeasurer {
+        QSize styledSize(const QString &text, int pointSize, styled_text::Style style) const override
+        {
+            const QSize s = size(text, pointSize);
+            return style.italic ? QSize(s.width() * 3 / 2, s.height()) : s;
+        }
+    };
+    const struct {
+        const char *name;
+        const char16_t *input;
+        bool italicWider;
+        const char16_t *expected; // padded lines joined by "/"
+        std::array<int, 3> widths;
+    } cases[] = {
+        {"marks are zero-width", u"[i]Ala[/i] ma", false, u" [i]Ala[/i] ma //", {80, 0, 0}},
+        {"italic runs measured in italics", u"[i]Ala[/i] ma", true, u" [i]Ala[/i] ma //", {95, 0, 0}},
+        {"a line inside a span opens with it", u"[i]a|b[/i]c|d", false, u" [i]a / [i]b[/i]c / d ", {30, 40, 30}},
+        {"blanks and marks trimmed, marks alone show nothing", u"  [i]  Ala [/i] |[b] [/i]", false,
+         u" [i]Ala //", {50, 0, 0}},
+        {"a wrapped word keeps its style, the next line's start does not",
+         u"jeden [i]dwa trzy[/i]|pięć", false, u" jeden [i]dwa / [i]trzy[/i] pięć /", {110, 110, 0}},
+        {"wider italics wrap sooner", u"jeden [i]dwa trzy", true, u" jeden / [i]dwa / [i]trzy ", {70, 70, 85}},
+    };
+    for (const auto &c : cases) {
+        SubtitleLayoutOptions o = options(100, 800);
+        const SubtitleLayout l = c.italicWider
+            ? layoutSubtitle(marks(QString::fromUtf16(c.input)), o, false, ItalicMeasurer{})
+            : layoutSubtitle(marks(QString::fromUtf16(c.input)), o, false, FixedWidthMeasurer{});
+        EXPECT_EQ(texts(l), marks(QString::fromUtf16(c.expected))) << c.name;
+        for (int k = 0; k < 3; ++k) {
+            EXPECT_EQ(l.lines[k].textSize.width(), c.widths[k]) << c.name << " line " << k + 1;
+            EXPECT_EQ(l.lines[k].pointSize, 10) << c.name << " line " << k + 1;
+        }
+    }
+}
+
 TEST(SubtitleLayout, PlacesWindowsFromTheBottomOfTheScreen)
 {
     // 1000 x 800 screen, B 70, D 5, outline of 1 px: e = 2; each line is 20 px high.

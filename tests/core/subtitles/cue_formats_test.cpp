@@ -8,6 +8,7 @@
 
 using namespace zv;
 using zv::test::loadSample;
+using zv::test::styled;
 
 namespace {
 
@@ -69,10 +70,10 @@ TEST(SubRip, WellFormedAndBadInput)
     tenThenGarbage += "\x01\x02garbage\nmore\n\n%%%\n";
     const Case cases[] = {
         {"well formed", zv::test::subRipSample().toUtf8(), kindSubRipSubtitle,
-         {{1500, 3250, u"Zażółć gęślą jaźń"_qs}, {62000, 64000, u"Pierwszy wiersz|Drugi wiersz"_qs}}, {}},
+         {{1500, 3250, u"Zażółć gęślą jaźń"_qs}, {62000, 64000, styled(u"[i]Pierwszy[/i] wiersz|Drugi wiersz"_qs)}}, {}},
         {"BOM, CR-only line ends, dots, tags",
          "\xEF\xBB\xBF" "1\r00:00:01.5 --> 00:00:02.25 X1:10 X2:20\r{\\an8}<b>a</b> < b\r\r", kindSubRipSubtitle,
-         {{1500, 2250, u"a < b"_qs}}, {}},
+         {{1500, 2250, styled(u"[b]a[/b] < b"_qs)}}, {}},
         {"missing counters, extra blank lines, no blank between cues",
          "1\n00:00:05,000 --> 00:00:06,000\na\n\n\n\n00:00:01,000 --> 00:00:02,000\nb\n"
          "00:00:03,000 --> 00:00:04,000\nc\n",
@@ -132,7 +133,7 @@ TEST(Mpl2, WellFormedAndBadInput)
 {
     const Case cases[] = {
         {"well formed", zv::test::mpl2Sample().toUtf8(), kindMpl2Subtitle,
-         {{1500, 3200, u"Zażółć gęślą jaźń"_qs}, {62000, 64000, u"Pierwszy wiersz|Drugi wiersz"_qs}}, {}},
+         {{1500, 3200, u"Zażółć gęślą jaźń"_qs}, {62000, 64000, styled(u"[i]Pierwszy wiersz[/i]|Drugi wiersz"_qs)}}, {}},
         {"negative, non-numeric, fractions, empty end, reversed",
          "[10][20]a\n[-5][10]b\n[1x][20]c\n[1.5][20]d\n[30][]e\n[50][40]f\n[ 60 ][70] g\n[80]h\n",
          kindMpl2Subtitle, {{1000, 2000, u"a"_qs}, {3000, 7000, u"e"_qs}, {6000, 7000, u" g"_qs}},
@@ -191,7 +192,7 @@ TEST(CueFormats, TimerShowsEachLineFromItsStartToItsEnd)
     };
     const Tick ticks[] = {
         {1.4, u""}, {1.5, u"Zażółć gęślą jaźń"}, {3.2, u"Zażółć gęślą jaźń"}, {3.25, u""},
-        {62.0, u"Pierwszy wiersz|Drugi wiersz"}, {63.99, u"Pierwszy wiersz|Drugi wiersz"},
+        {62.0, u"[i]Pierwszy[/i] wiersz|Drugi wiersz"}, {63.99, u"[i]Pierwszy[/i] wiersz|Drugi wiersz"},
         {64.0, u""}, {1.6, u"Zażółć gęślą jaźń"},
     };
     SubtitleDisplayState state;
@@ -200,14 +201,14 @@ TEST(CueFormats, TimerShowsEachLineFromItsStartToItsEnd)
     for (const Tick &t : ticks) {
         in.CurrentPosition = t.position;
         Timer1Timer(table, in, state);
-        EXPECT_EQ(state.DisplayedText, QString::fromUtf16(t.shown)) << t.position;
+        EXPECT_EQ(state.DisplayedText, styled(QString::fromUtf16(t.shown))) << t.position;
     }
     // The correction applies as for the other formats: film 60 s is subtitle 62 s.
     in.OffsetEnabled = true;
     in.ShiftOffset = 2;
     in.CurrentPosition = 60.0;
     Timer1Timer(table, in, state);
-    EXPECT_EQ(state.DisplayedText, u"Pierwszy wiersz|Drugi wiersz"_qs);
+    EXPECT_EQ(state.DisplayedText, styled(u"[i]Pierwszy[/i] wiersz|Drugi wiersz"_qs));
 }
 
 // The seed files of the three line formats (Polish text in every encoding the program reads)

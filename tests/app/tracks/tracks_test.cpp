@@ -1,0 +1,162 @@
+// A film with two audio and three subtitle tracks opened as a user opens it: the audio track
+// chosen from the menu and kept for the film, the Polish track inside the film shown by our
+// own line windows, the choice remembered by the subtitle database; and films that are hard
+// to read (many tracks, cut short) answered without a crash.
+#include "app/subtitles/subtitle_app.h"
+
+#include "core/config/settings.h"
+#include "core/files/add_plan.h"
+#include "core/library/subtitle_database.h"
+#include "core/playlist/playlist.h"
+#include "library/subtitle_database_window.h"
+#include "playback/media_engine.h"
+#include "subtitles/subtitle_display.h"
+#include "video/video_window.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QTest>
+
+#include <cmath>
+
+namespace {
+
+QString filmCopy(SubtitleApp &app, const QString &source, const QString &name)
+{
+    const QString path = app.files.filePath(name);
+    EXPECT_TRUE(QFile::copy(zv::test::mediaFile(source), path));
+    return path;
+}
+
+void openFilm(TZentavistaApp &w, const QString &film)
+{
+    w.files().MainAddProc(QStringList{film}, zv::addModeAllOrUnknown, true, true, true, true,
+                          w.state().DefaultDropPoint);
+    MediaEngine *e = w.m();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return e->ReadyState() == MediaEngine::rsComplete && e->Duration() > 0; },
+                                15000));
+}
+
+// The menu's items past the fixed ones (the audio menu starts with its cycling item and a line).
+QList<QAction *> trackItems(QMenu *menu)
+{
+    QList<QAction *> items;
+    for (QAction *a : menu->actions()) {
+        if (!a->isSeparator() && a->data().isValid())
+            items << a;
+    }
+    return items;
+}
+
+QAction *subtitleItem(TZentavistaApp &w, const QString &prefix)
+{
+    emit w.commands().menu(zv::MenuId::NW1)->aboutToShow();
+    for (QAction *a : w.commands().menu(zv::MenuId::NW1)->actions()) {
+        if (a->text().startsWith(prefix))
+            return a;
+    }
+    return nullptr;
+}
+
+void expectShownAt(TZentavistaApp &w, double seconds, const QString &text)
+{
+    MediaEngine *e = w.m();
+    e->setCurrentPosition(seconds);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return std::abs(e->CurrentPosition() - seconds) < 0.1; }, 5000));
+    const zv::SubtitleDisplay *display = w.subtitles().subtitleDisplay();
+    ASSERT_NE(display, nullptr);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return display->DisplayedText().contains(text); }, 3000))
+        << seconds << ": " << display->DisplayedText().toStdString();
+}
+
+} // namespace
+
+TEST(FilmTracks, AudioAndEmbeddedSubtitlesFromTheMenusAreKeptForTheFilm)
+{
+    SubtitleApp app(TForm9::mpvEngine(false));
+    TZentavistaApp &w = *app.w;
+    QStringList told;
+    w.hooks().filesMessage = [&](const QString &, const QString &text) { told << text; };
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    const QString film = filmCopy(app, QStringLiteral("tracks.mkv"), QStringLiteral("film.mkv"));
+    openFilm(w, film);
+    MediaEngine *e = w.m();
+
+    // Audio: both tracks listed with language, title and codec; the container's default plays.
+    QMenu *audioMenu = w.commands().menu(zv::MenuId::SD1);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return trackItems(audioMenu).size() == 2; }, 5000));
+    QList<QAction *> audio = trackItems(audioMenu);
+    EXPECT_TRUE(audio[0]->text().startsWith(QStringLiteral("1: polski — Lektor (AC-3"))) << audio[0]->text().toStdString();
+    EXPECT_TRUE(audio[1]->text().startsWith(QStringLiteral("2: angielski"))) << audio[1]->text().toStdString();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return e->audioTrack() == 1; }, 5000));
+    EXPECT_TRUE(audio[0]->isChecked());
+
+    // No subtitle file beside the film: the Polish track inside it loads ("pl" by default).
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w.subtitles().CurrentSubtitleFile() == QStringLiteral("ścieżka 1: polski"); },
+                                15000));
+    EXPECT_TRUE(w.windowTitle().startsWith(QStringLiteral("film.mkv (ścieżka 1: polski)")))
+        << w.windowTitle().toStdString();
+    EXPECT_TRUE(w.commands().isChecked(zv::Cmd::Wy1));
+
+    // The key's command goes to the next track; the choice is the film's for the run.
+    ASSERT_TRUE(w.commands().run(zv::Cmd::NastSD1));
+    EXPECT_EQ(e->audioTrack(), 2);
+    EXPECT_TRUE(audio[1]->isChecked());
+    EXPECT_EQ(w.playlist().playlist().audioTrackOf(film), 2);
+
+    e->Pause();
+    expectShownAt(w, 2.0, QStringLiteral("Zażółć gęślą jaźń"));
+    expectShownAt(w, 5.0, QStringLiteral("To jest film próbny."));
+
+    // The Windows-1250 track chosen from the menu replaces it, its letters intact.
+    QAction *third = subtitleItem(w, QStringLiteral("3: polski"));
+    ASSERT_NE(third, nullptr);
+    third->trigger();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w.subtitles().CurrentSubtitleFile() == QStringLiteral("ścieżka 3: polski"); },
+                                15000));
+    expectShownAt(w, 3.0, QStringLiteral("Źródło: gęś i żółw."));
+    EXPECT_TRUE(subtitleItem(w, QStringLiteral("3: polski"))->isChecked());
+    EXPECT_TRUE(told.isEmpty()) << told.join(u'\n').toStdString();
+
+    // The database holds it as a row of the film, which a reopening loads again, with the audio
+    // track chosen before.
+    bool remembered = false;
+    for (const zv::TSubtitleRecord &r : w.Form7->database().rows())
+        remembered |= r.FullPath == film + QStringLiteral("#ścieżka=3") && r.AssociatedWith == QStringLiteral("film.mkv");
+    EXPECT_TRUE(remembered);
+    w.subtitles().Zamknij2Click();
+    third = subtitleItem(w, QStringLiteral("3: polski"));
+    third->trigger();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !w.tracks().extracting(); }, 15000));
+    w.files().Prze1Click();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return e->ReadyState() == MediaEngine::rsComplete && e->audioTrack() == 2; },
+                                15000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w.subtitles().CurrentSubtitleFile() == QStringLiteral("ścieżka 3: polski")
+                                             && !w.tracks().extracting(); }, 15000));
+}
+
+TEST(FilmTracks, ManyTracksAndACutFilmAreAnsweredWithoutACrash)
+{
+    SubtitleApp app(TForm9::mpvEngine(false));
+    TZentavistaApp &w = *app.w;
+    QStringList told;
+    w.hooks().filesMessage = [&](const QString &, const QString &text) { told << text; };
+    w.settings().PreferredSubtitleLanguages.clear();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+
+    openFilm(w, filmCopy(app, QStringLiteral("many_tracks.mkv"), QStringLiteral("many.mkv")));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return trackItems(w.commands().menu(zv::MenuId::SD1)).size() == 20; }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return subtitleItem(w, QStringLiteral("20:")) != nullptr; }, 5000));
+    EXPECT_TRUE(w.subtitles().CurrentSubtitleFile().isEmpty()) << "no preferred language, nothing loads";
+    subtitleItem(w, QStringLiteral("20:"))->trigger();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w.subtitles().CurrentSubtitleFile() == QStringLiteral("ścieżka 20: polski"); },
+                                15000));
+
+    // A film cut short: whatever can be read is loaded or a message says why; the window answers.
+    openFilm(w, filmCopy(app, QStringLiteral("truncated.mkv"), QStringLiteral("cut.mkv")));
+    QAction *first = nullptr;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return (first = subtitleItem(w, QStringLiteral("1:"))) != nullptr; }, 5000));
+    first->trigger();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !w.tracks().extracting(); }, 15000));
+    EXPECT_TRUE(w.subtitles().CurrentSubtitleFile() == QStringLiteral("ścieżka 1: polski") || !told.isEmpty());
+}
