@@ -172,18 +172,31 @@ QByteArray restyled(QByteArrayView text, SubtitleSaveFormat f)
     return out;
 }
 
-// "hh:mm:ss,mmm".
+// "hh:mm:ss,mmm", two per cue of a large conversion: rounded and cut into digits with integers
+// only, and put in one piece while the hours have two digits.
 void putSrtTime(Writer &w, double t)
 {
-    const int64_t ms = rounded(t * 1000); // never negative: times are clamped at 0
-    const int64_t s = ms / 1000;
-    w.number(s / 3600, 2);
-    // The fixed-width rest digit by digit: two of these per line of a large conversion.
-    const int m = int(s / 60 % 60), sec = int(s % 60), milli = int(ms % 1000);
-    const char rest[] = {':', char('0' + m / 10), char('0' + m % 10), ':', char('0' + sec / 10),
-                         char('0' + sec % 10), ',', char('0' + milli / 100), char('0' + milli / 10 % 10),
-                         char('0' + milli % 10)};
-    w.put(QByteArrayView(rest, sizeof rest));
+    // Half-even like rounded(), for the values here: never negative (times are clamped at 0)
+    // and below 2^53, so the truncation is the floor.
+    const double x = t * 1000;
+    auto ms = uint64_t(x);
+    const double fraction = x - double(ms);
+    if (fraction > 0.5 || (fraction == 0.5 && (ms & 1)))
+        ++ms;
+    const uint64_t h = ms / 3'600'000;
+    const auto rest = uint32_t(ms - h * 3'600'000);
+    const uint32_t m = rest / 60'000, sec = rest / 1000 % 60, milli = rest % 1000;
+    const auto digit = [](uint32_t v) { return char('0' + v); };
+    char text[] = {'0', '0', ':', digit(m / 10), digit(m % 10), ':', digit(sec / 10), digit(sec % 10),
+                   ',', digit(milli / 100), digit(milli / 10 % 10), digit(milli % 10)};
+    if (h >= 100) {
+        w.number(int64_t(h));
+        w.put(QByteArrayView(text + 2, sizeof text - 2));
+        return;
+    }
+    text[0] = digit(uint32_t(h) / 10);
+    text[1] = digit(uint32_t(h) % 10);
+    w.put(QByteArrayView(text, sizeof text));
 }
 
 // UTF-8 to an 8-bit code page by a table made from the code page's own decoding, so the
@@ -318,6 +331,66 @@ std::vector<SubtitleCue> subtitleCues(const SubtitleTable &table, double mediaFr
 
 namespace {
 
+// Where format() writes a stored start: corrected, at 0 when before the film, at most the limit.
+double writtenStart(double t, const SubtitleSaveOptions &o, size_t line)
+{
+    if (o.correct && !o.pieces.empty())
+        t = o.pieces.toFilm(qsizetype(line), t);
+    else if (o.correct)
+        t = t * o.shift.ShiftFactorInverse + o.shift.ShiftOffsetInverse;
+    return std::isnan(t) ? 0 : std::clamp(t, 0.0, kTimeLimit);
+}
+
+// The cues in the order they are written. SubRip and MPL2 are lists of cues that readers take
+// in start order, so they go out sorted by the start written, equal starts in table order; the
+// line formats keep the table's order. row(k) is the table row of the k-th cue written.
+template <typename Cues>
+class WriteOrder {
+public:
+    WriteOrder(const Cues &cues, const SubtitleSaveOptions &o) : cues_(cues)
+    {
+        if (o.format == SubtitleSaveFormat::Srt || o.format == SubtitleSaveFormat::Mpl2)
+            sortByStart(o);
+    }
+    size_t size() const { return cues_.size(); }
+    decltype(auto) operator[](size_t k) const { return cues_[row(k)]; }
+    size_t row(size_t k) const { return order_.empty() ? k : order_[k]; }
+
+private:
+    void sortByStart(const SubtitleSaveOptions &o)
+    {
+        const size_t n = cues_.size();
+        if (n > std::numeric_limits<uint32_t>::max())
+            return; // far beyond any file the loaders take
+        std::vector<double> key(n);
+        bool sorted = true;
+        for (size_t k = 0; k < n; ++k) {
+            key[k] = writtenStart(cues_[k].start, o, k);
+            sorted = sorted && (k == 0 || key[k - 1] <= key[k]);
+        }
+        if (sorted)
+            return;
+        const auto before = [&](uint32_t a, uint32_t b) { return key[a] < key[b] || (key[a] == key[b] && a < b); };
+        // Files are nearly in order: the lines in its way (later than the next one, or earlier
+        // than the last one kept) are set aside, sorted, and merged with the rest, which is in
+        // order already.
+        std::vector<uint32_t> kept, strays;
+        kept.reserve(n);
+        for (size_t k = 0; k < n; ++k) {
+            if ((kept.empty() || key[k] >= key[kept.back()]) && (k + 1 == n || key[k] <= key[k + 1]))
+                kept.push_back(uint32_t(k));
+            else
+                strays.push_back(uint32_t(k));
+        }
+        std::sort(strays.begin(), strays.end(), before);
+        order_.resize(n);
+        std::merge(kept.begin(), kept.end(), strays.begin(), strays.end(), order_.begin(), before);
+    }
+
+    const Cues &cues_;
+    std::vector<uint32_t> order_; // empty: the table's order
+};
+
 template <typename Cues>
 SubtitleSaveText format(const Cues &cues, const SubtitleSaveOptions &o, const SubtitleTextSink *sink)
 {
@@ -358,19 +431,19 @@ SubtitleSaveText format(const Cues &cues, const SubtitleSaveOptions &o, const Su
         const bool marks = styled_text::hasMarks(c.text);
         const QByteArray styled = marks ? restyled(c.text, o.format) : QByteArray();
         const QByteArray &text = marks ? styled : c.text;
-        const double start = map(c.start, true, k);
+        const double start = map(c.start, true, cues.row(k));
         double end;
         if (std::isnan(c.end)) {
             // A line without an end lasts TextDelay seconds or until the next line starts, as
             // the timer shows it.
             end = start + std::max(o.textDelay, 0);
             if (k + 1 < cues.size()) {
-                const double next = map(cues[k + 1].start, false, k + 1);
+                const double next = map(cues[k + 1].start, false, cues.row(k + 1));
                 if (next > start)
                     end = std::min(end, next);
             }
         } else {
-            end = std::max(map(c.end, false, k), start);
+            end = std::max(map(c.end, false, cues.row(k)), start);
         }
         out.reserve(text.size() + growthOf(text, o.format) + kLineOverhead);
         switch (o.format) {
@@ -470,7 +543,7 @@ SubtitleSaveText format(const Cues &cues, const SubtitleSaveOptions &o, const Su
 
 SubtitleSaveText formatSubtitles(const std::vector<SubtitleCue> &cues, const SubtitleSaveOptions &o)
 {
-    return format(cues, o, nullptr);
+    return format(WriteOrder(cues, o), o, nullptr);
 }
 
 bool subtitleTimesFit(const SubtitleTable &table, double mediaFrameRate, const SubtitleSaveOptions &o)
@@ -560,7 +633,7 @@ bool streamSubtitles(const SubtitleTable &table, double mediaFrameRate, const Su
     SubtitleSaveText text;
     bool ok = true;
     if (!isUtf8(preferred)) {
-        text = format(cues, options, nullptr);
+        text = format(WriteOrder(cues, options), options, nullptr);
         ok = write(encodeSubtitleText(text.text, preferred, &preferred));
         text.text.clear();
     } else {
@@ -573,7 +646,7 @@ bool streamSubtitles(const SubtitleTable &table, double mediaFrameRate, const Su
             }
             return ok = write(piece);
         };
-        text = format(cues, options, &sink);
+        text = format(WriteOrder(cues, options), options, &sink);
         if (first && ok)
             sink({}); // no line at all: a BOM asked for is still written
     }

@@ -255,6 +255,42 @@ TEST(SubtitleWriter, FullDiskIsSaidToBeFull)
     EXPECT_EQ(readAll(path), "stare");
 }
 
+// Cue formats are read as lists in start order: they go out sorted, equal starts in the table's
+// order, and a line without an end lasts until the next one shown. The line formats keep the
+// table's order.
+TEST(SubtitleWriter, CueFormatsGoOutInStartOrder)
+{
+    const std::vector<SubtitleCue> cues = {{7, 8, "c"}, {5, 6, "a"}, {5, kNone, "b"}, {1, 2, "z"}};
+    struct Case {
+        SubtitleSaveFormat format;
+        QString want;
+    };
+    const Case cases[] = {
+        {SubtitleSaveFormat::Srt, u"1\r\n00:00:01,000 --> 00:00:02,000\r\nz\r\n\r\n"
+                                  "2\r\n00:00:05,000 --> 00:00:06,000\r\na\r\n\r\n"
+                                  "3\r\n00:00:05,000 --> 00:00:07,000\r\nb\r\n\r\n"
+                                  "4\r\n00:00:07,000 --> 00:00:08,000\r\nc\r\n\r\n"_qs},
+        {SubtitleSaveFormat::Mpl2, u"[10][20]z\r\n[50][60]a\r\n[50][70]b\r\n[70][80]c\r\n"_qs},
+        {SubtitleSaveFormat::Tmp, u"0:00:07:c\r\n0:00:05:a\r\n0:00:05:b\r\n0:00:01:z\r\n"_qs},
+        {SubtitleSaveFormat::Mdvd, u"{175}{}c\r\n{125}{}a\r\n{125}{}b\r\n{25}{}z\r\n"_qs},
+    };
+    SubtitleSaveOptions o;
+    o.frameRate = 25;
+    for (const Case &c : cases) {
+        o.format = c.format;
+        EXPECT_EQ(written(cues, o), c.want) << int(c.format);
+    }
+    // A loaded file saved piece by piece, with hours past 99 and a line far out of place.
+    const auto loaded = zv::test::loadSample("{9000000}{9000025}p\r\n{50}{75}q\r\n{9000050}{9000075}r\r\n");
+    zv::test::FileTree t;
+    const QString path = t.root() + u"/out.srt"_qs;
+    o.format = SubtitleSaveFormat::Srt;
+    ASSERT_TRUE(saveSubtitles(path, loaded.result.table, 25, o, TextEncoding::Utf8, nullptr));
+    EXPECT_EQ(readAll(path), "1\r\n00:00:02,000 --> 00:00:03,000\r\nq\r\n\r\n"
+                             "2\r\n100:00:00,000 --> 100:00:01,000\r\np\r\n\r\n"
+                             "3\r\n100:00:02,000 --> 100:00:03,000\r\nr\r\n\r\n");
+}
+
 TEST(SubtitleWriter, StreamedSaveWritesWhatTheWholeTextWould)
 {
     // Large enough to be written in many pieces; one text begins with U+FEFF, which a UTF-8
