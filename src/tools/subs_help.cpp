@@ -48,8 +48,8 @@ HelpText helpText(Language l)
         "Komunikaty trafiają na standardowe wyjście błędów. "
         "Czyta też filmy (.mkv, .mp4, .webm, .avi i inne, rozpoznawane po nazwie lub zawartości): \"info\" "
         "wypisuje ich ścieżki obrazu, dźwięku i napisów z numerami, językiem i tytułem, a \"convert\" "
-        "odczytuje wskazaną ścieżkę napisów tekstowych (SubRip, ASS/SSA, WebVTT, tekst MP4) "
-        "i zapisuje ją jak plik napisów. Ścieżek obrazkowych (PGS, VobSub, DVB) nie da się "
+        "odczytuje wskazaną ścieżkę napisów tekstowych (SubRip, ASS/SSA, WebVTT, tekst MP4), z kursywą i "
+        "pogrubieniem, i zapisuje ją jak plik napisów. Ścieżek obrazkowych (PGS, VobSub, DVB) nie da się "
         "odczytać jako tekstu. Film nigdy nie jest nadpisywany.",
         "Reads subtitles in the TMPlayer (h:mm:ss:text), MicroDVD ({start}{end}text), LRC ([mm:ss]text), "
         "SubRip (.srt) and MPL2 ([start][end]text) formats, detecting the format and the encoding (UTF-8, "
@@ -61,8 +61,8 @@ HelpText helpText(Language l)
         "inputs would have the same output, nothing is written. Messages go to standard error. "
         "It reads films too (.mkv, .mp4, .webm, .avi and others, recognised by name or content): \"info\" "
         "lists their video, audio and subtitle tracks with numbers, language and title, and \"convert\" "
-        "reads the chosen text subtitle track (SubRip, ASS/SSA, WebVTT, MP4 text) and writes it as a "
-        "subtitle file. Picture-based tracks (PGS, VobSub, DVB) cannot be read "
+        "reads the chosen text subtitle track (SubRip, ASS/SSA, WebVTT, MP4 text), italics and bold "
+        "included, and writes it as a subtitle file. Picture-based tracks (PGS, VobSub, DVB) cannot be read "
         "as text. A film is never overwritten.");
     h.options = {
         {"--to tmp|mdvd|lrc|srt|mpl2", t("format wyjściowy (convert)", "the output format (convert)")},
