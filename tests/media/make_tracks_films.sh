@@ -19,6 +19,10 @@
 # tracks.mp4: the same video and audio 1, one mov_text track (pol) with the three lines of
 #   subtitles 1 (the italics become a style record).
 # truncated.mkv: the first 40% of tracks.mkv (header intact, the end missing).
+# webvtt.mkv: 3 s of video and one WebVTT track (eng):
+#     00:00:00.500 --> 00:00:01.500  <v Anna>Hi <i>there</i> &amp; bye  -> Hi <i>there</i> & bye
+#     00:00:01.000 --> 00:00:01.800  <c.yellow>Zakładka</c>           (overlaps the first)
+#     00:00:02.000 --> 00:00:03.000  "Zażółć \xFF koniec": UTF-8 with one invalid byte
 # many_tracks.mkv: 2 s, one video, 20 AC-3 audio tracks, 20 SubRip tracks (pol, the first line of
 #   subtitles 1 at 00:00:00,500 --> 00:00:01,500 in each).
 # many_cues.mkv: 2 s of video and one SubRip track (pol) of 100000 cues: cue k (from 0) at
@@ -76,6 +80,14 @@ if [ ! -s "$out/tracks.mp4" ]; then
     -c:a ac3 -b:a 96k -ac 2 -c:s mov_text -metadata:s:a:0 language=pol -metadata:s:s:0 language=pol \
     "$work/tracks.mp4"
   mv "$work/tracks.mp4" "$out/tracks.mp4"
+fi
+if [ ! -s "$out/webvtt.mkv" ]; then
+  printf 'WEBVTT\n\n00:00:00.500 --> 00:00:01.500\n<v Anna>Hi <i>there</i> &amp; bye\n\n%s\n%s\n\n%s\n%b\n' \
+    '00:00:01.000 --> 00:00:01.800' '<c.yellow>Zakładka</c>' '00:00:02.000 --> 00:00:03.000' \
+    'Zażółć \xff koniec' > "$work/cues.vtt"
+  ff -f lavfi -i testsrc=size=64x48:rate=5:duration=3 -i "$work/cues.vtt" -map 0:v -map 1 -c:v libx264 \
+    -preset ultrafast -pix_fmt yuv420p -c:s copy -metadata:s:s language=eng "$work/webvtt.mkv"
+  mv "$work/webvtt.mkv" "$out/webvtt.mkv"
 fi
 if [ ! -s "$out/many_tracks.mkv" ]; then
   printf '%s\r\n' 1 '00:00:00,500 --> 00:00:01,500' '<i>Zażółć gęślą jaźń</i>' '' > "$work/one.srt"

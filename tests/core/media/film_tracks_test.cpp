@@ -117,6 +117,12 @@ TEST(FilmSubtitles, EachCodecBecomesSubRip)
          "1\n00:00:01,000 --> 00:00:03,500\n<i>Zażółć gęślą jaźń</i>\n\n"
          "2\n00:00:04,000 --> 00:00:06,000\nDzień dobry!\nTo jest film próbny.\n\n"
          "3\n00:00:07,000 --> 00:00:09,000\nKoniec.\n\n"},
+        // WebVTT: voice and class tags gone, entities read, overlapping cues kept; a stray bad byte
+        // in a UTF-8 track becomes U+FFFD rather than turning the track into Windows-1250.
+        {"webvtt.mkv", 1,
+         "1\n00:00:00,500 --> 00:00:01,500\nHi <i>there</i> & bye\n\n"
+         "2\n00:00:01,000 --> 00:00:01,800\nZakładka\n\n"
+         "3\n00:00:02,000 --> 00:00:03,000\nZażółć \xEF\xBF\xBD koniec\n\n"},
     };
     for (const auto &r : rows) {
         SCOPED_TRACE(std::string(r.film) + " " + std::to_string(r.track));
