@@ -19,9 +19,11 @@ struct ToolRun {
     QByteArray out, err;
 };
 
-ToolRun subs(const QStringList &args, const QString &lang = QStringLiteral("pl_PL.UTF-8"))
+ToolRun subs(const QStringList &args, const QString &lang = QStringLiteral("pl_PL.UTF-8"),
+             const QString &folder = {})
 {
     QProcess p;
+    p.setWorkingDirectory(folder);
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("LANG", lang);
     env.insert("LC_ALL", lang);
@@ -66,6 +68,13 @@ TEST(SubsToolFilm, InfoListsTheTracks)
     EXPECT_EQ(sub["number"].toInt(), 1);
     EXPECT_EQ(sub["codec"].toString(), QStringLiteral("mov_text"));
     EXPECT_EQ(sub["language"].toString(), QStringLiteral("pol"));
+
+    // A name that libavformat would take for a protocol is still the file of that name.
+    FileTree t;
+    QFile::copy(film("tracks.mp4"), t.path(QStringLiteral("pipe:0.mp4")));
+    const ToolRun named = subs({"info", "pipe:0.mp4"}, QStringLiteral("pl_PL.UTF-8"), t.root());
+    EXPECT_EQ(named.status, 0) << named.err.toStdString();
+    EXPECT_TRUE(named.out.contains("napisy 1: polski (Tekst MP4)")) << named.out.toStdString();
 }
 
 TEST(SubsToolFilm, ConvertsATrackThroughEveryOutputRule)

@@ -52,7 +52,10 @@ bool FilmInput::open(const QString &path, std::function<bool()> onIo)
     // Bounded probing: a damaged or odd file must not make the reader scan gigabytes.
     av_dict_set(&options, "probesize", "5000000", 0);
     av_dict_set(&options, "analyzeduration", "3000000", 0);
-    const QByteArray local = QFile::encodeName(path);
+    // Local files only: a playlist-like container must not make the reader fetch URLs.
+    av_dict_set(&options, "protocol_whitelist", "file", 0);
+    // The "file:" prefix keeps a name such as "pipe:1.mkv" or "concat:a|b" a file name.
+    const QByteArray local = "file:" + QFile::encodeName(path);
     int rc = avformat_open_input(&ctx_, local.constData(), nullptr, &options);
     av_dict_free(&options);
     if (rc < 0) { // avformat_open_input frees the context on failure
