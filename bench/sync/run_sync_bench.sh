@@ -2,14 +2,15 @@
 # Times and scores `zentavista-subs sync` on generated films with speech at known times.
 #   bench/sync/run_sync_bench.sh CACHE [BUILD] [--100]
 # CACHE keeps the generated films between runs (15-minute AAC film; with --100 also the
-# 100-minute AC-3 5.1 film). BUILD is a Release build folder with zentavista-subs and sync_floor
-# (default build/h-rel-d). Prints per distortion: lines within 100 ms of the truth, median and
-# worst error, wall time, peak memory; then the decode floor and the alignment alone.
+# 100-minute AC-3 5.1 film). BUILD is a Release build folder with zentavista-subs and
+# sync_floor (default build/bench, as `make bench` makes it). Prints per distortion: lines
+# within 100 ms of the truth, median and worst error, wall and CPU time, peak memory; then the
+# decode floor and the alignment alone.
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 root="$(cd "$here/../.." && pwd)"
 cache=${1:?usage: run_sync_bench.sh CACHE [BUILD] [--100]}
-build=${2:-$root/build/h-rel-d}
+build=${2:-$root/build/bench}
 long=0
 for a in "$@"; do [ "$a" = --100 ] && long=1; done
 tool="$build/src/tools/zentavista-subs"
