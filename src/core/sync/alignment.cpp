@@ -16,12 +16,15 @@ Alignment align(const std::vector<float> &speechScore, double origin, const Line
     const size_t n = lines.seconds.size();
     if (n == 0 || speechScore.empty())
         return a;
+    const auto stop = [&] { return options.keepGoing && !options.keepGoing(); };
     const OnsetTrack track = onsetTrack(speechScore, origin);
     static const std::vector<double> unity{1.0};
     RateOffset ro = searchRateOffset(track, lines, options.rateSearch ? commonFactors() : unity,
-                                     kCandidates);
-    if (ro.offsets.empty())
+                                     kCandidates, options.keepGoing);
+    if (ro.offsets.empty()) { // no lines in the film, or cancelled during the search
+        a.cancelled = stop();
         return a;
+    }
     const double factor = ro.factor;
 
     // Each candidate to 10 ms over all lines; the coarse step ranked them only roughly.
@@ -32,6 +35,10 @@ Alignment align(const std::vector<float> &speechScore, double origin, const Line
         return mapScore(track, lines, 0, n, factor, x) > mapScore(track, lines, 0, n, factor, y);
     });
 
+    if (stop()) {
+        a.cancelled = true;
+        return a;
+    }
     std::vector<SyncPiece> pieces = options.allowSplit
                                         ? searchCuts(track, lines, factor, offsets)
                                         : std::vector<SyncPiece>{{0, factor, offsets.front()}};

@@ -3,6 +3,7 @@
 #include "core/sync/line_onsets.h"
 #include "core/sync/subtitle_sync.h"
 
+#include <functional>
 #include <vector>
 
 namespace zv::sync {
@@ -39,8 +40,10 @@ struct RateOffset {
     std::vector<double> offsets; // seconds; at most `candidates`, at least 1.5 s apart
     std::vector<double> strengths;
 };
+// `keepGoing`, when given, is asked between factors; false stops with no offsets.
 RateOffset searchRateOffset(const OnsetTrack &track, const LineOnsets &lines,
-                            const std::vector<double> &factors, int candidates);
+                            const std::vector<double> &factors, int candidates,
+                            const std::function<bool()> &keepGoing = {});
 
 // Sum of the onset values at the starts of lines [first, last) under the map.
 double mapScore(const OnsetTrack &track, const LineOnsets &lines, size_t first, size_t last,
@@ -64,6 +67,8 @@ double mapConfidence(const OnsetTrack &track, const LineOnsets &lines,
 struct AlignOptions {
     bool allowSplit = true;
     bool rateSearch = true;
+    // Asked between the steps (a few tens of milliseconds apart); false cancels.
+    std::function<bool()> keepGoing;
 };
 struct Alignment {
     double factor = 1.0;
@@ -71,6 +76,7 @@ struct Alignment {
     std::vector<SyncPiece> pieces; // firstLine indexes the table rows
     double confidence = 0;
     std::vector<double> lineStarts; // film time of each line of `lines`, in order
+    bool cancelled = false;
 };
 // The whole match from a speech score to a map; what synchronise() runs once the sound is read.
 Alignment align(const std::vector<float> &speechScore, double origin, const LineOnsets &lines,

@@ -40,7 +40,8 @@ const std::vector<double> &commonFactors()
 }
 
 RateOffset searchRateOffset(const OnsetTrack &track, const LineOnsets &lines,
-                            const std::vector<double> &factors, int candidates)
+                            const std::vector<double> &factors, int candidates,
+                            const std::function<bool()> &keepGoing)
 {
     RateOffset best;
     if (lines.seconds.empty() || track.z.empty() || factors.empty())
@@ -72,6 +73,8 @@ RateOffset searchRateOffset(const OnsetTrack &track, const LineOnsets &lines,
 
     double bestPeak = -1e300;
     for (double factor : factors) {
+        if (keepGoing && !keepGoing())
+            return {};
         std::fill(subs.begin(), subs.end(), 0.0f);
         for (double s : lines.seconds) {
             const double p = s * factor / kStep;

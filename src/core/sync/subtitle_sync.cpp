@@ -86,7 +86,14 @@ SyncResult synchronise(const QString &filmPath, const SubtitleTable &table, cons
     AlignOptions ao;
     ao.allowSplit = options.allowSplit && !quick;
     ao.rateSearch = !quick;
+    if (options.progress)
+        ao.keepGoing = [&] { return options.progress(0.97); };
     const Alignment a = align(scorer.scores(), read.firstSampleTime, lines, ao);
+    if (a.cancelled) {
+        SyncResult r;
+        r.cancelled = true;
+        return r;
+    }
 
     SyncResult r;
     r.speechScore = pictureScore(scorer.scores());
