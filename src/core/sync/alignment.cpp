@@ -7,6 +7,9 @@ namespace zv::sync {
 
 namespace {
 constexpr int kCandidates = 6;
+// Each piece of a cut map must fit clearly better than a whole file has to: a few lines fit
+// some offset by chance far more often than many do.
+constexpr double kPieceConfidence = kConfidenceThreshold + 0.25;
 } // namespace
 
 Alignment align(const std::vector<float> &speechScore, double origin, const LineOnsets &lines,
@@ -52,7 +55,7 @@ Alignment align(const std::vector<float> &speechScore, double origin, const Line
             part.coarse = lines.coarse;
             part.seconds.assign(lines.seconds.begin() + std::ptrdiff_t(first),
                                 lines.seconds.begin() + std::ptrdiff_t(end));
-            if (mapConfidence(track, part, {{0, factor, pieces[p].offset}}) < kConfidenceThreshold) {
+            if (mapConfidence(track, part, {{0, factor, pieces[p].offset}}) < kPieceConfidence) {
                 pieces = {{0, factor, offsets.front()}};
                 break;
             }

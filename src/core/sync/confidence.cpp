@@ -5,7 +5,7 @@
 namespace zv::sync {
 
 namespace {
-constexpr float kHit = 1.5f;    // onset value that counts as "speech starts here"
+constexpr float kHit = 1.0f;    // onset value that counts as "speech starts here"
 constexpr double kSlack = 0.1;  // seconds either side of a line start
 constexpr int kDecoys = 40;     // maps shifted away from the found one, for the chance rate
 } // namespace

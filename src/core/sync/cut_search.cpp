@@ -7,7 +7,7 @@ namespace zv::sync {
 
 namespace {
 constexpr double kSwitchPenalty = 6;  // onset units a cut must win back
-constexpr size_t kMinPieceLines = 3;  // a piece shorter than this is noise, not a scene
+constexpr size_t kMinPieceLines = 5;  // a piece shorter than this is noise, not a scene
 constexpr double kMinGainShare = 0.1; // and the cuts must add a tenth to the single fit
 } // namespace
 
