@@ -10,6 +10,7 @@
 #include "core/playlist/playlist.h"
 #include "library/subtitle_database_window.h"
 #include "playback/media_engine.h"
+#include "playlist/playlist_window.h"
 #include "subtitles/subtitle_display.h"
 #include "video/video_window.h"
 
@@ -159,4 +160,41 @@ TEST(FilmTracks, ManyTracksAndACutFilmAreAnsweredWithoutACrash)
     first->trigger();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !w.tracks().extracting(); }, 15000));
     EXPECT_TRUE(w.subtitles().CurrentSubtitleFile() == QStringLiteral("ścieżka 1: polski") || !told.isEmpty());
+}
+
+TEST(FilmTracks, OpenDialogsListTheMediaTypesInUseAndNameWhatIsNotAdded)
+{
+    SubtitleApp app(scriptedEngineFactory());
+    TZentavistaApp &w = *app.w;
+    QStringList told;
+    w.hooks().filesMessage = [&](const QString &, const QString &text) { told << text; };
+
+    const QString filter = zv::FilesController::openMediaFilter(w.settings().FileTypes);
+    for (const char *pattern : {"*.mkv *.MKV", "*.mp4", "*.webm", "*.avi", "*.m3u", "*.zvl", "*.srt", "*.txt"})
+        EXPECT_TRUE(filter.contains(QLatin1String(pattern))) << pattern;
+    // Entries that are no extension would break the dialog's filter: left out.
+    const QString odd = zv::FilesController::openMediaFilter(QStringLiteral("avi//a b/x)y/MKV"));
+    EXPECT_TRUE(odd.startsWith(QStringLiteral("Obsługiwane pliki (*.avi *.AVI *.mkv *.MKV *.m3u"))) << odd.toStdString();
+    EXPECT_FALSE(odd.contains(QLatin1String("a b")) || odd.contains(QLatin1String("x)y")));
+
+    const QString mkv = app.writeBytes(QStringLiteral("film.mkv"), "x");
+    const QString odd1 = app.writeBytes(QStringLiteral("notatki.xyz"), "x");
+    QString offered;
+    w.Form6->setFilesPicker([&](QWidget *, const QString &f, const QString &) {
+        offered = f;
+        return QStringList{mkv, odd1};
+    });
+    w.settings().FileTypes = QStringLiteral("avi");
+    w.Form6->AddFilesClick();
+    EXPECT_FALSE(offered.contains(QLatin1String("*.mkv"))) << "the filter follows the list in use";
+    ASSERT_EQ(told.size(), 1);
+    EXPECT_TRUE(told[0].contains(QLatin1String("film.mkv")) && told[0].contains(QLatin1String("notatki.xyz")));
+    EXPECT_EQ(w.playlist().playlist().count(), 0);
+
+    w.settings().FileTypes = zv::Settings{}.FileTypes;
+    w.Form6->AddFilesClick();
+    ASSERT_EQ(told.size(), 2);
+    EXPECT_FALSE(told[1].contains(QLatin1String("film.mkv")));
+    EXPECT_TRUE(told[1].contains(QLatin1String("notatki.xyz")));
+    EXPECT_EQ(w.playlist().playlist().paths(), QStringList{mkv});
 }
