@@ -64,6 +64,8 @@ const Row kCommands[] = {
     item("SDN1", "Opcj1", "Skocz do napisu...\tN", C::SDN1),
     item("SDPZN1", "Opcj1", "Skocz do pliku z napisami...     \tI", C::SDPZN1),
     item("Edytortxt1", "Opcj1", "Edytor napisów...\tE", C::Edytortxt1),
+    separator("Opcj1"),
+    item("SynchAuto1", "Opcj1", "Synchronizuj automatycznie\tS", C::SynchAuto1),
 
     menu("Odtwarzanie1", nullptr, "&Odtwarzanie", M::Odtwarzanie1),
     item("OW1", "Odtwarzanie1", "Play / Pauza\tSpacja", C::OW1),
@@ -83,12 +85,12 @@ const Row kCommands[] = {
     item("sci1", "G1", "Ścisz\tW dół", C::sci1),
     item("W2", "G1", "Wycisz\tM", C::W2, true),
     menu("PR1", "Odtwarzanie1", "Prędkość", M::PR1),
-    // Commands that only keys, buttons and the engine reach.
-    separator("Odtwarzanie1", true),
     // The cycling item, then the open film's audio tracks.
     menu("SD1", "Odtwarzanie1", "Ścieżka dźwiękowa", M::SD1),
     item("NastSD1", "SD1", "Następna ścieżka\tA", C::NastSD1),
     separator("SD1"),
+    // Commands that only keys, buttons and the engine reach.
+    separator("Odtwarzanie1", true),
     hidden("Play", "Odtwarzanie1", "Play", C::Play),
     hidden("Stop", "Odtwarzanie1", "Stop", C::Stop),
     hidden("Pause", "Odtwarzanie1", "Pause", C::Pause),

@@ -21,6 +21,7 @@ enum class Cmd : unsigned char {
     Play, Stop, Pause, Next, Prev, opendir1,
     AutoPanScan1, PanScanInc1, PanScanDec1, PanScanNormal1, DisplayerUp1, DisplayerDown1,
     About1, Info1, Informacjeobdach1, Propozycje1,
+    SynchAuto1,
     NastSD1,
     Count
 };

@@ -123,6 +123,7 @@ const KeyRow kKeys[] = {
     click(Qt::Key_N, Mods::None, Group::PlayerOrList, Cmd::SDN1, "N"),
     click(Qt::Key_N, Mods::CtrlOnly, Group::PlayerOrList, Cmd::Wy1, "Ctrl+N"),
     click(Qt::Key_O, Mods::None, Group::Player, Cmd::Opcje1, "O"),
+    click(Qt::Key_S, Mods::None, Group::Player, Cmd::SynchAuto1, "S"),
     click(Qt::Key_O, Mods::CtrlOnly, Group::Player, Cmd::OT1, "Ctrl+O"),
     click(Qt::Key_O, Mods::CtrlShift, Group::Player, Cmd::OT2, "Ctrl+Shift+O"),
     click(Qt::Key_P, Mods::None, Group::PlayerOrList, Cmd::PL1, "P"),

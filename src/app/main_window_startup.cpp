@@ -12,6 +12,7 @@
 #include "app/controllers/playlist_controller.h"
 #include "app/controllers/status_presenter.h"
 #include "app/controllers/subtitles_controller.h"
+#include "app/controllers/sync_controller.h"
 #include "app/controllers/tracks_controller.h"
 #include "app/controllers/transport_controller.h"
 #include "app/controllers/video_controller.h"
@@ -49,7 +50,7 @@ TZentavistaApp::~TZentavistaApp()
     Form6 = nullptr;
     delete Form7;
     Form7 = nullptr;
-    QObject *const made[] = {ctx_.tracks, ctx_.status, ctx_.desktop, ctx_.options, ctx_.keys, ctx_.video,
+    QObject *const made[] = {ctx_.sync, ctx_.tracks, ctx_.status, ctx_.desktop, ctx_.options, ctx_.keys, ctx_.video,
                              ctx_.transport, ctx_.subtitles, ctx_.library, ctx_.playlist, ctx_.files,
                              ctx_.session};
     for (QObject *o : made)
@@ -106,6 +107,7 @@ void TZentavistaApp::CreateForms()
     ctx_.options = new zv::OptionsController(ctx_);
     ctx_.desktop = new zv::DesktopController(ctx_);
     ctx_.status = new zv::StatusPresenter(ctx_);
+    ctx_.sync = new zv::SyncController(ctx_);
     ctx_.tracks = new zv::TracksController(ctx_);
     // The desktop follows every status refresh: MPRIS properties, the screen saver.
     connect(ctx_.status, &zv::StatusPresenter::statusRefreshed, ctx_.desktop,

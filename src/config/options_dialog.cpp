@@ -413,6 +413,37 @@ QWidget *TForm2::buildShiftPage()
     SaveNote = new QLabel;
     SaveNote->setWordWrap(true);
     v->addWidget(SaveNote);
+    SyncButton = new QPushButton(QStringLiteral("Synchronizuj automatycznie"));
+    SyncNote = new QLabel(QStringLiteral("Przesunięcie ustaliła synchronizacja automatyczna; zmiana ustawień "
+                                         "powyżej je zastąpi."));
+    SyncNote->setWordWrap(true);
+    SyncNote->hide();
+    v->addWidget(row({SyncButton}));
+    v->addWidget(SyncNote);
+    CheckSyncBox = new QCheckBox(QStringLiteral("Sprawdzaj synchronizację napisów przy otwieraniu"));
+    v->addWidget(CheckSyncBox);
+    connect(SyncButton, &QPushButton::clicked, this, &TForm2::syncRequested);
+    // Only the user's own changes to the shift replace the synchronisation's map; filling the
+    // page does not.
+    const auto dropSyncShift = [this] {
+        values_.syncShift = false;
+        SyncNote->hide();
+    };
+    const auto dropOnUserEdit = [this, dropSyncShift](QWidget *w) {
+        return [w, dropSyncShift] {
+            if (w->hasFocus())
+                dropSyncShift();
+        };
+    };
+    connect(PlainTimeEdit, &QTimeEdit::timeChanged, this, dropOnUserEdit(PlainTimeEdit));
+    connect(TimeEditA, &QTimeEdit::timeChanged, this, dropOnUserEdit(TimeEditA));
+    connect(TimeEditB, &QTimeEdit::timeChanged, this, dropOnUserEdit(TimeEditB));
+    for (QAbstractButton *b : std::initializer_list<QAbstractButton *>{EarlierRadio, LaterRadio, TwoPointsBox,
+                                                                      NowButtonA, NowButtonB})
+        connect(b, &QAbstractButton::clicked, this, dropSyncShift);
+    connect(ListA, &QListWidget::itemClicked, this, dropSyncShift);
+    connect(ListB, &QListWidget::itemClicked, this, dropSyncShift);
+    connect(ShiftPages, &QTabWidget::tabBarClicked, this, dropSyncShift);
 
     alert = [](QWidget *p, const QString &title, const QString &text) {
         QMessageBox::critical(p, title, text);
@@ -606,6 +637,8 @@ void TForm2::setControls(const zv::OptionsControls &c)
     ShadowHiQualityBox->setChecked(c.ShadowHiQuality);
 
     AutoLoadDirEdit->setText(c.AutoLoadtextDir);
+    AudioLanguagesEdit->setText(c.PreferredAudioLanguages);
+    SubtitleLanguagesEdit->setText(c.PreferredSubtitleLanguages);
     DisplayerDistanceSpin->setValue(c.DisplayerDistance);
     ShiftSpin->setValue(c.Shift);
     TextDelaySpin->setValue(c.TextDelay);
@@ -637,8 +670,8 @@ void TForm2::setControls(const zv::OptionsControls &c)
     }
     TimeEditB->setTime(timeOfSeconds(c.wizardSecondsB));
     SaveFormatBox->setCurrentIndex(c.SaveTextFormat);
-    AudioLanguagesEdit->setText(c.PreferredAudioLanguages);
-    SubtitleLanguagesEdit->setText(c.PreferredSubtitleLanguages);
+    CheckSyncBox->setChecked(c.CheckSubtitleSync);
+    SyncNote->setVisible(c.syncShift && c.OffsetEnabled);
     updateShiftEnabling();
 
     FileTypesList->clear();
@@ -664,6 +697,8 @@ zv::OptionsControls TForm2::controls() const
     c.ShadowHiQuality = ShadowHiQualityBox->isChecked();
 
     c.AutoLoadtextDir = AutoLoadDirEdit->text();
+    c.PreferredAudioLanguages = AudioLanguagesEdit->text();
+    c.PreferredSubtitleLanguages = SubtitleLanguagesEdit->text();
     c.DisplayerDistance = DisplayerDistanceSpin->value();
     c.Shift = ShiftSpin->value();
     c.TextDelay = TextDelaySpin->value();
@@ -697,10 +732,9 @@ zv::OptionsControls TForm2::controls() const
     if (ListB->count() > 0) {
         c.listBSelected = ListB->currentRow();
         c.listBTop = ListB->verticalScrollBar()->value();
-    c.PreferredAudioLanguages = AudioLanguagesEdit->text();
-    c.PreferredSubtitleLanguages = SubtitleLanguagesEdit->text();
     }
     c.SaveTextFormat = SaveFormatBox->currentIndex();
+    c.CheckSubtitleSync = CheckSyncBox->isChecked();
 
     if (fileTypesListed_)
         c.fileTypes = listedFileTypes();

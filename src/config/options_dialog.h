@@ -113,6 +113,9 @@ public:
     QListWidget *ListA = nullptr, *ListB = nullptr;
     QComboBox *SaveFormatBox = nullptr;
     QLabel *SaveNote = nullptr;
+    QPushButton *SyncButton = nullptr;      // "Synchronizuj automatycznie"
+    QLabel *SyncNote = nullptr;             // shown while the synchronisation's map is in effect
+    QCheckBox *CheckSyncBox = nullptr;      // "Sprawdzaj synchronizację napisów przy otwieraniu"
 
     // "Typy plików"
     QListWidget *FileTypesList = nullptr;
@@ -133,6 +136,8 @@ signals:
     void seekToLineRequested(int row);
     // "Zapisz tekst jako..." clicked.
     void saveTextRequested();
+    // "Synchronizuj automatycznie" clicked.
+    void syncRequested();
 
 protected:
     void showEvent(QShowEvent *event) override;

@@ -33,6 +33,7 @@ class KeysController;
 class OptionsController;
 class DesktopController;
 class StatusPresenter;
+class SyncController;
 class TracksController;
 
 // The desktop services the features use; tests replace them before the windows are made (or
@@ -88,6 +89,7 @@ struct AppContext {
     OptionsController *options = nullptr;
     DesktopController *desktop = nullptr;
     StatusPresenter *status = nullptr;
+    SyncController *sync = nullptr;
     TracksController *tracks = nullptr;
 
     MediaEngine *m() const;   // the session's engine; nullptr before the windows exist

@@ -189,6 +189,7 @@ void OptionsController::UstawZmienneDoOpcji()
     const QStringList &modes = ctx_.video->resolutionList();
     f->setResolutionList(modes);
     zv::UstawZmienneDoOpcji(*ctx_.settings, shift, f->remembered, int(modes.size()), c);
+    c.syncShift = sub.ShiftFromSync;
     f->setControls(c);
     SprawdzSkojarzenia();
     f->setTimeList(sub.timeLists().TimeListPlain.toStringList());
@@ -209,6 +210,9 @@ void OptionsController::UstawOpcjeDoZmiennych()
     sub.ShiftOffset = shift.ShiftOffset;
     sub.ShiftFactorInverse = shift.ShiftFactorInverse;
     sub.ShiftOffsetInverse = shift.ShiftOffsetInverse;
+    sub.ShiftFromSync = c.syncShift && c.OffsetEnabled;
+    if (!sub.ShiftFromSync)
+        sub.ShiftPieces = {};
 
     const Settings &s = *ctx_.settings;
     ctx_.desktop->UstawTrayIcons();

@@ -197,6 +197,8 @@ void SubtitlesController::loadClassified(const Classify &classify, const QString
             st.table = std::move(r.table);
             st.lists = std::move(r.lists);
             st.encoding = encoding;
+            ShiftPieces = {};
+            emit subtitlesLoaded(); // listeners only queue their work: the load goes on below
             if (ctx_.forms->Form2)
                 ctx_.forms->Form2->clearTimeLists();
         }
@@ -221,6 +223,7 @@ void SubtitlesController::loadClassified(const Classify &classify, const QString
 void SubtitlesController::CzyscListe()
 {
     zv::CzyscListe(st_->table, st_->lists);
+    ShiftPieces = {};
     if (ctx_.forms->Form2)
         ctx_.forms->Form2->clearTimeLists();
 }
@@ -233,7 +236,8 @@ void SubtitlesController::ClearSubtitleTable()
 void SubtitlesController::LadujOpisyDoOpcji()
 {
     st_->lists = zv::LadujOpisyDoOpcji(st_->table,
-                                       {ctx_.settings->OffsetEnabled, ShiftFactorInverse, ShiftOffsetInverse});
+                                       {ctx_.settings->OffsetEnabled, ShiftFactorInverse, ShiftOffsetInverse},
+                                       ShiftPieces);
 }
 
 void SubtitlesController::OT2Click()
@@ -282,6 +286,7 @@ void SubtitlesController::Timer1Timer()
     in.OffsetEnabled = ctx_.settings->OffsetEnabled;
     in.ShiftFactor = ShiftFactor;
     in.ShiftOffset = ShiftOffset;
+    in.Pieces = &ShiftPieces;
     if (const std::optional<QString> text = zv::Timer1Timer(st_->table, in, st_->display))
         RobNapis(*text);
 }
@@ -414,7 +419,7 @@ void SubtitlesController::ZapiszTekstJako()
     request.OffsetEnabled = ctx_.settings->OffsetEnabled;
     request.shift = {ShiftFactor, ShiftOffset, ShiftFactorInverse, ShiftOffsetInverse};
     request.encoding = subtitleEncoding();
-    const CorrectedSaveResult r = ZapiszTekst(subtitleTable(), path, request);
+    const CorrectedSaveResult r = ZapiszTekst(subtitleTable(), path, request, ShiftPieces);
     if (!r.ok) {
         f->setSaveNote(QString());
         f->alert(f, QStringLiteral("Błąd"), QStringLiteral("Nie można zapisać pliku %1\n%2").arg(path, r.error));
@@ -440,9 +445,10 @@ void SubtitlesController::JumpToSubtitle(int line)
     // The table may have been replaced while the dialog was open.
     if (!e || line < 0 || line >= table.TimeTable().size() - 1)
         return;
-    e->setCurrentPosition(double(correctedSecond(table.start(timeLists().TimeListShifted.tableRow(line)),
+    e->setCurrentPosition(double(correctedSecond(table.start(timeLists().TimeListShifted.tableRow(line)), line,
                                                  ctx_.settings->OffsetEnabled,
-                                                 {ShiftFactor, ShiftOffset, ShiftFactorInverse, ShiftOffsetInverse})));
+                                                 {ShiftFactor, ShiftOffset, ShiftFactorInverse, ShiftOffsetInverse},
+                                                 ShiftPieces)));
 }
 
 // ---- the editor and the subtitle-file finder ----------------------------------------------------

@@ -75,6 +75,7 @@ void UstawZmienneDoOpcji(const Settings &s, const ShiftCorrection &shift, const 
     c.listBSelected = memory.listBSelected;
     c.listBTop = memory.listBTop;
     c.SaveTextFormat = listIndex(s.SaveTextFormat, 3);
+    c.CheckSubtitleSync = s.CheckSubtitleSync;
 
     c.fileTypes = fileTypesFromValue(s.FileTypes, kMaxFileTypesShown, &c.fileTypesRest);
 
@@ -91,6 +92,8 @@ void UstawZmienneDoOpcji(const Settings &s, const ShiftCorrection &shift, const 
 std::optional<ShiftCorrection> shiftCorrectionFor(const OptionsControls &c,
                                                   const ShiftCorrection &previous)
 {
+    if (c.OffsetEnabled && c.syncShift)
+        return previous; // the synchronisation's map, which the page's controls cannot show
     ShiftInputs in;
     in.OffsetEnabled = c.OffsetEnabled;
     in.wizard = c.page == ShiftPage::Wizard;
@@ -138,6 +141,7 @@ ApplyOutcome UstawOpcjeDoZmiennych(const OptionsControls &c, Settings &s, ShiftC
     s.DisplayMode = listIndex(c.DisplayMode, 4);
     s.EnableOutCtrls = c.EnableOutCtrls;
     s.SaveTextFormat = listIndex(c.SaveTextFormat, 3);
+    s.CheckSubtitleSync = c.CheckSubtitleSync;
     s.ShadowColor = c.ShadowColor;
     s.ShadowHiQuality = c.ShadowHiQuality;
     s.ShowTrayIcon = c.ShowTrayIcon;
@@ -146,12 +150,12 @@ ApplyOutcome UstawOpcjeDoZmiennych(const OptionsControls &c, Settings &s, ShiftC
     memory.TwoPoints = c.TwoPoints;
     s.ShowFullScrCtrls = c.ShowFullScrCtrls;
     s.AutoLoadtextDir = c.AutoLoadtextDir;
+    s.PreferredAudioLanguages = c.PreferredAudioLanguages.simplified();
+    s.PreferredSubtitleLanguages = c.PreferredSubtitleLanguages.simplified();
     s.AutoLoadText = c.AutoLoadText;
     s.ChangeFullScrRes = c.ChangeFullScrRes;
     // No entry chosen keeps the stored index: it may name a mode of another display.
     if (c.FullScrResIndex >= 0)
-    s.PreferredAudioLanguages = c.PreferredAudioLanguages.simplified();
-    s.PreferredSubtitleLanguages = c.PreferredSubtitleLanguages.simplified();
         s.FullScrResIndex = c.FullScrResIndex;
     s.PanScanValue = c.PanScanValue;
     s.DecFontSize = c.DecFontSize;

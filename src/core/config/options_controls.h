@@ -99,6 +99,10 @@ struct OptionsControls {
     // table's lines, and the main window reads these from it (none: no line selected).
     std::optional<int> lineStartA, lineStartB;
     int SaveTextFormat = 0;
+    // The correction in effect came from the automatic synchronisation: applying the page keeps
+    // it until one of the page's shift controls is changed.
+    bool syncShift = false;
+    bool CheckSubtitleSync = true;  // "Sprawdzaj synchronizację napisów przy otwieraniu"
 
     // "Typy plików": the first kMaxFileTypesShown entries; what follows them in FileTypes is
     // kept verbatim in fileTypesRest and written back after them, never registered.

@@ -125,6 +125,7 @@ const std::array kKeys = {
     text(u"RecentFiles", &S::RecentFiles),
     text(u"PreferredAudioLanguages", &S::PreferredAudioLanguages),
     text(u"PreferredSubtitleLanguages", &S::PreferredSubtitleLanguages),
+    boolean(u"CheckSubtitleSync", &S::CheckSubtitleSync),
     // Never saved, so the time correction is off at every start unless the file itself says so.
     readOnly(boolean(u"OffsetEnabled", &S::OffsetEnabled)),
     // Written by a second instance handing over its file.

@@ -113,6 +113,7 @@ struct Settings {
     // first track. Empty audio list: the film's own default track plays.
     QString PreferredAudioLanguages;
     QString PreferredSubtitleLanguages = QStringLiteral("pl");
+    bool CheckSubtitleSync = true;        // a film opened with subtitles gets their fit checked
     bool Repeat = false;                  // state of the repeat command (filled by the UI)
     QString RecentFiles;                  // recentFilesValue() of the menu, newest first
     QString ParamFile;                    // read, never written: the second instance writes it

@@ -19,7 +19,7 @@ const std::pair<const char *, const char *> kMenus[] = {
     {"", "Plik1 Widok1 Opcj1 Odtwarzanie1 Pomoc1"},
     {"Plik1", "OT1 [RecentFiles1] Prze1 Zamknij1 - mediaprop1 - OT2 Zamknij2 [NW1] - Zakocz1"},
     {"Widok1", "Wy1 - FullScr PanScan1 - stat1"},
-    {"Opcj1", "Opcje1 - PL1 BT1 SDP1 SDN1 SDPZN1 Edytortxt1"},
+    {"Opcj1", "Opcje1 - PL1 BT1 SDP1 SDN1 SDPZN1 Edytortxt1 - SynchAuto1"},
     {"Odtwarzanie1", "OW1 *Od1 *P1 Z1 na1 po1 - PT1 PP1 - Powt1 - [G1] [PR1] [SD1] ~ *Play *Stop *Pause "
                      "*Next *Prev ~ *opendir1 ~ *AutoPanScan1 *PanScanInc1 *PanScanDec1 "
                      "*PanScanNormal1 ~ *DisplayerUp1 *DisplayerDown1"},
@@ -54,6 +54,7 @@ const std::pair<const char *, const char *> kCaptions[] = {
     {"SDN1", "Skocz do napisu...\tN"},
     {"SDPZN1", "Skocz do pliku z napisami...     \tI"},
     {"Edytortxt1", "Edytor napisów...\tE"},
+    {"SynchAuto1", "Synchronizuj automatycznie\tS"},
     {"Odtwarzanie1", "&Odtwarzanie"},
     {"OW1", "Play / Pauza\tSpacja"},
     {"Od1", "Odtwarzaj\tX"},

@@ -48,6 +48,7 @@ const Written kFreshFile[] = {
     {"TEFontSize", "16"}, {"TEFontCharset", "1"}, {"TEBackGround", "16777215"},
     {"TEFontStyle", "0"}, {"TEFontColor", "0"}, {"RecentFiles", ""},
     {"PreferredAudioLanguages", ""}, {"PreferredSubtitleLanguages", "pl"},
+    {"CheckSubtitleSync", "1"},
 };
 
 // A value of the key's type that differs from `defaults` and stays within its range.
