@@ -116,7 +116,7 @@ bool isTag(QByteArrayView tag, const char *name)
 
 } // namespace
 
-void MarkupReader::put(char c)
+void MarkupReader::put(QByteArrayView run)
 {
     const bool italic = italic_ || forcedItalic_;
     if (italic != shownItalic_) {
@@ -127,45 +127,55 @@ void MarkupReader::put(char c)
         out_.append(bold_ ? styled_text::kBoldOn : styled_text::kBoldOff);
         shownBold_ = bold_;
     }
-    out_.append(c);
+    out_.append(run.data(), run.size());
 }
 
 void MarkupReader::appendChar(char c)
 {
     if (!isMarkByte(c))
-        put(c);
+        put(QByteArrayView(&c, 1));
 }
 
 void MarkupReader::append(QByteArrayView utf8)
 {
-    for (qsizetype i = 0; i < utf8.size();) {
-        const char c = utf8[i];
-        if (c == '<' || c == '{') {
-            if (const qsizetype len = tagLength(utf8, i)) {
-                if (c == '<') {
-                    const QByteArrayView tag = utf8.sliced(i + 1, len - 2);
-                    if (isTag(tag, "i") || isTag(tag, "/i"))
-                        italic_ = tag.size() == 1;
-                    else if (isTag(tag, "b") || isTag(tag, "/b"))
-                        bold_ = tag.size() == 1;
-                } else {
-                    // "{\an8\i1}": every override of the block in turn.
-                    const QByteArrayView block = utf8.sliced(i + 2, len - 3);
-                    for (qsizetype from = 0; from <= block.size();) {
-                        qsizetype to = block.indexOf('\\', from);
-                        if (to < 0)
-                            to = block.size();
-                        if (const auto s = styleSwitch(block.sliced(from, to - from).trimmed()))
-                            (s->italic ? italic_ : bold_) = s->on;
-                        from = to + 1;
-                    }
-                }
-                i += len;
-                continue;
-            }
+    const qsizetype n = utf8.size();
+    for (qsizetype i = 0; i < n;) {
+        // Text up to the next byte that may begin markup goes out in one piece.
+        qsizetype j = i;
+        while (j < n && utf8[j] != '<' && utf8[j] != '{' && !isMarkByte(utf8[j]))
+            ++j;
+        if (j > i)
+            put(utf8.sliced(i, j - i));
+        if (j == n)
+            break;
+        const char c = utf8[j];
+        const qsizetype len = isMarkByte(c) ? 0 : tagLength(utf8, j);
+        i = j + 1;
+        if (isMarkByte(c))
+            continue; // the file's own: dropped
+        if (len == 0) {
+            put(utf8.sliced(j, 1));
+            continue;
         }
-        appendChar(c);
-        ++i;
+        i = j + len;
+        if (c == '<') {
+            const QByteArrayView tag = utf8.sliced(j + 1, len - 2);
+            if (isTag(tag, "i") || isTag(tag, "/i"))
+                italic_ = tag.size() == 1;
+            else if (isTag(tag, "b") || isTag(tag, "/b"))
+                bold_ = tag.size() == 1;
+            continue;
+        }
+        // "{\an8\i1}": every override of the block in turn.
+        const QByteArrayView block = utf8.sliced(j + 2, len - 3);
+        for (qsizetype from = 0; from <= block.size();) {
+            qsizetype to = block.indexOf('\\', from);
+            if (to < 0)
+                to = block.size();
+            if (const auto s = styleSwitch(block.sliced(from, to - from).trimmed()))
+                (s->italic ? italic_ : bold_) = s->on;
+            from = to + 1;
+        }
     }
 }
 
@@ -178,10 +188,7 @@ QByteArray MarkupReader::take()
 
 QByteArray styledFromMarkup(QByteArrayView utf8)
 {
-    const bool plain = std::none_of(utf8.begin(), utf8.end(), [](char c) {
-        return c == '<' || c == '{' || isMarkByte(c);
-    });
-    if (plain)
+    if (!utf8.contains('<') && !utf8.contains('{') && !styled_text::hasMarks(utf8))
         return utf8.toByteArray();
     MarkupReader reader;
     reader.append(utf8);

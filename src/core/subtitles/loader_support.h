@@ -104,7 +104,7 @@ public:
     QByteArray take();
 
 private:
-    void put(char c);
+    void put(QByteArrayView run); // text without markup, after the marks its style needs
 
     QByteArray out_;
     bool italic_ = false, bold_ = false, forcedItalic_ = false;

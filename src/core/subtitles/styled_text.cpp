@@ -1,6 +1,8 @@
 #include "core/subtitles/styled_text.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 
 namespace zv::styled_text {
 
@@ -18,8 +20,25 @@ Style afterMark(Style style, char16_t c)
 
 bool hasMarks(QByteArrayView utf8)
 {
-    // Marks are single bytes below 0x20, which never occur inside a UTF-8 sequence.
-    return std::any_of(utf8.begin(), utf8.end(), [](char c) { return isMark(uint8_t(c)); });
+    // Marks are single bytes below 0x20, which never occur inside a UTF-8 sequence. Every
+    // loaded cue is asked, so eight bytes are looked at at once: a byte of 0x1C..0x1F is the
+    // one that masked with 0xFC and compared with 0x1C gives zero.
+    constexpr uint64_t kOnes = 0x0101010101010101, kHighs = 0x8080808080808080;
+    const char *p = utf8.data();
+    const qsizetype n = utf8.size();
+    qsizetype i = 0;
+    for (; i + 8 <= n; i += 8) {
+        uint64_t w;
+        std::memcpy(&w, p + i, 8);
+        const uint64_t v = (w & 0xFCFCFCFCFCFCFCFC) ^ 0x1C1C1C1C1C1C1C1C;
+        if ((v - kOnes) & ~v & kHighs)
+            return true;
+    }
+    for (; i < n; ++i) {
+        if (isMark(uint8_t(p[i])))
+            return true;
+    }
+    return false;
 }
 
 bool hasMarks(QStringView text)

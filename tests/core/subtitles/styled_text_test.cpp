@@ -149,3 +149,22 @@ TEST(StyledText, WriterPutsEachFormatsMarkup)
         EXPECT_TRUE(styled_text::hasMarks(textsOf(again).join(QString())));
     }
 }
+
+// Marks are found at every place of a text, and no other byte (UTF-8 continuation bytes
+// whose low bits look like a mark included) counts as one.
+TEST(StyledText, FindsMarksAnywhere)
+{
+    for (int at = 0; at < 20; ++at) {
+        for (char mark = '\x1C'; mark <= '\x1F'; ++mark) {
+            QByteArray text(20, 'x');
+            text[at] = mark;
+            EXPECT_TRUE(styled_text::hasMarks(text)) << at << int(mark);
+            EXPECT_EQ(styled_text::stripMarks(text), QByteArray(19, 'x'));
+        }
+        for (const char other : {'\x1B', '\x20', '\x3C', '\x5D', '\x9C', '\xDF', '\xFC'}) {
+            QByteArray text(20, 'x');
+            text[at] = other;
+            EXPECT_FALSE(styled_text::hasMarks(text)) << at << int(uint8_t(other));
+        }
+    }
+}
