@@ -7,6 +7,10 @@
 #include "core/subtitles/subtitle_writer.h"
 #include "core/sync/subtitle_sync.h"
 
+extern "C" {
+#include <libavutil/log.h>
+}
+
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -192,6 +196,9 @@ int SyncRun::run(const QStringList &args)
     const auto a = parse(args);
     if (!a)
         return kFailed;
+    // A damaged sound track makes the decoder talk on standard error in its own words; the
+    // refusal says it once, in the user's language.
+    av_log_set_level(AV_LOG_QUIET);
     Utf8Lines lines;
     TextEncoding encoding{};
     const FileKind kind = detectSubtitleFormat(a->subs, lines, &encoding);
@@ -221,8 +228,9 @@ int SyncRun::run(const QStringList &args)
     if (tty)
         std::fputs("\r\033[K", err_);
     if (!r.ok) {
-        say(a->subs + QStringLiteral(": ") + r.refusal);
-        report(*a, r, {});
+        say(r.refusal);
+        if (a->json || !r.pieces.empty()) // what was found, when anything was
+            report(*a, r, {});
         return kRefused;
     }
 
