@@ -172,6 +172,16 @@ QByteArray restyled(QByteArrayView text, SubtitleSaveFormat f)
     return out;
 }
 
+// "00" to "99".
+constexpr std::array<char, 200> kTwoDigits = [] {
+    std::array<char, 200> t{};
+    for (int i = 0; i < 100; ++i) {
+        t[size_t(2 * i)] = char('0' + i / 10);
+        t[size_t(2 * i + 1)] = char('0' + i % 10);
+    }
+    return t;
+}();
+
 // "hh:mm:ss,mmm", two per cue of a large conversion: rounded and cut into digits with integers
 // only, and put in one piece while the hours have two digits.
 void putSrtTime(Writer &w, double t)
@@ -185,18 +195,37 @@ void putSrtTime(Writer &w, double t)
         ++ms;
     const uint64_t h = ms / 3'600'000;
     const auto rest = uint32_t(ms - h * 3'600'000);
-    const uint32_t m = rest / 60'000, sec = rest / 1000 % 60, milli = rest % 1000;
-    const auto digit = [](uint32_t v) { return char('0' + v); };
-    char text[] = {'0', '0', ':', digit(m / 10), digit(m % 10), ':', digit(sec / 10), digit(sec % 10),
-                   ',', digit(milli / 100), digit(milli / 10 % 10), digit(milli % 10)};
+    const uint32_t milli = rest % 1000;
+    char text[] = "hh:mm:ss,mmm";
+    const auto two = [](char *to, uint32_t v) { std::memcpy(to, kTwoDigits.data() + 2 * v, 2); };
+    two(text + 3, rest / 60'000);
+    two(text + 6, rest / 1000 % 60);
+    text[9] = char('0' + milli / 100);
+    two(text + 10, milli % 100);
     if (h >= 100) {
         w.number(int64_t(h));
-        w.put(QByteArrayView(text + 2, sizeof text - 2));
+        w.put(QByteArrayView(text + 2, 10));
         return;
     }
-    text[0] = digit(uint32_t(h) / 10);
-    text[1] = digit(uint32_t(h) % 10);
-    w.put(QByteArrayView(text, sizeof text));
+    two(text, uint32_t(h));
+    w.put(QByteArrayView(text, 12));
+}
+
+// The text's display lines ("|" apart) on lines of their own; an empty one as a no-break space.
+void putSrtLines(Writer &w, QByteArrayView text)
+{
+    const char *p = text.data();
+    const char *const end = p + text.size();
+    for (;;) {
+        // memchr itself: Qt's search around it costs as much again on short lines.
+        const auto *bar = p == end ? nullptr : static_cast<const char *>(std::memchr(p, '|', size_t(end - p)));
+        const QByteArrayView line(p, (bar ? bar : end) - p);
+        w.put(trimmedBytes(line).isEmpty() ? QByteArrayView(kNoBreakSpace) : line);
+        if (!bar)
+            return;
+        w.put("\r\n");
+        p = bar + 1;
+    }
 }
 
 // UTF-8 to an 8-bit code page by a table made from the code page's own decoding, so the
@@ -519,15 +548,7 @@ SubtitleSaveText format(const Cues &cues, const SubtitleSaveOptions &o, const Su
             out.put(" --> ");
             putSrtTime(out, end);
             out.put("\r\n");
-            for (QByteArrayView rest(text);;) {
-                const qsizetype bar = rest.indexOf('|');
-                const QByteArrayView line = bar < 0 ? rest : rest.first(bar);
-                out.put(trimmedBytes(line).isEmpty() ? QByteArrayView(kNoBreakSpace) : line);
-                if (bar < 0)
-                    break;
-                out.put("\r\n");
-                rest = rest.sliced(bar + 1);
-            }
+            putSrtLines(out, text);
             out.put("\r\n");
             break;
         }
