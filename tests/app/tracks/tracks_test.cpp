@@ -8,6 +8,7 @@
 #include "core/files/add_plan.h"
 #include "core/library/subtitle_database.h"
 #include "core/playlist/playlist.h"
+#include "core/subtitles/subtitle_table.h"
 #include "library/subtitle_database_window.h"
 #include "playback/media_engine.h"
 #include "playlist/playlist_window.h"
@@ -16,9 +17,12 @@
 
 #include <QAction>
 #include <QMenu>
+#include <QElapsedTimer>
 #include <QTest>
+#include <QTimer>
 
 #include <cmath>
+#include <cstdio>
 
 namespace {
 
@@ -160,6 +164,23 @@ TEST(FilmTracks, ManyTracksAndACutFilmAreAnsweredWithoutACrash)
     first->trigger();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !w.tracks().extracting(); }, 15000));
     EXPECT_TRUE(w.subtitles().CurrentSubtitleFile() == QStringLiteral("ścieżka 1: polski") || !told.isEmpty());
+
+    // 10^5 cues: read on the worker while the window keeps answering, every cue in the table.
+    openFilm(w, filmCopy(app, QStringLiteral("many_cues.mkv"), QStringLiteral("cues.mkv")));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return (first = subtitleItem(w, QStringLiteral("1:"))) != nullptr; }, 5000));
+    int ticks = 0;
+    QTimer ticker;
+    QObject::connect(&ticker, &QTimer::timeout, [&] { ++ticks; });
+    ticker.start(10);
+    QElapsedTimer clock;
+    clock.start();
+    first->trigger();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !w.tracks().extracting(); }, 60000));
+    ASSERT_EQ(w.subtitles().CurrentSubtitleFile(), QStringLiteral("ścieżka 1: polski"));
+    const qint64 ms = clock.elapsed();
+    EXPECT_EQ(w.subtitles().subtitleTable().TimeTable().size() - 1, 100000);
+    EXPECT_GT(ticks, int(ms / 10 / 4)) << ms << " ms";
+    std::printf("many_cues.mkv, 100000 cues read and loaded in %lld ms\n", static_cast<long long>(ms));
 }
 
 TEST(FilmTracks, OpenDialogsListTheMediaTypesInUseAndNameWhatIsNotAdded)
