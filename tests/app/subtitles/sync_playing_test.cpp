@@ -5,6 +5,7 @@
 #include "subtitle_app.h"
 
 #include "app/controllers/sync_controller.h"
+#include "config/options_dialog.h"
 #include "core/config/settings.h"
 #include "core/subtitles/subtitle_table.h"
 #include "core/subtitles/subtitle_writer.h"
@@ -14,6 +15,8 @@
 
 #include <QFile>
 #include <QLabel>
+#include <QProgressDialog>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QElapsedTimer>
 #include <QTest>
@@ -97,9 +100,53 @@ TEST(SyncPlaying, CheckOnOpeningOffersAndAppliesAndRefusesAWrongFile)
         EXPECT_NEAR(shown, truth[i], 0.1) << "line " << i + 1;
     }
     EXPECT_FALSE(sync->offerLabel()->isVisible());
+    // The line windows follow: the fourth line shows at its speech.
+    w.m()->Pause();
+    w.m()->setCurrentPosition(truth[3] + 0.3);
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return sub.DisplayedText() == sub.subtitleTable().FrameTable()[3].text; }, 5000))
+        << sub.DisplayedText().toStdString();
+    // The options' OK keeps the map, which the page's whole seconds could not hold.
+    w.commands().run(zv::Cmd::Opcje1);
+    EXPECT_FALSE(w.Form2->SyncNote->isHidden());
+    w.Form2->OkButton->click();
+    EXPECT_NEAR(cues[0].start * sub.ShiftFactorInverse + sub.ShiftOffsetInverse, truth[0], 0.1);
+
+    // A copy with a scene cut out: the proposal names the cut, applied in pieces.
+    w.subtitles().LadujText(zv::test::mediaFile(QStringLiteral("speech.cut.srt")));
+    QString facts;
+    sync->showProposal = [&](zv::TSyncProposalDialog &d) {
+        facts = d.factsText();
+        return int(zv::TSyncProposalDialog::Apply);
+    };
+    done.clear();
+    w.commands().run(zv::Cmd::SynchAuto1);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return done.count() >= 1; }, 180000));
+    ASSERT_TRUE(messages.isEmpty()) << messages.join(u'\n').toStdString();
+    EXPECT_TRUE(facts.contains(QStringLiteral("Cięcie przed napisem"))) << facts.toStdString();
+    ASSERT_FALSE(sub.ShiftPieces.empty());
+    const std::vector<zv::SubtitleCue> cut = zv::subtitleCues(sub.subtitleTable(), 25);
+    ASSERT_EQ(cut.size(), truth.size());
+    for (size_t i = 0; i < cut.size(); ++i)
+        EXPECT_NEAR(sub.ShiftPieces.toFilm(qsizetype(i), cut[i].start), truth[i], 0.5) << "line " << i + 1;
+
+    // Cancelled while it runs: nothing changes, and a new run can start at once.
+    const double factor = sub.ShiftFactorInverse, offset = sub.ShiftOffsetInverse;
+    done.clear();
+    w.commands().run(zv::Cmd::SynchAuto1);
+    ASSERT_NE(sync->progressDialog(), nullptr);
+    QTest::qWait(300);
+    QPushButton *cancel = nullptr;
+    for (QPushButton *b : sync->progressDialog()->findChildren<QPushButton *>())
+        if (b->text() == QStringLiteral("Anuluj"))
+            cancel = b;
+    ASSERT_NE(cancel, nullptr);
+    cancel->click();
+    EXPECT_EQ(done.count(), 1);
+    EXPECT_FALSE(sync->running());
+    EXPECT_EQ(sub.ShiftOffsetInverse, offset);
 
     // Subtitles of another film: refused with a message, the correction as it was.
-    const double factor = sub.ShiftFactorInverse, offset = sub.ShiftOffsetInverse;
     w.subtitles().LadujText(zv::test::mediaFile(QStringLiteral("speech.wrong.srt")));
     done.clear();
     sync->SynchronizujClick();
