@@ -17,6 +17,8 @@
 
 #include <QAction>
 #include <QMenu>
+#include <QProgressDialog>
+#include <QPushButton>
 #include <QElapsedTimer>
 #include <QTest>
 #include <QTimer>
@@ -181,6 +183,23 @@ TEST(FilmTracks, ManyTracksAndACutFilmAreAnsweredWithoutACrash)
     EXPECT_EQ(w.subtitles().subtitleTable().TimeTable().size() - 1, 100000);
     EXPECT_GT(ticks, int(ms / 10 / 4)) << ms << " ms";
     std::printf("many_cues.mkv, 100000 cues read and loaded in %lld ms\n", static_cast<long long>(ms));
+
+    // The progress window's "Anuluj" ends the read: the table loaded before stays.
+    w.tracks().progressDelayMs = 0;
+    w.subtitles().Zamknij2Click();
+    subtitleItem(w, QStringLiteral("1:"))->trigger();
+    QProgressDialog *progress = nullptr;
+    ASSERT_TRUE(QTest::qWaitFor([&] {
+        progress = w.findChild<QProgressDialog *>(QStringLiteral("EmbeddedSubtitlesProgress"));
+        return progress && progress->isVisible();
+    }, 5000));
+    QPushButton *cancel = progress->findChild<QPushButton *>();
+    ASSERT_NE(cancel, nullptr);
+    EXPECT_EQ(cancel->text(), QStringLiteral("Anuluj"));
+    cancel->click();
+    EXPECT_FALSE(w.tracks().extracting());
+    QTest::qWait(200);
+    EXPECT_TRUE(w.subtitles().CurrentSubtitleFile().isEmpty());
 }
 
 TEST(FilmTracks, OpenDialogsListTheMediaTypesInUseAndNameWhatIsNotAdded)
