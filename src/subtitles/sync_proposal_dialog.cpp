@@ -50,7 +50,7 @@ QString rateText(double factor)
 
 QString lateness(double shift)
 {
-    if (std::abs(shift) < 0.005)
+    if (std::abs(shift) < 0.05) // below what anyone sees
         return QString();
     return shift > 0 ? QStringLiteral(" (napisy są za późno)") : QStringLiteral(" (napisy są za wcześnie)");
 }

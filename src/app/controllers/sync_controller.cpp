@@ -21,6 +21,7 @@
 #include <QLabel>
 #include <QMainWindow>
 #include <QMessageBox>
+#include <QMouseEvent>
 #include <QProgressDialog>
 #include <QThread>
 #include <QTimer>
@@ -114,6 +115,8 @@ SyncController::SyncController(AppContext &ctx) : QObject(ctx.window), ctx_(ctx)
         if (auto *box = qobject_cast<QBoxLayout *>(panel->layout()))
             box->insertWidget(1, offer_);
         connect(offer_, &QLabel::linkActivated, this, &SyncController::PoprawClick);
+        offer_->setCursor(Qt::PointingHandCursor);
+        offer_->installEventFilter(this);
     }
 
     progressPoll_ = new QTimer(this);
@@ -132,6 +135,16 @@ SyncController::~SyncController()
         j->thread->wait();
         delete j->thread;
     }
+}
+
+bool SyncController::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == offer_ && event->type() == QEvent::MouseButtonRelease
+        && static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton) {
+        PoprawClick();
+        return true;
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 bool SyncController::running() const
@@ -335,6 +348,8 @@ void SyncController::finish(const std::shared_ptr<Job> &job, const std::shared_p
             offer_->setText(QStringLiteral("Napisy są przesunięte o %1 — <a href=\"popraw\" style=\"color:#7fb8ff\">"
                                            "Popraw</a>")
                                 .arg(amount.toHtmlEscaped()));
+            offer_->setToolTip(QStringLiteral("Napisy są przesunięte o %1. Kliknij, aby je zsynchronizować z mową filmu.")
+                                   .arg(amount));
             offer_->show();
         }
         emit quickCheckDone(offer);

@@ -40,6 +40,10 @@ public:
     std::function<void(const QString &title, const QString &text)> message;
     std::function<int(TSyncProposalDialog &)> showProposal; // TSyncProposalDialog::Choice
 
+protected:
+    // A click anywhere on the offer takes it: a narrow status line may cut off its link.
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 signals:
     // A quick check ended; `offered` when the status line now offers the correction.
     void quickCheckDone(bool offered);

@@ -86,7 +86,7 @@ TEST(SyncPlaying, CheckOnOpeningOffersAndAppliesAndRefusesAWrongFile)
     EXPECT_TRUE(sync->offerLabel()->text().startsWith(QStringLiteral("Napisy są przesunięte o 7,3 s — ")))
         << sync->offerLabel()->text().toStdString();
     EXPECT_FALSE(w.settings().OffsetEnabled); // nothing changes without the click
-    emit sync->offerLabel()->linkActivated(QStringLiteral("popraw"));
+    QTest::mouseClick(sync->offerLabel(), Qt::LeftButton); // the whole offer is the button
     ASSERT_TRUE(QTest::qWaitFor([&] { return done.count() >= 1; }, 180000));
     ASSERT_TRUE(messages.isEmpty()) << messages.join(u'\n').toStdString();
     ASSERT_TRUE(w.settings().OffsetEnabled);
