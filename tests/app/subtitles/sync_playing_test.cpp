@@ -130,6 +130,24 @@ TEST(SyncPlaying, CheckOnOpeningOffersAndAppliesAndRefusesAWrongFile)
     for (size_t i = 0; i < cut.size(); ++i)
         EXPECT_NEAR(sub.ShiftPieces.toFilm(qsizetype(i), cut[i].start), truth[i], 0.5) << "line " << i + 1;
 
+    // "Zapisz tekst jako..." in the proposal writes the corrected copy and changes nothing else.
+    const double keptOffset = sub.ShiftOffsetInverse;
+    w.subtitles().LadujText(zv::test::mediaFile(QStringLiteral("speech.offset.srt")));
+    const QString saved = app.files.filePath(QStringLiteral("zapisane.txt"));
+    w.Form2->pickSaveFile = [&](QWidget *, const QString &) { return saved; };
+    sync->showProposal = [](zv::TSyncProposalDialog &) { return int(zv::TSyncProposalDialog::Save); };
+    done.clear();
+    sync->SynchronizujClick();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return done.count() >= 1; }, 180000));
+    QFile savedFile(saved);
+    ASSERT_TRUE(savedFile.open(QIODevice::ReadOnly));
+    const QList<QByteArray> first = savedFile.readLine().split(':'); // TMP "h:mm:ss:text"
+    ASSERT_GE(first.size(), 4);
+    // Whole seconds: within rounding of the speech.
+    EXPECT_NEAR(first[0].toInt() * 3600 + first[1].toInt() * 60 + first[2].toInt(), truth[0], 0.6);
+    EXPECT_EQ(sub.ShiftOffsetInverse, keptOffset);
+    EXPECT_TRUE(sub.ShiftPieces.empty()); // the new file's load dropped the cut map; saving added none
+
     // Cancelled while it runs: nothing changes, and a new run can start at once.
     const double factor = sub.ShiftFactorInverse, offset = sub.ShiftOffsetInverse;
     done.clear();
