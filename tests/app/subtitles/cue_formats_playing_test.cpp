@@ -78,7 +78,8 @@ TEST(PlayingCueFormats, ASubRipFileDroppedWithItsFilmShowsEachLineFromItsStartTo
 
     const QString first = QStringLiteral("Zażółć gęślą");
     seekAndRead(w, {{1.0, QString()}, {1.8, first}, {3.0, first}, {3.6, QString()},
-                    {5.2, QStringLiteral("Drugi|wiersz")}, {6.4, QString()}, {2.0, first}});
+                    {5.2, zv::test::styled(QStringLiteral("[i]Drugi[/i]|wiersz"))}, {6.4, QString()},
+                    {2.0, first}});
 }
 
 TEST(PlayingCueFormats, AnMpl2FileBesideTheFilmIsFoundAndShown)
@@ -91,6 +92,6 @@ TEST(PlayingCueFormats, AnMpl2FileBesideTheFilmIsFoundAndShown)
     w.files().MainAddProc(film, 31, true, true, true, true, w.state().DefaultDropPoint);
     ASSERT_TRUE(QTest::qWaitFor([&] { return w.subtitles().CurrentSubtitleFile() == txt; }, 15000));
     EXPECT_TRUE(app.messages.isEmpty());
-    seekAndRead(w, {{2.2, QStringLiteral("Pierwsza")}, {3.7, QString()}, {5.5, QStringLiteral("Druga|linia")},
-                    {6.5, QString()}});
+    seekAndRead(w, {{2.2, QStringLiteral("Pierwsza")}, {3.7, QString()},
+                    {5.5, zv::test::styled(QStringLiteral("[i]Druga[/i]|linia"))}, {6.5, QString()}});
 }
