@@ -57,11 +57,8 @@ Accuracy accuracy(const SyncResult &r, const std::vector<double> &truth)
     if (starts.size() != truth.size() || truth.empty())
         return a;
     std::vector<double> err;
-    for (size_t i = 0; i < truth.size(); ++i) {
+    for (size_t i = 0; i < truth.size(); ++i)
         err.push_back(std::abs(starts[i] - truth[i]));
-        if (qEnvironmentVariableIsSet("ZV_SYNC_DEBUG"))
-            std::printf("  %zu truth %.3f got %.3f\n", i, truth[i], starts[i]);
-    }
     a.within100 = double(std::count_if(err.begin(), err.end(), [](double e) { return e <= 0.1; }))
                   / double(err.size());
     std::sort(err.begin(), err.end());
