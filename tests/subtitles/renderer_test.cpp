@@ -277,7 +277,6 @@ TEST(SubtitleRenderer, ItalicRunsLeanAndTheirShadowFollows)
     } cases[] = {
         {"upright", QStringLiteral("I"), FontStyleRegular, false},
         {"italic", italicI, FontStyleRegular, true},
-        {"italic run after an upright one", QStringLiteral("I ") + italicI, FontStyleRegular, true},
         {"italic font", QStringLiteral("I"), FontStyleBoldItalic, true},
         {"marked run in an italic font", italicI, FontStyleBoldItalic, false},
     };

@@ -46,7 +46,6 @@ TEST(StyledText, LoadersKeepItalicsAndBold)
     } cases[] = {
         {"SubRip italics, closed at the end", srt("<i>Kto tam?</i>"), kindSubRipSubtitle, {u"[i]Kto tam?"_qs}},
         {"any case, then upright", srt("<I>a</I> b"), kindSubRipSubtitle, {u"[i]a[/i] b"_qs}},
-        {"bold", srt("<b>a</b> b"), kindSubRipSubtitle, {u"[b]a[/b] b"_qs}},
         {"override blocks", srt("{\\i1}a{\\i0} {\\an8\\b1}b"), kindSubRipSubtitle, {u"[i]a[/i] [b]b"_qs}},
         {"nested", srt("<b><i>a</i></b> c"), kindSubRipSubtitle, {u"[i][b]a[/i][/b] c"_qs}},
         {"a display line inside a span keeps it", srt("<i>a\nb</i>\nc"), kindSubRipSubtitle,
@@ -120,7 +119,6 @@ TEST(StyledText, WriterPutsEachFormatsMarkup)
         // goes out doubled and so upright.
         {SubtitleSaveFormat::Mpl2, "[10][20]/Kto tam?|ja\r\n[30][40]a b|/c\r\n[50][60]//usr\r\n"},
         {SubtitleSaveFormat::Tmp, "0:00:01:Kto tam?|ja\r\n0:00:03:a b|c\r\n0:00:05:/usr\r\n"},
-        {SubtitleSaveFormat::Mdvd, "{25}{}Kto tam?|ja\r\n{75}{}a b|c\r\n{125}{}/usr\r\n"},
     };
     for (const auto &c : cases) {
         SubtitleSaveOptions o;
