@@ -8,6 +8,7 @@
 #include "core/files/add_plan.h"
 #include "core/library/subtitle_database.h"
 #include "core/playlist/playlist.h"
+#include "core/subtitles/styled_text.h"
 #include "core/subtitles/subtitle_table.h"
 #include "library/subtitle_database_window.h"
 #include "playback/media_engine.h"
@@ -113,6 +114,11 @@ TEST(FilmTracks, AudioAndEmbeddedSubtitlesFromTheMenusAreKeptForTheFilm)
 
     e->Pause();
     expectShownAt(w, 2.0, QStringLiteral("Zażółć gęślą jaźń"));
+    // Drawn in italics, as the track marks it.
+    const QList<zv::styled_text::Run> runs = zv::styled_text::runs(w.subtitles().subtitleDisplay()->DisplayedText());
+    ASSERT_EQ(runs.size(), 1);
+    EXPECT_EQ(runs[0].text, QStringLiteral("Zażółć gęślą jaźń"));
+    EXPECT_TRUE(runs[0].style.italic);
     expectShownAt(w, 5.0, QStringLiteral("To jest film próbny."));
 
     // The Windows-1250 track chosen from the menu replaces it, its letters intact.
