@@ -107,7 +107,14 @@ qsizetype growthOf(QByteArrayView text, SubtitleSaveFormat f)
 {
     if (f != SubtitleSaveFormat::Srt && f != SubtitleSaveFormat::Mpl2)
         return 0;
-    const qsizetype lines = std::count(text.begin(), text.end(), '|') + 1;
+    // A text has a "|" or two: jumping to them by memchr costs far less than looking at every
+    // byte, which took about a fifth of formatting a cue.
+    qsizetype lines = 1;
+    for (const char *p = text.data(), *const end = p + text.size(); p != end; ++p, ++lines) {
+        p = static_cast<const char *>(std::memchr(p, '|', size_t(end - p)));
+        if (!p)
+            break;
+    }
     return f == SubtitleSaveFormat::Srt ? 4 * lines : lines;
 }
 
