@@ -1,7 +1,8 @@
 #!/bin/sh
 # CPU used by the running program over a stretch of wall time, and how often its threads woke
 # (voluntary context switches of all threads): first with nothing open, then while it plays a
-# clip, then playing and paused in full screen with the cursor hidden.
+# clip and paused in its window, then playing and paused in full screen with the cursor hidden;
+# then plain mpv playing and paused on the same clip, the anchor for the playing wake-ups.
 # With xdotool and a window manager (on a private Xvfb the script starts twm when it is
 # installed) it also measures the idle player minimised, which should not wake at all.
 #
@@ -47,8 +48,12 @@ measure() { # label, pid
     sleep "$secs"
     cputime "$2" >"$home/c1"; wakeups "$2" >"$home/w1"
     awk -v l="$1" -v d="$(woke "$home/c0" "$home/c1")" -v w="$(woke "$home/w0" "$home/w1")" -v s="$secs" \
-        'BEGIN { printf "%-10s %8.3f s CPU in %d s  (%6.3f %% of one core)  %7.1f wake-ups/s\n", l, d / 1e9, s, 100 * d / 1e9 / s, w / s }'
+        'BEGIN { printf "%-10s %8.3f s CPU in %d s  (%6.3f %% of one core)  %7.1f wake-ups/s\n", l, d / 1e9, s, 100 * d / 1e9 / s, w / s }' \
+        | tee -a "$home/results"
 }
+
+# Wake-ups per second of a measured phase, from the lines measure wrote.
+rate_of() { awk -v l="$1" '$1 == l { print $(NF - 1) }' "$home/results"; }
 
 # Each phase must see the clip playing: a clip shorter than a phase would end (and stop) while
 # measured, so it is repeated to outlast the two full-screen phases.
@@ -75,7 +80,33 @@ stop_app
 app_pid=$!
 kill -0 "$app_pid" 2>/dev/null || { echo "the program ended early" >&2; exit 1; }
 measure "playing" "$app_pid"
+# Paused in its window: nothing moves, so nothing should wake the program. The main window is
+# the visible one named after the program; it gets the keyboard for the pause key.
+win=$(xdotool search --onlyvisible --pid "$app_pid" --name 'Zentavista' 2>/dev/null | head -n 1 || true)
+if [ -n "$win" ]; then
+    xdotool windowfocus --sync "$win" key space
+    measure "paused" "$app_pid"
+else
+    echo "paused     (not measured: no window found with xdotool)"
+fi
 stop_app
+
+# Plain mpv on the same clip and picture output, playing and paused: the anchor.
+if command -v mpv >/dev/null; then
+    mpv_args="--no-config --really-quiet --vo=gpu,x11 --gpu-sw=yes --audio-fallback-to-null=yes"
+    # shellcheck disable=SC2086
+    mpv $mpv_args "$clip" >/dev/null 2>&1 &
+    app_pid=$!
+    measure "mpv-play" "$app_pid"
+    stop_app
+    # shellcheck disable=SC2086
+    mpv $mpv_args --pause "$clip" >/dev/null 2>&1 &
+    app_pid=$!
+    measure "mpv-paused" "$app_pid"
+    stop_app
+    awk -v o="$(rate_of playing)" -v m="$(rate_of mpv-play)" \
+        'BEGIN { if (m > 0) printf "playing wake-ups ours / mpv  %.2fx\n", o / m }'
+fi
 
 # Full screen ("/f"): the cursor hides 2 s after the last movement; nothing polls the mouse.
 "$bin" /f "$clip" >/dev/null 2>&1 &

@@ -135,6 +135,9 @@ public:
 signals:
     void OnOpenStateChange(int OldState, int NewState);
     void OnPlayStateChange(int OldState, int NewState);
+    // CurrentPosition moved (seconds): as playback advances, never while paused or stopped, and
+    // at once when a seek is asked for. State changes are their own events.
+    void OnPositionChange(double Position);
     void OnReadyStateChange(int ReadyState);
     void OnEndOfStream(int Result);
     void OnError();

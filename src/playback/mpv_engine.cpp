@@ -411,7 +411,7 @@ void MpvEngine::setCurrentPosition(double seconds)
     if (load_ == Load::Opening || reloading_) {
         pendingSeek_ = seconds;
         if (reloading_)
-            position_ = seconds;
+            movePosition(seconds);
         return;
     }
     seekTo(seconds);
@@ -419,7 +419,7 @@ void MpvEngine::setCurrentPosition(double seconds)
 
 void MpvEngine::seekTo(double seconds)
 {
-    position_ = seconds;
+    movePosition(seconds);
     seekHold_ = true;
     seekAcked_ = false;
     const quint64 serial = ++seekSerial_;
@@ -433,6 +433,15 @@ void MpvEngine::seekTo(double seconds)
                       else
                           seekAcked_ = true;
                   });
+}
+
+void MpvEngine::movePosition(double seconds)
+{
+    if (seconds == position_)
+        return;
+    position_ = seconds;
+    if (load_ == Load::Open)
+        emit OnPositionChange(seconds);
 }
 
 double MpvEngine::Duration() const
@@ -832,7 +841,7 @@ void MpvEngine::onProperty(const QByteArray &name, const QVariant &value)
         return;
     if (name == mpvprop::kTimePos) {
         if (!seekHold_ && value.isValid())
-            position_ = std::max(0.0, value.toDouble());
+            movePosition(std::max(0.0, value.toDouble()));
     } else if (name == mpvprop::kPausedForCache) {
         waiting_ = value.toBool();
         publish();

@@ -95,6 +95,8 @@ private:
     void endOfStream();
     void fail(const QString &description);
     void seekTo(double seconds);
+    // Sets position_ and reports a change while a file is open.
+    void movePosition(double seconds);
     void forgetMedia();
     void publish();
     void takeTrackList(const QVariant &value);

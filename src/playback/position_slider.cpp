@@ -5,6 +5,7 @@
 #include <QFrame>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QResizeEvent>
 #include <QStyleOptionFrame>
 
 namespace zv {
@@ -110,6 +111,12 @@ bool PositionSliderWidget::eventFilter(QObject *watched, QEvent *event)
     default:
         return false;
     }
+}
+
+void PositionSliderWidget::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    emit resized();
 }
 
 void PositionSliderWidget::paintEvent(QPaintEvent *)

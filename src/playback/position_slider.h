@@ -27,6 +27,7 @@ signals:
     void pressed(bool onThumb, int trackX, int globalX, Qt::MouseButtons buttons);
     void moved(bool onThumb, int trackX, int globalX);
     void released(Qt::MouseButtons buttons);
+    void resized();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -34,6 +35,7 @@ protected:
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
     int trackX(const QPointF &stripPos) const;

@@ -102,6 +102,7 @@ struct SystemVolume::Impl {
     bool found = false;
     std::uint32_t index = 0;
     pa_cvolume volume{};
+    std::function<void()> onChange;
 
     bool start()
     {
@@ -167,15 +168,35 @@ struct SystemVolume::Impl {
         static_cast<Impl *>(self)->refresh();
     }
 
+    static bool sameVolume(const pa_cvolume &a, const pa_cvolume &b)
+    {
+        if (a.channels != b.channels)
+            return false;
+        for (unsigned i = 0; i < a.channels && i < PA_CHANNELS_MAX; ++i) {
+            if (a.values[i] != b.values[i])
+                return false;
+        }
+        return true;
+    }
+
     static void onSinkInput(pa_context *, const pa_sink_input_info *info, int eol, void *self)
     {
         auto *d = static_cast<Impl *>(self);
         if (eol) {
-            std::lock_guard lock(d->mutex);
-            d->found = d->pendingFound;
-            d->index = d->pendingIndex;
-            if (d->pendingFound)
-                d->volume = d->pendingVolume;
+            std::function<void()> notify;
+            {
+                std::lock_guard lock(d->mutex);
+                const bool changed = d->found != d->pendingFound ||
+                                     (d->pendingFound && !sameVolume(d->volume, d->pendingVolume));
+                d->found = d->pendingFound;
+                d->index = d->pendingIndex;
+                if (d->pendingFound)
+                    d->volume = d->pendingVolume;
+                if (changed)
+                    notify = d->onChange;
+            }
+            if (notify)
+                notify();
             return;
         }
         if (!info || !info->proplist)
@@ -208,6 +229,12 @@ std::optional<SystemVolume::Levels> SystemVolume::levels() const
     const pa_cvolume &v = d->volume;
     return Levels{levelFromServer(v.values[0]),
                   levelFromServer(v.values[v.channels > 1 ? 1 : 0])};
+}
+
+void SystemVolume::setChangeHandler(std::function<void()> handler)
+{
+    std::lock_guard lock(d->mutex);
+    d->onChange = std::move(handler);
 }
 
 void SystemVolume::setLevels(Levels levels)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -26,6 +27,9 @@ public:
     // The last known levels of this process's playing stream.
     std::optional<Levels> levels() const;
     void setLevels(Levels levels);
+    // Called on the sound server's thread whenever the levels (or the stream) changed other than
+    // by setLevels, e.g. in the desktop's mixer; the receiver hands it to its own thread.
+    void setChangeHandler(std::function<void()> handler);
 
     // Server volume (PA_VOLUME_NORM = 65536 is 100 %) <-> level; louder than 100 % shows as 255.
     static std::uint8_t levelFromServer(std::uint32_t volume);

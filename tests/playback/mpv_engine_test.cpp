@@ -165,6 +165,35 @@ TEST(MpvEngine, SeekingMovesThePositionAtOnceAndPlaysOnFromThere)
     EXPECT_EQ(e.engine->CurrentPosition(), 0.0);
 }
 
+// The display follows these reports instead of polling: they come as playback advances, say
+// where the position is, and stop while paused, so a paused film wakes nobody.
+TEST(MpvEngine, PositionReportsFollowPlaybackAndStopWhilePaused)
+{
+    Engine e;
+    ASSERT_TRUE(e.open(mediaFile("clip.avi")));
+    QSignalSpy reports(e.engine.get(), &MediaEngine::OnPositionChange);
+
+    e.engine->setCurrentPosition(2.0);
+    ASSERT_EQ(reports.count(), 1); // a seek reports its target at once
+    EXPECT_EQ(reports.takeFirst().at(0).toDouble(), 2.0);
+
+    e.engine->Play();
+    ASSERT_TRUE(e.waitPosition(2.5));
+    ASSERT_GE(reports.count(), 2);
+    double last = 0;
+    for (const QList<QVariant> &r : reports) {
+        EXPECT_GE(r.at(0).toDouble(), last);
+        last = r.at(0).toDouble();
+    }
+    EXPECT_EQ(last, e.engine->CurrentPosition());
+
+    e.engine->Pause();
+    QTest::qWait(300); // the last frames decoded before the pause took hold
+    reports.clear();
+    QTest::qWait(700);
+    EXPECT_EQ(reports.count(), 0);
+}
+
 TEST(MpvEngine, RateIsPlaybackSpeed)
 {
     Engine e;

@@ -178,6 +178,12 @@ public:
         changePlayState(psStopped);
         emit OnEndOfStream(0);
     }
+    // Playback moved on: the position report the real engine sends as the film advances.
+    void movePosition(double seconds)
+    {
+        position = seconds;
+        emit OnPositionChange(seconds);
+    }
     void changePlayState(int state)
     {
         const int old = playState;

@@ -7,11 +7,13 @@
 #include "app/controllers/subtitles_controller.h"
 #include "app/controllers/transport_controller.h"
 #include "app/main_panels.h"
+#include "core/playback/slider_math.h"
 #include "core/playback/status_view.h"
 #include "core/playlist/playlist.h"
 #include "library/subtitle_database_window.h"
 #include "playback/media_engine.h"
 #include "playback/playback_session.h"
+#include "playback/position_slider.h"
 #include "playback/transport_button.h"
 #include "playlist/playlist_window.h"
 
@@ -24,6 +26,7 @@
 #include <QTimer>
 #include <QToolButton>
 
+#include <cmath>
 #include <functional>
 
 namespace zv {
@@ -70,10 +73,13 @@ StatusPresenter::StatusPresenter(AppContext &ctx) : QObject(ctx.window), ctx_(ct
     connect(Timer2, &QTimer::timeout, this, &StatusPresenter::Timer2Timer);
     Timer3 = new QTimer(this);
     Timer3->setObjectName(QStringLiteral("Timer3"));
-    Timer3->setInterval(50);
+    Timer3->setSingleShot(true);
+    Timer3->setInterval(0);
     connect(Timer3, &QTimer::timeout, this, &StatusPresenter::Timer3Timer);
     Timer2->start();
     Timer3->start();
+    if (MediaEngine *e = ctx.m())
+        connect(e, &MediaEngine::OnPositionChange, this, &StatusPresenter::onPositionChange);
     noteTimer_ = new QTimer(this);
     noteTimer_->setSingleShot(true);
     connect(noteTimer_, &QTimer::timeout, this, [this] {
@@ -115,7 +121,7 @@ StatusPresenter::StatusPresenter(AppContext &ctx) : QObject(ctx.window), ctx_(ct
         }
         return false;
     }, this);
-    // The 50 ms and 5 s timers sleep while nobody can see what they refresh.
+    // The refreshes sleep while nobody can see what they show.
     new EventHook(ctx.window, [this](QEvent *e) {
         switch (e->type()) {
         case QEvent::WindowStateChange:
@@ -158,7 +164,6 @@ void StatusPresenter::UpdateTimerSleep()
     } else {
         statusAsleep_ = false;
         Timer2->start();
-        Timer3->start();
         Timer2Timer();
         Timer3Timer();
     }
@@ -264,6 +269,7 @@ void StatusPresenter::Label2Click()
 {
     ShowElapsedTime = !ShowElapsedTime;
     UstawMStaus();
+    showPosition();
 }
 
 void StatusPresenter::Label3DblClick()
@@ -294,23 +300,49 @@ void StatusPresenter::WakeTimer2()
 
 void StatusPresenter::Timer3Timer()
 {
-    // Nothing open: once the labels and thumbs show it, nothing can change until the engine
-    // reports another state, which starts the timer again (WakeTimer3).
-    const bool idle = ctx_.session->nothingOpen();
-    if (!idle || !idleShown_) {
-        UstawPanel();
-        ctx_.transport->UstawMDoPosuwadel();
-        ctx_.transport->UstawMDoVolPos();
-        idleShown_ = idle;
-    } else if (!ctx_.transport->VolumeDragging) {
-        Timer3->stop();
-    }
+    if (ctx_.state->ShuttingDown)
+        return;
+    showPosition();
+    ctx_.transport->UstawMDoVolPos();
+}
+
+void StatusPresenter::showPosition()
+{
+    UstawPanel();
+    ctx_.transport->UstawMDoPosuwadel();
+    // While the thumb is dragged neither follows the engine: the next report refreshes both.
+    positionShown_ = ctx_.transport->SeekDragging ? PositionShown{} : positionNow();
 }
 
 void StatusPresenter::WakeTimer3()
 {
     if (!ctx_.state->ShuttingDown && !timersAsleep_ && !Timer3->isActive())
         Timer3->start();
+}
+
+StatusPresenter::PositionShown StatusPresenter::positionNow() const
+{
+    MediaEngine *e = ctx_.m();
+    PositionShown now;
+    if (!e)
+        return now;
+    const double position = e->CurrentPosition();
+    now.duration = e->Duration();
+    // The second the label shows: the time left changes at other moments than the time played.
+    if (position >= 0)
+        now.second = qint64(std::floor(ShowElapsedTime ? position : now.duration - position));
+    if (const PositionSliderWidget *slider = ctx_.transport->positionSlider())
+        now.thumb = playback::PositionSlider{slider->width()}.thumbForPosition(position, now.duration);
+    return now;
+}
+
+void StatusPresenter::onPositionChange()
+{
+    // Hidden or minimised: the refresh on showing again brings everything up to date.
+    if (timersAsleep_ || ctx_.state->ShuttingDown || Timer3->isActive())
+        return;
+    if (positionNow() != positionShown_)
+        showPosition();
 }
 
 } // namespace zv

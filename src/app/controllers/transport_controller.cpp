@@ -127,6 +127,11 @@ void TransportController::buildSliders()
     connect(slider_, &PositionSliderWidget::moved, this,
             [this](bool onThumb, int x, int globalX) { SeekMouseMove(onThumb, x, globalX); });
     connect(slider_, &PositionSliderWidget::released, this, [this](Qt::MouseButtons b) { SeekMouseUp(b); });
+    // A paused film sends no position reports: a new width needs the thumb placed again.
+    connect(slider_, &PositionSliderWidget::resized, this, [this] {
+        if (ctx_.status)
+            ctx_.status->WakeTimer3();
+    });
 
     // Mute button and volume slider.
     auto *volumeBox = new QHBoxLayout(p.Panel3);
@@ -431,6 +436,7 @@ void TransportController::EndSeekDrag()
     SeekDragging = false;
     Timer4->stop();
     UstawPosuwadlaDoM();
+    ctx_.status->WakeTimer3(); // the label and thumb follow the engine again
     MediaEngine *e = ctx_.m();
     if (!e)
         return;
@@ -461,8 +467,13 @@ SystemVolume *TransportController::systemVolume()
 {
     if (!ctx_.settings->SystemVolumeControl)
         return nullptr;
-    if (!systemVolume_)
+    if (!systemVolume_) {
         systemVolume_ = std::make_unique<SystemVolume>();
+        // Nothing polls the level: a change made elsewhere moves the thumb when it happens.
+        systemVolume_->setChangeHandler([this] {
+            QMetaObject::invokeMethod(this, [this] { UstawMDoVolPos(); }, Qt::QueuedConnection);
+        });
+    }
     return systemVolume_.get();
 }
 

@@ -227,18 +227,81 @@ TEST(StatusTimers, SleepWhileMinimised)
     TransportApp app;
     TZentavistaApp &w = *app.w;
     ASSERT_TRUE(w.isVisible());
-    EXPECT_TRUE(w.status().Timer3->isActive());
+    app.open(app.home.file(QStringLiteral("film.avi")), 5530.4);
+    w.commands().run(zv::Cmd::Play);
+    QCoreApplication::processEvents();
     w.setWindowState(Qt::WindowMinimized);
     QTest::qWait(20);
     EXPECT_FALSE(w.status().Timer3->isActive());
     EXPECT_FALSE(w.status().Timer2->isActive());
+    // Nobody sees the label: the reports leave it alone.
+    app.e->movePosition(307.9);
+    EXPECT_EQ(w.Label2->text(), QStringLiteral("0:00:00 / 1:32:10"));
     w.setWindowState(Qt::WindowNoState);
     w.show();
     QTest::qWait(20);
-    EXPECT_TRUE(w.status().Timer3->isActive());
-    // Shown again, the status is refreshed at once; with nothing open that refresh is the last
-    // until something happens.
-    EXPECT_FALSE(w.status().Timer2->isActive());
+    EXPECT_EQ(w.Label2->text(), QStringLiteral("0:05:07 / 1:32:10"));
+    EXPECT_FALSE(w.status().Timer3->isActive());
+    EXPECT_TRUE(w.status().Timer2->isActive()); // a file is open
+}
+
+// No timer moves the time label or the thumb: the engine's position reports do, only when the
+// shown second or the thumb's pixel changes, and a paused or stopped film runs no timer.
+TEST(StatusTimers, LabelAndThumbFollowPositionReports)
+{
+    TransportApp app;
+    TZentavistaApp &w = *app.w;
+    w.resize(500, w.height());
+    QCoreApplication::processEvents();
+    zv::PositionSliderWidget *s = w.transport().positionSlider();
+    const auto thumbAt = [&](double seconds, double duration) {
+        return zv::playback::PositionSlider{s->width()}.thumbForPosition(seconds, duration);
+    };
+
+    app.open(app.home.file(QStringLiteral("film.avi")), 5530.4);
+    for (int state : {MediaEngine::psStopped, MediaEngine::psPaused}) {
+        app.e->changePlayState(state);
+        QCoreApplication::processEvents();
+        EXPECT_FALSE(w.status().Timer3->isActive()) << state;
+        EXPECT_FALSE(w.transport().Timer4->isActive()) << state;
+    }
+    EXPECT_EQ(w.Label2->text(), QStringLiteral("0:00:00 / 1:32:10"));
+
+    w.commands().run(zv::Cmd::Play);
+    QCoreApplication::processEvents();
+    app.e->movePosition(307.9);
+    EXPECT_EQ(w.Label2->text(), QStringLiteral("0:05:07 / 1:32:10"));
+    EXPECT_EQ(s->thumbLeft(), thumbAt(307.9, 5530.4));
+    // Same second, same pixel: nothing is redrawn (the marker text stays).
+    w.Label2->setText(QStringLiteral("marker"));
+    app.e->movePosition(307.95);
+    EXPECT_EQ(w.Label2->text(), QStringLiteral("marker"));
+    app.e->movePosition(308.01);
+    EXPECT_EQ(w.Label2->text(), QStringLiteral("0:05:08 / 1:32:10"));
+
+    // A short clip: the thumb moves within a second, pixel by pixel.
+    app.open(app.home.file(QStringLiteral("short.avi")), 10);
+    w.commands().run(zv::Cmd::Play);
+    QCoreApplication::processEvents();
+    app.e->movePosition(5.0);
+    const int before = s->thumbLeft();
+    double t = 5.0;
+    while (thumbAt(t, 10) == before)
+        t += 0.001;
+    app.e->movePosition(t);
+    EXPECT_EQ(s->thumbLeft(), thumbAt(t, 10));
+    EXPECT_EQ(w.Label2->text(), QStringLiteral("0:00:05 / 0:00:10"));
+
+    // Paused, the window gets narrower: the thumb is placed again without any report.
+    w.commands().run(zv::Cmd::Pause);
+    w.resize(350, w.height());
+    QTest::qWait(20);
+    EXPECT_EQ(s->thumbLeft(), thumbAt(t, 10));
+
+    // Elapsed / remaining switches at once, with no report.
+    QTest::mouseClick(w.Label2, Qt::LeftButton);
+    EXPECT_EQ(w.Label2->text(), QStringLiteral("- 0:00:04"));
+    QTest::mouseClick(w.Label2, Qt::LeftButton);
 }
 
 TEST(StatusTimers, StatusRefreshSleepsWhileNothingIsOpenAndWakesOnAnyChange)
