@@ -4,10 +4,13 @@
 #include "playback/media_engine.h"
 #include "playback/playback_session.h"
 
-#include <QDBusAbstractAdaptor>
 #include <QDBusConnection>
 #include <QDBusMessage>
+#include <QDBusMetaType>
 #include <QDBusObjectPath>
+#include <QDBusVariant>
+#include <QDBusVirtualObject>
+#include <QMetaMethod>
 #include <QFileInfo>
 #include <QUrl>
 
@@ -24,8 +27,11 @@ namespace {
 
 constexpr int kThumbRange = 42;   // the volume slider's thumb travel
 
+// The two interfaces as Qt objects: their properties and slots are what the bus object below
+// reads, writes and calls.
+
 // org.mpris.MediaPlayer2
-class RootAdaptor : public QDBusAbstractAdaptor {
+class RootAdaptor : public QObject {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.mpris.MediaPlayer2")
     Q_PROPERTY(bool CanQuit READ canQuit)
@@ -37,7 +43,7 @@ class RootAdaptor : public QDBusAbstractAdaptor {
     Q_PROPERTY(QStringList SupportedMimeTypes READ mimeTypes)
 
 public:
-    RootAdaptor(QObject *holder, MprisServer *server) : QDBusAbstractAdaptor(holder), s_(server) {}
+    RootAdaptor(QObject *holder, MprisServer *server) : QObject(holder), s_(server) {}
     bool canQuit() const { return true; }
     bool canRaise() const { return true; }
     bool hasTrackList() const { return false; }
@@ -62,7 +68,7 @@ private:
 };
 
 // org.mpris.MediaPlayer2.Player
-class PlayerAdaptor : public QDBusAbstractAdaptor {
+class PlayerAdaptor : public QObject {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.mpris.MediaPlayer2.Player")
     Q_PROPERTY(QString PlaybackStatus READ playbackStatus)
@@ -80,7 +86,7 @@ class PlayerAdaptor : public QDBusAbstractAdaptor {
     Q_PROPERTY(bool CanControl READ canControl)
 
 public:
-    PlayerAdaptor(QObject *holder, MprisServer *server) : QDBusAbstractAdaptor(holder), s_(server) {}
+    PlayerAdaptor(QObject *holder, MprisServer *server) : QObject(holder), s_(server) {}
     QString playbackStatus() const { return s_->playbackStatus(); }
     double rate() const { return s_->rate(); }
     void setRate(double) {}   // the rate menu's steps are the player's rates; the bus only reads
@@ -108,16 +114,187 @@ public slots:
     }
     void OpenUri(const QString &uri) { s_->OpenUri(uri); }
 
-signals:
-    void Seeked(qlonglong position);
-
 private:
     MprisServer *s_;
 };
 
-// The bus sees the adaptors of this object; it is kept apart from the server so the server's
-// own methods are not exported twice.
-class BusObject : public QObject {};
+constexpr char kRootInterface[] = "org.mpris.MediaPlayer2";
+constexpr char kPlayerInterface[] = "org.mpris.MediaPlayer2.Player";
+constexpr char kPropertiesInterface[] = "org.freedesktop.DBus.Properties";
+
+// What introspection shows: the two interfaces as the MPRIS specification types them.
+constexpr char kIntrospection[] = R"(  <interface name="org.mpris.MediaPlayer2">
+    <method name="Raise"/>
+    <method name="Quit"/>
+    <property name="CanQuit" type="b" access="read"/>
+    <property name="CanRaise" type="b" access="read"/>
+    <property name="HasTrackList" type="b" access="read"/>
+    <property name="Identity" type="s" access="read"/>
+    <property name="DesktopEntry" type="s" access="read"/>
+    <property name="SupportedUriSchemes" type="as" access="read"/>
+    <property name="SupportedMimeTypes" type="as" access="read"/>
+  </interface>
+  <interface name="org.mpris.MediaPlayer2.Player">
+    <method name="Next"/>
+    <method name="Previous"/>
+    <method name="Pause"/>
+    <method name="PlayPause"/>
+    <method name="Stop"/>
+    <method name="Play"/>
+    <method name="Seek"><arg name="Offset" type="x" direction="in"/></method>
+    <method name="SetPosition">
+      <arg name="TrackId" type="o" direction="in"/>
+      <arg name="Position" type="x" direction="in"/>
+    </method>
+    <method name="OpenUri"><arg name="Uri" type="s" direction="in"/></method>
+    <signal name="Seeked"><arg name="Position" type="x"/></signal>
+    <property name="PlaybackStatus" type="s" access="read"/>
+    <property name="Rate" type="d" access="readwrite"/>
+    <property name="Metadata" type="a{sv}" access="read"/>
+    <property name="Volume" type="d" access="readwrite"/>
+    <property name="Position" type="x" access="read"/>
+    <property name="MinimumRate" type="d" access="read"/>
+    <property name="MaximumRate" type="d" access="read"/>
+    <property name="CanGoNext" type="b" access="read"/>
+    <property name="CanGoPrevious" type="b" access="read"/>
+    <property name="CanPlay" type="b" access="read"/>
+    <property name="CanPause" type="b" access="read"/>
+    <property name="CanSeek" type="b" access="read"/>
+    <property name="CanControl" type="b" access="read"/>
+  </interface>
+)";
+
+// The player's object on the bus. QtDBus answers a property write of the wrong type with an
+// internal error of its own; a client must hear that its arguments were wrong, so this object
+// answers every call itself (introspection stays with QtDBus, which asks introspect()).
+class BusObject : public QDBusVirtualObject {
+public:
+    explicit BusObject(MprisServer *server)
+        : root_(this, server)
+        , player_(this, server)
+    {
+    }
+
+    QString introspect(const QString &) const override { return QString::fromLatin1(kIntrospection); }
+
+    bool handleMessage(const QDBusMessage &msg, const QDBusConnection &bus) override
+    {
+        if (msg.type() != QDBusMessage::MethodCallMessage)
+            return false;
+        QDBusMessage reply;
+        if (msg.interface() == QLatin1String(kPropertiesInterface))
+            reply = properties(msg);
+        else if (msg.interface() == QLatin1String(kRootInterface))
+            reply = call(&root_, msg);
+        else if (msg.interface() == QLatin1String(kPlayerInterface))
+            reply = call(&player_, msg);
+        else if (msg.interface().isEmpty())
+            reply = call(hasMethod(&player_, msg.member()) ? static_cast<QObject *>(&player_) : &root_, msg);
+        else
+            return false; // introspection and the peer interface: QtDBus answers them
+        if (msg.isReplyRequired())
+            bus.send(reply);
+        return true;
+    }
+
+private:
+    QObject *target(const QString &interface)
+    {
+        if (interface == QLatin1String(kRootInterface))
+            return &root_;
+        if (interface == QLatin1String(kPlayerInterface))
+            return &player_;
+        return nullptr;
+    }
+
+    static bool hasMethod(const QObject *o, const QString &name)
+    {
+        const QMetaObject *mo = o->metaObject();
+        for (int i = mo->methodOffset(); i < mo->methodCount(); ++i)
+            if (mo->method(i).methodType() == QMetaMethod::Slot && QLatin1String(mo->method(i).name()) == name)
+                return true;
+        return false;
+    }
+
+    // A slot of the same name whose parameters are exactly the message's argument types.
+    static QDBusMessage call(QObject *o, const QDBusMessage &msg)
+    {
+        const QList<QVariant> args = msg.arguments();
+        const QMetaObject *mo = o->metaObject();
+        bool named = false;
+        for (int i = mo->methodOffset(); i < mo->methodCount(); ++i) {
+            const QMetaMethod m = mo->method(i);
+            if (m.methodType() != QMetaMethod::Slot || QLatin1String(m.name()) != msg.member())
+                continue;
+            named = true;
+            if (m.parameterCount() != args.size() || args.size() > 2)
+                continue;
+            bool fits = true;
+            for (int a = 0; a < args.size(); ++a)
+                fits = fits && args[a].metaType() == m.parameterMetaType(a);
+            if (!fits)
+                continue;
+            const auto arg = [&](int a) {
+                return a < args.size() ? QGenericArgument(m.parameterMetaType(a).name(), args[a].constData())
+                                       : QGenericArgument();
+            };
+            m.invoke(o, Qt::DirectConnection, arg(0), arg(1));
+            return msg.createReply();
+        }
+        if (named)
+            return msg.createErrorReply(QDBusError::InvalidArgs,
+                                        QStringLiteral("Wrong arguments for %1").arg(msg.member()));
+        return msg.createErrorReply(QDBusError::UnknownMethod,
+                                    QStringLiteral("No method %1 in %2").arg(msg.member(), msg.interface()));
+    }
+
+    QDBusMessage properties(const QDBusMessage &msg)
+    {
+        const QList<QVariant> args = msg.arguments();
+        const QString member = msg.member();
+        const QString signature = msg.signature();
+        const bool fits = (member == QLatin1String("Get") && signature == QLatin1String("ss")) ||
+                          (member == QLatin1String("GetAll") && signature == QLatin1String("s")) ||
+                          (member == QLatin1String("Set") && signature == QLatin1String("ssv"));
+        if (!fits)
+            return msg.createErrorReply(QDBusError::InvalidArgs,
+                                        QStringLiteral("Wrong arguments for %1").arg(member));
+        const QString interface = args.at(0).toString();
+        QObject *o = target(interface);
+        if (!o)
+            return msg.createErrorReply(QDBusError::UnknownInterface,
+                                        QStringLiteral("No interface %1").arg(interface));
+        const QMetaObject *mo = o->metaObject();
+        if (member == QLatin1String("GetAll")) {
+            QVariantMap all;
+            for (int i = mo->propertyOffset(); i < mo->propertyCount(); ++i)
+                all.insert(QString::fromLatin1(mo->property(i).name()), mo->property(i).read(o));
+            return msg.createReply(QVariant::fromValue(all));
+        }
+        const QString name = args.at(1).toString();
+        const int index = name.isEmpty() ? -1 : mo->indexOfProperty(name.toUtf8().constData());
+        if (index < mo->propertyOffset())
+            return msg.createErrorReply(QDBusError::UnknownProperty,
+                                        QStringLiteral("No property %1 in %2").arg(name, interface));
+        const QMetaProperty p = mo->property(index);
+        if (member == QLatin1String("Get"))
+            return msg.createReply(QVariant::fromValue(QDBusVariant(p.read(o))));
+        if (!p.isWritable())
+            return msg.createErrorReply(QDBusError::PropertyReadOnly,
+                                        QStringLiteral("Property %1 is read-only").arg(name));
+        const QVariant value = args.at(2).value<QDBusVariant>().variant();
+        if (value.metaType() != p.metaType())
+            return msg.createErrorReply(
+                QDBusError::InvalidArgs,
+                QStringLiteral("Property %1 takes type %2").arg(name,
+                    QString::fromLatin1(QDBusMetaType::typeToSignature(p.metaType()))));
+        p.write(o, value);
+        return msg.createReply();
+    }
+
+    RootAdaptor root_;
+    PlayerAdaptor player_;
+};
 
 qint64 toUs(double seconds)
 {
@@ -155,11 +332,9 @@ bool MprisServer::start()
         said = true;
         return false;
     }
-    auto *holder = new BusObject;
+    auto *holder = new BusObject(this);
     holder->setParent(this);
-    new RootAdaptor(holder, this);
-    new PlayerAdaptor(holder, this);
-    if (!bus.registerObject(QLatin1String(kObjectPath), holder)
+    if (!bus.registerVirtualObject(QLatin1String(kObjectPath), holder)
         || !bus.registerService(QLatin1String(kServiceName))) {
         bus.unregisterObject(QLatin1String(kObjectPath));
         if (!said)
