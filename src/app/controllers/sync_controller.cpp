@@ -58,6 +58,29 @@ qsizetype lineOfRow(const SubtitleTable &table, qsizetype row)
     return row;
 }
 
+// Time lines hold whole seconds, so no single map puts them within a second's fraction of the
+// speech; the core moves each line to its onset. Those starts become one piece per run of lines
+// that share a shift; none when the map alone already gives them.
+std::vector<ShiftPiece> perLinePieces(const SubtitleTable &table, const sync::SyncResult &r)
+{
+    std::vector<ShiftPiece> pieces;
+    if (table.FrameTimed() || table.CueTimed() || r.lineStarts.size() != size_t(table.TimeTable().size()))
+        return pieces;
+    bool differs = false;
+    for (qsizetype row = 0; row < table.TimeTable().size(); ++row) {
+        const double film = r.lineStarts[size_t(row)];
+        if (table.isEndMarker(row) || !std::isfinite(film))
+            continue;
+        const double offset = film - r.factor * table.start(row);
+        differs = differs || std::abs(offset - r.offset) > 1e-3;
+        if (pieces.empty() || std::abs(pieces.back().offset - offset) > 1e-3)
+            pieces.push_back({lineOfRow(table, row), r.factor, offset});
+    }
+    if (!differs)
+        pieces.clear();
+    return pieces;
+}
+
 } // namespace
 
 struct SyncController::Job {
@@ -331,6 +354,8 @@ void SyncController::finish(const std::shared_ptr<Job> &job, const std::shared_p
         for (const sync::SyncPiece &p : r.pieces)
             pieces.push_back({lineOfRow(job->table, p.firstLine), p.factor, p.offset});
         outcome->pieces = PiecewiseShift(std::move(pieces), outcome->starts);
+    } else if (r.ok && !quick) {
+        outcome->pieces = PiecewiseShift(perLinePieces(job->table, r), outcome->starts);
     }
 
     if (quick) {
@@ -392,7 +417,8 @@ void SyncController::finish(const std::shared_ptr<Job> &job, const std::shared_p
     }
     if (!p.before.empty())
         p.shift = p.before.front() - p.after.front();
-    for (size_t k = 1; k < outcome->pieces.pieces().size(); ++k) {
+    // Cuts are the core's pieces; the per-line pieces of a whole-second file are not cuts.
+    for (size_t k = 1; r.pieces.size() > 1 && k < outcome->pieces.pieces().size(); ++k) {
         const qsizetype line = outcome->pieces.pieces()[k].firstLine;
         if (line < 0 || size_t(line) >= p.before.size())
             continue;

@@ -130,6 +130,20 @@ TEST(SyncPlaying, CheckOnOpeningOffersAndAppliesAndRefusesAWrongFile)
     for (size_t i = 0; i < cut.size(); ++i)
         EXPECT_NEAR(sub.ShiftPieces.toFilm(qsizetype(i), cut[i].start), truth[i], 0.5) << "line " << i + 1;
 
+    // Whole seconds (time lines): each line put on its own speech onset, not only the map's.
+    w.subtitles().LadujText(zv::test::mediaFile(QStringLiteral("speech.tmp.txt")));
+    done.clear();
+    w.commands().run(zv::Cmd::SynchAuto1);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return done.count() >= 1; }, 180000));
+    ASSERT_TRUE(messages.isEmpty()) << messages.join(u'\n').toStdString();
+    const std::vector<zv::SubtitleCue> coarse = zv::subtitleCues(sub.subtitleTable(), 25);
+    ASSERT_EQ(coarse.size(), truth.size());
+    ASSERT_FALSE(sub.ShiftPieces.empty());
+    size_t close = 0;
+    for (size_t i = 0; i < coarse.size(); ++i)
+        close += std::abs(sub.ShiftPieces.toFilm(qsizetype(i), coarse[i].start) - truth[i]) <= 0.1;
+    EXPECT_GE(close * 10, coarse.size() * 9) << close << " of " << coarse.size();
+
     // "Zapisz tekst jako..." in the proposal writes the corrected copy and changes nothing else.
     const double keptOffset = sub.ShiftOffsetInverse;
     w.subtitles().LadujText(zv::test::mediaFile(QStringLiteral("speech.offset.srt")));
