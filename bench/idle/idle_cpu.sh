@@ -81,8 +81,8 @@ app_pid=$!
 kill -0 "$app_pid" 2>/dev/null || { echo "the program ended early" >&2; exit 1; }
 measure "playing" "$app_pid"
 # Paused in its window: nothing moves, so nothing should wake the program. The main window is
-# the visible one named after the program; it gets the keyboard for the pause key.
-win=$(xdotool search --onlyvisible --pid "$app_pid" --name 'Zentavista' 2>/dev/null | head -n 1 || true)
+# the visible one titled "<film> - Zentavista"; it gets the keyboard for the pause key.
+win=$(xdotool search --all --onlyvisible --pid "$app_pid" --name ' - Zentavista$' 2>/dev/null | head -n 1 || true)
 if [ -n "$win" ]; then
     xdotool windowfocus --sync "$win" key space
     measure "paused" "$app_pid"
