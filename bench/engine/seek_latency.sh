@@ -37,11 +37,11 @@ fi
 
 mpv_args=(--no-config --really-quiet --vo=gpu,x11 --gpu-sw=yes --audio-fallback-to-null=yes
           --osd-level=0 --osd-bar=no --keep-open=yes --pause --no-border)
-# mpv's windows as large as our picture (the software renderer's cost grows with the pixels),
-# away from ours.
-mpv "${mpv_args[@]}" --geometry=320x180+1000+0 "$clip" >/dev/null 2>&1 &
+# mpv's windows as large as our picture of this clip, 640 x 360 (the software renderer's cost
+# grows with the pixels), away from ours.
+mpv "${mpv_args[@]}" --geometry=640x360+1240+0 "$clip" >/dev/null 2>&1 &
 mpv_pid=$!
-mpv "${mpv_args[@]}" --hr-seek=yes --geometry=320x180+1500+0 "$clip" >/dev/null 2>&1 &
+mpv "${mpv_args[@]}" --hr-seek=yes --geometry=640x360+1240+400 "$clip" >/dev/null 2>&1 &
 mpv_hr_pid=$!
 # Ours opens the clip stopped at its start, as mpv does with --pause.
 printf '[Main]\nAutoPlay=0\n' >"$home/zentavista.ini"
@@ -143,8 +143,17 @@ def find_panel(win):
                 ys.append(y)
     X.XFree(img)
     if len(xs) < 20:
-        sys.exit(f"the red panel is not on screen in window {win:#x}")
+        return None
     return x0 + int(statistics.median(xs)), y0 + int(statistics.median(ys))
+
+def wait_panel(win):
+    """The panel of a player that may still be drawing its first frame."""
+    for _ in range(50):
+        point = find_panel(win)
+        if point:
+            return point
+        time.sleep(0.2)
+    sys.exit(f"the red panel is not on screen in window {win:#x}")
 
 def key(name, win):
     X.XSetInputFocus(dpy, win, 2, 0)
@@ -168,7 +177,7 @@ def settle(x, y, quiet=0.3, limit=5.0):
             return last
     return last
 
-points = {name: find_panel(win) for name, win in wins.items()}
+points = {name: wait_panel(win) for name, win in wins.items()}
 
 times = {name: [] for name in wins}
 for i in range(presses):
