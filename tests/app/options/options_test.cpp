@@ -173,7 +173,7 @@ TEST(OptionsDialog, FileTypesRegisterAndGiveBackThroughTheDesktop)
     EXPECT_FALSE(a.fileType(QStringLiteral("avi"))->isSelected());
     a.fileType(QStringLiteral("avi"))->setSelected(true);
     // "Dodaj..." drops the dot; another spelling of an entry adds nothing.
-    a.f->ExtensionEdit->setText(QStringLiteral(".mkv"));
+    a.f->ExtensionEdit->setText(QStringLiteral(".nut"));
     a.f->AddButton->click();
     a.f->ExtensionEdit->setText(QStringLiteral(".AVI"));
     a.f->AddButton->click();
@@ -183,7 +183,7 @@ TEST(OptionsDialog, FileTypesRegisterAndGiveBackThroughTheDesktop)
     a.f->ApplyButton->click();
     EXPECT_EQ(a.xdg.xdgMimeDefault(avi), QStringLiteral("zentavista.desktop"));
     EXPECT_TRUE(a.xdg.mimeAppsBytes().startsWith(others));
-    EXPECT_TRUE(a.w->settings().FileTypes.endsWith(QStringLiteral("/zvl/mkv/")));
+    EXPECT_TRUE(a.w->settings().FileTypes.endsWith(QStringLiteral("/nut/")));
     QProcess v;
     v.start(QStringLiteral("desktop-file-validate"), {a.xdg.desktopEntry()});
     ASSERT_TRUE(v.waitForFinished(20000));

@@ -78,7 +78,7 @@ TEST(SyncAlignment, ACutSplitsAtItsLineAndShuffledGapsAreNoFit)
     EXPECT_NEAR(a.pieces[1].offset, -12.0, 0.02);
     EXPECT_GT(a.confidence, 0.8);
     // Without splitting, one map for the larger part.
-    EXPECT_EQ(align(film.score, 0, cut, AlignOptions{false, true}).pieces.size(), 1u);
+    EXPECT_EQ(align(film.score, 0, cut, AlignOptions{false, true, {}}).pieces.size(), 1u);
 
     // The same lines with their gaps shuffled fit no map.
     LineOnsets wrong = subtitles(film.starts, 1.0, 0.0);
