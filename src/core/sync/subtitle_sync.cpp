@@ -4,11 +4,16 @@
 #include "core/sync/audio_decode.h"
 #include "core/sync/speech_score.h"
 
+#include "core/media/film_tracks.h"
+
 #include <QCoreApplication>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cmath>
 #include <limits>
+#include <thread>
 
 namespace zv::sync {
 
@@ -44,6 +49,86 @@ std::vector<float> pictureScore(const std::vector<float> &frames)
     return out;
 }
 
+// Films at least this long are read in two halves at once: decoding is most of the work, and a
+// single decoder keeps one core busy while the other waits.
+constexpr double kSplitReadSeconds = 120;
+// The second half starts this much early, so its running noise floor has settled by the joint.
+constexpr double kSplitLead = 10;
+
+struct ScoredAudio {
+    AudioReadResult read;
+    std::vector<float> scores; // per 10 ms frame from read.firstSampleTime
+};
+
+// The whole film's speech score from two decoders working on its halves, each scoring on its own
+// thread; the second half's frames are taken from the joint on, on the first half's 10 ms grid.
+ScoredAudio scoreInHalves(const QString &path, double duration, const std::function<bool(double)> &progress)
+{
+    using Status = AudioReadResult::Status;
+    const double mid = std::floor(duration / 2);
+    std::atomic<bool> cancel{false};
+    std::atomic<long long> heard{0};
+    SpeechScorer first, second;
+    AudioReadResult ra, rb;
+    std::atomic<int> finished{0};
+    const auto part = [&](SpeechScorer *scorer, AudioReadResult *out, double start, double length) {
+        return std::thread([&, scorer, out, start, length] {
+            *out = decodeAudio(path, start, length,
+                               [&](const float *s, int n) {
+                                   scorer->feed(s, n);
+                                   heard.fetch_add(n, std::memory_order_relaxed);
+                                   return !cancel.load(std::memory_order_relaxed);
+                               },
+                               &cancel);
+            if (!cancel.load())
+                scorer->finish();
+            finished.fetch_add(1);
+        });
+    };
+    std::thread ta = part(&first, &ra, 0.0, mid);
+    std::thread tb = part(&second, &rb, mid - kSplitLead, 1e9);
+    const double total = (duration + kSplitLead) * kAnalysisRate;
+    // The workers end by themselves; this thread reports and passes a cancel on.
+    while (finished.load() < 2) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        if (progress && !cancel.load() && !progress(std::min(1.0, double(heard.load()) / total)))
+            cancel.store(true);
+    }
+    ta.join();
+    tb.join();
+
+    ScoredAudio r;
+    if (cancel.load()) {
+        r.read.status = Status::Cancelled;
+        return r;
+    }
+    r.read = ra;
+    r.read.goodPackets += rb.goodPackets;
+    r.read.failedPackets += rb.failedPackets;
+    if (ra.status != Status::Ok)
+        return r;
+    if (rb.status != Status::Ok && rb.status != Status::NoAudio) { // a damaged second half
+        r.read.status = rb.status;
+        return r;
+    }
+    const std::vector<float> &a = first.scores(), &b = second.scores();
+    const auto keep = std::min(a.size(), size_t(std::max(0.0, std::ceil((mid - ra.firstSampleTime) / kFrameSeconds))));
+    r.scores.assign(a.begin(), a.begin() + std::ptrdiff_t(keep));
+    if (rb.status == Status::Ok) {
+        for (size_t k = keep;; ++k) {
+            const double t = ra.firstSampleTime + double(k) * kFrameSeconds;
+            const long long j = std::llround((t - rb.firstSampleTime) / kFrameSeconds);
+            if (j < 0)
+                continue;
+            if (size_t(j) >= b.size())
+                break;
+            r.scores.push_back(b[size_t(j)]);
+        }
+    }
+    r.read.samples = (long long)(r.scores.size()) * kFrameSamples;
+    return r;
+}
+
 } // namespace
 
 SyncResult synchronise(const QString &filmPath, const SubtitleTable &table, const SyncOptions &options)
@@ -55,11 +140,17 @@ SyncResult synchronise(const QString &filmPath, const SubtitleTable &table, cons
                            .arg(kMinimumLines));
 
     const bool quick = options.windowLength > 0;
+    const auto readProgress = [&](double fraction) { return !options.progress || options.progress(fraction * 0.95); };
     SpeechScorer scorer;
-    const AudioReadResult read = decodeAudioThreaded(
-        filmPath, quick ? std::max(0.0, options.windowStart) : 0.0, quick ? options.windowLength : 0.0,
-        [&](const float *s, int n) { scorer.feed(s, n); },
-        [&](double fraction) { return !options.progress || options.progress(fraction * 0.95); });
+    ScoredAudio halves;
+    const double duration = quick ? 0.0 : media::probeFilm(filmPath).durationSeconds;
+    const bool split = duration >= kSplitReadSeconds && std::thread::hardware_concurrency() >= 2;
+    if (split)
+        halves = scoreInHalves(filmPath, duration, readProgress);
+    const AudioReadResult read = split ? halves.read
+                                       : decodeAudioThreaded(filmPath, quick ? std::max(0.0, options.windowStart) : 0.0,
+                                                             quick ? options.windowLength : 0.0,
+                                                             [&](const float *s, int n) { scorer.feed(s, n); }, readProgress);
     using Status = AudioReadResult::Status;
     switch (read.status) {
     case Status::Cancelled: {
@@ -76,7 +167,9 @@ SyncResult synchronise(const QString &filmPath, const SubtitleTable &table, cons
     case Status::Ok:
         break;
     }
-    scorer.finish();
+    if (!split)
+        scorer.finish();
+    const std::vector<float> &scores = split ? halves.scores : scorer.scores();
     const double heard = double(read.samples) / kAnalysisRate;
     if (heard < kMinimumSeconds)
         return refused(QStringLiteral("Film jest za krótki do synchronizacji: %1 s (potrzeba co najmniej %2 s)")
@@ -88,7 +181,7 @@ SyncResult synchronise(const QString &filmPath, const SubtitleTable &table, cons
     ao.rateSearch = !quick;
     if (options.progress)
         ao.keepGoing = [&] { return options.progress(0.97); };
-    const Alignment a = align(scorer.scores(), read.firstSampleTime, lines, ao);
+    const Alignment a = align(scores, read.firstSampleTime, lines, ao);
     if (a.cancelled) {
         SyncResult r;
         r.cancelled = true;
@@ -96,7 +189,7 @@ SyncResult synchronise(const QString &filmPath, const SubtitleTable &table, cons
     }
 
     SyncResult r;
-    r.speechScore = pictureScore(scorer.scores());
+    r.speechScore = pictureScore(scores);
     r.speechScoreStart = read.firstSampleTime;
     r.filmSeconds = read.durationSeconds > 0 ? read.durationSeconds : read.firstSampleTime + heard;
     r.confidence = a.confidence;
