@@ -1,5 +1,6 @@
 // zentavista-subs on the films made by tests/media/make_tracks_films.sh, as a child process.
 #include "support/file_tree.h"
+#include "support/subs_tool_run.h"
 #include "support/test_env.h"
 
 #include <gtest/gtest.h>
@@ -14,28 +15,12 @@ using zv::test::mediaFile;
 
 namespace {
 
-struct ToolRun {
-    int status = -1;
-    QByteArray out, err;
-};
+using zv::test::ToolRun;
 
 ToolRun subs(const QStringList &args, const QString &lang = QStringLiteral("pl_PL.UTF-8"),
              const QString &folder = {})
 {
-    QProcess p;
-    p.setWorkingDirectory(folder);
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("LANG", lang);
-    env.insert("LC_ALL", lang);
-    p.setProcessEnvironment(env);
-    p.start(QStringLiteral(ZV_SUBS_TOOL), args);
-    ToolRun r;
-    if (!p.waitForFinished(60000))
-        return r;
-    r.status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.out = p.readAllStandardOutput();
-    r.err = p.readAllStandardError();
-    return r;
+    return zv::test::runSubsTool(args, lang, [&](QProcess &p) { p.setWorkingDirectory(folder); });
 }
 
 QByteArray bytesOf(const QString &path)

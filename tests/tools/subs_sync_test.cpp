@@ -1,4 +1,5 @@
 // `zentavista-subs sync` run as a child process on the speech films.
+#include "support/subs_tool_run.h"
 #include "support/test_env.h"
 
 #include <gtest/gtest.h>
@@ -16,25 +17,12 @@
 
 namespace {
 
-struct ToolRun {
-    int status = -1;
-    QByteArray out, err;
-};
+using zv::test::ToolRun;
 
 ToolRun sync(const QStringList &args)
 {
-    QProcess p;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("LC_ALL", "pl_PL.UTF-8");
-    p.setProcessEnvironment(env);
-    p.start(QStringLiteral(ZV_SUBS_TOOL), QStringList{QStringLiteral("sync")} + args);
-    ToolRun r;
-    if (!p.waitForFinished(120000))
-        return r;
-    r.status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.out = p.readAllStandardOutput();
-    r.err = p.readAllStandardError();
-    return r;
+    return zv::test::runSubsTool(QStringList{QStringLiteral("sync")} + args, QStringLiteral("pl_PL.UTF-8"), {},
+                                 120000);
 }
 
 std::vector<double> column(const QString &path, const QRegularExpression &re)

@@ -2,6 +2,7 @@
 #include "support/fifo_reader.h"
 #include "support/file_tree.h"
 #include "support/small_disk.h"
+#include "support/subs_tool_run.h"
 #include "support/subtitle_samples.h"
 
 #include "core/subtitles/styled_text.h"
@@ -30,31 +31,13 @@ QByteArray fileBytes(const QString &path)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
 }
 
-struct ToolRun {
-    int status = -1;
-    QByteArray out, err;
-};
+using zv::test::ToolRun;
 
 // `setUp` runs in the child before the tool starts (to close or redirect its streams).
 ToolRun subs(const QStringList &args, const QString &lang = QStringLiteral("pl_PL.UTF-8"),
              const std::function<void(QProcess &)> &setUp = {})
 {
-    QProcess p;
-    if (setUp)
-        setUp(p);
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("LANG", lang);
-    env.insert("LC_ALL", lang);
-    env.remove("LC_MESSAGES");
-    p.setProcessEnvironment(env);
-    p.start(QStringLiteral(ZV_SUBS_TOOL), args);
-    ToolRun r;
-    if (!p.waitForFinished(60000))
-        return r;
-    r.status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.out = p.readAllStandardOutput();
-    r.err = p.readAllStandardError();
-    return r;
+    return zv::test::runSubsTool(args, lang, setUp);
 }
 
 // The lines of a file as the program loads them: (start, end or NaN, text).
