@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace zv::sync {
 
@@ -41,12 +42,20 @@ OnsetTrack onsetTrack(const std::vector<float> &score, double origin)
     return t;
 }
 
+namespace {
+// The frames of [from, to] seconds inside the track; empty (first > last) outside it.
+std::pair<long, long> framesIn(const OnsetTrack &t, double from, double to)
+{
+    const long a = long(std::floor((from - t.origin) * 100 + 0.5));
+    const long b = long(std::floor((to - t.origin) * 100 + 0.5));
+    return {std::max(a, 0L), std::min(b, long(t.z.size()) - 1)};
+}
+
+} // namespace
+
 float OnsetTrack::maxIn(double from, double to) const
 {
-    long a = long(std::floor((from - origin) * 100 + 0.5));
-    long b = long(std::floor((to - origin) * 100 + 0.5));
-    a = std::max(a, 0L);
-    b = std::min(b, long(z.size()) - 1);
+    const auto [a, b] = framesIn(*this, from, to);
     if (a > b)
         return kOutside;
     return *std::max_element(z.begin() + a, z.begin() + b + 1);
@@ -54,10 +63,7 @@ float OnsetTrack::maxIn(double from, double to) const
 
 double OnsetTrack::argmaxIn(double from, double to) const
 {
-    long a = long(std::floor((from - origin) * 100 + 0.5));
-    long b = long(std::floor((to - origin) * 100 + 0.5));
-    a = std::max(a, 0L);
-    b = std::min(b, long(z.size()) - 1);
+    const auto [a, b] = framesIn(*this, from, to);
     if (a > b)
         return from;
     const long i = long(std::max_element(z.begin() + a, z.begin() + b + 1) - z.begin());
