@@ -9,7 +9,15 @@ zv_ensure_display() {
     [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
     Xvfb ":$n" -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
     xvfb_pid=$!
-    for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
+    # The socket appears before the server answers; a client started in between fails.
+    for _ in $(seq 100); do
+      kill -0 "$xvfb_pid" 2>/dev/null || break
+      if [ -e "/tmp/.X11-unix/X$n" ]; then
+        ! command -v xdpyinfo >/dev/null 2>&1 && break
+        xdpyinfo -display ":$n" >/dev/null 2>&1 && break
+      fi
+      sleep 0.1
+    done
     if kill -0 "$xvfb_pid" 2>/dev/null; then export DISPLAY=":$n"; return 0; fi
     xvfb_pid=""
   done
