@@ -17,13 +17,14 @@ int clampCoordinate(qint64 v)
     return int(std::clamp<qint64>(v, -kCoordinateLimit, kCoordinateLimit));
 }
 
-bool hasVisible(QStringView s)
+// Only style marks: other blanks (a tab, U+2005) are a word's text like any letter.
+bool marksOnly(QStringView s)
 {
     for (QChar c : s) {
-        if (!c.isSpace() && !styled_text::isMark(c.unicode()))
-            return true;
+        if (!styled_text::isMark(c.unicode()))
+            return false;
     }
-    return false;
+    return true;
 }
 
 // Words as wrapping moves them: split at blanks, a word of marks alone joined to the next
@@ -36,7 +37,7 @@ QStringList wordsOf(const QString &text)
     QStringList out;
     QString pending;
     for (QString &w : words) {
-        if (!hasVisible(w)) {
+        if (marksOnly(w)) {
             pending += w;
             continue;
         }
