@@ -122,7 +122,7 @@ constexpr char kRootInterface[] = "org.mpris.MediaPlayer2";
 constexpr char kPlayerInterface[] = "org.mpris.MediaPlayer2.Player";
 constexpr char kPropertiesInterface[] = "org.freedesktop.DBus.Properties";
 
-// What introspection shows: the two interfaces as the MPRIS specification types them.
+// What introspection shows: the two interfaces with the types media-key clients expect.
 constexpr char kIntrospection[] = R"(  <interface name="org.mpris.MediaPlayer2">
     <method name="Raise"/>
     <method name="Quit"/>

@@ -1,5 +1,5 @@
 // The MPRIS object on a private session bus, called the way outside clients call it (dbus-send):
-// each answer, and above all each refusal, carries the error name the D-Bus specification gives.
+// each answer, and above all each refusal, carries the standard D-Bus error name.
 #include "playback/playback_session.h"
 #include "playback/scripted_engine.h"
 #include "shell/mpris_server.h"
@@ -82,7 +82,7 @@ TEST(MprisBus, PropertiesAndMethodsAnswerWithTheStandardErrors)
     const Reply unknown = dbusSend(iface, QStringLiteral("Rewind"), {});
     EXPECT_TRUE(unknown.text.contains(QLatin1String("org.freedesktop.DBus.Error.UnknownMethod"))) << qPrintable(unknown.text);
 
-    // Introspection still tells the specification's types.
+    // Introspection still tells the types clients expect (Volume is a double).
     const Reply xml = dbusSend(QStringLiteral("org.freedesktop.DBus.Introspectable"), QStringLiteral("Introspect"), {});
     EXPECT_TRUE(xml.text.contains(QLatin1String(R"(<property name="Volume" type="d" access="readwrite"/>)")))
         << qPrintable(xml.text);
